@@ -1,0 +1,23 @@
+#pragma once
+// Currency: a 64-bit fixed-point number with four decimals, as the host's currency type.
+
+#include <compare>
+#include <cstdint>
+
+namespace vantor {
+
+struct Currency {
+  static constexpr std::int64_t kScale = 10000;
+  std::int64_t scaled = 0;  // value * 10000
+
+  static constexpr Currency FromScaled(std::int64_t s) { return Currency{s}; }
+  // Rounds to four decimals (half away from zero); raises EConvertError when out of range.
+  static Currency FromDouble(double d);
+  static constexpr Currency FromInt(std::int64_t i) { return Currency{i * kScale}; }
+  double ToDouble() const { return static_cast<double>(scaled) / kScale; }
+
+  auto operator<=>(const Currency&) const = default;
+  bool operator==(const Currency&) const = default;
+};
+
+}  // namespace vantor
