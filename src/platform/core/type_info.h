@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "platform/core/event.h"
+#include "platform/rtl/enum_names.h"
 #include "platform/rtl/set.h"
 
 namespace vantor {
@@ -45,14 +46,6 @@ class TComponent;
 class TCollection;
 class TCollectionItem;
 class TypeInfo;
-
-// The names of an enumeration's values, in ordinal order, for the form stream and the
-// designer. Specialise for every streamed enumeration:
-//   template <> struct EnumNames<TAlign> {
-//     static constexpr std::array<std::string_view, 6> value{"alNone", "alTop", ...};
-//   };
-template <typename E>
-struct EnumNames;
 
 enum class TPropKind : std::uint8_t {
   Integer,
