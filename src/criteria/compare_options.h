@@ -1,0 +1,49 @@
+#pragma once
+// TCompareOptions: a panel's per-type default of how a value is compared (Compare of
+// every record that has no explicit one), and whether text comparison ignores letter
+// case (CaseInsensitive). Setting a category to ctInternal pushes the panel's
+// CountOptions entry of that category from coTwo back to coOne.
+
+#include <array>
+
+#include "criteria/criteria_types.h"
+#include "platform/core/persistent.h"
+
+namespace vantor {
+
+class TPanelFieldsSet;
+
+class TCompareOptions : public TPersistent {
+ public:
+  // The owner panel is required by the setters.
+  explicit TCompareOptions(TPanelFieldsSet* owner);
+
+  static const TypeInfo& StaticType();
+  const TypeInfo& ClassType() const override { return StaticType(); }
+  TPersistent* GetOwner() const override;
+
+  // Index: the type category (0 Boolean ... 5 String, FieldTypeCategory).
+  TCompareType GetCompare(int index) const;
+  // Stores a changed value, applies the pair rule, asks the panel's list for a relayout
+  // and an update.
+  void SetCompare(int index, TCompareType value);
+  // The default of a category (ctExact for all but Memo ctInternal and String ctInitial).
+  static TCompareType DefaultCompare(int index);
+
+  bool GetCaseInsensitive() const { return case_insensitive_; }
+  // A change re-applies the criteria (the panel's Changed).
+  void SetCaseInsensitive(bool value);
+  bool GetCaseSensitive() const { return !case_insensitive_; }
+  void SetCaseSensitive(bool value) { SetCaseInsensitive(!value); }
+
+  // Direct store of a category, without notification; used by the other option set's
+  // pair rule.
+  void StoreCompare(int index, TCompareType value);
+
+ private:
+  TPanelFieldsSet* owner_;
+  std::array<TCompareType, kTypeCategoryCount> compares_;
+  bool case_insensitive_ = true;
+};
+
+}  // namespace vantor

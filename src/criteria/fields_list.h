@@ -1,0 +1,107 @@
+#pragma once
+// TFieldsList: the ordered collection of field records a criteria panel offers (its
+// published Fields). Besides holding the records it mirrors the data set's fields while
+// no explicit list was made (DefaultFields), turns the change flags the records raise
+// into a relayout or a re-application of the criteria (Update), and keeps the field map:
+// the records that currently carry a criterion, in search order.
+//
+// TFieldsListDesigner: the hook through which a design-time editor hears of record
+// changes (DataEvent).
+//
+// Who calls what: the panel calls SetFields from its LayoutChanged and ActiveChanged and
+// after loading; records and option sets add flags to State and report Changed; the
+// platform runs Update after the outermost EndUpdate and after every record change.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "criteria/criteria_types.h"
+#include "platform/core/collection.h"
+
+namespace vantor {
+
+class TFieldRecord;
+class TFieldsList;
+class TPanelFieldsSet;
+
+class TFieldsListDesigner {
+ public:
+  // Becomes the list's designer; the list owns it from then on (and frees a designer it
+  // held before).
+  explicit TFieldsListDesigner(TFieldsList* list);
+  TFieldsListDesigner(const TFieldsListDesigner&) = delete;
+  TFieldsListDesigner& operator=(const TFieldsListDesigner&) = delete;
+  // Unlinks itself from the list when it is still the list's designer.
+  virtual ~TFieldsListDesigner();
+
+  TFieldsList* List() const { return list_; }
+  // A record's field name changed; the fields editor refreshes its list.
+  virtual void DataEvent() {}
+
+ private:
+  friend class TFieldsList;
+  TFieldsList* list_;
+};
+
+class TFieldsList : public TCollection {
+ public:
+  // `item_class` is the record class (TFieldRecord or a descendant built with .Item()).
+  TFieldsList(TPanelFieldsSet* owner, const TypeInfo& item_class);
+  ~TFieldsList() override;
+
+  static const TypeInfo& StaticType();
+  const TypeInfo& ClassType() const override { return StaticType(); }
+
+  TPanelFieldsSet* Owner() const { return owner_; }
+
+  TFieldRecord* Add();
+  // EListError outside 0..Count-1.
+  TFieldRecord* Items(int index) const;
+  // Items(index)->Assign(value).
+  void SetItems(int index, const TFieldRecord* value);
+
+  // True while the list mirrors the data set's fields; becoming True refills it.
+  bool DefaultFields() const { return default_fields_; }
+  void SetDefaultFields(bool value);
+
+  // Maps the records to the data set's fields: re-resolves an explicit list, or rebuilds
+  // a default list from the data set (reusing records by their bound field). Nothing
+  // while the owner loads.
+  void SetFields();
+  // Rebuilds the field map (copying Values into MainValues when fsValueUpdate is
+  // pending): records with a key position first, by IndexNo, then the rest, each group
+  // in collection order.
+  void SetFieldMap();
+
+  // Collection indexes of the records that carry a criterion, in search order.
+  const std::vector<int>& FieldMap() const { return field_map_; }
+  int FieldMapCount() const { return static_cast<int>(field_map_.size()); }
+  // The record at field-map position `pos`.
+  TFieldRecord* FieldMapRecord(int pos) const;
+
+  TFieldsState State() const { return state_; }
+  void SetState(TFieldsState value) { state_ = value; }
+  void IncludeState(TFieldsState flags) { state_ += flags; }
+  void ExcludeState(TFieldsState flags) { state_ -= flags; }
+
+  TFieldsListDesigner* Designer() const { return designer_.get(); }
+
+ protected:
+  // Drains State: relayout for fsPaintNeeded; field map and the owner's Changed for
+  // fsUpdateNeeded/fsValueUpdate. fsValueChanged stays for the panel. Nothing while the
+  // owner loads.
+  void Update(TCollectionItem* item) override;
+
+ private:
+  friend class TFieldsListDesigner;
+  bool OwnerLoading() const;
+
+  TPanelFieldsSet* owner_;
+  bool default_fields_ = true;
+  std::vector<int> field_map_;
+  std::unique_ptr<TFieldsListDesigner> designer_;
+  TFieldsState state_;
+};
+
+}  // namespace vantor
