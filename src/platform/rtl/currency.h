@@ -13,7 +13,11 @@ struct Currency {
   static constexpr Currency FromScaled(std::int64_t s) { return Currency{s}; }
   // Rounds to four decimals (half away from zero); raises EConvertError when out of range.
   static Currency FromDouble(double d);
+  // As FromDouble, false instead of raising (NaN, infinities, out of range).
+  static bool TryFromDouble(double d, Currency& out);
   static constexpr Currency FromInt(std::int64_t i) { return Currency{i * kScale}; }
+  static constexpr Currency Max() { return Currency{INT64_MAX}; }
+  static constexpr Currency Min() { return Currency{INT64_MIN}; }
   double ToDouble() const { return static_cast<double>(scaled) / kScale; }
 
   auto operator<=>(const Currency&) const = default;

@@ -1,0 +1,180 @@
+#include "platform/rtl/ansi_strings.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <cstdint>
+
+namespace vantor {
+
+namespace {
+
+locale_t Utf8Locale() {
+  static const locale_t loc = [] {
+    locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    if (l == locale_t{}) l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", locale_t{});
+    return l;
+  }();
+  return loc;
+}
+
+// One decoded unit of a UTF-8 text: a code point, or one stray byte that is not
+// valid UTF-8 (then `invalid` is set and `cp` is the byte).
+struct Unit {
+  char32_t cp;
+  std::size_t len;
+  bool invalid;
+};
+
+Unit Decode(std::string_view s, std::size_t i) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  if (b0 < 0x80) return {b0, 1, false};
+  std::size_t len;
+  char32_t cp;
+  char32_t min;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2, cp = b0 & 0x1F, min = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3, cp = b0 & 0x0F, min = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4, cp = b0 & 0x07, min = 0x10000;
+  } else {
+    return {b0, 1, true};
+  }
+  if (i + len > s.size()) return {b0, 1, true};
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return {b0, 1, true};
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {b0, 1, true};
+  return {cp, len, false};
+}
+
+void Encode(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+template <typename Map>
+std::string MapCase(std::string_view s, Map map) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const Unit u = Decode(s, i);
+    if (u.invalid)
+      out += s[i];
+    else
+      Encode(map(u.cp), out);
+    i += u.len;
+  }
+  return out;
+}
+
+// The key by which two units compare case-insensitively: folded code points first,
+// stray bytes after every code point.
+std::uint32_t FoldKey(const Unit& u) {
+  if (u.invalid) return 0x110000u + u.cp;
+  return static_cast<std::uint32_t>(LowerCaseChar(UpperCaseChar(u.cp)));
+}
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+}  // namespace
+
+char32_t UpperCaseChar(char32_t c) {
+  if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
+  const locale_t loc = Utf8Locale();
+  if (loc == locale_t{}) return c;
+  const wint_t r = towupper_l(static_cast<wint_t>(c), loc);
+  return r > 0x10FFFF ? c : static_cast<char32_t>(r);
+}
+
+char32_t LowerCaseChar(char32_t c) {
+  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+  const locale_t loc = Utf8Locale();
+  if (loc == locale_t{}) return c;
+  const wint_t r = towlower_l(static_cast<wint_t>(c), loc);
+  return r > 0x10FFFF ? c : static_cast<char32_t>(r);
+}
+
+std::string AnsiUpperCase(std::string_view s) { return MapCase(s, UpperCaseChar); }
+std::string AnsiLowerCase(std::string_view s) { return MapCase(s, LowerCaseChar); }
+
+int AnsiCompareText(std::string_view a, std::string_view b) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const Unit ua = Decode(a, i);
+    const Unit ub = Decode(b, j);
+    const std::uint32_t ka = FoldKey(ua);
+    const std::uint32_t kb = FoldKey(ub);
+    if (ka != kb) return ka < kb ? -1 : 1;
+    i += ua.len;
+    j += ub.len;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
+}
+
+int AnsiCompareStr(std::string_view a, std::string_view b) {
+  const int c = a.compare(b);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+std::size_t MatchTextAt(std::string_view s, std::size_t pos, std::string_view word) {
+  std::size_t i = pos, j = 0;
+  while (j < word.size()) {
+    if (i >= s.size()) return std::string_view::npos;
+    const Unit us = Decode(s, i);
+    const Unit uw = Decode(word, j);
+    if (FoldKey(us) != FoldKey(uw)) return std::string_view::npos;
+    i += us.len;
+    j += uw.len;
+  }
+  return i - pos;
+}
+
+bool AnsiStartsText(std::string_view sub, std::string_view s) {
+  return MatchTextAt(s, 0, sub) != std::string_view::npos;
+}
+
+bool AnsiContainsText(std::string_view sub, std::string_view s) {
+  if (sub.empty()) return true;
+  for (std::size_t i = 0; i < s.size();) {
+    if (MatchTextAt(s, i, sub) != std::string_view::npos) return true;
+    i += Decode(s, i).len;
+  }
+  return false;
+}
+
+std::string_view TrimRightView(std::string_view s) {
+  std::size_t n = s.size();
+  while (n > 0 && IsBlank(s[n - 1])) --n;
+  return s.substr(0, n);
+}
+
+std::string TrimRight(std::string_view s) { return std::string(TrimRightView(s)); }
+
+std::string TrimLeft(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  return std::string(s.substr(i));
+}
+
+std::string Trim(std::string_view s) { return TrimLeft(TrimRightView(s)); }
+
+}  // namespace vantor
