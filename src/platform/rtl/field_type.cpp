@@ -1,17 +1,10 @@
 #include "platform/rtl/field_type.h"
 
-#include <array>
-
 namespace vantor {
 
 namespace {
 
-constexpr std::array<std::string_view, kFieldTypeCount> kNames = {
-    "ftUnknown",  "ftString",   "ftSmallint", "ftInteger",    "ftWord",      "ftBoolean",
-    "ftFloat",    "ftCurrency", "ftBCD",      "ftDate",       "ftTime",      "ftDateTime",
-    "ftBytes",    "ftVarBytes", "ftAutoInc",  "ftBlob",       "ftMemo",      "ftGraphic",
-    "ftFmtMemo",  "ftParadoxOle", "ftDBaseOle", "ftTypedBinary",
-};
+constexpr const auto& kNames = EnumNames<TFieldType>::value;
 
 }  // namespace
 

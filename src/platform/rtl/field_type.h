@@ -3,8 +3,11 @@
 // The ordinals are the host's, because the form stream writes them as numbers and
 // code elsewhere groups them by ordinal ranges.
 
+#include <array>
 #include <cstdint>
 #include <string_view>
+
+#include "platform/rtl/enum_names.h"
 
 #include "platform/rtl/enum_names.h"
 
@@ -36,6 +39,16 @@ enum class TFieldType : std::uint8_t {
 };
 
 inline constexpr int kFieldTypeCount = 22;
+
+template <>
+struct EnumNames<TFieldType> {
+  static constexpr std::array<std::string_view, kFieldTypeCount> value{
+      "ftUnknown",  "ftString",     "ftSmallint", "ftInteger",    "ftWord",      "ftBoolean",
+      "ftFloat",    "ftCurrency",   "ftBCD",      "ftDate",       "ftTime",      "ftDateTime",
+      "ftBytes",    "ftVarBytes",   "ftAutoInc",  "ftBlob",       "ftMemo",      "ftGraphic",
+      "ftFmtMemo",  "ftParadoxOle", "ftDBaseOle", "ftTypedBinary",
+  };
+};
 
 // The enumerator's name as the form stream writes it ("ftString"); "" for a value
 // outside the enumeration.
