@@ -29,6 +29,7 @@
 #include <climits>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -77,6 +78,8 @@ struct PropInfo {
   std::function<TPersistent*(const TPersistent&)> get_object;  // Object, Collection
   std::function<TComponent*(const TPersistent&)> get_component;
   std::function<void(TPersistent&, TComponent*)> set_component;
+  // Component references: whether a component is of the class the property holds.
+  std::function<bool(const TComponent*)> accepts_component;
   std::function<EventBase*(TPersistent&)> get_event;
 
   // Whether the value goes to the form stream at all (empty: always).
@@ -93,6 +96,10 @@ struct PropInfo {
   std::span<const std::string_view> names;
   std::int64_t min_value = INT32_MIN;
   std::int64_t max_value = INT32_MAX;
+  // Integers that have names for some values (colours: clBtnFace): the stream writes the
+  // name when there is one and reads either form. Both empty for plain integers.
+  std::function<std::optional<std::int64_t>(std::string_view)> ident_to_int;
+  std::function<std::optional<std::string>(std::int64_t)> int_to_ident;
 
   bool IsStored(const TPersistent& instance) const { return !stored || stored(instance); }
   // True when the instance holds the default (so the writer skips the property).
@@ -215,6 +222,13 @@ class TypeBuilder {
     info_.props_.back().max_value = hi;
     return *this;
   }
+  // Names for values of the integer property added last (see PropInfo::ident_to_int).
+  TypeBuilder& Idents(std::function<std::optional<std::int64_t>(std::string_view)> to_int,
+                      std::function<std::optional<std::string>(std::int64_t)> to_ident) {
+    info_.props_.back().ident_to_int = std::move(to_int);
+    info_.props_.back().int_to_ident = std::move(to_ident);
+    return *this;
+  }
   // An event: a public Event<...> data member of C (or of a base of C).
   template <typename B, typename... A>
   TypeBuilder& Event(std::string name, vantor::Event<A...> B::*member) {
@@ -257,6 +271,9 @@ class TypeBuilder {
         p.kind = TPropKind::Component;
         p.get_component = [g](const TPersistent& t) -> TComponent* {
           return g(static_cast<const C&>(t));
+        };
+        p.accepts_component = [](const TComponent* c) {
+          return c != nullptr && dynamic_cast<const T*>(c) != nullptr;
         };
         if constexpr (kHasSetter) {
           p.set_component = [s](TPersistent& t, TComponent* v) {

@@ -1,0 +1,595 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/extended.h"
+#include "platform/core/object_text.h"
+#include "platform/core/reader.h"
+#include "platform/core/stream.h"
+#include "platform/core/writer.h"
+#include "stream_fixtures.h"
+
+namespace vantor {
+namespace {
+
+using testing::TShade;
+using testing::TStyleBit;
+using testing::TTestBox;
+using testing::TTestForm;
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes B(std::initializer_list<int> v) {
+  Bytes out;
+  for (int x : v) out.push_back(static_cast<std::uint8_t>(x));
+  return out;
+}
+Bytes Str(std::string_view s) { return Bytes(s.begin(), s.end()); }
+Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+template <typename F>
+Bytes Written(F f) {
+  TMemoryStream s;
+  TWriter w(s);
+  f(w);
+  return s.Bytes();
+}
+
+// ---- streams ----
+
+TEST(MemoryStream, ReadsWritesSeeksAndReportsShortReads) {
+  TMemoryStream s;
+  s.WriteBuffer("abcdef", 6);
+  EXPECT_EQ(s.Size(), 6);
+  EXPECT_EQ(s.Position(), 6);
+  s.SetPosition(2);
+  char buf[3] = {};
+  s.ReadBuffer(buf, 3);
+  EXPECT_EQ(std::string(buf, 3), "cde");
+  EXPECT_EQ(s.Remaining(), 1);
+  EXPECT_THROW(s.ReadBuffer(buf, 2), EReadError);
+  EXPECT_THROW(s.Seek(-1, soBeginning), EStreamError);
+  s.SetSize(2);
+  EXPECT_EQ(s.ToString(), "ab");
+  EXPECT_EQ(s.Position(), 2);
+}
+
+TEST(FileStream, WritesAndReadsBackAFileAndRefusesMissingOnes) {
+  const std::string path = ::testing::TempDir() + "/vantor_file_stream_test.bin";
+  {
+    TFileStream f(path, fmCreate);
+    f.WriteBuffer("hello", 5);
+    f.Flush();
+  }
+  TMemoryStream m;
+  m.LoadFromFile(path);
+  EXPECT_EQ(m.ToString(), "hello");
+  TFileStream f(path, fmOpenRead);
+  EXPECT_EQ(f.Size(), 5);
+  char buf[8];
+  EXPECT_THROW(f.ReadBuffer(buf, 8), EReadError);
+  EXPECT_THROW(TFileStream(path + ".missing", fmOpenRead), EFOpenError);
+  EXPECT_THROW(TFileStream("/nonexistent-dir/x", fmCreate), EFCreateError);
+}
+
+// ---- items ----
+
+TEST(FormStreamItems, ValuesSequenceOfTheCriteriaStorageIsByteExact) {
+  const Bytes bytes = Written([](TWriter& w) {
+    w.WritePropName("Values");
+    w.WriteListBegin();
+    w.WriteInteger(0);
+    w.WriteInteger(1);
+    w.WriteListBegin();
+    w.WriteInteger(0);
+    w.WriteString("abc");
+    w.WriteListEnd();
+    w.WriteInteger(2);
+    w.WriteInteger(3);
+    w.WriteListBegin();
+    w.WriteInteger(0);
+    w.WriteInteger(5);
+    w.WriteInteger(1);
+    w.WriteInteger(10);
+    w.WriteListEnd();
+    w.WriteListEnd();
+  });
+  const Bytes expected = Cat({B({6}), Str("Values"), B({1, 2, 0, 2, 1, 1, 2, 0, 6, 3}), Str("abc"),
+                              B({0, 2, 2, 2, 3, 1, 2, 0, 2, 5, 2, 1, 2, 10, 0, 0})});
+  EXPECT_EQ(bytes, expected);
+
+  TMemoryStream in(bytes);
+  TReader r(in);
+  EXPECT_EQ(r.ReadStr(), "Values");
+  r.ReadListBegin();
+  EXPECT_EQ(r.ReadInteger(), 0);
+  EXPECT_EQ(r.ReadInteger(), 1);
+  r.ReadListBegin();
+  EXPECT_EQ(r.ReadInteger(), 0);
+  EXPECT_EQ(r.ReadString(), "abc");
+  EXPECT_TRUE(r.EndOfList());
+  r.ReadListEnd();
+  EXPECT_EQ(r.ReadInteger(), 2);
+  EXPECT_EQ(r.ReadInteger(), 3);
+  r.ReadListBegin();
+  std::vector<int> got;
+  while (!r.EndOfList()) got.push_back(r.ReadInteger());
+  r.ReadListEnd();
+  r.ReadListEnd();
+  EXPECT_EQ(got, (std::vector<int>{0, 5, 1, 10}));
+  EXPECT_EQ(in.Remaining(), 0);
+}
+
+TEST(FormStreamItems, IntegersUseTheSmallestFormAndEveryFormReadsBack) {
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(127); }), B({2, 127}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(-128); }), B({2, 0x80}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(300); }), B({3, 0x2C, 0x01}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(-129); }), B({3, 0x7F, 0xFF}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(40000); }), B({4, 0x40, 0x9C, 0, 0}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(INT32_MIN); }), B({4, 0, 0, 0, 0x80}));
+  for (const Bytes& b : {B({2, 5}), B({3, 5, 0}), B({4, 5, 0, 0, 0})}) {
+    TMemoryStream in(b);
+    EXPECT_EQ(TReader(in).ReadInteger(), 5);
+  }
+  TMemoryStream neg(B({4, 0xFF, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(TReader(neg).ReadInteger(), -1);
+}
+
+TEST(FormStreamItems, StringsBooleansIdentsAndBinaryUseTheirTags) {
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteString(std::string(255, 'x')); })[0], 6);
+  const Bytes longer = Written([](TWriter& w) { w.WriteString(std::string(256, 'x')); });
+  EXPECT_EQ(Bytes(longer.begin(), longer.begin() + 5), B({12, 0, 1, 0, 0}));
+  EXPECT_EQ(Written([](TWriter& w) {
+              w.WriteBoolean(false);
+              w.WriteBoolean(true);
+              w.WriteIdent("nil");
+            }),
+            B({8, 9, 13}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteIdent("alTop"); }), Cat({B({7, 5}), Str("alTop")}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteBinary(B({0xAB, 0xCD})); }), B({10, 2, 0, 0, 0, 0xAB, 0xCD}));
+  TMemoryStream in(longer);
+  EXPECT_EQ(TReader(in).ReadString(), std::string(256, 'x'));
+}
+
+TEST(FormStreamItems, CharactersTravelAsUtf8Strings) {
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteChar(U'é'); }), B({6, 2, 0xC3, 0xA9}));
+  TMemoryStream in(B({6, 2, 0xC3, 0xA9, 2, 65, 6, 2, 'a', 'b'}));
+  TReader r(in);
+  EXPECT_EQ(r.ReadChar(), U'é');
+  EXPECT_EQ(r.ReadChar(), U'A');
+  EXPECT_THROW(r.ReadChar(), EReadError);
+}
+
+// ---- extended reals ----
+
+Extended80 X(std::initializer_list<int> v) {
+  Extended80 out{};
+  std::size_t i = 0;
+  for (int x : v) out[i++] = static_cast<std::uint8_t>(x);
+  return out;
+}
+
+TEST(Extended, EncodesDoublesExactlyInTheTenByteLayout) {
+  EXPECT_EQ(EncodeExtended(1.5), X({0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F}));
+  EXPECT_EQ(EncodeExtended(-2.0), X({0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0}));
+  EXPECT_EQ(EncodeExtended(0.0), X({0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(EncodeExtended(-0.0), X({0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80}));
+  EXPECT_EQ(EncodeExtended(std::numeric_limits<double>::infinity()), X({0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F}));
+  for (double v : {0.1, -123.456, 1e300, 5e-324, 2.2250738585072014e-308, 36526.75}) {
+    const auto back = DecodeExtended(EncodeExtended(v));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(*back, v);
+    EXPECT_TRUE(ExtendedIsDouble(EncodeExtended(v)));
+  }
+  EXPECT_TRUE(std::isnan(*DecodeExtended(EncodeExtended(std::nan("")))));
+}
+
+TEST(Extended, DecodingRoundsToNearestEvenAndRefusesNonNumbers) {
+  // 1 + 2^-53 lies half way between two doubles: ties to even gives 1.
+  EXPECT_EQ(*DecodeExtended(X({0, 0x04, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F})), 1.0);
+  // 1 + 2^-53 + 2^-63 is just above half way: rounds up.
+  EXPECT_EQ(*DecodeExtended(X({1, 0x04, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F})), 1.0 + std::ldexp(1.0, -52));
+  EXPECT_FALSE(ExtendedIsDouble(X({1, 0x04, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F})));
+  // Beyond the double range: infinity; far below: zero.
+  EXPECT_TRUE(std::isinf(*DecodeExtended(X({0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x50}))));
+  EXPECT_EQ(*DecodeExtended(X({0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x10})), 0.0);
+  // An unnormal (integer bit clear, exponent set) is no number.
+  EXPECT_FALSE(DecodeExtended(X({0, 0, 0, 0, 0, 0, 0, 0x40, 0xFF, 0x3F})).has_value());
+}
+
+TEST(Extended, TextFormIsTheHostsFixedShapeAndReadsBackBitForBit) {
+  EXPECT_EQ(*ExtendedToText(EncodeExtended(1.5)), "1.500000000000000000");
+  EXPECT_EQ(*ExtendedToText(EncodeExtended(0.1)), "0.100000000000000000");
+  EXPECT_EQ(*ExtendedToText(EncodeExtended(-8)), "-8.000000000000000000");
+  EXPECT_EQ(*ExtendedToText(EncodeExtended(1e-20)), "1E-20");
+  EXPECT_EQ(*ExtendedToText(EncodeExtended(1.25e300)), "1.25E300");
+  for (double v : {0.1, 1.0 / 3, -2.5e-7, 123456.789, 1e16, 5e-324, 0.0, -0.0}) {
+    const Extended80 x = EncodeExtended(v);
+    EXPECT_EQ(*TextToExtended(*ExtendedToText(x)), x) << v;
+  }
+  const Extended80 odd = X({1, 0x04, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F});  // not a double
+  EXPECT_EQ(*TextToExtended(*ExtendedToText(odd)), odd);
+  EXPECT_FALSE(ExtendedToText(EncodeExtended(std::numeric_limits<double>::infinity())).has_value());
+  EXPECT_FALSE(TextToExtended("1.2.3").has_value());
+  EXPECT_FALSE(TextToExtended("E5").has_value());
+}
+
+// ---- component trees ----
+
+class FormStream : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::RegisterTestClasses();
+    TTestBox::loaded_order.clear();
+  }
+
+  // A form holding one box of every property kind and a nested box.
+  static std::unique_ptr<TTestForm> MakeForm() {
+    auto form = std::make_unique<TTestForm>(nullptr);
+    form->SetName("Form1");
+    form->SetCaption("Main");
+    auto* box = new TTestBox(form.get());
+    box->SetName("Box1");
+    box->SetParentComponent(form.get());
+    box->SetCount(300);
+    box->SetEnabled(false);
+    box->SetLetter(U'ß');
+    box->SetShade(TShade::shDark);
+    box->SetCaption("it's\r\nok");
+    box->SetHint("plain");
+    box->SetRatio(2.75);
+    box->Font()->SetName("Sans");
+    box->Font()->SetSize(12);
+    box->Font()->SetStyle({TStyleBit::stBold, TStyleBit::stUnderline});
+    static_cast<testing::TTestItem*>(box->Items()->Add())->SetCaption("first");
+    auto* second = static_cast<testing::TTestItem*>(box->Items()->Add());
+    second->SetCaption("second");
+    second->SetWidth(25);
+    box->OnPing.Set("BoxPing", [](TComponent*) {});
+    box->values = {0, 1, -500, 70000};
+    box->blob = {0x0A, 0x0B, 0xFF};
+    auto* inner = new TTestBox(form.get());
+    inner->SetName("Inner");
+    inner->SetParentComponent(box);
+    inner->SetBuddy(box);
+    box->SetBuddy(inner);
+    return form;
+  }
+
+  static Bytes Write(TComponent* root) {
+    TMemoryStream s;
+    TWriter(s).WriteRootComponent(root);
+    return s.Bytes();
+  }
+  static std::string ToText(const Bytes& b) {
+    TMemoryStream in(b);
+    TMemoryStream out;
+    ObjectBinaryToText(in, out);
+    return out.ToString();
+  }
+  static Bytes ToBinary(const std::string& text) {
+    TMemoryStream in(text);
+    TMemoryStream out;
+    ObjectTextToBinary(in, out);
+    return out.Bytes();
+  }
+  static std::unique_ptr<TComponent> Read(const Bytes& b, TComponent* root = nullptr) {
+    TMemoryStream in(b);
+    return std::unique_ptr<TComponent>(TReader(in).ReadRootComponent(root));
+  }
+};
+
+TEST_F(FormStream, TreeWithEveryPropertyKindReadsBackIntoEqualState) {
+  auto form = MakeForm();
+  const Bytes bytes = Write(form.get());
+  ASSERT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), Str("TPF0"));
+
+  auto read = Read(bytes);
+  auto* form2 = dynamic_cast<TTestForm*>(read.get());
+  ASSERT_NE(form2, nullptr);
+  EXPECT_EQ(form2->Name(), "Form1");
+  EXPECT_EQ(form2->Caption(), "Main");
+  ASSERT_EQ(form2->ComponentCount(), 2);
+  auto* box = dynamic_cast<TTestBox*>(form2->FindComponent("Box1"));
+  auto* inner = dynamic_cast<TTestBox*>(form2->FindComponent("Inner"));
+  ASSERT_NE(box, nullptr);
+  ASSERT_NE(inner, nullptr);
+  EXPECT_EQ(box->Owner(), form2);
+  EXPECT_EQ(box->GetParentComponent(), form2);
+  EXPECT_EQ(inner->Owner(), form2);
+  EXPECT_EQ(inner->GetParentComponent(), box);
+  EXPECT_EQ(box->Count(), 300);
+  EXPECT_FALSE(box->Enabled());
+  EXPECT_EQ(box->Letter(), U'ß');
+  EXPECT_EQ(box->Shade(), TShade::shDark);
+  EXPECT_EQ(box->Caption(), "it's\r\nok");
+  EXPECT_EQ(box->Hint(), "plain");
+  EXPECT_EQ(box->Ratio(), 2.75);
+  EXPECT_EQ(box->Font()->Name(), "Sans");
+  EXPECT_EQ(box->Font()->Size(), 12);
+  EXPECT_EQ(box->Font()->Style(), (testing::TStyleBits{TStyleBit::stBold, TStyleBit::stUnderline}));
+  ASSERT_EQ(box->Items()->Count(), 2);
+  EXPECT_EQ(box->Items()->Item(0)->Caption(), "first");
+  EXPECT_EQ(box->Items()->Item(0)->Width(), 10);
+  EXPECT_EQ(box->Items()->Item(1)->Caption(), "second");
+  EXPECT_EQ(box->Items()->Item(1)->Width(), 25);
+  EXPECT_EQ(box->Buddy(), inner);
+  EXPECT_EQ(inner->Buddy(), box);
+  EXPECT_EQ(box->values, (std::vector<std::int32_t>{0, 1, -500, 70000}));
+  EXPECT_EQ(box->blob, B({0x0A, 0x0B, 0xFF}));
+  ASSERT_TRUE(box->OnPing.Assigned());
+  EXPECT_EQ(box->OnPing.HandlerName(), "BoxPing");
+  box->OnPing(inner);  // bound to the reading form's own handler
+  EXPECT_EQ(form2->pinged, (std::vector<TComponent*>{inner}));
+  // Writing the read tree gives the same bytes.
+  EXPECT_EQ(Write(form2), bytes);
+}
+
+TEST_F(FormStream, BinaryToTextToBinaryIsByteIdentical) {
+  auto form = MakeForm();
+  const Bytes bytes = Write(form.get());
+  const std::string text = ToText(bytes);
+  EXPECT_EQ(ToBinary(text), bytes);
+  EXPECT_NE(text.find("object Form1: TTestForm\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  object Box1: TTestBox\n"), std::string::npos);
+  EXPECT_NE(text.find("    Caption = 'it''s'#13#10'ok'\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("    Enabled = False\n"), std::string::npos);
+  EXPECT_NE(text.find("    Shade = shDark\n"), std::string::npos);
+  EXPECT_NE(text.find("    Ratio = 2.750000000000000000\n"), std::string::npos);
+  EXPECT_NE(text.find("    Font.Style = [stBold, stUnderline]\n"), std::string::npos);
+  EXPECT_NE(text.find("    Items = <\n      item\n        Caption = 'first'\n      end\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("    Buddy = Inner\n"), std::string::npos);
+  EXPECT_NE(text.find("    OnPing = BoxPing\n"), std::string::npos);
+  EXPECT_NE(text.find("    Values = (\n      0\n      1\n      -500\n      70000)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("    Blob = {0A0BFF}\n"), std::string::npos);
+  EXPECT_NE(text.find("    object Inner: TTestBox\n"), std::string::npos);
+}
+
+TEST_F(FormStream, TextFormOfLongStringsAndBinaryBreaksLinesAndReadsBack) {
+  auto form = std::make_unique<TTestForm>(nullptr);
+  form->SetName("F");
+  form->SetCaption(std::string(150, 'a') + "\x01" + "\xC3\xA9" + "\xFF");
+  form->blob.assign(70, 0x5A);
+  const Bytes bytes = Write(form.get());
+  const std::string text = ToText(bytes);
+  EXPECT_NE(text.find("' +\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("#1'\xC3\xA9'#255"), std::string::npos) << text;
+  EXPECT_NE(text.find("Blob = {\n    5A5A"), std::string::npos) << text;
+  EXPECT_EQ(ToBinary(text), bytes);
+}
+
+TEST_F(FormStream, DefaultsAndUnstoredPropertiesAreNotWritten) {
+  TTestForm form(nullptr);
+  form.SetName("F");
+  form.SetHint("(auto)");  // the stored predicate says no
+  const std::string text = ToText(Write(&form));
+  EXPECT_EQ(text,
+            "object F: TTestForm\n"
+            "  Count = 0\n"  // an integer without a default is always written
+            "  Items = <>\n"
+            "end\n");
+}
+
+TEST_F(FormStream, TextWrittenByHandConvertsAndLoads) {
+  const std::string text =
+      "object Form1: TTestForm\r\n"
+      "  Caption = 'a' + \r\n"
+      "    'b'#65\r\n"
+      "  Ratio = -1.5E2\r\n"
+      "  Count = $10\r\n"
+      "  Letter = 'z'\r\n"
+      "  object B: TTestBox\r\n"
+      "    Items = <item [3] Width = 4 end>\r\n"
+      "  end\r\n"
+      "end\r\n";
+  auto root = Read(ToBinary(text));
+  auto* form = dynamic_cast<TTestForm*>(root.get());
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->Caption(), "abA");
+  EXPECT_EQ(form->Ratio(), -150.0);
+  EXPECT_EQ(form->Count(), 16);
+  EXPECT_EQ(form->Letter(), U'z');
+  auto* b = dynamic_cast<TTestBox*>(form->FindComponent("B"));
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->Items()->Item(0)->Width(), 4);
+}
+
+TEST_F(FormStream, ReadingIntoAnExistingRootFillsItAndItsNamedComponents) {
+  auto source = MakeForm();
+  const Bytes bytes = Write(source.get());
+  TTestForm target(nullptr);
+  auto* existing = new TTestBox(&target);
+  existing->SetName("Box1");
+  TMemoryStream in(bytes);
+  EXPECT_EQ(TReader(in).ReadRootComponent(&target), &target);
+  EXPECT_EQ(target.Name(), "Form1");
+  EXPECT_EQ(target.Caption(), "Main");
+  EXPECT_EQ(target.ComponentCount(), 2);  // Box1 was filled, Inner created
+  EXPECT_EQ(existing->Count(), 300);
+  EXPECT_EQ(existing->Font()->Name(), "Sans");
+  EXPECT_FALSE(target.ComponentState().Contains(csLoading));
+}
+
+TEST_F(FormStream, LoadingFlagsHoldDuringTheReadAndLoadedRunsInReadOrder) {
+  auto form = MakeForm();
+  auto read = Read(Write(form.get()));
+  EXPECT_EQ(TTestBox::loaded_order, (std::vector<std::string>{"Form1", "Box1", "Inner"}));
+  auto* box = dynamic_cast<TTestBox*>(read->FindComponent("Box1"));
+  EXPECT_TRUE(box->seen_state_while_loading.Contains(csLoading));
+  EXPECT_FALSE(box->seen_state_while_loading.Contains(csReading));  // cleared before Loaded
+  EXPECT_FALSE(box->ComponentState().Contains(csLoading));
+  EXPECT_FALSE(read->ComponentState().Contains(csReading));
+}
+
+TEST_F(FormStream, WritingRaisesCsWritingOnlyWhileTheComponentIsWritten) {
+  TTestForm form(nullptr);
+  bool seen = false;
+  class Probe : public TTestBox {
+   public:
+    Probe(TComponent* o, bool* seen) : TTestBox(o), seen_(seen) {}
+    void DefineProperties(TFiler& f) override {
+      *seen_ = ComponentState().Contains(csWriting);
+      TTestBox::DefineProperties(f);
+    }
+    bool* seen_;
+  };
+  Probe probe(nullptr, &seen);
+  probe.SetName("P");
+  TMemoryStream s;
+  TWriter(s).WriteRootComponent(&probe);
+  EXPECT_TRUE(seen);
+  EXPECT_FALSE(probe.ComponentState().Contains(csWriting));
+}
+
+// ---- bad input ----
+
+class BadInput : public FormStream {
+ protected:
+  // Expects the read to fail with E and to leave no component alive.
+  template <typename E>
+  void ExpectRejected(const Bytes& bytes, const std::string& fragment = "") {
+    const int before = TTestBox::live;
+    try {
+      Read(bytes);
+      ADD_FAILURE() << "no exception";
+    } catch (const E& e) {
+      if (!fragment.empty()) {
+        EXPECT_NE(e.Message().find(fragment), std::string::npos) << e.Message();
+      }
+    }
+    EXPECT_EQ(TTestBox::live, before);
+  }
+  static Bytes Header(std::string_view cls, std::string_view name) {
+    return Cat({Str("TPF0"), B({static_cast<int>(cls.size())}), Str(cls), B({static_cast<int>(name.size())}), Str(name)});
+  }
+};
+
+TEST_F(BadInput, EveryTruncationOfAValidStreamIsRefusedWithoutLeaks) {
+  auto form = MakeForm();
+  const Bytes bytes = Write(form.get());
+  for (std::size_t n = 0; n < bytes.size(); ++n) {
+    ExpectRejected<EReadError>(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
+  }
+}
+
+TEST_F(BadInput, SignatureTagsAndLengthsAreChecked) {
+  ExpectRejected<EReadError>(Cat({Str("TPF1"), B({0, 0, 0, 0})}), "signature");
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({99})}), "Invalid value tag 99");
+  // A long string whose length runs past the end.
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({7}), Str("Caption"), B({12, 0xFF, 0xFF, 0xFF, 0x7F, 'a'})}),
+                             "past the end");
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({4}), Str("Blob"), B({10, 0, 0, 0, 0x80})}));
+}
+
+TEST_F(BadInput, UnknownClassesAndPropertiesAreNamed) {
+  ExpectRejected<EClassNotFound>(Cat({Header("TNoSuchThing", "X"), B({0, 0})}), "TNoSuchThing");
+  ExpectRejected<EClassNotFound>(Cat({Header("TTestForm", "F"), B({0}), B({6}), Str("TOther"), B({1}), Str("X"), B({0, 0, 0})}));
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({5}), Str("Bogus"), B({2, 1, 0, 0})}),
+                             "Property Bogus does not exist");
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({10}), Str("Font.Bogus"), B({2, 1, 0, 0})}));
+}
+
+TEST_F(BadInput, ValuesOfTheWrongKindAreRefused) {
+  auto prop = [&](std::string_view name, const Bytes& value) {
+    return Cat({Header("TTestForm", "F"), B({static_cast<int>(name.size())}), Str(name), value, B({0, 0})});
+  };
+  ExpectRejected<EReadError>(prop("Count", Cat({B({6, 1}), Str("x")})), "integer expected");
+  ExpectRejected<EReadError>(prop("Enabled", B({2, 1})), "True or False");
+  ExpectRejected<EReadError>(prop("Shade", Cat({B({7, 5}), Str("shRed")})), "unknown value shRed");
+  ExpectRejected<EReadError>(prop("Font.Style", Cat({B({11, 3}), Str("stX"), B({0})})), "unknown set member");
+  ExpectRejected<EReadError>(prop("Caption", B({2, 1})), "string expected");
+  ExpectRejected<EReadError>(prop("Ratio", B({9})), "number expected");
+  ExpectRejected<EReadError>(prop("Items", B({1, 0})), "collection expected");
+  ExpectRejected<EReadError>(prop("Font", B({13})));
+  ExpectRejected<EReadError>(prop("Letter", Cat({B({6, 2}), Str("ab")})), "One character");
+  ExpectRejected<EReadError>(prop("Values", B({2, 1})), "List expected");
+}
+
+TEST_F(BadInput, EventsBindOnlyToHandlersOfTheRootWithTheRightShape) {
+  auto prop = [&](std::string_view handler) {
+    return Cat({Header("TTestForm", "F"), B({6}), Str("OnPing"), B({7, static_cast<int>(handler.size())}),
+                Str(handler), B({0, 0})});
+  };
+  ExpectRejected<EReadError>(prop("Missing"), "no handler named Missing");
+  ExpectRejected<EReadError>(prop("WrongShape"), "does not fit");
+}
+
+TEST_F(BadInput, UnresolvedOrMistypedReferencesAreRefused) {
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({5}), Str("Buddy"), B({7, 4}), Str("Nope"), B({0, 0})}),
+                             "component Nope not found");
+}
+
+TEST_F(BadInput, DuplicateAndInvalidComponentNamesAreRefused) {
+  const Bytes child = Cat({B({8}), Str("TTestBox"), B({1}), Str("A"), B({0, 0})});
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({0}), child, child, B({0})}), "twice");
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({0}), B({8}), Str("TTestBox"), B({2}), Str("1x"), B({0, 0, 0})}),
+                             "not a valid component name");
+}
+
+TEST_F(BadInput, NestingBeyondTheLimitIsRefused) {
+  Bytes deep = Header("TTestForm", "F");
+  deep.push_back(0);
+  for (int i = 0; i < 300; ++i) deep = Cat({deep, B({8}), Str("TTestBox"), B({0}), B({0})});
+  for (int i = 0; i < 302; ++i) deep.push_back(0);
+  ExpectRejected<EReadError>(deep, "nested deeper");
+
+  Bytes lists = Cat({Header("TTestForm", "F"), B({6}), Str("Values")});
+  for (int i = 0; i < 300; ++i) lists.push_back(1);
+  TMemoryStream text_in(lists);
+  TMemoryStream text_out;
+  EXPECT_THROW(ObjectBinaryToText(text_in, text_out), EReadError);
+}
+
+TEST_F(BadInput, ReadingIntoAnExistingRootFreesOnlyWhatTheReadCreated) {
+  TTestForm target(nullptr);
+  auto* mine = new TTestBox(&target);
+  mine->SetName("Mine");
+  const Bytes bytes = Cat({Header("TTestForm", "F"), B({0}), B({8}), Str("TTestBox"), B({1}), Str("New"), B({0, 0}),
+                           B({8}), Str("TTestBox"), B({1}), Str("Bad"), B({5}), Str("Bogus"), B({8, 0, 0, 0})});
+  TMemoryStream in(bytes);
+  EXPECT_THROW(TReader(in).ReadRootComponent(&target), EReadError);
+  EXPECT_EQ(target.ComponentCount(), 1);
+  EXPECT_EQ(target.Components(0), mine);
+  EXPECT_FALSE(target.ComponentState().Contains(csLoading));
+  EXPECT_FALSE(target.ComponentState().Contains(csReading));
+}
+
+TEST_F(BadInput, RootOfAnotherClassIsRefused) {
+  TTestBox box(nullptr);
+  TMemoryStream in(Cat({Header("TTestForm", "F"), B({0, 0})}));
+  EXPECT_THROW(TReader(in).ReadRootComponent(&box), EReadError);
+}
+
+TEST_F(BadInput, TextParserReportsTheLineOfTheError) {
+  auto fails = [&](const std::string& text, const std::string& fragment) {
+    try {
+      ToBinary(text);
+      ADD_FAILURE() << "no exception for " << text;
+    } catch (const EParserError& e) {
+      EXPECT_NE(e.Message().find(fragment), std::string::npos) << e.Message();
+    }
+  };
+  fails("object F: TTestForm\n  Caption = 'open\nend\n", "Unterminated string on line 2");
+  fails("object F: TTestForm\n  Count =\n ]\nend\n", "Invalid property value on line 3");
+  fails("object F: TTestForm\n  Count = 99999999999\nend\n", "Integer out of range: 99999999999 on line 2");
+  fails("thing F: TTestForm\nend\n", "'object' expected on line 1");
+  fails("object F: TTestForm\n  Blob = {0A0}\nend\n", "Odd number");
+  fails("object F: TTestForm\n  S = #300\nend\n", "Invalid character code");
+  fails("object F: TTestForm\n", "'end' expected");
+  fails("object F: TTestForm\nend\nextra", "End of text expected on line 3");
+  std::string deep = "object F: TTestForm\n  V = ";
+  for (int i = 0; i < 300; ++i) deep += "(";
+  fails(deep, "Nested deeper");
+}
+
+}  // namespace
+}  // namespace vantor
