@@ -182,12 +182,12 @@ class TFieldRecord : public TCollectionItem {
  protected:
   // Adds flags to the list's State; nothing without a list.
   void AddState(TFieldsState flags);
-  // The collection-item change report (Changed(false)); public name for the list's helpers.
-  void NotifyChanged() { Changed(false); }
   // True when the owner panel reports it is loading.
   bool OwnerLoading() const;
 
  private:
+  // The body of Assign, inside the list's update bracket.
+  void AssignFrom(const TFieldRecord& source);
   void MarkAssigned(TFieldRecordValue v) { assigned_ |= static_cast<std::uint16_t>(1u << static_cast<unsigned>(v)); }
   static bool Slot(int index) { return index == 0 || index == 1; }
 

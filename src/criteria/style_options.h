@@ -16,7 +16,8 @@
 #include <memory>
 
 #include "platform/core/persistent.h"
-#include "platform/ui/graphics.h"
+#include "platform/ui/color.h"
+#include "platform/ui/font.h"
 
 namespace vantor {
 
@@ -52,7 +53,8 @@ class TStyleOptions : public TPersistent {
   bool IsColorStored(int index) const { return !GetParentColor(index); }
   bool IsFontStored(int index) const { return !GetParentFont(index); }
   bool IsCtl3DStored() const { return !GetParentCtl3D(); }
-  bool IsParentEditColorStored() const { return GetParentColor(1); }
+  // The parent flags other than ParentEditColor are restored by loading the values.
+  bool NeverStored() const { return false; }
 
   // ---- published names ----
   TColor GetPanelColor() const { return GetColor(0); }
@@ -76,6 +78,15 @@ class TStyleOptions : public TPersistent {
   int PendingParentColor() const { return pending_parent_color_; }
   void SetPendingParentColor(int value) { pending_parent_color_ = value; }
 
+  // Sets a parent flag without the setters' side effects; the owner's parent-font and
+  // parent-colour handling uses them after copying the parent's value.
+  void StoreParentFont(int index, bool value) {
+    if (FontIndex(index)) parent_fonts_[static_cast<std::size_t>(index)] = value;
+  }
+  void StoreParentColor(int index, bool value) {
+    if (ColorIndex(index)) parent_colors_[static_cast<std::size_t>(index)] = value;
+  }
+
   // A font of this object changed: it stops following the parent; relayout.
   void FontChanged(const TFont* sender);
 
@@ -85,13 +96,15 @@ class TStyleOptions : public TPersistent {
 
   TPanelFieldsSet* owner_;
   std::array<std::unique_ptr<TFont>, 3> fonts_;
-  std::array<bool, 3> parent_fonts_{true, true, true};
+  mutable std::array<bool, 3> parent_fonts_{true, true, true};
   std::array<TColor, 2> colors_;
   std::array<bool, 2> parent_colors_{true, false};
   bool ctl3d_ = true;
   bool parent_ctl3d_ = true;
   int pending_parent_font_ = -1;
   int pending_parent_color_ = -1;
+  // True while a font is copied from the parent: that is no explicit change.
+  mutable bool following_parent_ = false;
 };
 
 class TFSStyleOptions : public TStyleOptions {

@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -59,6 +60,8 @@ class TPanelFieldsSet : public TCustomPanel {
   explicit TPanelFieldsSet(TComponent* owner);
   // Frees the records' controls first, then the inner box, the option objects, hands a
   // still-linked data set to SetOldDataSet, then the link and the buffers.
+  // C++ note: a base destructor reaches only the base SetOldDataSet; a descendant that
+  // overrides it calls ReleaseDataSet() in its own destructor.
   ~TPanelFieldsSet() override;
 
   static const TypeInfo& StaticType();
@@ -231,7 +234,12 @@ class TPanelFieldsSet : public TCustomPanel {
 
  protected:
   // The style object of this panel class; dialog-hosted panels make their own kind.
+  // The base constructor can reach only this version, so a descendant that overrides it
+  // calls RecreateStyleOptions() in its constructor.
   virtual std::unique_ptr<TStyleOptions> CreateStyleOptions();
+  void RecreateStyleOptions();
+  // Hands the linked data set (if any) to SetOldDataSet; see the destructor.
+  void ReleaseDataSet();
   // Makes the field list with the descendant's record class.
   void CreateFieldsList(const TypeInfo& item_class);
   // Frees the field list early (a descendant's destructor); the base frees it otherwise.
@@ -240,6 +248,7 @@ class TPanelFieldsSet : public TCustomPanel {
   void WndProc(TMessage& message) override;
 
  private:
+  void WMWindowPosChanged(TMessage& message);
   void CMParentFontChanged(TMessage& message);
   void CMParentColorChanged(TMessage& message);
   void RecomputeFrameWidth();
@@ -275,6 +284,32 @@ class TPanelFieldsSet : public TCustomPanel {
   bool auto_size_ = true;
   int required_width_ = 0;
   int required_height_ = 0;
+};
+
+// The relayout bracket BeginPaint ... EndPaint, closed on every path (as UpdateGuard:
+// an error of EndPaint propagates unless another one is already unwinding).
+class PaintGuard {
+ public:
+  explicit PaintGuard(TPanelFieldsSet& panel)
+      : panel_(&panel), exceptions_(std::uncaught_exceptions()) {
+    panel_->BeginPaint();
+  }
+  PaintGuard(const PaintGuard&) = delete;
+  PaintGuard& operator=(const PaintGuard&) = delete;
+  ~PaintGuard() noexcept(false) {
+    if (std::uncaught_exceptions() > exceptions_) {
+      try {
+        panel_->EndPaint();
+      } catch (...) {  // NOLINT(bugprone-empty-catch): the unwinding error is the one to report
+      }
+      return;
+    }
+    panel_->EndPaint();
+  }
+
+ private:
+  TPanelFieldsSet* panel_;
+  int exceptions_;
 };
 
 }  // namespace vantor
