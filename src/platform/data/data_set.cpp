@@ -1,0 +1,750 @@
+#include "platform/data/data_set.h"
+
+#include <algorithm>
+
+#include "platform/data/data_source.h"
+#include "platform/data/typed_fields.h"
+#include "platform/rtl/ansi_strings.h"
+#include "platform/rtl/exceptions.h"
+
+namespace vantor {
+
+namespace {
+
+// Restores a value on every exit path.
+template <typename T>
+class Restore {
+ public:
+  Restore(T& target, T value) : target_(target), saved_(target) { target_ = value; }
+  ~Restore() { target_ = saved_; }
+  Restore(const Restore&) = delete;
+  Restore& operator=(const Restore&) = delete;
+
+ private:
+  T& target_;
+  T saved_;
+};
+
+}  // namespace
+
+const TypeInfo& TDataSet::StaticType() {
+  static const TypeInfo info = TypeBuilder<TDataSet>("TDataSet", &TComponent::StaticType())
+                                   .Property("Active", &TDataSet::Active, &TDataSet::SetActive, false)
+                                   .Property("Filtered", &TDataSet::Filtered, &TDataSet::SetFiltered, false)
+                                   .Event("OnCalcFields", &TDataSet::OnCalcFields)
+                                   .Event("BeforeOpen", &TDataSet::BeforeOpen)
+                                   .Event("AfterOpen", &TDataSet::AfterOpen)
+                                   .Event("BeforeClose", &TDataSet::BeforeClose)
+                                   .Event("AfterClose", &TDataSet::AfterClose)
+                                   .Event("BeforePost", &TDataSet::BeforePost)
+                                   .Event("AfterPost", &TDataSet::AfterPost)
+                                   .Event("BeforeDelete", &TDataSet::BeforeDelete)
+                                   .Event("AfterDelete", &TDataSet::AfterDelete)
+                                   .Event("AfterScroll", &TDataSet::AfterScroll)
+                                   .Build();
+  return info;
+}
+
+TDataSet::TDataSet(TComponent* owner) : TComponent(owner) {}
+
+TDataSet::~TDataSet() { DestroyDataSet(); }
+
+void TDataSet::DestroyDataSet() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  Destroying();
+  if (Active()) CloseCore(false);
+  // The links hear of the loss through their sources, with csDestroying already set.
+  while (!data_sources_.empty()) {
+    TDataSource* source = data_sources_.back();
+    data_sources_.pop_back();
+    source->DataSetDestroying(this);
+  }
+  for (TField* f : fields_) f->data_set_ = nullptr;
+  fields_.clear();
+  bookmarks_.clear();
+  // Owned components (persistent and default fields) go now, while this part still exists.
+  DestroyComponents();
+}
+
+void TDataSet::Error(const std::string& message) const {
+  throw EDatabaseError(Name().empty() ? message : Name() + ": " + message);
+}
+
+void TDataSet::CheckActive() const {
+  if (!Active()) Error("Cannot perform this operation on a closed dataset");
+}
+
+// --- Opening and closing -------------------------------------------------------------
+
+void TDataSet::SetActive(bool active) {
+  if (ComponentState().Contains(csLoading)) {
+    stream_active_ = active;
+    return;
+  }
+  if (active == Active()) return;
+  if (active) {
+    Open();
+  } else {
+    Close();
+  }
+}
+
+void TDataSet::Loaded() {
+  TComponent::Loaded();
+  if (stream_active_) {
+    stream_active_ = false;
+    Open();
+  }
+}
+
+void TDataSet::Open() {
+  if (Active()) return;
+  if (destroyed_) Error("Cannot open a dataset that is being destroyed");
+  BeforeOpen(this);
+  OpenCore();
+  AfterOpen(this);
+}
+
+void TDataSet::OpenCore() {
+  try {
+    store_ = InternalOpen(std::move(store_));
+    if (!store_) Error("No rows to open");
+    natural_.clear();
+    natural_.reserve(store_->LiveCount());
+    for (RowId r = 0; r < store_->RowLimit(); ++r) {
+      if (store_->IsLive(r)) natural_.push_back(r);
+    }
+    default_fields_ = fields_.empty();
+    if (default_fields_) CreateDefaultFields();
+    BindFields();
+    ++generation_;
+    state_ = dsBrowse;  // the order and filter below read fields
+    AfterBind();
+    RebuildView(true);
+  } catch (...) {
+    state_ = dsInactive;
+    UnbindFields();
+    if (default_fields_) FreeDefaultFields();
+    InternalClose();
+    store_.reset();
+    natural_.clear();
+    filtered_.clear();
+    accepted_.clear();
+    filter_active_ = false;
+    throw;
+  }
+  cursor_ = 0;
+  bof_ = true;
+  eof_ = View().empty();
+  DataEvent(deUpdateState);
+}
+
+void TDataSet::Close() {
+  if (!Active()) return;
+  BeforeClose(this);
+  CloseCore(true);
+  AfterClose(this);
+}
+
+void TDataSet::CloseCore(bool notify) {
+  state_ = dsInactive;
+  edit_buffer_.clear();
+  edit_row_ = kNoRow;
+  InternalClose();
+  UnbindFields();
+  if (default_fields_) FreeDefaultFields();
+  if (!KeepRowsOnClose()) store_.reset();
+  natural_.clear();
+  filtered_.clear();
+  accepted_.clear();
+  filter_active_ = false;
+  ++generation_;
+  cursor_ = 0;
+  bof_ = eof_ = true;
+  if (notify) DataEvent(deUpdateState);
+}
+
+// --- Fields --------------------------------------------------------------------------
+
+void TDataSet::AddField(TField* field) {
+  if (std::find(fields_.begin(), fields_.end(), field) == fields_.end()) fields_.push_back(field);
+}
+
+void TDataSet::RemoveField(TField* field) {
+  fields_.erase(std::remove(fields_.begin(), fields_.end(), field), fields_.end());
+}
+
+TField* TDataSet::Fields(int index) const {
+  if (index < 0 || index >= FieldCount()) {
+    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  }
+  return fields_[static_cast<std::size_t>(index)];
+}
+
+TField* TDataSet::FindField(std::string_view name) const {
+  for (TField* f : fields_) {
+    if (AnsiSameText(f->FieldName(), name)) return f;
+  }
+  return nullptr;
+}
+
+TField* TDataSet::FieldByName(std::string_view name) const {
+  TField* f = FindField(name);
+  if (f == nullptr) Error("Field '" + std::string(name) + "' not found");
+  return f;
+}
+
+void TDataSet::GetFieldNames(TStrings& list) const {
+  list.BeginUpdate();
+  list.Clear();
+  for (TField* f : fields_) list.Add(f->FieldName());
+  list.EndUpdate();
+}
+
+void TDataSet::CreateDefaultFields() {
+  for (int i = 0; i < field_defs_.Count(); ++i) {
+    const TFieldDef& def = field_defs_.Items(i);
+    TField* f = CreateField(this, def.data_type);
+    f->field_name_ = def.name;
+    if (def.data_type == TFieldType::ftString || def.data_type == TFieldType::ftBytes) f->size_ = def.size;
+    f->required_ = def.required;
+    f->SetDataSet(this);
+  }
+}
+
+void TDataSet::FreeDefaultFields() {
+  const std::vector<TField*> fields = fields_;
+  for (TField* f : fields) delete f;
+  fields_.clear();
+}
+
+void TDataSet::BindFields() {
+  int calc_no = 0;
+  for (TField* f : fields_) {
+    if (f->Calculated()) {
+      f->column_ = -1;
+      f->field_no_ = --calc_no;
+      continue;
+    }
+    const int column = field_defs_.IndexOf(f->FieldName());
+    if (column < 0) Error("Field '" + f->FieldName() + "' not found");
+    const TFieldDef& def = field_defs_.Items(column);
+    if (StorageKindOf(def.data_type) != StorageKindOf(f->DataType())) {
+      Error("Type mismatch for field '" + f->FieldName() + "', expecting: " +
+            std::string(FieldTypeName(f->DataType())) + " actual: " + std::string(FieldTypeName(def.data_type)));
+    }
+    f->column_ = column;
+    f->field_no_ = def.field_no;
+  }
+  calc_values_.assign(fields_.size(), Variant::Null());
+  calc_row_ = kNoRow;
+}
+
+void TDataSet::UnbindFields() {
+  for (TField* f : fields_) {
+    f->column_ = -1;
+    f->field_no_ = 0;
+  }
+}
+
+// --- Field values ----------------------------------------------------------------------
+
+Variant TDataSet::GetFieldValue(const TField& field) const {
+  CheckActive();
+  if (field.Calculated()) return CalcValue(field);
+  const int column = field.column_;
+  const TDataSetState reading = state_ == dsCalcFields || state_ == dsFilter ? read_state_ : state_;
+  if (reading == dsEdit || reading == dsInsert) return edit_buffer_[static_cast<std::size_t>(column)];
+  const RowId row = state_ == dsCalcFields || state_ == dsFilter ? read_row_ : CurrentRow();
+  if (row == kNoRow) return Variant::Null();
+  return store_->Get(row, column);
+}
+
+void TDataSet::SetFieldValue(TField& field, const Variant& value) {
+  CheckActive();
+  if (field.Calculated()) {
+    if (state_ != dsCalcFields) Error("Field '" + field.FieldName() + "' cannot be modified");
+    const int index = field.Index();
+    calc_values_[static_cast<std::size_t>(index)] = value;
+    return;
+  }
+  if (state_ != dsEdit && state_ != dsInsert) Error("Dataset not in edit or insert mode");
+  if (field.ReadOnly()) Error("Field '" + field.FieldName() + "' cannot be modified");
+  edit_buffer_[static_cast<std::size_t>(field.column_)] = value;
+  ++data_version_;
+  DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(&field));
+}
+
+Variant TDataSet::CalcValue(const TField& field) const {
+  const std::size_t index = static_cast<std::size_t>(field.Index());
+  if (calculating_) return calc_values_[index];
+  const bool editing = state_ == dsEdit || state_ == dsInsert ||
+                       ((state_ == dsFilter || state_ == dsCalcFields) &&
+                        (read_state_ == dsEdit || read_state_ == dsInsert));
+  const RowId row = state_ == dsFilter ? read_row_ : (editing ? kNoRow : CurrentRow());
+  if (!editing && row == kNoRow) return Variant::Null();
+  if (row != calc_row_ || calc_version_ != data_version_ || editing) {
+    std::fill(calc_values_.begin(), calc_values_.end(), Variant::Null());
+    auto* self = const_cast<TDataSet*>(this);
+    Restore<bool> guard_calc(calculating_, true);
+    Restore<RowId> guard_row(read_row_, row);
+    Restore<TDataSetState> guard_read(read_state_, editing ? (state_ == dsInsert ? dsInsert : dsEdit) : dsBrowse);
+    Restore<TDataSetState> guard_state(self->state_, dsCalcFields);
+    self->OnCalcFields(self);
+    calc_row_ = row;
+    calc_version_ = data_version_;
+  }
+  return calc_values_[index];
+}
+
+// --- Filtering -----------------------------------------------------------------------
+
+bool TDataSet::CallFilter(RowId row) const {
+  bool accept = true;
+  auto* self = const_cast<TDataSet*>(this);
+  Restore<RowId> guard_row(read_row_, row);
+  Restore<TDataSetState> guard_read(read_state_, dsBrowse);
+  Restore<TDataSetState> guard_state(self->state_, dsFilter);
+  on_filter_record_(self, accept);
+  return accept;
+}
+
+bool TDataSet::RowAccepted(RowId row) const {
+  if (!filter_active_) return true;
+  return row < accepted_.size() && accepted_[row] != 0;
+}
+
+void TDataSet::BuildFilteredView(std::vector<RowId>& view, std::vector<unsigned char>& accepted) const {
+  const std::vector<RowId>& order = CurrentOrder();
+  accepted.assign(store_->RowLimit(), 0);
+  view.clear();
+  for (RowId r : order) {
+    if (CallFilter(r)) {
+      accepted[r] = 1;
+      view.push_back(r);
+    }
+  }
+}
+
+void TDataSet::RebuildView(bool refilter) {
+  const bool want = filter_on_ && on_filter_record_.Assigned();
+  if (!want) {
+    filter_active_ = false;
+    filtered_.clear();
+    accepted_.clear();
+    return;
+  }
+  if (refilter || !filter_active_) {
+    std::vector<RowId> view;
+    std::vector<unsigned char> accepted;
+    BuildFilteredView(view, accepted);  // may raise: the old view stays
+    filtered_ = std::move(view);
+    accepted_ = std::move(accepted);
+    filter_active_ = true;
+    return;
+  }
+  // Same acceptance, new order.
+  filtered_.clear();
+  for (RowId r : CurrentOrder()) {
+    if (accepted_[r] != 0) filtered_.push_back(r);
+  }
+}
+
+void TDataSet::SetFiltered(bool filtered) {
+  if (filtered == filter_on_) return;
+  if (!Active()) {
+    filter_on_ = filtered;
+    return;
+  }
+  CheckBrowseMode();
+  const RowId keep = CurrentRow();
+  filter_on_ = filtered;
+  try {
+    RebuildView(true);
+  } catch (...) {
+    filter_on_ = !filtered;
+    throw;
+  }
+  Resync(keep);
+}
+
+void TDataSet::SetOnFilterRecord(TFilterRecordEvent::Handler handler) {
+  TFilterRecordEvent event;
+  event = std::move(handler);
+  SetOnFilterRecord(event);
+}
+
+void TDataSet::SetOnFilterRecord(const TFilterRecordEvent& event) {
+  if (!Active() || !filter_on_) {
+    on_filter_record_ = event;
+    return;
+  }
+  CheckBrowseMode();
+  const RowId keep = CurrentRow();
+  TFilterRecordEvent saved = on_filter_record_;
+  on_filter_record_ = event;
+  try {
+    RebuildView(true);
+  } catch (...) {
+    on_filter_record_ = saved;
+    throw;
+  }
+  Resync(keep);
+}
+
+void TDataSet::Refresh() {
+  CheckActive();
+  CheckBrowseMode();
+  const RowId keep = CurrentRow();
+  RebuildView(true);
+  Resync(keep);
+}
+
+void TDataSet::OrderChanged(RowId keep_row) {
+  if (!Active()) return;
+  RebuildView(false);
+  Resync(keep_row);
+}
+
+std::size_t TDataSet::ViewLowerBound(RowId row) const {
+  const std::vector<RowId>& view = View();
+  auto it = std::lower_bound(view.begin(), view.end(), row,
+                             [this](RowId a, RowId b) { return CompareRows(a, b) < 0; });
+  return static_cast<std::size_t>(it - view.begin());
+}
+
+void TDataSet::Resync(RowId keep_row) {
+  const std::vector<RowId>& view = View();
+  if (keep_row != kNoRow && store_->IsLive(keep_row)) {
+    MoveToViewPosition(ViewLowerBound(keep_row), false);
+  } else {
+    MoveToViewPosition(0, false);
+    bof_ = true;
+  }
+  if (view.empty()) bof_ = eof_ = true;
+}
+
+// --- Navigation ----------------------------------------------------------------------
+
+RowId TDataSet::CurrentRow() const {
+  if (!Active()) return kNoRow;
+  const std::vector<RowId>& view = View();
+  return cursor_ < view.size() ? view[cursor_] : kNoRow;
+}
+
+void TDataSet::SetCursor(std::size_t position) {
+  const std::size_t size = View().size();
+  cursor_ = size == 0 ? 0 : std::min(position, size - 1);
+  bof_ = eof_ = size == 0;
+}
+
+void TDataSet::MoveToViewPosition(std::size_t position, bool eof_if_past_end) {
+  const std::size_t size = View().size();
+  SetCursor(position);
+  if (position >= size && eof_if_past_end) eof_ = true;
+  DataEvent(deDataSetChange);
+  AfterScroll(this);
+}
+
+void TDataSet::First() {
+  CheckActive();
+  CheckBrowseMode();
+  SetCursor(0);
+  bof_ = true;
+  DataEvent(deDataSetChange);
+  AfterScroll(this);
+}
+
+void TDataSet::Last() {
+  CheckActive();
+  CheckBrowseMode();
+  const std::size_t size = View().size();
+  SetCursor(size == 0 ? 0 : size - 1);
+  eof_ = true;
+  DataEvent(deDataSetChange);
+  AfterScroll(this);
+}
+
+void TDataSet::Next() { MoveBy(1); }
+
+void TDataSet::Prior() { MoveBy(-1); }
+
+int TDataSet::MoveBy(int distance) {
+  CheckActive();
+  CheckBrowseMode();
+  const auto size = static_cast<std::int64_t>(View().size());
+  if (size == 0) {
+    bof_ = eof_ = true;
+    return 0;
+  }
+  const auto from = static_cast<std::int64_t>(cursor_);
+  std::int64_t to = from + distance;
+  bool hit_end = false;
+  if (to >= size) {
+    to = size - 1;
+    hit_end = true;
+  } else if (to < 0) {
+    to = 0;
+    hit_end = true;
+  }
+  const int moved = static_cast<int>(to - from);
+  cursor_ = static_cast<std::size_t>(to);
+  if (distance > 0) {
+    eof_ = hit_end;
+    if (moved != 0) bof_ = false;
+  } else if (distance < 0) {
+    bof_ = hit_end;
+    if (moved != 0) eof_ = false;
+  }
+  if (moved != 0) {
+    DataEvent(deDataSetScroll, moved);
+    AfterScroll(this);
+  }
+  return moved;
+}
+
+int TDataSet::RecNo() const {
+  if (!Active() || View().empty()) return 0;
+  if (state_ == dsInsert) return 0;
+  return static_cast<int>(cursor_) + 1;
+}
+
+void TDataSet::SetRecNo(int rec_no) {
+  CheckActive();
+  CheckBrowseMode();
+  if (rec_no < 1 || rec_no > RecordCount()) Error("Record number " + std::to_string(rec_no) + " out of range");
+  MoveToViewPosition(static_cast<std::size_t>(rec_no - 1), false);
+}
+
+int TDataSet::RecordCount() const {
+  if (!Active()) return 0;
+  return static_cast<int>(View().size());
+}
+
+// --- Bookmarks -----------------------------------------------------------------------
+
+TBookmark TDataSet::GetBookmark() {
+  const RowId row = CurrentRow();
+  if (row == kNoRow) return TBookmark::None;
+  const std::uint64_t id = next_bookmark_++;
+  bookmarks_[id] = BookmarkEntry{generation_, row};
+  return static_cast<TBookmark>(id);
+}
+
+bool TDataSet::BookmarkValid(TBookmark bookmark) const {
+  if (!Active()) return false;
+  auto it = bookmarks_.find(static_cast<std::uint64_t>(bookmark));
+  if (it == bookmarks_.end() || it->second.generation != generation_) return false;
+  const RowId row = it->second.row;
+  return store_->IsLive(row) && RowAccepted(row);
+}
+
+void TDataSet::GotoBookmark(TBookmark bookmark) {
+  CheckActive();
+  CheckBrowseMode();
+  if (!BookmarkValid(bookmark)) Error("Record not found");
+  const RowId row = bookmarks_.at(static_cast<std::uint64_t>(bookmark)).row;
+  MoveToViewPosition(ViewLowerBound(row), false);
+}
+
+void TDataSet::FreeBookmark(TBookmark bookmark) { bookmarks_.erase(static_cast<std::uint64_t>(bookmark)); }
+
+int TDataSet::CompareBookmarks(TBookmark a, TBookmark b) const {
+  if (!BookmarkValid(a) || !BookmarkValid(b)) return 0;
+  return CompareRows(bookmarks_.at(static_cast<std::uint64_t>(a)).row,
+                     bookmarks_.at(static_cast<std::uint64_t>(b)).row);
+}
+
+// --- Notifications -------------------------------------------------------------------
+
+void TDataSet::DisableControls() {
+  if (disable_count_++ == 0) {
+    disable_state_ = state_;
+    pending_change_ = false;
+    pending_layout_ = false;
+  }
+}
+
+void TDataSet::EnableControls() {
+  if (disable_count_ == 0) return;
+  if (--disable_count_ != 0) return;
+  if (disable_state_ != state_) DataEvent(deUpdateState);
+  if (pending_change_ && state_ != dsInactive) DataEvent(pending_layout_ ? deLayoutChange : deDataSetChange);
+  pending_change_ = pending_layout_ = false;
+}
+
+void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
+  if (disable_count_ > 0) {
+    if (event != deUpdateState && event != deFocusControl) pending_change_ = true;
+    if (event == deLayoutChange) pending_layout_ = true;
+    return;
+  }
+  const std::vector<TDataSource*> sources = data_sources_;
+  for (TDataSource* source : sources) {
+    if (std::find(data_sources_.begin(), data_sources_.end(), source) != data_sources_.end()) {
+      source->DataEvent(event, info);
+    }
+  }
+}
+
+void TDataSet::AddDataSource(TDataSource* source) {
+  if (std::find(data_sources_.begin(), data_sources_.end(), source) == data_sources_.end()) {
+    data_sources_.push_back(source);
+  }
+}
+
+void TDataSet::RemoveDataSource(TDataSource* source) {
+  data_sources_.erase(std::remove(data_sources_.begin(), data_sources_.end(), source), data_sources_.end());
+}
+
+void TDataSet::SetState(TDataSetState state) {
+  if (state == state_) return;
+  state_ = state;
+  DataEvent(deUpdateState);
+}
+
+// --- Editing -------------------------------------------------------------------------
+
+void TDataSet::StartEditing(TDataSetState state, RowId row) {
+  edit_buffer_.assign(static_cast<std::size_t>(store_->ColumnCount()), Variant::Null());
+  if (row != kNoRow) {
+    for (int c = 0; c < store_->ColumnCount(); ++c) edit_buffer_[static_cast<std::size_t>(c)] = store_->Get(row, c);
+  }
+  edit_row_ = row;
+  ++data_version_;
+  SetState(state);
+}
+
+void TDataSet::EndEditing() {
+  edit_buffer_.clear();
+  edit_row_ = kNoRow;
+  ++data_version_;
+  SetState(dsBrowse);
+}
+
+void TDataSet::Edit() {
+  CheckActive();
+  if (state_ == dsEdit || state_ == dsInsert) return;
+  if (ReadOnlyDataSet()) Error("Cannot modify a read-only dataset");
+  CheckBrowseMode();
+  const RowId row = CurrentRow();
+  if (row == kNoRow) {
+    Insert();
+    return;
+  }
+  StartEditing(dsEdit, row);
+}
+
+void TDataSet::Insert() {
+  CheckActive();
+  if (ReadOnlyDataSet()) Error("Cannot modify a read-only dataset");
+  CheckBrowseMode();
+  StartEditing(dsInsert, kNoRow);
+}
+
+void TDataSet::Append() { Insert(); }
+
+void TDataSet::CheckBrowseMode() {
+  CheckActive();
+  if (state_ == dsEdit || state_ == dsInsert) {
+    Post();
+  } else if (state_ == dsSetKey) {
+    Cancel();
+  }
+}
+
+void TDataSet::Post() {
+  CheckActive();
+  if (state_ != dsEdit && state_ != dsInsert) {
+    if (state_ == dsSetKey) Cancel();
+    return;
+  }
+  BeforePost(this);
+  for (TField* f : fields_) {
+    if (f->Calculated() || !f->Required() || f->DataType() == TFieldType::ftAutoInc) continue;
+    if (edit_buffer_[static_cast<std::size_t>(f->column_)].IsClear()) {
+      Error("Field '" + f->DisplayName() + "' must have a value");
+    }
+  }
+  for (int c = 0; c < field_defs_.Count(); ++c) {
+    const TFieldDef& def = field_defs_.Items(c);
+    if (def.required && def.data_type != TFieldType::ftAutoInc &&
+        edit_buffer_[static_cast<std::size_t>(c)].IsClear()) {
+      Error("Field '" + def.name + "' must have a value");
+    }
+  }
+  std::vector<Variant> values = edit_buffer_;
+  const bool inserting = state_ == dsInsert;
+  InternalPost(inserting ? kNoRow : edit_row_, values);  // may raise: nothing changed yet
+
+  RowId row = edit_row_;
+  // Leave the filtered view before the order keys change, so it can be found again.
+  auto remove_from_view = [this](RowId r) {
+    if (!filter_active_ || accepted_[r] == 0) return;
+    const std::size_t pos = ViewLowerBound(r);
+    if (pos < filtered_.size() && filtered_[pos] == r) filtered_.erase(filtered_.begin() + static_cast<std::ptrdiff_t>(pos));
+    accepted_[r] = 0;
+  };
+  if (inserting) {
+    row = store_->AppendRow();
+    natural_.push_back(row);
+    if (filter_active_) accepted_.resize(store_->RowLimit(), 0);
+  } else {
+    remove_from_view(row);
+    RowWriting(row);
+  }
+  for (int c = 0; c < store_->ColumnCount(); ++c) store_->Set(row, c, values[static_cast<std::size_t>(c)]);
+  ++data_version_;
+  RowWritten(row, inserting);
+  if (filter_active_) {
+    std::vector<Variant> none;
+    edit_buffer_.swap(none);  // the filter reads the stored row
+    const bool accept = CallFilter(row);
+    edit_buffer_.swap(none);
+    if (accept) {
+      accepted_[row] = 1;
+      filtered_.insert(filtered_.begin() + static_cast<std::ptrdiff_t>(ViewLowerBound(row)), row);
+    }
+  }
+  EndEditing();
+  Resync(row);
+  AfterPost(this);
+}
+
+void TDataSet::Cancel() {
+  if (state_ == dsEdit || state_ == dsInsert) {
+    EndEditing();
+    DataEvent(deDataSetChange);
+  }
+}
+
+void TDataSet::Delete() {
+  CheckActive();
+  if (ReadOnlyDataSet()) Error("Cannot modify a read-only dataset");
+  if (state_ == dsInsert) {
+    Cancel();
+    return;
+  }
+  if (state_ == dsEdit) EndEditing();
+  if (state_ == dsSetKey) Cancel();
+  const RowId row = CurrentRow();
+  if (row == kNoRow) Error("Cannot perform this operation on an empty dataset");
+  BeforeDelete(this);
+  InternalDelete(row);  // may raise: nothing changed yet
+  const std::size_t position = cursor_;
+  if (filter_active_) {
+    filtered_.erase(filtered_.begin() + static_cast<std::ptrdiff_t>(position));
+    accepted_[row] = 0;
+  }
+  RowDeleting(row);
+  auto it = std::lower_bound(natural_.begin(), natural_.end(), row);
+  if (it != natural_.end() && *it == row) natural_.erase(it);
+  store_->DeleteRow(row);
+  ++data_version_;
+  MoveToViewPosition(position, false);
+  if (View().empty()) bof_ = eof_ = true;
+  AfterDelete(this);
+}
+
+}  // namespace vantor

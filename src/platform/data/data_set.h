@@ -1,0 +1,362 @@
+#pragma once
+// TDataSet: a cursor over the rows of a data set, with its fields, bookmarks, record
+// filter, editing and the notifications that data-aware objects follow through data
+// sources and data links. Every data set here keeps its rows in memory (TRowStore);
+// descendants decide where the rows come from (InternalOpen) and where edits go
+// (InternalPost, InternalDelete), and a table adds index orders and keyed seeks.
+//
+// Call order: FieldDefs (or persistent fields) -> Open -> First/Next/... reading
+// Fields -> Edit/Insert/Append -> field writes -> Post or Cancel -> Close. Navigation
+// sees only the rows that OnFilterRecord accepts while Filtered is true, in the current
+// order; RecNo is the 1-based position in that sequence, so it grows moving forward.
+//
+// Notifications: every change reaches the data sources and through them the links
+// (TDataLink). Between DisableControls and the matching EnableControls nothing is sent;
+// when the count returns to 0 the links hear one data-set change (plus a state change if
+// the data set opened, closed or changed its editing state meanwhile).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/core/component.h"
+#include "platform/core/event.h"
+#include "platform/core/strings.h"
+#include "platform/data/field.h"
+#include "platform/data/field_defs.h"
+#include "platform/data/row_store.h"
+
+namespace vantor {
+
+class TDataSource;
+
+enum class TDataSetState : std::uint8_t {
+  dsInactive,
+  dsBrowse,
+  dsEdit,
+  dsInsert,
+  dsSetKey,
+  dsCalcFields,
+  dsFilter,
+  dsNewValue,
+  dsOldValue,
+  dsCurValue,
+};
+using enum TDataSetState;
+
+template <>
+struct EnumNames<TDataSetState> {
+  static constexpr std::array<std::string_view, 10> value{
+      "dsInactive", "dsBrowse", "dsEdit",   "dsInsert",   "dsSetKey",
+      "dsCalcFields", "dsFilter", "dsNewValue", "dsOldValue", "dsCurValue"};
+};
+
+// What a data set tells its data sources (and they their links).
+enum class TDataEvent : std::uint8_t {
+  deFieldChange,      // info: the TField* written
+  deRecordChange,     // the current record's values changed as a whole
+  deDataSetChange,    // contents or order changed; links re-read everything
+  deDataSetScroll,    // info: the distance the cursor moved
+  deLayoutChange,     // fields added, removed or re-bound
+  deUpdateRecord,
+  deUpdateState,      // the state (open, closed, editing) changed
+  deCheckBrowseMode,
+  dePropertyChange,
+  deFieldListChange,
+  deFocusControl,     // info: TField** of the field to focus
+};
+using enum TDataEvent;
+
+// An opaque handle to a record, from GetBookmark; release it with FreeBookmark.
+enum class TBookmark : std::uint64_t { None = 0 };
+
+using TDataSetNotifyEvent = Event<TDataSet*>;
+// Called for each record the data set considers while Filtered; set accept to false to hide it.
+using TFilterRecordEvent = Event<TDataSet*, bool&>;
+
+class TDataSet : public TComponent {
+ public:
+  explicit TDataSet(TComponent* owner);
+  ~TDataSet() override;
+
+  static const TypeInfo& StaticType();
+  const TypeInfo& ClassType() const override { return StaticType(); }
+
+  // --- Opening and closing ---
+  // Open: EDatabaseError when the rows cannot be read; the data set then stays closed.
+  void Open();
+  void Close();
+  bool Active() const { return state_ != dsInactive; }
+  // While loading from a form stream the value is kept and applied by Loaded.
+  void SetActive(bool active);
+  TDataSetState State() const { return state_; }
+  void Loaded() override;
+
+  // --- Fields ---
+  TFieldDefs& FieldDefs() { return field_defs_; }
+  const TFieldDefs& FieldDefs() const { return field_defs_; }
+  // True when the fields were made from FieldDefs at Open (no persistent fields).
+  bool DefaultFields() const { return default_fields_; }
+  int FieldCount() const { return static_cast<int>(fields_.size()); }
+  // EListError outside 0..FieldCount-1.
+  TField* Fields(int index) const;
+  // Case-insensitive; null when the data set has no field of that name.
+  TField* FindField(std::string_view name) const;
+  // EDatabaseError "Field 'X' not found" when absent.
+  TField* FieldByName(std::string_view name) const;
+  void GetFieldNames(TStrings& list) const;
+
+  // --- Navigation ---
+  void First();
+  void Last();
+  void Next();
+  void Prior();
+  // Moves up to `distance` records (negative: backwards); the number actually moved.
+  int MoveBy(int distance);
+  // The host's EOF and BOF (EOF itself is a C macro): a move tried to pass the last (first)
+  // record, or the view is empty. Open and First set Bof; Last sets Eof.
+  bool Eof() const { return eof_; }
+  bool Bof() const { return bof_; }
+  // 1-based position of the current record in the current order and filter; 0 when there
+  // is none (closed or empty).
+  int RecNo() const;
+  // Moves to the record at that position; EDatabaseError outside 1..RecordCount.
+  void SetRecNo(int rec_no);
+  // Records visible to navigation (the accepted ones while filtered).
+  int RecordCount() const;
+  bool IsEmpty() const { return RecordCount() == 0; }
+
+  // --- Bookmarks ---
+  // A handle to the current record; None when there is none.
+  TBookmark GetBookmark();
+  // Moves to the bookmarked record. EDatabaseError "Record not found" (cursor unchanged)
+  // for a freed, foreign or stale handle, or a record that the filter now hides.
+  void GotoBookmark(TBookmark bookmark);
+  // Releases a handle; None and unknown handles are ignored.
+  void FreeBookmark(TBookmark bookmark);
+  // Whether the handle still leads to a visible record.
+  bool BookmarkValid(TBookmark bookmark) const;
+  // <0, 0, >0 by position in the current order (0 when either is invalid).
+  int CompareBookmarks(TBookmark a, TBookmark b) const;
+
+  // --- Notifications ---
+  // Nested; while the count is above 0 the links are told nothing.
+  void DisableControls();
+  void EnableControls();
+  bool ControlsDisabled() const { return disable_count_ > 0; }
+  // Re-reads the rows through the filter and tells the links; keeps the current record
+  // when it is still visible (else the next visible one).
+  void Refresh();
+
+  // --- Filtering ---
+  bool Filtered() const { return filter_on_; }
+  // Re-reads the rows through OnFilterRecord (when the data set is open) and notifies the
+  // links. A handler that raises leaves the previous value and view in place.
+  void SetFiltered(bool filtered);
+  // Assign through SetOnFilterRecord so that an open, filtered data set re-reads.
+  const TFilterRecordEvent& OnFilterRecord() const { return on_filter_record_; }
+  void SetOnFilterRecord(TFilterRecordEvent::Handler handler);
+  void SetOnFilterRecord(const TFilterRecordEvent& event);
+
+  // --- Editing ---
+  // Edit on an empty data set starts an insert.
+  void Edit();
+  void Insert();
+  void Append();
+  // Writes the edit buffer. EDatabaseError for a required field left null or a rejected
+  // write (key violation, SQL error); the data set then stays in its editing state.
+  void Post();
+  // Discards the edit buffer (or, in dsSetKey, the key changes).
+  virtual void Cancel();
+  // Removes the current record; the next one (or the new last one) becomes current.
+  void Delete();
+  // Posts a pending edit (used before moves, as the host does).
+  void CheckBrowseMode();
+  bool CanModify() const { return !ReadOnlyDataSet(); }
+
+  // --- Data sources ---
+  int DataSourceCount() const { return static_cast<int>(data_sources_.size()); }
+
+  // Called with the data set when a calculated field's value is needed; write the
+  // calculated fields from the data fields (State is dsCalcFields meanwhile).
+  TDataSetNotifyEvent OnCalcFields;
+  TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+  TDataSetNotifyEvent BeforePost, AfterPost, BeforeDelete, AfterDelete, AfterScroll;
+
+  // Sends an event to the data sources (folded while controls are disabled).
+  void DataEvent(TDataEvent event, std::intptr_t info = 0);
+
+ protected:
+  static constexpr RowId kNoRow = ~RowId{0};
+
+  // Frees the rows, tells the links that the data set is going away (csDestroying set, each
+  // link's DataSet becomes null) and detaches the fields. The most derived destructor calls
+  // it first, while its overrides still exist; later calls do nothing.
+  void DestroyDataSet();
+
+  // Fills FieldDefs if the descendant reads them from its source, and returns the rows.
+  // Raise EDatabaseError to refuse opening. `existing` holds the rows kept from an earlier
+  // opening (KeepRowsOnClose) or null.
+  virtual std::unique_ptr<TRowStore> InternalOpen(std::unique_ptr<TRowStore> existing) = 0;
+  // Releases what InternalOpen acquired (never raises).
+  virtual void InternalClose() {}
+  // Whether Close keeps the rows for the next Open (an in-memory table) or drops them.
+  virtual bool KeepRowsOnClose() const { return false; }
+  // Called once the fields are bound, before the first record is shown (select an order).
+  virtual void AfterBind() {}
+  virtual bool ReadOnlyDataSet() const { return false; }
+
+  // Writing: InternalPost checks and persists the values (by column; it may fill in
+  // generated ones) before the store changes, and raises to refuse them. `row` is kNoRow
+  // for an insert. RowWriting/RowWritten bracket the store change of an existing row;
+  // RowWritten also follows an insert.
+  virtual void InternalPost(RowId row, std::vector<Variant>& values) {
+    (void)row;
+    (void)values;
+  }
+  virtual void InternalDelete(RowId row) { (void)row; }
+  virtual void RowWriting(RowId row) { (void)row; }
+  virtual void RowWritten(RowId row, bool inserted) {
+    (void)row;
+    (void)inserted;
+  }
+  virtual void RowDeleting(RowId row) { (void)row; }
+
+  // The current order of all rows (ascending row id unless a descendant orders them), and
+  // the comparison that defines it (a strict total order).
+  virtual const std::vector<RowId>& CurrentOrder() const { return natural_; }
+  virtual int CompareRows(RowId a, RowId b) const { return a < b ? -1 : (a > b ? 1 : 0); }
+  // Call after CurrentOrder changed, with the row that was current before (CurrentRow()
+  // taken before the change): rebuilds the view, stays on that row, notifies.
+  void OrderChanged(RowId keep_row);
+
+  // Field value routing; a descendant with other buffers (the key buffer) overrides these.
+  virtual Variant GetFieldValue(const TField& field) const;
+  virtual void SetFieldValue(TField& field, const Variant& value);
+  void SetState(TDataSetState state);
+
+  // Rows visible to navigation, in order.
+  const std::vector<RowId>& View() const { return filter_active_ ? filtered_ : CurrentOrder(); }
+  // The current record's row, kNoRow when none.
+  RowId CurrentRow() const;
+  // Puts the cursor at a view position (clamped); clears BOF/EOF.
+  void SetCursor(std::size_t position);
+  // Positions on view[position] if valid, else at the end (EOF) ; then deDataSetChange.
+  void MoveToViewPosition(std::size_t position, bool eof_if_past_end);
+  int FieldColumn(const TField& field) const { return field.column_; }
+  TRowStore* Store() const { return store_.get(); }
+  // True when the filter callback currently takes part.
+  bool FilterActive() const { return filter_active_; }
+  // Whether the filter accepts a row (true when no filter is active).
+  bool RowAccepted(RowId row) const;
+  [[noreturn]] void Error(const std::string& message) const;
+  void CheckActive() const;
+
+ private:
+  friend class TField;
+  friend class TDataSource;
+
+  struct BookmarkEntry {
+    std::uint64_t generation;
+    RowId row;
+  };
+
+  void AddField(TField* field);
+  void RemoveField(TField* field);
+  void AddDataSource(TDataSource* source);
+  void RemoveDataSource(TDataSource* source);
+
+  void OpenCore();
+  void CloseCore(bool notify);
+  void CreateDefaultFields();
+  void BindFields();
+  void UnbindFields();
+  void FreeDefaultFields();
+  // Whether OnFilterRecord accepts `row` (State dsFilter meanwhile).
+  bool CallFilter(RowId row) const;
+  // Builds the accepted view of the current order through the callback into `out`.
+  void BuildFilteredView(std::vector<RowId>& view, std::vector<unsigned char>& accepted) const;
+  void RebuildView(bool refilter);
+  // Position of `row` in the view, or the position where it would be.
+  std::size_t ViewLowerBound(RowId row) const;
+  void Resync(RowId keep_row);
+  Variant CalcValue(const TField& field) const;
+  void StartEditing(TDataSetState state, RowId row);
+  void EndEditing();
+
+  TFieldDefs field_defs_;
+  std::vector<TField*> fields_;
+  bool default_fields_ = true;
+  std::unique_ptr<TRowStore> store_;
+  std::vector<RowId> natural_;
+
+  TDataSetState state_ = dsInactive;
+  bool stream_active_ = false;
+  bool destroyed_ = false;
+  std::size_t cursor_ = 0;
+  bool bof_ = true;
+  bool eof_ = true;
+
+  bool filter_on_ = false;
+  bool filter_active_ = false;
+  TFilterRecordEvent on_filter_record_;
+  std::vector<RowId> filtered_;
+  std::vector<unsigned char> accepted_;  // by row id, while the filter is active
+
+  // Reads in dsFilter and dsCalcFields come from this row (or the edit buffer).
+  mutable RowId read_row_ = kNoRow;
+  mutable TDataSetState read_state_ = dsInactive;
+
+  std::vector<Variant> edit_buffer_;  // by column
+  RowId edit_row_ = kNoRow;
+
+  mutable std::vector<Variant> calc_values_;  // by field index
+  mutable RowId calc_row_ = kNoRow;
+  mutable std::uint64_t calc_version_ = ~std::uint64_t{0};
+  mutable bool calculating_ = false;
+  std::uint64_t data_version_ = 0;
+
+  int disable_count_ = 0;
+  TDataSetState disable_state_ = dsInactive;
+  bool pending_change_ = false;
+  bool pending_layout_ = false;
+
+  std::vector<TDataSource*> data_sources_;
+
+  std::unordered_map<std::uint64_t, BookmarkEntry> bookmarks_;
+  std::uint64_t next_bookmark_ = 1;
+  std::uint64_t generation_ = 1;
+};
+
+// Brackets DisableControls/EnableControls.
+class TControlsDisabled {
+ public:
+  explicit TControlsDisabled(TDataSet& data_set) : data_set_(&data_set) { data_set.DisableControls(); }
+  ~TControlsDisabled() { data_set_->EnableControls(); }
+  TControlsDisabled(const TControlsDisabled&) = delete;
+  TControlsDisabled& operator=(const TControlsDisabled&) = delete;
+
+ private:
+  TDataSet* data_set_;
+};
+
+// Holds a bookmark of the current record and frees it on every exit path.
+class TBookmarkHolder {
+ public:
+  explicit TBookmarkHolder(TDataSet& data_set) : data_set_(&data_set), bookmark_(data_set.GetBookmark()) {}
+  ~TBookmarkHolder() { data_set_->FreeBookmark(bookmark_); }
+  TBookmarkHolder(const TBookmarkHolder&) = delete;
+  TBookmarkHolder& operator=(const TBookmarkHolder&) = delete;
+  TBookmark Get() const { return bookmark_; }
+  // Returns to the held record (raises as GotoBookmark does).
+  void Restore() { data_set_->GotoBookmark(bookmark_); }
+
+ private:
+  TDataSet* data_set_;
+  TBookmark bookmark_;
+};
+
+}  // namespace vantor

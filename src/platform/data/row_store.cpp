@@ -1,0 +1,426 @@
+#include "platform/data/row_store.h"
+
+#include <cstring>
+#include <limits>
+
+#include "platform/rtl/ansi_strings.h"
+#include "platform/rtl/exceptions.h"
+
+namespace vantor {
+
+namespace {
+
+template <typename T>
+T Load(const std::vector<unsigned char>& bytes, std::size_t width, RowId row) {
+  T v;
+  std::memcpy(&v, bytes.data() + static_cast<std::size_t>(row) * width, sizeof(T));
+  return v;
+}
+
+template <typename T>
+void StoreBytes(std::vector<unsigned char>& bytes, std::size_t width, RowId row, T v) {
+  std::memcpy(bytes.data() + static_cast<std::size_t>(row) * width, &v, sizeof(T));
+}
+
+template <typename T>
+int Order(T a, T b) {
+  return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+std::size_t WidthOf(TStorageKind kind) {
+  switch (kind) {
+    case TStorageKind::skInt16:
+    case TStorageKind::skUInt16:
+      return 2;
+    case TStorageKind::skInt32:
+      return 4;
+    case TStorageKind::skDouble:
+    case TStorageKind::skDate:
+    case TStorageKind::skCurrency:
+      return 8;
+    case TStorageKind::skBoolean:
+      return 1;
+    case TStorageKind::skText:
+      return 0;
+  }
+  return 0;
+}
+
+const char* KindName(TStorageKind kind) {
+  switch (kind) {
+    case TStorageKind::skInt16: return "small integer";
+    case TStorageKind::skUInt16: return "word";
+    case TStorageKind::skInt32: return "integer";
+    case TStorageKind::skDouble: return "float";
+    case TStorageKind::skDate: return "date";
+    case TStorageKind::skCurrency: return "currency";
+    case TStorageKind::skBoolean: return "boolean";
+    case TStorageKind::skText: return "text";
+  }
+  return "?";
+}
+
+}  // namespace
+
+TStorageKind StorageKindOf(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftSmallint: return TStorageKind::skInt16;
+    case TFieldType::ftWord: return TStorageKind::skUInt16;
+    case TFieldType::ftInteger:
+    case TFieldType::ftAutoInc: return TStorageKind::skInt32;
+    case TFieldType::ftFloat: return TStorageKind::skDouble;
+    case TFieldType::ftDate:
+    case TFieldType::ftTime:
+    case TFieldType::ftDateTime: return TStorageKind::skDate;
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD: return TStorageKind::skCurrency;
+    case TFieldType::ftBoolean: return TStorageKind::skBoolean;
+    default: return TStorageKind::skText;
+  }
+}
+
+int CompareTextKey(std::string_view a, std::string_view b, bool case_insensitive, bool fold_only) {
+  if (case_insensitive) {
+    const int folded = AnsiCompareText(a, b);
+    if (folded != 0 || fold_only) return folded < 0 ? -1 : (folded > 0 ? 1 : 0);
+  }
+  const int c = a.compare(b);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+TRowStore::TRowStore(const std::vector<TFieldType>& column_types) {
+  columns_.reserve(column_types.size());
+  for (TFieldType t : column_types) {
+    Column c;
+    c.kind = StorageKindOf(t);
+    c.width = WidthOf(c.kind);
+    columns_.push_back(std::move(c));
+  }
+}
+
+TRowStore::Column& TRowStore::At(int column) {
+  if (column < 0 || column >= ColumnCount()) {
+    throw EDatabaseError("Column index out of range (" + std::to_string(column) + ")");
+  }
+  return columns_[Col(column)];
+}
+
+const TRowStore::Column& TRowStore::At(int column) const {
+  return const_cast<TRowStore*>(this)->At(column);
+}
+
+void TRowStore::CheckKind(const Column& c, std::initializer_list<TStorageKind> kinds) const {
+  for (TStorageKind k : kinds) {
+    if (c.kind == k) return;
+  }
+  throw EDatabaseError(std::string("Wrong value kind for a ") + KindName(c.kind) + " column");
+}
+
+void TRowStore::Reserve(std::size_t rows) {
+  live_.reserve(rows);
+  for (Column& c : columns_) {
+    c.nulls.reserve((rows + 63) / 64);
+    if (c.kind == TStorageKind::skText) {
+      c.offset.reserve(rows);
+      c.length.reserve(rows);
+    } else {
+      c.fixed.reserve(rows * c.width);
+    }
+  }
+}
+
+RowId TRowStore::AppendRow() {
+  if (live_.size() >= std::numeric_limits<RowId>::max()) {
+    throw EDatabaseError("Too many rows for one data set");
+  }
+  const auto row = static_cast<RowId>(live_.size());
+  live_.push_back(1);
+  ++live_count_;
+  for (Column& c : columns_) {
+    if (row % 64 == 0) c.nulls.push_back(0);
+    c.nulls.back() |= std::uint64_t{1} << (row % 64);
+    if (c.kind == TStorageKind::skText) {
+      c.offset.push_back(0);
+      c.length.push_back(0);
+    } else {
+      c.fixed.resize(c.fixed.size() + c.width);
+    }
+  }
+  return row;
+}
+
+void TRowStore::DeleteRow(RowId row) {
+  if (!IsLive(row)) return;
+  for (int i = 0; i < ColumnCount(); ++i) SetNull(row, i);
+  live_[row] = 0;
+  --live_count_;
+}
+
+bool TRowStore::IsNull(RowId row, int column) const {
+  const Column& c = At(column);
+  return ((c.nulls[row / 64] >> (row % 64)) & 1U) != 0;
+}
+
+void TRowStore::SetNullBit(Column& c, RowId row, bool null) {
+  const std::uint64_t bit = std::uint64_t{1} << (row % 64);
+  if (null) {
+    c.nulls[row / 64] |= bit;
+  } else {
+    c.nulls[row / 64] &= ~bit;
+  }
+}
+
+void TRowStore::SetNull(RowId row, int column) {
+  Column& c = At(column);
+  if (c.kind == TStorageKind::skText) {
+    c.dead_bytes += c.length[row];
+    c.length[row] = 0;
+    c.offset[row] = 0;
+  }
+  SetNullBit(c, row, true);
+}
+
+void TRowStore::SetInt(RowId row, int column, std::int32_t v) {
+  Column& c = At(column);
+  switch (c.kind) {
+    case TStorageKind::skInt16:
+      StoreBytes(c.fixed, c.width, row, static_cast<std::int16_t>(v));
+      break;
+    case TStorageKind::skUInt16:
+      StoreBytes(c.fixed, c.width, row, static_cast<std::uint16_t>(v));
+      break;
+    case TStorageKind::skInt32:
+      StoreBytes(c.fixed, c.width, row, v);
+      break;
+    default:
+      CheckKind(c, {TStorageKind::skInt32});
+  }
+  SetNullBit(c, row, false);
+}
+
+void TRowStore::SetDouble(RowId row, int column, double v) {
+  Column& c = At(column);
+  CheckKind(c, {TStorageKind::skDouble, TStorageKind::skDate});
+  StoreBytes(c.fixed, c.width, row, v);
+  SetNullBit(c, row, false);
+}
+
+void TRowStore::SetCurrency(RowId row, int column, Currency v) {
+  Column& c = At(column);
+  CheckKind(c, {TStorageKind::skCurrency});
+  StoreBytes(c.fixed, c.width, row, v.scaled);
+  SetNullBit(c, row, false);
+}
+
+void TRowStore::SetBoolean(RowId row, int column, bool v) {
+  Column& c = At(column);
+  CheckKind(c, {TStorageKind::skBoolean});
+  StoreBytes(c.fixed, c.width, row, static_cast<unsigned char>(v ? 1 : 0));
+  SetNullBit(c, row, false);
+}
+
+void TRowStore::SetText(RowId row, int column, std::string_view v) {
+  Column& c = At(column);
+  CheckKind(c, {TStorageKind::skText});
+  if (c.arena.size() + v.size() > std::numeric_limits<std::uint32_t>::max()) {
+    CompactText(c);
+    if (c.arena.size() + v.size() > std::numeric_limits<std::uint32_t>::max()) {
+      throw EDatabaseError("Text column exceeds 4 GB");
+    }
+  }
+  c.dead_bytes += c.length[row];
+  c.offset[row] = static_cast<std::uint32_t>(c.arena.size());
+  c.length[row] = static_cast<std::uint32_t>(v.size());
+  c.arena.insert(c.arena.end(), v.begin(), v.end());
+  SetNullBit(c, row, false);
+  if (c.dead_bytes > 4096 && c.dead_bytes > c.arena.size() - c.dead_bytes) CompactText(c);
+}
+
+void TRowStore::CompactText(Column& c) {
+  std::vector<char> packed;
+  packed.reserve(c.arena.size() - c.dead_bytes);
+  for (std::size_t r = 0; r < c.offset.size(); ++r) {
+    const std::uint32_t start = c.offset[r];
+    c.offset[r] = static_cast<std::uint32_t>(packed.size());
+    packed.insert(packed.end(), c.arena.begin() + start, c.arena.begin() + start + c.length[r]);
+  }
+  c.arena = std::move(packed);
+  c.dead_bytes = 0;
+}
+
+std::int32_t TRowStore::GetInt(RowId row, int column) const {
+  const Column& c = At(column);
+  switch (c.kind) {
+    case TStorageKind::skInt16: return Load<std::int16_t>(c.fixed, c.width, row);
+    case TStorageKind::skUInt16: return Load<std::uint16_t>(c.fixed, c.width, row);
+    case TStorageKind::skInt32: return Load<std::int32_t>(c.fixed, c.width, row);
+    default: CheckKind(c, {TStorageKind::skInt32});
+  }
+  return 0;
+}
+
+double TRowStore::GetDouble(RowId row, int column) const {
+  const Column& c = At(column);
+  CheckKind(c, {TStorageKind::skDouble, TStorageKind::skDate});
+  return Load<double>(c.fixed, c.width, row);
+}
+
+Currency TRowStore::GetCurrency(RowId row, int column) const {
+  const Column& c = At(column);
+  CheckKind(c, {TStorageKind::skCurrency});
+  return Currency::FromScaled(Load<std::int64_t>(c.fixed, c.width, row));
+}
+
+bool TRowStore::GetBoolean(RowId row, int column) const {
+  const Column& c = At(column);
+  CheckKind(c, {TStorageKind::skBoolean});
+  return Load<unsigned char>(c.fixed, c.width, row) != 0;
+}
+
+std::string_view TRowStore::GetText(RowId row, int column) const {
+  const Column& c = At(column);
+  CheckKind(c, {TStorageKind::skText});
+  if (c.length[row] == 0) return {};
+  return {c.arena.data() + c.offset[row], c.length[row]};
+}
+
+Variant TRowStore::Get(RowId row, int column) const {
+  if (IsNull(row, column)) return Variant::Null();
+  switch (At(column).kind) {
+    case TStorageKind::skInt16: return Variant(static_cast<std::int16_t>(GetInt(row, column)));
+    case TStorageKind::skUInt16:
+    case TStorageKind::skInt32: return Variant(GetInt(row, column));
+    case TStorageKind::skDouble: return Variant(GetDouble(row, column));
+    case TStorageKind::skDate: return Variant::FromDate(GetDouble(row, column));
+    case TStorageKind::skCurrency: return Variant(GetCurrency(row, column));
+    case TStorageKind::skBoolean: return Variant(GetBoolean(row, column));
+    case TStorageKind::skText: return Variant(std::string(GetText(row, column)));
+  }
+  return Variant::Null();
+}
+
+void TRowStore::Set(RowId row, int column, const Variant& value) {
+  if (value.IsClear()) {
+    SetNull(row, column);
+    return;
+  }
+  const Column& c = At(column);
+  bool ok = false;
+  switch (c.kind) {
+    case TStorageKind::skInt16:
+      if (const auto* v = value.Get<std::int16_t>()) SetInt(row, column, *v), ok = true;
+      break;
+    case TStorageKind::skUInt16:
+      if (const auto* v = value.Get<std::int32_t>(); v && *v >= 0 && *v <= 65535) {
+        SetInt(row, column, *v), ok = true;
+      }
+      break;
+    case TStorageKind::skInt32:
+      if (const auto* v = value.Get<std::int32_t>()) SetInt(row, column, *v), ok = true;
+      break;
+    case TStorageKind::skDouble:
+      if (const auto* v = value.Get<double>()) SetDouble(row, column, *v), ok = true;
+      break;
+    case TStorageKind::skDate:
+      if (const auto* v = value.Get<Variant::DateValue>()) SetDouble(row, column, v->value), ok = true;
+      break;
+    case TStorageKind::skCurrency:
+      if (const auto* v = value.Get<Currency>()) SetCurrency(row, column, *v), ok = true;
+      break;
+    case TStorageKind::skBoolean:
+      if (const auto* v = value.Get<bool>()) SetBoolean(row, column, *v), ok = true;
+      break;
+    case TStorageKind::skText:
+      if (const auto* v = value.Get<std::string>()) SetText(row, column, *v), ok = true;
+      break;
+  }
+  if (!ok) throw EDatabaseError(std::string("Wrong value kind for a ") + KindName(c.kind) + " column");
+}
+
+int TRowStore::CompareCells(int column, RowId a, RowId b, bool case_insensitive) const {
+  const bool na = IsNull(a, column);
+  const bool nb = IsNull(b, column);
+  if (na || nb) return na == nb ? 0 : (na ? -1 : 1);
+  const Column& c = columns_[Col(column)];
+  switch (c.kind) {
+    case TStorageKind::skInt16:
+    case TStorageKind::skUInt16:
+    case TStorageKind::skInt32:
+      return Order(GetInt(a, column), GetInt(b, column));
+    case TStorageKind::skDouble:
+    case TStorageKind::skDate:
+      return Order(Load<double>(c.fixed, c.width, a), Load<double>(c.fixed, c.width, b));
+    case TStorageKind::skCurrency:
+      return Order(Load<std::int64_t>(c.fixed, c.width, a), Load<std::int64_t>(c.fixed, c.width, b));
+    case TStorageKind::skBoolean:
+      return Order(Load<unsigned char>(c.fixed, c.width, a), Load<unsigned char>(c.fixed, c.width, b));
+    case TStorageKind::skText:
+      return CompareTextKey(GetText(a, column), GetText(b, column), case_insensitive);
+  }
+  return 0;
+}
+
+int TRowStore::CompareCellToValue(int column, RowId row, const Variant& value, bool case_insensitive,
+                                  bool fold_only) const {
+  const bool na = IsNull(row, column);
+  const bool nb = value.IsClear();
+  if (na || nb) return na == nb ? 0 : (na ? -1 : 1);
+  const Column& c = columns_[Col(column)];
+  switch (c.kind) {
+    case TStorageKind::skInt16:
+      if (const auto* v = value.Get<std::int16_t>()) return Order<std::int32_t>(GetInt(row, column), *v);
+      break;
+    case TStorageKind::skUInt16:
+    case TStorageKind::skInt32:
+      if (const auto* v = value.Get<std::int32_t>()) return Order(GetInt(row, column), *v);
+      break;
+    case TStorageKind::skDouble:
+      if (const auto* v = value.Get<double>()) return Order(Load<double>(c.fixed, c.width, row), *v);
+      break;
+    case TStorageKind::skDate:
+      if (const auto* v = value.Get<Variant::DateValue>()) {
+        return Order(Load<double>(c.fixed, c.width, row), v->value);
+      }
+      break;
+    case TStorageKind::skCurrency:
+      if (const auto* v = value.Get<Currency>()) {
+        return Order(Load<std::int64_t>(c.fixed, c.width, row), v->scaled);
+      }
+      break;
+    case TStorageKind::skBoolean:
+      if (const auto* v = value.Get<bool>()) {
+        return Order<int>(Load<unsigned char>(c.fixed, c.width, row), *v ? 1 : 0);
+      }
+      break;
+    case TStorageKind::skText:
+      if (const auto* v = value.Get<std::string>()) {
+        return CompareTextKey(GetText(row, column), *v, case_insensitive, fold_only);
+      }
+      break;
+  }
+  throw EDatabaseError(std::string("Wrong key kind for a ") + KindName(c.kind) + " column");
+}
+
+std::size_t TRowStore::MemoryBytes() const {
+  std::size_t total = live_.capacity();
+  for (const Column& c : columns_) {
+    total += c.fixed.capacity() + c.nulls.capacity() * sizeof(std::uint64_t) +
+             c.offset.capacity() * sizeof(std::uint32_t) + c.length.capacity() * sizeof(std::uint32_t) +
+             c.arena.capacity();
+  }
+  return total;
+}
+
+std::size_t TRowStore::RawBytes() const {
+  std::size_t total = 0;
+  for (int i = 0; i < ColumnCount(); ++i) {
+    const Column& c = columns_[Col(i)];
+    for (RowId r = 0; r < RowLimit(); ++r) {
+      if (!live_[r] || IsNull(r, i)) continue;
+      total += c.kind == TStorageKind::skText ? c.length[r] : c.width;
+    }
+  }
+  return total;
+}
+
+}  // namespace vantor

@@ -1,0 +1,125 @@
+#pragma once
+// TRowStore: the rows of an in-memory data set, kept column by column in compact typed
+// arrays (a 2-byte small integer takes 2 bytes, a text its bytes plus 8), with one null bit
+// per cell. Rows are addressed by a row id that never changes while the row lives.
+//
+// Row ids are handed out in increasing order and never reused, so ascending row id is the
+// order in which rows were added: the data set's natural order, and the tie-break that
+// makes every index order a strict total order.
+//
+// Values travel as Variants of the column's storage kind exactly (see StorageKindOf): a
+// caller converts before it writes; the store does not coerce.
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/rtl/field_type.h"
+#include "platform/rtl/variant.h"
+
+namespace vantor {
+
+using RowId = std::uint32_t;
+
+// How a field type is kept in a column.
+enum class TStorageKind : std::uint8_t {
+  skInt16,     // ftSmallint                           Variant Smallint
+  skUInt16,    // ftWord                               Variant Integer
+  skInt32,     // ftInteger, ftAutoInc                 Variant Integer
+  skDouble,    // ftFloat                              Variant Double
+  skDate,      // ftDate, ftTime, ftDateTime           Variant Date
+  skCurrency,  // ftCurrency, ftBCD                    Variant Currency
+  skBoolean,   // ftBoolean                            Variant Boolean
+  skText,      // ftString, ftMemo, ftFmtMemo, blobs   Variant String (bytes for blobs)
+};
+
+TStorageKind StorageKindOf(TFieldType type);
+
+class TRowStore {
+ public:
+  explicit TRowStore(const std::vector<TFieldType>& column_types);
+  TRowStore(const TRowStore&) = delete;
+  TRowStore& operator=(const TRowStore&) = delete;
+
+  int ColumnCount() const { return static_cast<int>(columns_.size()); }
+  TStorageKind Kind(int column) const { return columns_[Col(column)].kind; }
+  // One past the highest row id handed out (deleted rows included).
+  RowId RowLimit() const { return static_cast<RowId>(live_.size()); }
+  std::size_t LiveCount() const { return live_count_; }
+  bool IsLive(RowId row) const { return row < live_.size() && live_[row] != 0; }
+
+  // A new row with every cell null; its id is greater than every earlier one.
+  RowId AppendRow();
+  // The row stops existing; its id is never handed out again.
+  void DeleteRow(RowId row);
+  // Room for `rows` rows without reallocation (a bulk load knows its size).
+  void Reserve(std::size_t rows);
+
+  bool IsNull(RowId row, int column) const;
+  // The cell as a Variant of the column's kind, Null when null.
+  Variant Get(RowId row, int column) const;
+  // Stores a Variant of the column's kind (Null or Empty clears the cell).
+  // Raises EDatabaseError for a value of another kind: the store never guesses.
+  void Set(RowId row, int column, const Variant& value);
+
+  // Typed access for bulk loads and comparisons (no kind checks beyond the column's).
+  void SetNull(RowId row, int column);
+  void SetInt(RowId row, int column, std::int32_t v);  // skInt16, skUInt16, skInt32
+  void SetDouble(RowId row, int column, double v);     // skDouble, skDate
+  void SetCurrency(RowId row, int column, Currency v);
+  void SetBoolean(RowId row, int column, bool v);
+  void SetText(RowId row, int column, std::string_view v);
+  std::int32_t GetInt(RowId row, int column) const;
+  double GetDouble(RowId row, int column) const;
+  Currency GetCurrency(RowId row, int column) const;
+  bool GetBoolean(RowId row, int column) const;
+  // Valid until the column's next write.
+  std::string_view GetText(RowId row, int column) const;
+
+  // Order of two cells of one column: null first, numbers by value, text by byte order,
+  // or by case-folded code points (ties then broken by byte order) when case_insensitive.
+  int CompareCells(int column, RowId a, RowId b, bool case_insensitive) const;
+  // Order of a cell against a Variant of the column's kind (or Null). With fold_only, texts
+  // that differ only in letter case compare equal (the whole band of case variants).
+  int CompareCellToValue(int column, RowId row, const Variant& value, bool case_insensitive,
+                         bool fold_only = false) const;
+
+  // Bytes held by the store (arrays at their capacity, text arenas, null bits).
+  std::size_t MemoryBytes() const;
+  // Bytes of the live values themselves: fixed-width sizes plus text lengths.
+  std::size_t RawBytes() const;
+
+ private:
+  struct Column {
+    TStorageKind kind = TStorageKind::skText;
+    std::size_t width = 0;                  // bytes per cell of fixed-width kinds
+    std::vector<unsigned char> fixed;       // width bytes per row
+    std::vector<std::uint64_t> nulls;       // one bit per row, set = null
+    std::vector<std::uint32_t> offset;      // text: start in arena
+    std::vector<std::uint32_t> length;      // text: byte length
+    std::vector<char> arena;                // text bytes, appended; dead bytes counted below
+    std::size_t dead_bytes = 0;
+  };
+
+  static std::size_t Col(int column) { return static_cast<std::size_t>(column); }
+  Column& At(int column);
+  const Column& At(int column) const;
+  void CheckKind(const Column& c, std::initializer_list<TStorageKind> kinds) const;
+  void SetNullBit(Column& c, RowId row, bool null);
+  // Drops dead text bytes once they outweigh the live ones.
+  void CompactText(Column& c);
+
+  std::vector<Column> columns_;
+  std::vector<unsigned char> live_;
+  std::size_t live_count_ = 0;
+};
+
+// Order of two texts as a case-insensitive key orders them: case-folded code points
+// first, byte order between texts that differ only in letter case. So "SMITH" < "Smith"
+// < "smith" < "Smithe", and every text has exactly one place.
+int CompareTextKey(std::string_view a, std::string_view b, bool case_insensitive, bool fold_only = false);
+
+}  // namespace vantor

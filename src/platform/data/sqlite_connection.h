@@ -1,0 +1,85 @@
+#pragma once
+// SQLite plumbing shared by the SQLite data sets: an open database file, prepared
+// statements, the mapping from declared column types to field types, and the typed
+// transfer of values between statement columns and a row store.
+//
+// Every failure raises EDatabaseError with SQLite's own message quoted, so a user sees
+// what the database said, e.g.  SQLite error: "no such table: custmers" in "SELECT ...".
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/data/row_store.h"
+#include "platform/rtl/field_type.h"
+#include "platform/rtl/variant.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vantor {
+
+// An open database file. The file must exist: it is opened for reading and writing and
+// never created, so a misspelt name is an error instead of a new empty database.
+class SQLiteConnection {
+ public:
+  explicit SQLiteConnection(const std::string& path);
+  ~SQLiteConnection();
+  SQLiteConnection(const SQLiteConnection&) = delete;
+  SQLiteConnection& operator=(const SQLiteConnection&) = delete;
+
+  sqlite3* Handle() const { return db_; }
+  const std::string& Path() const { return path_; }
+  // Runs statements without results (BEGIN, COMMIT, DDL).
+  void Exec(const std::string& sql);
+  // Raises EDatabaseError quoting SQLite's last message and the SQL text.
+  [[noreturn]] void Fail(const std::string& sql) const;
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::string path_;
+};
+
+// A prepared statement, finalized on destruction.
+class SQLiteStatement {
+ public:
+  SQLiteStatement(const SQLiteConnection& connection, const std::string& sql);
+  ~SQLiteStatement();
+  SQLiteStatement(const SQLiteStatement&) = delete;
+  SQLiteStatement& operator=(const SQLiteStatement&) = delete;
+
+  sqlite3_stmt* Handle() const { return stmt_; }
+  const std::string& Sql() const { return sql_; }
+  // True while a row is available; false when done; raises on an error.
+  bool Step();
+  void Reset();
+  // Binds a value of a field type (1-based parameter); Null binds NULL.
+  void Bind(int parameter, TFieldType type, const Variant& value);
+  void BindInt64(int parameter, std::int64_t value);
+  void BindText(int parameter, std::string_view value);
+
+ private:
+  const SQLiteConnection* connection_;
+  sqlite3_stmt* stmt_ = nullptr;
+  std::string sql_;
+};
+
+// The field type and size for a declared column type ("VARCHAR(40)", "MONEY", "DATE").
+// `rowid_alias` marks an INTEGER PRIMARY KEY column, which becomes ftAutoInc.
+TFieldType FieldTypeFromDeclared(std::string_view declared, bool rowid_alias, int& size);
+
+// Reads column `column` of the current result row into `store` at (row, store_column),
+// converting to the store column's kind. Dates and times are ISO-8601 texts. A value
+// that does not fit (text in a number column, an integer beyond 32 bits, a bad date)
+// raises EDatabaseError naming the column instead of being altered.
+void LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row,
+              int store_column, std::string_view column_name);
+
+// ISO-8601 texts of dates and times, as stored in the database.
+std::string DateToIso(TDateTime value, TFieldType type);
+bool IsoToDate(std::string_view text, TDateTime& value);
+
+// "name" with embedded quotes doubled, for identifiers in generated SQL.
+std::string QuoteIdentifier(std::string_view name);
+
+}  // namespace vantor
