@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/component.h"
 #include "platform/core/extended.h"
 #include "platform/core/reader.h"
 #include "platform/core/writer.h"
@@ -43,6 +44,28 @@ std::size_t Utf8Length(std::string_view s, std::size_t i) {
   if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
   return len;
 }
+
+// True for "Name" and "Font.Name": identifiers joined by dots.
+bool IsDottedIdent(std::string_view s) {
+  for (std::size_t dot = s.find('.'); dot != std::string_view::npos; dot = s.find('.')) {
+    if (!IsValidIdent(s.substr(0, dot))) return false;
+    s = s.substr(dot + 1);
+  }
+  return IsValidIdent(s);
+}
+
+bool IsOneOf(std::string_view s, std::initializer_list<std::string_view> words) {
+  for (std::string_view k : words) {
+    if (s.size() == k.size() &&
+        std::equal(s.begin(), s.end(), k.begin(), [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; })) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Words that start or end a block in the text form cannot name a property there.
+bool IsKeyword(std::string_view s) { return IsOneOf(s, {"object", "inherited", "inline", "end"}); }
 
 // ---- binary to text ----
 
@@ -92,6 +115,9 @@ class BinaryToText {
     }
     const std::string class_name = reader_.ReadStr();
     const std::string name = reader_.ReadStr();
+    if (!IsValidIdent(class_name) || (!name.empty() && !IsValidIdent(name))) {
+      Bad("Invalid class or component name");
+    }
     Indent(level);
     if ((flags & ffInherited) != 0) {
       Put("inherited ");
@@ -114,7 +140,7 @@ class BinaryToText {
 
   void ConvertProperty(int level) {
     const std::string name = reader_.ReadStr();
-    if (name.empty()) throw EReadError("Property name expected (at offset " + std::to_string(reader_.Offset()) + ")");
+    if (!IsDottedIdent(name) || IsKeyword(name)) Bad("Invalid property name");
     Indent(level);
     Put(name + " = ");
     ConvertValue(level);
@@ -152,9 +178,15 @@ class BinaryToText {
       case vaIdent:
       case vaFalse:
       case vaTrue:
-      case vaNil:
-        Put(reader_.ReadIdent());
+      case vaNil: {
+        const bool plain = reader_.NextValue() == vaIdent;
+        const std::string ident = reader_.ReadIdent();
+        if (!IsDottedIdent(ident)) Bad("Invalid identifier");
+        // An identifier spelt like a constant would come back as that constant.
+        if (plain && IsOneOf(ident, {"true", "false", "nil"})) Bad("Identifier " + ident + " reads back as a constant");
+        Put(ident);
         return;
+      }
       case vaBinary: {
         const auto bytes = reader_.ReadBinary();
         static constexpr char kHex[] = "0123456789ABCDEF";
@@ -177,6 +209,7 @@ class BinaryToText {
         std::string text = "[";
         bool first = true;
         for (const std::string& n : reader_.ReadSetNames()) {
+          if (!IsValidIdent(n)) Bad("Invalid set member");
           if (!first) text += ", ";
           text += n;
           first = false;
@@ -205,9 +238,12 @@ class BinaryToText {
         Put(">");
         return;
       case vaNull:
-        throw EReadError("Value expected, found the end of a list (at offset " +
-                         std::to_string(reader_.Offset()) + ")");
+        Bad("Value expected, found the end of a list");
     }
+  }
+
+  [[noreturn]] void Bad(const std::string& message) {
+    throw EReadError(message + " (at offset " + std::to_string(reader_.Offset()) + ")");
   }
 
   // Quoted runs for printable text ('' for a quote), #nnn for control bytes and bytes

@@ -1,5 +1,7 @@
 #include "platform/core/writer.h"
 
+#include <strings.h>
+
 #include "platform/core/collection.h"
 #include "platform/core/component.h"
 #include "platform/core/persistent.h"
@@ -261,9 +263,12 @@ void TWriter::WriteExtended(const Extended80& value) {
 }
 
 void TWriter::WriteIdent(std::string_view ident) {
-  if (ident == "False" || ident == "false") return WriteValue(vaFalse);
-  if (ident == "True" || ident == "true") return WriteValue(vaTrue);
-  if (ident == "nil" || ident == "Nil") return WriteValue(vaNil);
+  auto same = [ident](std::string_view word) {
+    return ident.size() == word.size() && strncasecmp(ident.data(), word.data(), word.size()) == 0;
+  };
+  if (same("False")) return WriteValue(vaFalse);
+  if (same("True")) return WriteValue(vaTrue);
+  if (same("nil")) return WriteValue(vaNil);
   WriteValue(vaIdent);
   WriteStr(ident);
 }

@@ -569,6 +569,21 @@ TEST_F(BadInput, RootOfAnotherClassIsRefused) {
   EXPECT_THROW(TReader(in).ReadRootComponent(&box), EReadError);
 }
 
+TEST_F(BadInput, BinaryToTextRefusesWhatItsTextCouldNotSayBack) {
+  auto convert = [](const Bytes& b) {
+    TMemoryStream in(b);
+    TMemoryStream out;
+    ObjectBinaryToText(in, out);
+  };
+  // An identifier spelt like a constant, a property named like a keyword, a class name that
+  // is no identifier: the text would read back as something else.
+  EXPECT_THROW(convert(Cat({Header("TTestForm", "F"), B({1}), Str("P"), B({7, 5}), Str("false"), B({0, 0})})), EReadError);
+  EXPECT_THROW(convert(Cat({Header("TTestForm", "F"), B({3}), Str("end"), B({2, 1}), B({0, 0})})), EReadError);
+  EXPECT_THROW(convert(Cat({Header("T Form", "F"), B({0, 0})})), EReadError);
+  // Writing an identifier spelt like a constant gives the constant, in any case.
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteIdent("FALSE"); }), B({8}));
+}
+
 TEST_F(BadInput, TextParserReportsTheLineOfTheError) {
   auto fails = [&](const std::string& text, const std::string& fragment) {
     try {
