@@ -142,6 +142,8 @@ using TKeyPressEvent = Event<TObject*, char32_t&>;
 // SendKey and the scripted user set it while they deliver input.
 TShiftState KeyboardShiftState();
 void SetKeyboardShiftState(TShiftState state);
+// The control holding the mouse capture, or null.
+TControl* GetCaptureControl();
 // Mouse-message key flags (MK_SHIFT ...) as a shift state, and back.
 TShiftState KeysToShiftState(std::intptr_t keys);
 std::intptr_t ShiftStateToKeys(TShiftState shift);
@@ -306,7 +308,6 @@ class TControl : public TComponent {
   void WMMouseMove(TMessage& m);
   void WMButtonDown(TMessage& m, TMouseButton button, bool dbl);
   void WMButtonUp(TMessage& m, TMouseButton button);
-  void WMSetText(TMessage& m);
   void CMParentFontChanged(TMessage& m);
   void CMParentColorChanged(TMessage& m);
   void CMParentShowHintChanged(TMessage& m);
@@ -356,6 +357,8 @@ class TGraphicControl : public TControl {
 
   TCanvas* Canvas() const { return canvas_.get(); }
   void WndProc(TMessage& message) override;
+  void SetParent(TWinControl* parent) override;
+  void SetBounds(int left, int top, int width, int height) override;
 
  protected:
   // Draws the control on Canvas.

@@ -54,6 +54,8 @@ class TFont : public TPersistent {
   void SetSize(int size);
   int Height() const { return height_; }
   void SetHeight(int height);
+  // The stream keeps Height; Size is derived from it.
+  bool IsSizeStored() const { return false; }
   TFontStyles Style() const { return style_; }
   void SetStyle(TFontStyles style);
   TColor Color() const { return color_; }

@@ -283,6 +283,12 @@ inline constexpr std::uint16_t VK_F4 = 0x73;
 inline constexpr std::uint16_t VK_F5 = 0x74;
 inline constexpr std::uint16_t VK_F10 = 0x79;
 inline constexpr std::uint16_t VK_F12 = 0x7B;
+inline constexpr std::uint16_t VK_OEM_1 = 0xBA;       // ;
+inline constexpr std::uint16_t VK_OEM_PLUS = 0xBB;    // =
+inline constexpr std::uint16_t VK_OEM_COMMA = 0xBC;   // ,
+inline constexpr std::uint16_t VK_OEM_MINUS = 0xBD;   // -
+inline constexpr std::uint16_t VK_OEM_PERIOD = 0xBE;  // .
+inline constexpr std::uint16_t VK_OEM_2 = 0xBF;       // /
 // Characters typed without a key of their own arrive as this key with the character.
 inline constexpr std::uint16_t VK_PACKET = 0xE7;
 

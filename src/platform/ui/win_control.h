@@ -63,7 +63,7 @@ class TWinControl : public TControl {
   void Broadcast(TMessage& message);
   // Sends a message with WParam 0 and LParam 0 to every child.
   void NotifyControls(std::uint32_t msg);
-  // Used by TControl::SetParent.
+  // InsertControl(c) is c->SetParent(this); RemoveControl(c) takes c out when it is a child.
   void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
   std::vector<TComponent*> GetChildren(TComponent* root) const override;
@@ -165,6 +165,18 @@ class TWinControl : public TControl {
   void CreateHandle();
   void DestroyHandle();
 
+  // The client area within the window rectangle (window coordinates): the window less
+  // its border (a sunken client edge, or a one-pixel border) and its scroll bars, as the
+  // style bits of CreateParams say. A form adds its caption and frame.
+  virtual TRect ClientAreaInWindow() const;
+  // A form that previews its controls' keys answers true (then its own KeyDown,
+  // KeyPress and KeyUp see every key of its controls first).
+  virtual bool KeyPreview() const { return false; }
+  // Run the key handlers for a key message; true when the key was consumed (zeroed).
+  bool DoKeyDown(TMessage& m);
+  bool DoKeyUp(TMessage& m);
+  bool DoKeyPress(TMessage& m);
+
   virtual void DoEnter();
   virtual void DoExit();
   // Key handlers; `key` may be changed or zeroed (0: the key is consumed).
@@ -202,6 +214,10 @@ class TWinControl : public TControl {
 
  private:
   friend class TControl;
+  // Moves the system focus to this window: WM_KILLFOCUS to the old one, WM_SETFOCUS here.
+  void TakeFocus();
+  void Insert(TControl* control);
+  void Remove(TControl* control);
   void AlignControl(TControl* control);
   void SortTabList();
   void ForgetFocusInside(TWinControl* control);
