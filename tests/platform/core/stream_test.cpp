@@ -450,6 +450,61 @@ TEST_F(FormStream, WritingRaisesCsWritingOnlyWhileTheComponentIsWritten) {
   EXPECT_FALSE(probe.ComponentState().Contains(csWriting));
 }
 
+TEST_F(FormStream, ReferencesOutsideTheRootAreFoundThroughTheGlobalFinder) {
+  TTestForm other(nullptr);
+  other.SetName("Other");
+  auto* target = new TTestBox(&other);
+  target->SetName("Target");
+  SetFindGlobalComponent([&](std::string_view name) -> TComponent* { return name == "Other" ? &other : nullptr; });
+  auto root = Read(ToBinary("object F: TTestForm\n  Buddy = Other.Target\nend\n"));
+  SetFindGlobalComponent(nullptr);
+  EXPECT_EQ(dynamic_cast<TTestBox*>(root.get())->Buddy(), target);
+  // Written back under the same dotted name.
+  EXPECT_NE(ToText(Write(root.get())).find("Buddy = Other.Target"), std::string::npos);
+  dynamic_cast<TTestBox*>(root.get())->SetBuddy(nullptr);
+}
+
+// An integer property whose well-known values have names, as colours do.
+class TTinted : public TComponent {
+ public:
+  explicit TTinted(TComponent* owner) : TComponent(owner) {}
+  static const TypeInfo& StaticType() {
+    static const TypeInfo info =
+        TypeBuilder<TTinted>("TTinted", &TComponent::StaticType())
+            .Component()
+            .Property("Color", &TTinted::Color, &TTinted::SetColor, 0)
+            .Idents([](std::string_view s) -> std::optional<std::int64_t> {
+                      if (s == "clRed") return 0xFF;
+                      return std::nullopt;
+                    },
+                    [](std::int64_t v) -> std::optional<std::string> {
+                      if (v == 0xFF) return "clRed";
+                      return std::nullopt;
+                    })
+            .Build();
+    return info;
+  }
+  const TypeInfo& ClassType() const override { return StaticType(); }
+  std::int32_t Color() const { return color_; }
+  void SetColor(std::int32_t c) { color_ = c; }
+
+ private:
+  std::int32_t color_ = 0;
+};
+
+TEST_F(FormStream, NamedIntegerValuesAreWrittenByNameAndReadInEitherForm) {
+  RegisterClass(TTinted::StaticType());
+  TTinted t(nullptr);
+  t.SetName("T");
+  t.SetColor(0xFF);
+  EXPECT_NE(ToText(Write(&t)).find("Color = clRed"), std::string::npos);
+  t.SetColor(7);
+  EXPECT_NE(ToText(Write(&t)).find("Color = 7"), std::string::npos);
+  auto named = Read(ToBinary("object T: TTinted\n  Color = clRed\nend\n"));
+  EXPECT_EQ(dynamic_cast<TTinted*>(named.get())->Color(), 0xFF);
+  EXPECT_THROW(Read(ToBinary("object T: TTinted\n  Color = clBlue\nend\n")), EReadError);
+}
+
 // ---- bad input ----
 
 class BadInput : public FormStream {
