@@ -105,9 +105,10 @@ std::string Time(int h, int m, int s) {
 }
 
 std::string Money(std::int64_t cents) {
+  const std::int64_t magnitude = cents < 0 ? -cents : cents;
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%lld.%02lld", static_cast<long long>(cents / 100),
-                static_cast<long long>(cents % 100));
+  std::snprintf(buffer, sizeof buffer, "%s%lld.%02lld", cents < 0 ? "-" : "", static_cast<long long>(magnitude / 100),
+                static_cast<long long>(magnitude % 100));
   return buffer;
 }
 

@@ -371,8 +371,8 @@ const TypeInfo& TBytesField::StaticType() {
 
 TBytesField::TBytesField(TComponent* owner) : TBlobField(owner, TFieldType::ftBytes) { SetSize(16); }
 
-Variant TBytesField::Convert(const Variant& value) const {
-  Variant v = TBlobField::Convert(value);
+Variant TBytesField::TextToValue(const std::string& text) const {
+  Variant v = TBlobField::TextToValue(text);
   const auto* s = v.Get<std::string>();
   if (s != nullptr && Size() > 0 && s->size() > static_cast<std::size_t>(Size())) {
     throw EDatabaseError("Value is too long for field '" + FieldName() + "' (at most " + std::to_string(Size()) +

@@ -205,7 +205,9 @@ class TBytesField : public TBlobField {
   explicit TBytesField(TComponent* owner);
   static const TypeInfo& StaticType();
   const TypeInfo& ClassType() const override { return StaticType(); }
-  Variant Convert(const Variant& value) const override;
+
+ protected:
+  Variant TextToValue(const std::string& text) const override;
 };
 
 // A new field of the class for `type`, owned by `owner`. EDatabaseError for a type that
