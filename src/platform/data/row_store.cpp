@@ -337,16 +337,30 @@ void TRowStore::Set(RowId row, int column, const Variant& value) {
   if (!ok) throw EDatabaseError(std::string("Wrong value kind for a ") + KindName(c.kind) + " column");
 }
 
+namespace {
+
+bool NullBit(const std::vector<std::uint64_t>& nulls, RowId row) { return ((nulls[row / 64] >> (row % 64)) & 1U) != 0; }
+
+std::string_view TextAt(const std::vector<char>& arena, const std::vector<std::uint32_t>& offset,
+                        const std::vector<std::uint32_t>& length, RowId row) {
+  return length[row] == 0 ? std::string_view() : std::string_view(arena.data() + offset[row], length[row]);
+}
+
+}  // namespace
+
+// The comparisons run inside binary searches: they read the arrays directly.
 int TRowStore::CompareCells(int column, RowId a, RowId b, bool case_insensitive) const {
-  const bool na = IsNull(a, column);
-  const bool nb = IsNull(b, column);
-  if (na || nb) return na == nb ? 0 : (na ? -1 : 1);
   const Column& c = columns_[Col(column)];
+  const bool na = NullBit(c.nulls, a);
+  const bool nb = NullBit(c.nulls, b);
+  if (na || nb) return na == nb ? 0 : (na ? -1 : 1);
   switch (c.kind) {
     case TStorageKind::skInt16:
+      return Order(Load<std::int16_t>(c.fixed, c.width, a), Load<std::int16_t>(c.fixed, c.width, b));
     case TStorageKind::skUInt16:
+      return Order(Load<std::uint16_t>(c.fixed, c.width, a), Load<std::uint16_t>(c.fixed, c.width, b));
     case TStorageKind::skInt32:
-      return Order(GetInt(a, column), GetInt(b, column));
+      return Order(Load<std::int32_t>(c.fixed, c.width, a), Load<std::int32_t>(c.fixed, c.width, b));
     case TStorageKind::skDouble:
     case TStorageKind::skDate:
       return Order(Load<double>(c.fixed, c.width, a), Load<double>(c.fixed, c.width, b));
@@ -355,24 +369,29 @@ int TRowStore::CompareCells(int column, RowId a, RowId b, bool case_insensitive)
     case TStorageKind::skBoolean:
       return Order(Load<unsigned char>(c.fixed, c.width, a), Load<unsigned char>(c.fixed, c.width, b));
     case TStorageKind::skText:
-      return CompareTextKey(GetText(a, column), GetText(b, column), case_insensitive);
+      return CompareTextKey(TextAt(c.arena, c.offset, c.length, a), TextAt(c.arena, c.offset, c.length, b),
+                            case_insensitive);
   }
   return 0;
 }
 
 int TRowStore::CompareCellToValue(int column, RowId row, const Variant& value, bool case_insensitive,
                                   bool fold_only) const {
-  const bool na = IsNull(row, column);
+  const Column& c = columns_[Col(column)];
+  const bool na = NullBit(c.nulls, row);
   const bool nb = value.IsClear();
   if (na || nb) return na == nb ? 0 : (na ? -1 : 1);
-  const Column& c = columns_[Col(column)];
   switch (c.kind) {
     case TStorageKind::skInt16:
-      if (const auto* v = value.Get<std::int16_t>()) return Order<std::int32_t>(GetInt(row, column), *v);
+      if (const auto* v = value.Get<std::int16_t>()) return Order(Load<std::int16_t>(c.fixed, c.width, row), *v);
       break;
     case TStorageKind::skUInt16:
+      if (const auto* v = value.Get<std::int32_t>()) {
+        return Order<std::int32_t>(Load<std::uint16_t>(c.fixed, c.width, row), *v);
+      }
+      break;
     case TStorageKind::skInt32:
-      if (const auto* v = value.Get<std::int32_t>()) return Order(GetInt(row, column), *v);
+      if (const auto* v = value.Get<std::int32_t>()) return Order(Load<std::int32_t>(c.fixed, c.width, row), *v);
       break;
     case TStorageKind::skDouble:
       if (const auto* v = value.Get<double>()) return Order(Load<double>(c.fixed, c.width, row), *v);
@@ -394,7 +413,7 @@ int TRowStore::CompareCellToValue(int column, RowId row, const Variant& value, b
       break;
     case TStorageKind::skText:
       if (const auto* v = value.Get<std::string>()) {
-        return CompareTextKey(GetText(row, column), *v, case_insensitive, fold_only);
+        return CompareTextKey(TextAt(c.arena, c.offset, c.length, row), *v, case_insensitive, fold_only);
       }
       break;
   }
