@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/core/alignment.h"
 #include "platform/core/component.h"
 #include "platform/core/event.h"
 #include "platform/rtl/enum_names.h"
@@ -34,13 +35,6 @@ struct EnumNames<TAlign> {
                                                          "alLeft",  "alRight", "alClient"};
 };
 
-enum class TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
-using enum TAlignment;
-template <>
-struct EnumNames<TAlignment> {
-  static constexpr std::array<std::string_view, 3> value{"taLeftJustify", "taRightJustify",
-                                                         "taCenter"};
-};
 
 // Border of panels, edits and scroll boxes.
 enum class TBorderStyle : std::uint8_t { bsNone, bsSingle };
