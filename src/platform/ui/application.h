@@ -1,0 +1,130 @@
+#pragma once
+// TApplication: the running program as its windows see it. It owns forms created with
+// it as owner, keeps the queue of posted messages and runs it (ProcessMessages), shows
+// message boxes and exceptions, and answers help requests. Headless, nothing is drawn:
+// every box shown, every help request and every exception reported is recorded here,
+// and the boxes' answers come from the scripted user (scripted_user.h).
+// There is one, reached as Application->...; it converts to TComponent* so that it can
+// be given as an owner (new TfmValues(Application)).
+
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/core/component.h"
+#include "platform/rtl/exceptions.h"
+#include "platform/ui/control.h"
+#include "platform/ui/message_dialogs.h"
+
+namespace vantor {
+
+class TForm;
+
+using TExceptionEvent = Event<TObject*, const std::exception&>;
+
+class TApplication : public TComponent {
+ public:
+  explicit TApplication(TComponent* owner);
+  ~TApplication() override;
+
+  static const TypeInfo& StaticType();
+  const TypeInfo& ClassType() const override { return StaticType(); }
+
+  // The caption of ShowMessage boxes and exception boxes.
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& title) { title_ = title; }
+
+  // --- Messages ---
+  // Queues a message for `target`; it is delivered by the next ProcessMessages (or modal
+  // loop turn). Messages for a control freed in between are dropped.
+  void PostMessage(TControl* target, std::uint32_t msg, std::intptr_t wparam = 0,
+                   std::intptr_t lparam = 0);
+  // Queues a call; it runs like a posted message.
+  void PostCall(std::function<void()> call);
+  // Queues a call about `about`; it is dropped when `about` is freed first.
+  void PostCallFor(TComponent* about, std::function<void()> call);
+  int PendingMessages() const { return static_cast<int>(posted_.size()); }
+  // Delivers the posted messages waiting now (and those they post in turn), then, when no
+  // modal form is running and a form is active, plays the scripted user's queued steps on
+  // it. Never waits. An exception from a handler goes to HandleException, as a message
+  // loop does.
+  void ProcessMessages();
+  // Delivers the next posted message, if any; true when one was delivered.
+  bool HandleMessage();
+  // Asks the program to end; Terminated() tells the main loop.
+  void Terminate() { terminated_ = true; }
+  bool Terminated() const { return terminated_; }
+
+  // --- Help ---
+  // Opens the help topic: recorded in HelpLog; OnHelp may refuse it. True when shown.
+  bool HelpContext(THelpContext context);
+  const std::vector<THelpContext>& HelpLog() const { return help_log_; }
+  void ClearHelpLog() { help_log_.clear(); }
+
+  // --- Message boxes ---
+  // The Win32-style box: `flags` carries the button group (MB_OKCANCEL ...) and the icon;
+  // returns the result of the chosen button (IDOK = mrOk ... IDNO = mrNo).
+  TModalResult MessageBox(std::string_view text, std::string_view caption, std::uint32_t flags);
+  // Shows a box (ShowMessage and MessageDlg come here): records it and takes the scripted
+  // answer. A box with a single OK button needs no answer; any other raises EScriptError
+  // when the script holds none, and EInvalidOperation when the answer is not one of its
+  // buttons.
+  TModalResult ShowBox(TMessageBoxRecord box);
+  // Every box shown since the last ClearMessageBoxes, oldest first.
+  const std::vector<TMessageBoxRecord>& MessageBoxes() const { return boxes_; }
+  void ClearMessageBoxes() { boxes_.clear(); }
+  // Sounds the system beep (recorded in the beep log of system.h).
+  void Beep(std::uint32_t type = MB_OK);
+
+  // --- Exceptions ---
+  // What a message loop does with an exception a handler let out: OnException when
+  // assigned, else ShowException. Script errors (the test's own mistakes) are re-raised.
+  void HandleException(TObject* sender, std::exception_ptr error);
+  // Shows the exception's message in an error box (recorded with kind mkException).
+  void ShowException(const std::exception& error);
+
+  // Restores the start-up state for a new test: clears the records, the posted messages
+  // and the terminated flag.
+  void Reset();
+
+  // Called before a help topic opens; clear `call_help` to refuse it.
+  Event<THelpContext, bool&> OnHelp;
+  TExceptionEvent OnException;
+
+  // True while a modal loop runs (the scripted user's steps belong to it).
+  int ModalLevel() const { return modal_level_; }
+
+  void Notification(TComponent* c, TOperation op) override;
+
+ private:
+  friend class TForm;
+  struct Posted {
+    TControl* target = nullptr;   // null for a queued call
+    TComponent* about = nullptr;  // a queued call's subject
+    TMessage message;
+    std::function<void()> call;
+  };
+  void Deliver(Posted& posted);
+
+  std::string title_;
+  std::deque<Posted> posted_;
+  std::vector<THelpContext> help_log_;
+  std::vector<TMessageBoxRecord> boxes_;
+  bool terminated_ = false;
+  int modal_level_ = 0;
+};
+
+// The application object, created on first use; it lives as long as the process.
+struct ApplicationRef {
+  TApplication* operator->() const { return Get(); }
+  TApplication& operator*() const { return *Get(); }
+  operator TApplication*() const { return Get(); }  // NOLINT(google-explicit-constructor)
+  static TApplication* Get();
+};
+inline constexpr ApplicationRef Application{};
+
+}  // namespace vantor

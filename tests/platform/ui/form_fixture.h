@@ -1,0 +1,32 @@
+#pragma once
+// Shared set-up of the form, application and control tests: every test starts with a
+// fresh screen, application record, empty script and beep log, and leaves them so.
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/application.h"
+#include "platform/ui/screen.h"
+#include "platform/ui/scripted_user.h"
+#include "platform/ui/system.h"
+
+namespace vantor::testing {
+
+class HeadlessTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetAll(); }
+  void TearDown() override {
+    // A test that leaves steps behind did not play what it scripted.
+    EXPECT_TRUE(ScriptedUser().Empty()) << ScriptedUser().Pending() << " scripted steps unplayed";
+    ResetAll();
+  }
+  static void ResetAll() {
+    ScriptedUser().Clear();
+    Application->Reset();
+    Application->OnException.Clear();
+    Application->OnHelp.Clear();
+    Screen->Reset();
+    ClearBeepLog();
+  }
+};
+
+}  // namespace vantor::testing
