@@ -3,11 +3,17 @@
 namespace vantor {
 
 const TypeInfo& TBevel::StaticType() {
-  static const TypeInfo info = TypeBuilder<TBevel>("TBevel", &TGraphicControl::StaticType())
-                                   .Component()
-                                   .Property("Shape", &TBevel::Shape, &TBevel::SetShape, bsBox)
-                                   .Property("Style", &TBevel::Style, &TBevel::SetStyle, bsLowered)
-                                   .Build();
+  static const TypeInfo info =
+      TypeBuilder<TBevel>("TBevel", &TGraphicControl::StaticType())
+          .Component()
+          .Property("Align", &TBevel::Align, &TBevel::SetAlign, alNone)
+          .Property("ParentShowHint", &TBevel::ParentShowHint, &TBevel::SetParentShowHint, true)
+          .Property("Shape", &TBevel::Shape, &TBevel::SetShape, bsBox)
+          .Property("ShowHint", &TBevel::ShowHint, &TBevel::SetShowHint)
+          .Stored(&TBevel::IsShowHintStored)
+          .Property("Style", &TBevel::Style, &TBevel::SetStyle, bsLowered)
+          .Property("Visible", &TBevel::Visible, &TBevel::SetVisible, true)
+          .Build();
   return info;
 }
 

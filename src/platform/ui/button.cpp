@@ -4,6 +4,7 @@
 
 #include "platform/ui/application.h"
 #include "platform/ui/form.h"
+#include "platform/ui/form_publishing.h"
 
 namespace vantor {
 
@@ -72,15 +73,15 @@ void RegisterGlyph(const GlyphShape& shape) {
 // --- TButton ---
 
 const TypeInfo& TButton::StaticType() {
-  static const TypeInfo info = TypeBuilder<TButton>("TButton", &TWinControl::StaticType())
-                                   .Component()
-                                   .Property("Cancel", &TButton::Cancel, &TButton::SetCancel, false)
-                                   .Property("Default", &TButton::Default, &TButton::SetDefault, false)
-                                   .Property("ModalResult", &TButton::ModalResult,
-                                             &TButton::SetModalResult, mrNone)
-                                   .Property("TabOrder", &TButton::TabOrder, &TButton::SetTabOrder)
-                                   .Property("TabStop", &TButton::TabStop, &TButton::SetTabStop, true)
-                                   .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TButton> b("TButton", &TWinControl::StaticType());
+    b.Component();
+    publishing::WinControl(b, true, true);
+    b.Property("Cancel", &TButton::Cancel, &TButton::SetCancel, false)
+        .Property("Default", &TButton::Default, &TButton::SetDefault, false)
+        .Property("ModalResult", &TButton::ModalResult, &TButton::SetModalResult, mrNone);
+    return b.Build();
+  }();
   return info;
 }
 

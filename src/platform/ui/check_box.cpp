@@ -1,17 +1,19 @@
 #include "platform/ui/check_box.h"
 
+#include "platform/ui/form_publishing.h"
+
 namespace vantor {
 
 const TypeInfo& TCheckBox::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TCheckBox>("TCheckBox", &TWinControl::StaticType())
-          .Component()
-          .Property("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed, false)
-          .Property("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked, false)
-          .Property("State", &TCheckBox::State, &TCheckBox::SetState, cbUnchecked)
-          .Property("TabOrder", &TCheckBox::TabOrder, &TCheckBox::SetTabOrder)
-          .Property("TabStop", &TCheckBox::TabStop, &TCheckBox::SetTabStop, true)
-          .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TCheckBox> b("TCheckBox", &TWinControl::StaticType());
+    b.Component();
+    publishing::WinControl(b, true, true);
+    b.Property("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed, false)
+        .Property("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked, false)
+        .Property("State", &TCheckBox::State, &TCheckBox::SetState, cbUnchecked);
+    return b.Build();
+  }();
   return info;
 }
 

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/ui/form_publishing.h"
 #include "platform/ui/utf8_text.h"
 
 namespace vantor {
@@ -20,24 +21,21 @@ bool StartsWithChar(const std::string& text, char32_t c) {
 }  // namespace
 
 const TypeInfo& TComboBox::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TComboBox>("TComboBox", &TWinControl::StaticType())
-          .Component()
-          .Property("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount, 8)
-          .Property("ItemHeight", &TComboBox::ItemHeight, &TComboBox::SetItemHeight)
-          .Property("Items", &TComboBox::Items)
-          .Property("MaxLength", &TComboBox::MaxLength, &TComboBox::SetMaxLength, 0)
-          .Property("Style", &TComboBox::Style, &TComboBox::SetStyle, csDropDown)
-          .Property("TabOrder", &TComboBox::TabOrder, &TComboBox::SetTabOrder)
-          .Property("TabStop", &TComboBox::TabStop, &TComboBox::SetTabStop, true)
-          .Property("Text", &TComboBox::GetText, &TComboBox::SetText)
-          .Event("OnChange", &TComboBox::OnChange)
-          .Event("OnDropDown", &TComboBox::OnDropDown)
-          .Event("OnEnter", &TComboBox::OnEnter)
-          .Event("OnExit", &TComboBox::OnExit)
-          .Event("OnKeyDown", &TComboBox::OnKeyDown)
-          .Event("OnKeyPress", &TComboBox::OnKeyPress)
-          .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TComboBox> b("TComboBox", &TWinControl::StaticType());
+    b.Component();
+    publishing::WinControl(b, false, true);
+    // Style first: a list-style box reads its Text as the choice of an item.
+    b.Property("Style", &TComboBox::Style, &TComboBox::SetStyle, csDropDown)
+        .Property("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount, 8)
+        .Property("ItemHeight", &TComboBox::ItemHeight, &TComboBox::SetItemHeight)
+        .Property("Items", &TComboBox::Items)
+        .Property("MaxLength", &TComboBox::MaxLength, &TComboBox::SetMaxLength, 0)
+        .Property("Text", &TComboBox::GetText, &TComboBox::SetText)
+        .Event("OnChange", &TComboBox::OnChange)
+        .Event("OnDropDown", &TComboBox::OnDropDown);
+    return b.Build();
+  }();
   return info;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/ui/button.h"
 #include "platform/ui/check_box.h"
 #include "platform/ui/combo_box.h"
+#include "platform/ui/form_publishing.h"
 #include "platform/ui/group_box.h"
 #include "platform/ui/list_box.h"
 #include "platform/ui/page_control.h"
@@ -122,14 +123,16 @@ void RegisterFormClasses() {
 }
 
 const TypeInfo& TForm::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TForm>("TForm", &TWinControl::StaticType())
-          .Component()
-          .Property("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl)
+  static const TypeInfo info = [] {
+    TypeBuilder<TForm> b("TForm", &TWinControl::StaticType());
+    b.Component();
+    publishing::Control(b, true);
+    b.Property("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl)
           .Property("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons,
                     TBorderIcons{biSystemMenu, biMinimize, biMaximize})
           .Property("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle, bsSizeable)
           .Property("ClientHeight", &TForm::GetClientHeight, &TForm::SetClientHeight)
+          .Property("Ctl3D", &TForm::Ctl3D, &TForm::SetCtl3D, true)
           .Property("ClientWidth", &TForm::GetClientWidth, &TForm::SetClientWidth)
           .Property("HelpContext", &TForm::HelpContext, &TForm::SetHelpContext, 0)
           .Property("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview, false)
@@ -146,7 +149,11 @@ const TypeInfo& TForm::StaticType() {
           .Event("OnDestroy", &TForm::OnDestroy)
           .Event("OnHide", &TForm::OnHide)
           .Event("OnShow", &TForm::OnShow)
-          .Build();
+          .Event("OnKeyDown", &TForm::OnKeyDown)
+          .Event("OnKeyPress", &TForm::OnKeyPress)
+          .Event("OnKeyUp", &TForm::OnKeyUp);
+    return b.Build();
+  }();
   return info;
 }
 

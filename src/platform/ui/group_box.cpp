@@ -1,13 +1,16 @@
 #include "platform/ui/group_box.h"
 
+#include "platform/ui/form_publishing.h"
+
 namespace vantor {
 
 const TypeInfo& TGroupBox::StaticType() {
-  static const TypeInfo info = TypeBuilder<TGroupBox>("TGroupBox", &TCustomControl::StaticType())
-                                   .Component()
-                                   .Property("TabOrder", &TGroupBox::TabOrder, &TGroupBox::SetTabOrder)
-                                   .Property("TabStop", &TGroupBox::TabStop, &TGroupBox::SetTabStop, false)
-                                   .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TGroupBox> b("TGroupBox", &TCustomControl::StaticType());
+    b.Component();
+    publishing::WinControl(b, true, false);
+    return b.Build();
+  }();
   return info;
 }
 

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/ui/form_publishing.h"
 
 namespace vantor {
 
@@ -68,25 +69,21 @@ void DragTo(TPoint screen) {
 }  // namespace
 
 const TypeInfo& TListBox::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TListBox>("TListBox", &TWinControl::StaticType())
-          .Component()
-          .Property("DragMode", &TListBox::DragMode, &TListBox::SetDragMode, dmManual)
-          .Property("ExtendedSelect", &TListBox::ExtendedSelect, &TListBox::SetExtendedSelect, true)
-          .Property("ItemHeight", &TListBox::ItemHeight, &TListBox::SetItemHeight)
-          .Property("Items", &TListBox::Items)
-          .Property("MultiSelect", &TListBox::MultiSelect, &TListBox::SetMultiSelect, false)
-          .Property("Style", &TListBox::Style, &TListBox::SetStyle, lbStandard)
-          .Property("TabOrder", &TListBox::TabOrder, &TListBox::SetTabOrder)
-          .Property("TabStop", &TListBox::TabStop, &TListBox::SetTabStop, true)
-          .Event("OnDragDrop", &TListBox::OnDragDrop)
-          .Event("OnDragOver", &TListBox::OnDragOver)
-          .Event("OnEndDrag", &TListBox::OnEndDrag)
-          .Event("OnEnter", &TListBox::OnEnter)
-          .Event("OnExit", &TListBox::OnExit)
-          .Event("OnKeyDown", &TListBox::OnKeyDown)
-          .Event("OnKeyPress", &TListBox::OnKeyPress)
-          .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TListBox> b("TListBox", &TWinControl::StaticType());
+    b.Component();
+    publishing::WinControl(b, false, true);
+    b.Property("DragMode", &TListBox::DragMode, &TListBox::SetDragMode, dmManual)
+        .Property("ExtendedSelect", &TListBox::ExtendedSelect, &TListBox::SetExtendedSelect, true)
+        .Property("ItemHeight", &TListBox::ItemHeight, &TListBox::SetItemHeight)
+        .Property("Items", &TListBox::Items)
+        .Property("MultiSelect", &TListBox::MultiSelect, &TListBox::SetMultiSelect, false)
+        .Property("Style", &TListBox::Style, &TListBox::SetStyle, lbStandard)
+        .Event("OnDragDrop", &TListBox::OnDragDrop)
+        .Event("OnDragOver", &TListBox::OnDragOver)
+        .Event("OnEndDrag", &TListBox::OnEndDrag);
+    return b.Build();
+  }();
   return info;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/ui/form_publishing.h"
 
 namespace vantor {
 
@@ -14,12 +15,14 @@ constexpr int kTabPadding = 6;  // space left and right of a tab's caption
 // --- TTabSheet ---
 
 const TypeInfo& TTabSheet::StaticType() {
-  static const TypeInfo info = TypeBuilder<TTabSheet>("TTabSheet", &TWinControl::StaticType())
-                                   .Component()
-                                   .Property("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex)
-                                   .Property("TabVisible", &TTabSheet::TabVisible,
-                                             &TTabSheet::SetTabVisible, true)
-                                   .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TTabSheet> b("TTabSheet", &TWinControl::StaticType());
+    b.Component();
+    publishing::WinControl(b, true, false);
+    b.Property("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex)
+        .Property("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible, true);
+    return b.Build();
+  }();
   return info;
 }
 
@@ -83,15 +86,15 @@ void TTabSheet::SetText(const std::string& text) {
 // --- TPageControl ---
 
 const TypeInfo& TPageControl::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TPageControl>("TPageControl", &TWinControl::StaticType())
-          .Component()
-          .Property("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage)
-          .Property("TabOrder", &TPageControl::TabOrder, &TPageControl::SetTabOrder)
-          .Property("TabStop", &TPageControl::TabStop, &TPageControl::SetTabStop, true)
-          .Event("OnChange", &TPageControl::OnChange)
-          .Event("OnChanging", &TPageControl::OnChanging)
-          .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TPageControl> b("TPageControl", &TWinControl::StaticType());
+    b.Component();
+    publishing::WinControl(b, false, true);
+    b.Property("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage)
+        .Event("OnChange", &TPageControl::OnChange)
+        .Event("OnChanging", &TPageControl::OnChanging);
+    return b.Build();
+  }();
   return info;
 }
 
