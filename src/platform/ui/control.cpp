@@ -82,6 +82,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   UpdateBoundsRect(Bounds(left, top, width, height));
   Invalidate();  // the new place
   if (sized) BoundsSized();
+  if (parent_ != nullptr) parent_->ChildBoundsChanged(this);
   RequestAlign();
 }
 
@@ -224,7 +225,7 @@ void TControl::SetCursor(TCursor cursor) {
 }
 
 void TControl::SetText(const std::string& text) {
-  if (GetText() == text) return;
+  if (text_ == text) return;  // the window text, whatever GetText makes of it
   Perform(WM_SETTEXT, 0, reinterpret_cast<std::intptr_t>(&text));
   Perform(CM_TEXTCHANGED);
 }

@@ -489,6 +489,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
   } else if (sized) {
     BoundsSized();
   }
+  if (Parent() != nullptr) Parent()->ChildBoundsChanged(this);
   RequestAlign();
 }
 

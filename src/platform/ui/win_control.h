@@ -190,6 +190,8 @@ class TWinControl : public TControl {
   // Gives up the focus when it is inside this control (hidden, disabled, removed).
   void RemoveFocus(bool removing);
   void BoundsSized() override;
+  // A child moved or changed its size (a scrolling box recomputes its ranges).
+  virtual void ChildBoundsChanged(TControl* /*control*/) {}
 
   // Message handlers.
   void WMPaint(TMessage& m);
