@@ -358,24 +358,29 @@ void TControl::RequestAlign() {
 }
 
 void TControl::WMMouseMove(TMessage& m) {
+  DefaultHandler(m);
   if (control_style_.Contains(csNoStdEvents)) return;
   MouseMove(KeysToShiftState(m.WParam), GetXLParam(m.LParam), GetYLParam(m.LParam));
 }
 
 void TControl::WMButtonDown(TMessage& m, TMouseButton button, bool dbl) {
+  // Pressed before the window's own handling, so an edit focused by the click knows
+  // the focus came from the mouse (and keeps the caret instead of selecting all).
+  if (button == mbLeft) control_state_.Include(csLButtonDown);
+  DefaultHandler(m);
   if (button == mbLeft) {
     if (control_style_.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (dbl) {
       if (control_style_.Contains(csClickEvents)) DblClick();
-    } else {
-      if (control_style_.Contains(csClickEvents)) control_state_.Include(csClicked);
-      control_state_.Include(csLButtonDown);
+    } else if (control_style_.Contains(csClickEvents)) {
+      control_state_.Include(csClicked);
     }
   }
   DoMouseDown(m, button, dbl ? TShiftState{ssDouble} : TShiftState{});
 }
 
 void TControl::WMButtonUp(TMessage& m, TMouseButton button) {
+  DefaultHandler(m);
   if (button == mbLeft) {
     if (control_style_.Contains(csCaptureMouse)) SetMouseCapture(false);
     control_state_.Exclude(csLButtonDown);

@@ -64,6 +64,7 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
   SetBounds(0, 0, 121, 25);
   SetTabStop(true);
   SetColor(clWindow);
+  SetParentColor(false);  // an edit keeps the window colour whatever its parent shows
   UpdateHeight();
 }
 

@@ -96,26 +96,35 @@ bool TEditMask::Accepts(const TMaskPlace& place, char32_t ch) {
 }
 
 std::u32string TEditMask::Display(std::u32string_view value, char32_t blank) const {
-  std::u32string v(value);
-  if (reverse) {
-    // Right-justify a short value: the empty places come first.
-    const auto inputs = static_cast<std::size_t>(
-        std::count_if(places.begin(), places.end(),
-                      [](const TMaskPlace& p) { return p.kind != TMaskPlace::Literal; }));
-    const std::size_t full = save_literals ? places.size() : inputs;
-    if (v.size() < full) v.insert(0, full - v.size(), U' ');
-  }
-  std::u32string display;
-  std::size_t p = 0;
-  for (const TMaskPlace& place : places) {
+  std::u32string display(places.size(), blank);
+  auto place_char = [&](const TMaskPlace& place, std::size_t& p, bool& more) -> char32_t {
     if (place.kind == TMaskPlace::Literal) {
-      display += place.literal;
-      if (p < v.size() && v[p] == place.literal) ++p;
-      continue;
+      if (more && value[p] == place.literal) more = false;  // consumed
+      return place.literal;
     }
-    char32_t c = p < v.size() ? v[p++] : blank;
-    if (c == U' ') c = blank;
-    display += c;
+    char32_t c = more ? value[p] : blank;
+    if (more) more = false;
+    return c == U' ' ? blank : c;
+  };
+  if (!reverse) {
+    std::size_t p = 0;
+    for (std::size_t i = 0; i < places.size(); ++i) {
+      bool more = p < value.size();
+      const bool had = more;
+      display[i] = place_char(places[i], p, more);
+      if (had && !more) ++p;
+    }
+    return display;
+  }
+  // Right-justified: the value's last character goes to the last place, so a short
+  // value leaves the first places empty.
+  std::size_t remaining = value.size();
+  for (std::size_t i = places.size(); i-- > 0;) {
+    std::size_t p = remaining > 0 ? remaining - 1 : 0;
+    bool more = remaining > 0;
+    const bool had = more;
+    display[i] = place_char(places[i], p, more);
+    if (had && !more) --remaining;
   }
   return display;
 }
@@ -245,8 +254,9 @@ void TCustomMaskEdit::SetEditText(const std::string& text) {
   std::u32string display;
   for (std::size_t i = 0; i < mask_.places.size(); ++i) {
     const TMaskPlace& place = mask_.places[i];
-    display += place.kind == TMaskPlace::Literal ? place.literal
-                                                 : (i < in.size() ? in[i] : mask_.blank);
+    char32_t c = i < in.size() ? in[i] : mask_.blank;
+    if (c == U' ') c = mask_.blank;
+    display += place.kind == TMaskPlace::Literal ? place.literal : c;
   }
   TCustomEdit::SetText(EncodeUtf8(display));
 }
