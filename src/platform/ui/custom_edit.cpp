@@ -1,6 +1,7 @@
 #include "platform/ui/custom_edit.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/ui/font_metrics.h"

@@ -644,16 +644,20 @@ void TWinControl::DefaultHandler(TMessage& m) {
   }
 }
 
+HDC TWinControl::BeginPaint() {
+  surface_.ops.clear();
+  return &surface_;
+}
+
+void TWinControl::EndPaint() { paint_pending_ = false; }
+
 void TWinControl::WMPaint(TMessage& m) {
   HDC dc = reinterpret_cast<HDC>(m.WParam);
   const bool own = dc == nullptr;
-  if (own) {
-    surface_.ops.clear();
-    dc = &surface_;
-  }
+  if (own) dc = BeginPaint();
   PaintWindow(dc);
   PaintControls(dc);
-  if (own) paint_pending_ = false;
+  if (own) EndPaint();
 }
 
 void TWinControl::WMSize(TMessage& m) {

@@ -120,6 +120,12 @@ class TWinControl : public TControl {
   static TWinControl* FindControl(std::intptr_t handle);
   // Recorded painting of the window.
   TDeviceContext& Surface() { return surface_; }
+  // The window's device context for a full repaint: the surface, emptied of the last
+  // painting. EndPaint marks the window painted.
+  HDC BeginPaint();
+  void EndPaint();
+  // The window's device context for drawing outside WM_PAINT (added to the surface).
+  HDC GetDC() { return &surface_; }
   bool PaintPending() const { return paint_pending_; }
   // Repaints this window and every windowed descendant that has a window.
   void PaintAll();

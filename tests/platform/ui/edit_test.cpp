@@ -225,6 +225,16 @@ TEST_F(EditTest, NativePaintShowsTheTextOrThePasswordCharacter) {
   EXPECT_EQ(edit->Surface().ops[1].text, "***");
   EXPECT_EQ(edit->Text(), "abc");
   EXPECT_NE(edit->WindowStyle() & ES_PASSWORD, 0u);
+  // A paint message that brings its own device context paints there.
+  TDeviceContext copy;
+  edit->Perform(WM_PAINT, reinterpret_cast<std::intptr_t>(&copy));
+  ASSERT_EQ(copy.ops.size(), 2u);
+  EXPECT_EQ(copy.ops[1].text, "***");
+  EXPECT_EQ(edit->Surface().ops.size(), 2u);
+  HDC dc = edit->BeginPaint();
+  EXPECT_TRUE(dc->ops.empty());
+  edit->EndPaint();
+  EXPECT_FALSE(edit->PaintPending());
 }
 
 }  // namespace
