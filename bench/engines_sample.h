@@ -1,0 +1,45 @@
+#pragma once
+// The million-customer sample the engine benchmarks share: generated once into the temp
+// directory (kept for later runs), then loaded once per process into a TSQLiteTable.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/data/data_source.h"
+#include "platform/data/sample_database.h"
+#include "platform/data/sqlite_table.h"
+
+namespace vantor::bench {
+
+inline constexpr int kCustomers = 1'000'000;
+
+inline std::string MillionSamplePath() {
+  const auto path = std::filesystem::temp_directory_path() / "vantor_bench_sample_1m.db";
+  if (!std::filesystem::exists(path)) {
+    const std::string part = path.string() + ".part";
+    CreateSampleDatabase(part, kCustomers, 1000);
+    std::filesystem::rename(part, path);
+  }
+  return path.string();
+}
+
+// The customers table, open, with its source; one per process.
+struct Customers {
+  Customers() : table(nullptr), source(nullptr) {
+    table.SetDatabaseName(MillionSamplePath());
+    table.SetTableName("customers");
+    table.Open();
+    source.SetDataSet(&table);
+  }
+  ~Customers() { source.SetDataSet(nullptr); }
+  TSQLiteTable table;
+  TDataSource source;
+
+  static Customers& Get() {
+    static Customers instance;
+    return instance;
+  }
+};
+
+}  // namespace vantor::bench

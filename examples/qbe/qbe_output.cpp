@@ -1,0 +1,115 @@
+#include "qbe_output.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace qbe {
+namespace {
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Blanks for the control characters that would break a row of the table.
+std::string Flatten(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  }
+  return out;
+}
+
+// The text cut to `width` characters, the last three replaced by dots when cut.
+std::string Fit(std::string_view s, std::size_t width) {
+  if (DisplayWidth(s) <= width) return std::string(s);
+  const std::size_t keep = width > 3 ? width - 3 : 0;
+  std::size_t chars = 0;
+  std::size_t i = 0;
+  for (; i < s.size(); ++i) {
+    if (IsContinuation(static_cast<unsigned char>(s[i]))) continue;
+    if (chars == keep) break;
+    ++chars;
+  }
+  return std::string(s.substr(0, i)) + std::string(std::min<std::size_t>(3, width), '.');
+}
+
+void Pad(std::ostream& out, std::string_view cell, std::size_t width, bool right) {
+  const std::size_t fill = width - std::min(width, DisplayWidth(cell));
+  if (right) out << std::string(fill, ' ') << cell;
+  else out << cell << std::string(fill, ' ');
+}
+
+}  // namespace
+
+std::size_t DisplayWidth(std::string_view s) {
+  std::size_t n = 0;
+  for (char c : s) {
+    if (!IsContinuation(static_cast<unsigned char>(c))) ++n;
+  }
+  return n;
+}
+
+std::string CsvField(std::string_view value) {
+  const bool special = value.find_first_of(",\"\r\n") != std::string_view::npos;
+  const bool padded = !value.empty() && (value.front() == ' ' || value.back() == ' ');
+  if (!special && !padded) return std::string(value);
+  std::string out = "\"";
+  for (char c : value) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+void WriteCsv(std::ostream& out, const ResultTable& table) {
+  auto line = [&out](const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (i) out << ',';
+      out << CsvField(cells[i]);
+    }
+    out << '\n';
+  };
+  line(table.headers);
+  for (const auto& row : table.rows) line(row);
+}
+
+void WriteAligned(std::ostream& out, const ResultTable& table, std::size_t total,
+                  std::size_t max_cell_width) {
+  const std::size_t columns = table.headers.size();
+  std::vector<std::vector<std::string>> shown;
+  shown.reserve(table.rows.size());
+  std::vector<std::size_t> width(columns, 0);
+  for (std::size_t c = 0; c < columns; ++c) width[c] = DisplayWidth(table.headers[c]);
+  for (const auto& row : table.rows) {
+    std::vector<std::string> cells;
+    cells.reserve(columns);
+    for (std::size_t c = 0; c < columns; ++c) {
+      cells.push_back(Fit(Flatten(c < row.size() ? row[c] : std::string()), max_cell_width));
+      width[c] = std::max(width[c], DisplayWidth(cells.back()));
+    }
+    shown.push_back(std::move(cells));
+  }
+  auto right = [&](std::size_t c) { return c < table.right_aligned.size() && table.right_aligned[c]; };
+  auto line = [&](const std::vector<std::string>& cells) {
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (c) out << "  ";
+      // The last left-aligned column needs no trailing blanks.
+      if (c + 1 == columns && !right(c)) out << cells[c];
+      else Pad(out, cells[c], width[c], right(c));
+    }
+    out << '\n';
+  };
+  if (!shown.empty()) {
+    line(table.headers);
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (c) out << "  ";
+      out << std::string(width[c], '-');
+    }
+    out << '\n';
+    for (const auto& cells : shown) line(cells);
+  }
+  if (total > shown.size()) {
+    out << "... " << (total - shown.size()) << " more not shown (--limit)\n";
+  }
+}
+
+}  // namespace qbe

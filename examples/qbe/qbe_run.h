@@ -1,0 +1,32 @@
+#pragma once
+// The work of the qbe program once its command line is parsed: open the database (the
+// sample one is generated on first use), bind a find or filter panel to the table, enter
+// the example values, search or filter, and print what matched.
+
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+
+#include "qbe_args.h"
+
+namespace qbe {
+
+// A request that the database cannot serve (unknown table, field or index, a value
+// that is no value of its field's type, a missing file). Reported like a usage error.
+class RequestError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Where the sample database lives: $XDG_CACHE_HOME/vantor/sample.db, else
+// $HOME/.cache/vantor/sample.db, else ./vantor-sample.db.
+std::string SampleDatabasePath();
+
+// Generates the sample database at `path` unless the file exists; says so on `log`.
+void EnsureSampleDatabase(const std::string& path, std::ostream& log);
+
+// Runs the request; results go to `out`, notes and the summary of a CSV run to `log`.
+// Throws RequestError, or the library's exceptions for database failures.
+void Run(const Options& options, std::ostream& out, std::ostream& log);
+
+}  // namespace qbe

@@ -1,0 +1,71 @@
+#pragma once
+// TDBCustomFilterPanel: the criteria panel that filters its data set by example. While
+// Filtered is on it installs its FilterRecord as the data set's record filter, which
+// accepts a record when the application's own OnFilterRecord (if any) accepts it and the
+// record test passes for every field that carries a value.
+// TDBFilterPanel is the same class with its properties published.
+//
+// Who calls what: the panel's Changed (after every field-map rebuild) runs UpdateDataSet,
+// which switches the data set's filtering and returns it to its first record; the data
+// set then calls FilterRecord once per record it considers. The data link hands a data
+// set it leaves to SetOldDataSet, which leaves it unfiltered; DataSetChanged follows a
+// program that switches the data set's Filtered directly. CanSetFiltered is false while
+// UpdateDataSet runs, so the change notifications it causes do not re-enter it.
+
+#include "panel/panel_fields_set.h"
+#include "platform/data/data_set.h"
+
+namespace vantor {
+
+class TDBCustomFilterPanel : public TPanelFieldsSet {
+ public:
+  // Makes the field list of TFilterRecord items; not filtered.
+  explicit TDBCustomFilterPanel(TComponent* owner);
+  // Frees the field list; the panel's own destruction then leaves the linked data set
+  // unfiltered (SetOldDataSet).
+  ~TDBCustomFilterPanel() override;
+
+  static const TypeInfo& StaticType();
+  const TypeInfo& ClassType() const override { return StaticType(); }
+
+  bool GetFiltered() const { return filtered_; }
+  // Stores the value and applies it through Changed; ignored while UpdateDataSet runs,
+  // and a no-op when nothing would change (the data set agrees already).
+  void SetFiltered(bool value);
+  bool CanSetFiltered() const { return can_set_filtered_; }
+
+  // The application's own filter handler, consulted before the panel's test.
+  TFilterRecordEvent OnFilterRecord;
+
+  // The callback installed on the data set: the application's handler first, then, if it
+  // accepted, CheckRecord over the whole field map.
+  void FilterRecord(TDataSet* data_set, bool& accept);
+
+  // Applies Filtered and the criteria to an active data set and moves it to its first
+  // record; the hourglass shows meanwhile when ChangeCursor is on.
+  void UpdateDataSet() override;
+  // The link left `data_set`: its callback is removed and its filtering switched off.
+  void SetOldDataSet(TDataSet* data_set) override;
+  // Follows the data set's own Filtered when a program changed it directly.
+  void DataSetChanged() override;
+  // Calculated and lookup fields and memos never filter: their records count as coNone
+  // and get no row in a default list.
+  bool ValidateFieldRecord(const TFieldRecord* record) const override;
+
+ private:
+  TDataSet* LinkedDataSet() const;
+
+  bool filtered_ = false;
+  bool can_set_filtered_ = true;
+};
+
+// The filter panel with its properties published for the form designer.
+class TDBFilterPanel : public TDBCustomFilterPanel {
+ public:
+  explicit TDBFilterPanel(TComponent* owner) : TDBCustomFilterPanel(owner) {}
+
+  static const TypeInfo& StaticType();
+  const TypeInfo& ClassType() const override { return StaticType(); }
+};
+
+}  // namespace vantor

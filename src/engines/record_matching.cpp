@@ -1,0 +1,149 @@
+// The record test of the criteria panels, and the small queries through which it asks
+// about a criteria record (the filter and find panels override some of them).
+//
+// CheckRecord compares the current record of the data set with the applied (main)
+// values of a stretch of the field map. Two renderings of a value take part and the
+// rule says which one each comparison uses:
+//   generic text  VarToStr of the value ("" for Null);
+//   record text   the record's own VariantToText, formatted by its data type.
+// Ordinal comparisons are byte comparisons (code point order for UTF-8), a text that
+// is a prefix of the other being the lesser; "upper" is AnsiUpperCase.
+
+#include <string>
+#include <string_view>
+
+#include "panel/panel_fields_set.h"
+#include "platform/data/field.h"
+#include "platform/rtl/ansi_strings.h"
+#include "platform/rtl/variant.h"
+
+namespace vantor {
+namespace {
+
+// Ordinal order of two texts: byte by byte, unsigned (std::string_view compares through
+// char_traits<char>, which orders as unsigned char).
+int Ordinal(std::string_view a, std::string_view b) { return a.compare(b); }
+
+std::string_view Head(std::string_view s, std::size_t length) { return s.substr(0, length); }
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+// One value against the field (coOne).
+bool MatchOne(const TFieldRecord& record, const TField& field, TCompareType compare,
+              bool case_insensitive) {
+  const Variant& value = record.MainValues(0);
+  switch (compare) {
+    case ctExact:
+      if (case_insensitive) return AnsiCompareText(VarToStr(value), field.AsString()) == 0;
+      return VarCompare(value, field.AsVariant()) == 0;
+    case ctInitial:
+    case ctInternal: {
+      std::string wanted;
+      std::string text;
+      if (case_insensitive) {
+        wanted = AnsiUpperCase(VarToStr(value));
+        text = AnsiUpperCase(field.AsString());
+      } else {
+        wanted = record.VariantToText(value);
+        text = record.VariantToText(field.AsVariant());
+      }
+      return compare == ctInitial ? StartsWith(text, wanted) : Contains(text, wanted);
+    }
+  }
+  return true;
+}
+
+// A range of two inclusive bounds against the field (coTwo). An absent lower bound
+// never fails: its texts are empty and a Null variant sorts below every value. With
+// ctInitial/ctInternal the upper bound is compared with as many leading characters of
+// the field as it has itself, so "D" admits "Dan".
+bool MatchRange(const TFieldRecord& record, const TField& field, TCompareType compare,
+                bool case_insensitive) {
+  const Variant& low = record.MainValues(0);
+  const Variant& high = record.MainValues(1);
+
+  if (compare == ctExact && !case_insensitive) {
+    const Variant value = field.AsVariant();
+    if (VarCompare(low, value) > 0) return false;
+    if (high.IsNull()) return true;
+    return VarCompare(high, value) >= 0;
+  }
+
+  std::string text;
+  std::string low_text;
+  if (case_insensitive) {
+    text = AnsiUpperCase(field.AsString());
+    low_text = AnsiUpperCase(VarToStr(low));
+  } else {
+    // Only ctInitial/ctInternal reach here case-sensitively: record texts.
+    text = record.VariantToText(field.AsVariant());
+    low_text = record.VariantToText(low);
+  }
+  if (Ordinal(low_text, text) > 0) return false;
+  if (high.IsNull()) return true;
+
+  if (compare == ctExact) {  // case-insensitive exact: the whole text against the bound
+    return Ordinal(AnsiUpperCase(VarToStr(high)), text) >= 0;
+  }
+  if (case_insensitive) {
+    // L is the length of the bound's own generic text; the field's first L
+    // characters are taken before upper-casing.
+    const std::string high_generic = VarToStr(high);
+    const std::string field_head = AnsiUpperCase(Head(field.AsString(), high_generic.size()));
+    return Ordinal(AnsiUpperCase(high_generic), field_head) >= 0;
+  }
+  const std::string high_text = record.VariantToText(high);
+  return Ordinal(high_text, Head(text, high_text.size())) >= 0;
+}
+
+}  // namespace
+
+bool TPanelFieldsSet::CheckRecord(int start_index, int end_index) {
+  if (end_index < start_index) return true;
+  TFieldsList* list = Fields();
+  for (int pos = start_index; pos <= end_index; ++pos) {
+    const TFieldRecord* record = list->FieldMapRecord(pos);
+    const TField* field = record->Field();
+    if (field == nullptr) continue;  // an unbound record does not restrict
+    bool ok = true;
+    switch (CountState(record)) {
+      case coOne:
+        ok = MatchOne(*record, *field, CompareState(record), CaseInsensitiveField(record));
+        break;
+      case coTwo:
+        ok = MatchRange(*record, *field, CompareState(record), CaseInsensitiveField(record));
+        break;
+      case coNone:
+        break;
+    }
+    if (!ok) return false;
+  }
+  return true;
+}
+
+TCountType TPanelFieldsSet::CountState(const TFieldRecord* record) const {
+  return ValidateFieldRecord(record) ? record->GetCount() : coNone;
+}
+
+TCompareType TPanelFieldsSet::CompareState(const TFieldRecord* record) const {
+  return record->GetCompare();
+}
+
+bool TPanelFieldsSet::CaseInsensitiveField(const TFieldRecord* record) const {
+  return CaseSensitiveDependent(record->GetDataType()) && record->GetCaseInsensitive();
+}
+
+bool TPanelFieldsSet::CaseSensitiveDependent(TFieldType type) const { return IsTextFieldType(type); }
+
+bool TPanelFieldsSet::ValidateFieldRecord(const TFieldRecord* record) const {
+  (void)record;
+  return true;
+}
+
+}  // namespace vantor
