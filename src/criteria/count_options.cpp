@@ -1,0 +1,59 @@
+#include "criteria/count_options.h"
+
+#include "criteria/compare_options.h"
+#include "criteria/fields_list.h"
+#include "panel/panel_fields_set.h"
+
+namespace vantor {
+
+namespace {
+constexpr std::array<TCountType, kTypeCategoryCount> kDefaultCounts{coOne, coTwo, coTwo,
+                                                                    coTwo, coOne, coOne};
+bool ValidCategory(int index) { return index >= 0 && index < kTypeCategoryCount; }
+}  // namespace
+
+const TypeInfo& TCountOptions::StaticType() {
+  using C = TCountOptions;
+  static const TypeInfo info =
+      TypeBuilder<C>("TCountOptions", &TPersistent::StaticType())
+          .Indexed("BooleanCount", 0, &C::GetCount, &C::SetCount, kDefaultCounts[0])
+          .Indexed("DateTimeCount", 1, &C::GetCount, &C::SetCount, kDefaultCounts[1])
+          .Indexed("FloatCount", 2, &C::GetCount, &C::SetCount, kDefaultCounts[2])
+          .Indexed("IntegerCount", 3, &C::GetCount, &C::SetCount, kDefaultCounts[3])
+          .Indexed("MemoCount", 4, &C::GetCount, &C::SetCount, kDefaultCounts[4])
+          .Indexed("StringCount", 5, &C::GetCount, &C::SetCount, kDefaultCounts[5])
+          .Build();
+  return info;
+}
+
+TCountOptions::TCountOptions(TPanelFieldsSet* owner) : owner_(owner), counts_(kDefaultCounts) {}
+
+TPersistent* TCountOptions::GetOwner() const { return owner_; }
+
+TCountType TCountOptions::DefaultCount(int index) {
+  return ValidCategory(index) ? kDefaultCounts[static_cast<std::size_t>(index)] : coNone;
+}
+
+TCountType TCountOptions::GetCount(int index) const {
+  return ValidCategory(index) ? counts_[static_cast<std::size_t>(index)] : coNone;
+}
+
+void TCountOptions::StoreCount(int index, TCountType value) {
+  if (ValidCategory(index)) counts_[static_cast<std::size_t>(index)] = value;
+}
+
+void TCountOptions::SetCount(int index, TCountType value) {
+  if (!ValidCategory(index) || counts_[static_cast<std::size_t>(index)] == value) return;
+  counts_[static_cast<std::size_t>(index)] = value;
+  if (owner_ == nullptr) return;
+  // A range default cannot go with a containment default of the same category.
+  if (value == coTwo && owner_->CompareOptions()->GetCompare(index) == ctInternal) {
+    owner_->CompareOptions()->StoreCompare(index, ctInitial);
+  }
+  if (TFieldsList* fields = owner_->Fields()) {
+    fields->IncludeState({fsPaintNeeded, fsUpdateNeeded});
+    fields->Changed();
+  }
+}
+
+}  // namespace vantor

@@ -1,0 +1,165 @@
+#include "criteria/fields_list.h"
+
+#include "criteria/field_record.h"
+#include "panel/panel_fields_set.h"
+#include "platform/core/update_guard.h"
+#include "platform/data/data_set.h"
+#include "platform/rtl/ansi_strings.h"
+#include "platform/rtl/exceptions.h"
+
+namespace vantor {
+
+// ---- TFieldsListDesigner ----
+
+TFieldsListDesigner::TFieldsListDesigner(TFieldsList* list) : list_(list) {
+  // The list owns its designer; one it held before goes (its destructor sees that it is
+  // no longer the list's designer and leaves the new link alone).
+  if (list_ != nullptr) list_->designer_.reset(this);
+}
+
+TFieldsListDesigner::~TFieldsListDesigner() {
+  if (list_ != nullptr && list_->designer_.get() == this) {
+    // Freed by its user rather than by the list: give up the list's ownership.
+    (void)list_->designer_.release();
+  }
+}
+
+// ---- TFieldsList ----
+
+const TypeInfo& TFieldsList::StaticType() {
+  static const TypeInfo info =
+      TypeBuilder<TFieldsList>("TFieldsList", &TCollection::StaticType()).Build();
+  return info;
+}
+
+TFieldsList::TFieldsList(TPanelFieldsSet* owner, const TypeInfo& item_class)
+    : TCollection(owner, item_class), owner_(owner) {
+  if (!item_class.InheritsFrom(TFieldRecord::StaticType())) {
+    throw EInvalidCast("A fields list cannot hold items of class " + item_class.Name());
+  }
+}
+
+TFieldsList::~TFieldsList() {
+  field_map_.clear();
+  designer_.reset();
+  // The records go while this list still exists (their destructors raise flags on it);
+  // the bracket is never closed, so nothing reaches Update or the owner.
+  BeginUpdate();
+  while (Count() > 0) Delete(Count() - 1);
+}
+
+TFieldRecord* TFieldsList::Add() { return static_cast<TFieldRecord*>(TCollection::Add()); }
+
+TFieldRecord* TFieldsList::Items(int index) const {
+  return static_cast<TFieldRecord*>(TCollection::Items(index));
+}
+
+void TFieldsList::SetItems(int index, const TFieldRecord* value) { Items(index)->Assign(value); }
+
+TFieldRecord* TFieldsList::FieldMapRecord(int pos) const {
+  if (pos < 0 || pos >= FieldMapCount()) {
+    throw EListError("List index out of bounds (" + std::to_string(pos) + ")");
+  }
+  return Items(field_map_[static_cast<std::size_t>(pos)]);
+}
+
+bool TFieldsList::OwnerLoading() const {
+  return owner_ != nullptr && owner_->GetComponentState().Contains(csLoading);
+}
+
+void TFieldsList::SetDefaultFields(bool value) {
+  if (default_fields_ == value) return;
+  default_fields_ = value;
+  if (value) SetFields();
+}
+
+void TFieldsList::Update(TCollectionItem* /*item*/) {
+  if (OwnerLoading()) return;
+  if (state_.Contains(fsPaintNeeded) && owner_ != nullptr) {
+    owner_->WndChanged();
+    state_.Exclude(fsPaintNeeded);
+  }
+  if (state_.Contains(fsUpdateNeeded) || state_.Contains(fsValueUpdate)) {
+    SetFieldMap();
+    if (owner_ != nullptr) owner_->Changed();
+    state_ -= TFieldsState{fsUpdateNeeded, fsValueUpdate};
+  }
+}
+
+void TFieldsList::SetFieldMap() {
+  field_map_.clear();
+  if (owner_ == nullptr) return;
+  const bool apply_values = state_.Contains(fsValueUpdate);
+  for (int i = 0; i < Count(); ++i) {
+    TFieldRecord* record = Items(i);
+    if (apply_values) {
+      record->SetMainValues(0, record->GetValues(0));
+      record->SetMainValues(1, record->GetValues(1));
+    }
+    if (!owner_->MainNotEmptyRecord(record)) continue;
+    const int key = record->IndexNo();
+    if (key == -1 || field_map_.empty()) {
+      field_map_.push_back(i);
+      continue;
+    }
+    // Key fields go before the first entry that has no key position or a later one;
+    // equal positions keep collection order.
+    auto pos = field_map_.begin();
+    for (; pos != field_map_.end(); ++pos) {
+      const int other = Items(*pos)->IndexNo();
+      if (other == -1 || other > key) break;
+    }
+    field_map_.insert(pos, i);
+  }
+}
+
+void TFieldsList::SetFields() {
+  if (OwnerLoading()) return;
+  UpdateGuard<TCollection> bracket(*this);
+
+  if (!default_fields_) {
+    for (int i = 0; i < Count(); ++i) Items(i)->Update();
+    return;
+  }
+  TPanelFieldsSetDataLink* link = owner_ != nullptr ? owner_->DataLink() : nullptr;
+  TDataSet* data_set = link != nullptr && link->Active() ? link->DataSet() : nullptr;
+  if (data_set == nullptr) {
+    Clear();
+    return;
+  }
+
+  // Records already placed sit at 0..placed-1; the search for a field's record starts
+  // after them, so a record is never matched twice and one left behind by a refused
+  // field is still found.
+  int placed = 0;
+  const int field_count = data_set->FieldCount();
+  for (int f = 0; f < field_count; ++f) {
+    TField* field = data_set->Fields(f);
+    TFieldRecord* found = nullptr;
+    for (int i = placed; i < Count(); ++i) {
+      TFieldRecord* record = Items(i);
+      // The name check keeps a record whose cached field was freed from matching a
+      // new field that happens to live at the same address.
+      if (record->Field() == field && AnsiSameText(record->GetFieldName(), field->FieldName())) {
+        found = record;
+        break;
+      }
+    }
+    if (found != nullptr) {
+      found->SetIndex(placed++);
+      continue;
+    }
+    TFieldRecord* record = Add();
+    record->SetFieldName(field->FieldName());
+    if (owner_->ValidateFieldRecord(record)) {
+      record->SetIndex(placed++);
+    } else {
+      delete record;
+    }
+  }
+  // Whatever was not placed belongs to fields the data set no longer has.
+  while (Count() > placed) Delete(Count() - 1);
+  IncludeState({fsPaintNeeded});
+}
+
+}  // namespace vantor
