@@ -4,6 +4,8 @@
 //   BM_FilteredWalk       vs BM_PlainWalk            (walk with an accept-all filter vs without)
 //                         and BM_RawLoopBaseline     (a loop over a vector of the same values)
 //   BM_OpenSQLiteTable    vs BM_SQLiteStepBaseline   (Open vs SQLite's own step loop)
+//   BM_AppendAutoInc      vs BM_AppendPlain          (numbering each new row vs numbers given)
+//   BM_EmptyTable         vs BM_AppendPlain          (dropping the rows vs adding them)
 // BM_PlainWalk reports the row store's memory against the raw bytes of the values.
 
 #include <benchmark/benchmark.h>
@@ -132,6 +134,66 @@ void BM_FilteredWalk(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FilteredWalk)->Unit(benchmark::kMillisecond);
+
+constexpr int kAppendRows = 100000;
+
+// A fresh open table of an id (auto-numbered or not) and a name, indexed by name.
+std::unique_ptr<TTable> NewTable(TComponent& owner, TFieldType id_type) {
+  auto t = std::make_unique<TTable>(&owner);
+  t->FieldDefs().Add("id", id_type);
+  t->FieldDefs().Add("name", TFieldType::ftString, 24);
+  t->IndexDefs().Add("by_name", "name", {});
+  t->Open();
+  return t;
+}
+
+void AppendRows(TTable& t, bool number) {
+  TField* id = t.FieldByName("id");
+  TField* name = t.FieldByName("name");
+  for (int i = 0; i < kAppendRows; ++i) {
+    t.Append();
+    if (number) id->SetAsInteger(i + 1);
+    name->SetAsString("Customer " + std::to_string(i));
+    t.Post();
+  }
+}
+
+void BM_AppendPlain(benchmark::State& state) {
+  TComponent owner(nullptr);
+  for (auto _ : state) {
+    auto t = NewTable(owner, TFieldType::ftInteger);
+    AppendRows(*t, true);
+    benchmark::DoNotOptimize(t->RecordCount());
+  }
+}
+BENCHMARK(BM_AppendPlain)->Unit(benchmark::kMillisecond);
+
+void BM_AppendAutoInc(benchmark::State& state) {
+  TComponent owner(nullptr);
+  for (auto _ : state) {
+    auto t = NewTable(owner, TFieldType::ftAutoInc);
+    AppendRows(*t, false);
+    benchmark::DoNotOptimize(t->RecordCount());
+  }
+}
+BENCHMARK(BM_AppendAutoInc)->Unit(benchmark::kMillisecond);
+
+void BM_EmptyTable(benchmark::State& state) {
+  TComponent owner(nullptr);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto t = NewTable(owner, TFieldType::ftInteger);
+    AppendRows(*t, true);
+    t->SetIndexName("by_name");
+    state.ResumeTiming();
+    t->EmptyTable();
+    benchmark::DoNotOptimize(t->RecordCount());
+    state.PauseTiming();
+    t.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_EmptyTable)->Unit(benchmark::kMillisecond)->Iterations(5);  // filling dominates otherwise
 
 const std::string& SampleFile() {
   static const std::string path = [] {

@@ -425,6 +425,22 @@ void TDataSet::Resync(RowId keep_row) {
   if (view.empty()) bof_ = eof_ = true;
 }
 
+void TDataSet::DropAllRows() {
+  CheckActive();
+  CheckBrowseMode();
+  store_->Clear();
+  natural_ = {};
+  filtered_ = {};
+  accepted_ = {};
+  ++generation_;  // row ids start again: every bookmark is stale
+  ++data_version_;
+  calc_row_ = kNoRow;
+  cursor_ = 0;
+  bof_ = eof_ = true;
+  DataEvent(deDataSetChange);
+  AfterScroll(this);
+}
+
 // --- Navigation ----------------------------------------------------------------------
 
 RowId TDataSet::CurrentRow() const {
@@ -490,6 +506,13 @@ int TDataSet::MoveBy(int distance) {
   }
   const int moved = static_cast<int>(to - from);
   cursor_ = static_cast<std::size_t>(to);
+  if (distance == 1 || distance == -1) {
+    // A walk: in index order the rows lie anywhere in memory, so ask for a record a few
+    // steps ahead now and it is there when the walk reaches it.
+    constexpr std::int64_t kAhead = 8;
+    const std::int64_t ahead = to + kAhead * distance;
+    if (ahead >= 0 && ahead < size) store_->Prefetch(View()[static_cast<std::size_t>(ahead)]);
+  }
   if (distance > 0) {
     eof_ = hit_end;
     if (moved != 0) bof_ = false;
@@ -578,6 +601,13 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
   if (disable_count_ > 0) {
     if (event != deUpdateState && event != deFocusControl) pending_change_ = true;
     if (event == deLayoutChange) pending_layout_ = true;
+    return;
+  }
+  // Most data sets have no source or one: nothing to copy then (a copy guards the
+  // iteration against sources that come or go meanwhile).
+  if (data_sources_.empty()) return;
+  if (data_sources_.size() == 1) {
+    data_sources_.front()->DataEvent(event, info);
     return;
   }
   const std::vector<TDataSource*> sources = data_sources_;

@@ -238,6 +238,11 @@ class TDataSet : public TComponent {
   virtual void SetFieldValue(TField& field, const Variant& value);
   void SetState(TDataSetState state);
 
+  // Drops every row at once, without the per-row hooks and events of Delete (the
+  // descendant has already let go of its own per-row state): bookmarks become stale, the
+  // cursor has no record, the links hear one data-set change. Browse mode only.
+  void DropAllRows();
+
   // Rows visible to navigation, in order.
   const std::vector<RowId>& View() const { return filter_active_ ? filtered_ : CurrentOrder(); }
   // The current record's row, kNoRow when none.

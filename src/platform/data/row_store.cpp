@@ -1,7 +1,10 @@
 #include "platform/data/row_store.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
@@ -126,6 +129,19 @@ void TRowStore::Reserve(std::size_t rows) {
     } else {
       c.fixed.reserve(rows * c.width);
     }
+  }
+}
+
+void TRowStore::Clear() {
+  live_ = {};
+  live_count_ = 0;
+  for (Column& c : columns_) {
+    c.fixed = {};
+    c.nulls = {};
+    c.offset = {};
+    c.length = {};
+    c.arena = {};
+    c.dead_bytes = 0;
   }
 }
 
@@ -284,17 +300,20 @@ std::string_view TRowStore::GetText(RowId row, int column) const {
   return {c.arena.data() + c.offset[row], c.length[row]};
 }
 
+// Every field read comes here: one look at the column, then the cell.
 Variant TRowStore::Get(RowId row, int column) const {
-  if (IsNull(row, column)) return Variant::Null();
-  switch (At(column).kind) {
-    case TStorageKind::skInt16: return Variant(static_cast<std::int16_t>(GetInt(row, column)));
-    case TStorageKind::skUInt16:
-    case TStorageKind::skInt32: return Variant(GetInt(row, column));
-    case TStorageKind::skDouble: return Variant(GetDouble(row, column));
-    case TStorageKind::skDate: return Variant::FromDate(GetDouble(row, column));
-    case TStorageKind::skCurrency: return Variant(GetCurrency(row, column));
-    case TStorageKind::skBoolean: return Variant(GetBoolean(row, column));
-    case TStorageKind::skText: return Variant(std::string(GetText(row, column)));
+  const Column& c = At(column);
+  if (((c.nulls[row / 64] >> (row % 64)) & 1U) != 0) return Variant::Null();
+  switch (c.kind) {
+    case TStorageKind::skInt16: return Variant(Load<std::int16_t>(c.fixed, c.width, row));
+    case TStorageKind::skUInt16: return Variant(static_cast<std::int32_t>(Load<std::uint16_t>(c.fixed, c.width, row)));
+    case TStorageKind::skInt32: return Variant(Load<std::int32_t>(c.fixed, c.width, row));
+    case TStorageKind::skDouble: return Variant(Load<double>(c.fixed, c.width, row));
+    case TStorageKind::skDate: return Variant::FromDate(Load<double>(c.fixed, c.width, row));
+    case TStorageKind::skCurrency: return Variant(Currency::FromScaled(Load<std::int64_t>(c.fixed, c.width, row)));
+    case TStorageKind::skBoolean: return Variant(Load<unsigned char>(c.fixed, c.width, row) != 0);
+    case TStorageKind::skText:
+      return Variant(c.length[row] == 0 ? std::string() : std::string(c.arena.data() + c.offset[row], c.length[row]));
   }
   return Variant::Null();
 }
@@ -418,6 +437,179 @@ int TRowStore::CompareCellToValue(int column, RowId row, const Variant& value, b
       break;
   }
   throw EDatabaseError(std::string("Wrong key kind for a ") + KindName(c.kind) + " column");
+}
+
+// --- Sort keys ---------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+
+// Integers of every width up to 32 bits, shifted above the null key 0.
+std::uint64_t IntSortKey(std::int64_t v) { return static_cast<std::uint64_t>(v + (std::int64_t{1} << 31)) + 1; }
+
+// IEEE order on the bit pattern: negative numbers have all bits flipped, positive ones the
+// sign bit set. -0.0 counts as 0.0 (they compare equal); a NaN goes above +infinity. The
+// lowest key, that of -infinity, is still far above 0.
+std::uint64_t DoubleSortKey(double v) {
+  std::uint64_t bits = 0;
+  if (std::isnan(v)) {
+    bits = 0x7FF8000000000000u;
+  } else {
+    if (v == 0) v = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+  }
+  return (bits & kSignBit) != 0 ? ~bits : (bits | kSignBit);
+}
+
+// The lowest currency shares its key with the next one up: not exact.
+std::uint64_t CurrencySortKey(std::int64_t scaled) {
+  const std::uint64_t k = static_cast<std::uint64_t>(scaled) ^ kSignBit;
+  return k == 0 ? 1 : k;
+}
+
+// Texts: up to 7 leading bytes, big-endian, padded with zero bytes, then the number of
+// bytes taken plus 1 (8 when the text had 7 or more). A text's padded bytes never exceed
+// those of a longer text it begins, and the count separates the two when the padding
+// alone does not, so the key never reverses an order; equal keys leave it open.
+// Case-insensitively the bytes are those of the folded characters (the key by which
+// CompareTextKey compares them), each written in UTF-8's order-keeping form stretched
+// to the folded range of stray bytes, so the bytes order as the characters do.
+std::uint64_t PackTextKey(const unsigned char* bytes, std::size_t n) {
+  std::uint64_t k = 0;
+  for (std::size_t i = 0; i < 7; ++i) k = (k << 8) | (i < n ? bytes[i] : 0U);
+  return (k << 8) | (n + 1);
+}
+
+// The folded key of the character at s[i] and its byte length, as the case-insensitive
+// text comparison reads it: a code point folded through upper then lower case, or a stray
+// byte that is no valid UTF-8 (above every code point).
+std::uint32_t FoldedAt(std::string_view s, std::size_t i, std::size_t& len) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  len = 1;
+  if (b0 < 0x80) return b0 >= 'A' && b0 <= 'Z' ? b0 + 32U : b0;
+  std::size_t n = 0;
+  char32_t cp = 0;
+  char32_t min = 0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    n = 2, cp = b0 & 0x1FU, min = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    n = 3, cp = b0 & 0x0FU, min = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    n = 4, cp = b0 & 0x07U, min = 0x10000;
+  } else {
+    return 0x110000U + b0;
+  }
+  if (i + n > s.size()) return 0x110000U + b0;
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return 0x110000U + b0;
+    cp = (cp << 6) | (b & 0x3FU);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0x110000U + b0;
+  len = n;
+  return static_cast<std::uint32_t>(LowerCaseChar(UpperCaseChar(cp)));
+}
+
+std::uint64_t TextSortKey(std::string_view s, bool case_insensitive) {
+  unsigned char bytes[7] = {};
+  if (!case_insensitive) {
+    const std::size_t n = std::min<std::size_t>(s.size(), 7);
+    if (n > 0) std::memcpy(bytes, s.data(), n);
+    return PackTextKey(bytes, n);
+  }
+  std::size_t n = 0;
+  auto put = [&](unsigned v) {
+    if (n < 7) bytes[n++] = static_cast<unsigned char>(v);
+  };
+  for (std::size_t i = 0; i < s.size() && n < 7;) {
+    std::size_t len = 1;
+    const std::uint32_t k = FoldedAt(s, i, len);
+    i += len;
+    if (k < 0x80) {
+      put(k);
+    } else if (k < 0x800) {
+      put(0xC0 | (k >> 6)), put(0x80 | (k & 0x3F));
+    } else if (k < 0x10000) {
+      put(0xE0 | (k >> 12)), put(0x80 | ((k >> 6) & 0x3F)), put(0x80 | (k & 0x3F));
+    } else {
+      put(0xF0 | (k >> 18)), put(0x80 | ((k >> 12) & 0x3F)), put(0x80 | ((k >> 6) & 0x3F)), put(0x80 | (k & 0x3F));
+    }
+  }
+  return PackTextKey(bytes, n);
+}
+
+}  // namespace
+
+std::uint64_t TRowStore::SortKey(int column, RowId row, bool case_insensitive) const {
+  const Column& c = columns_[Col(column)];
+  if (NullBit(c.nulls, row)) return 0;
+  switch (c.kind) {
+    case TStorageKind::skInt16: return IntSortKey(Load<std::int16_t>(c.fixed, c.width, row));
+    case TStorageKind::skUInt16: return IntSortKey(Load<std::uint16_t>(c.fixed, c.width, row));
+    case TStorageKind::skInt32: return IntSortKey(Load<std::int32_t>(c.fixed, c.width, row));
+    case TStorageKind::skDouble:
+    case TStorageKind::skDate: return DoubleSortKey(Load<double>(c.fixed, c.width, row));
+    case TStorageKind::skCurrency: return CurrencySortKey(Load<std::int64_t>(c.fixed, c.width, row));
+    case TStorageKind::skBoolean: return Load<unsigned char>(c.fixed, c.width, row) != 0 ? 2 : 1;
+    case TStorageKind::skText: return TextSortKey(TextAt(c.arena, c.offset, c.length, row), case_insensitive);
+  }
+  return 0;
+}
+
+bool TRowStore::SortKeyOf(TStorageKind kind, const Variant& value, bool case_insensitive, std::uint64_t& key) {
+  if (value.IsClear()) {
+    key = 0;
+    return true;
+  }
+  std::optional<std::uint64_t> k;
+  switch (kind) {
+    case TStorageKind::skInt16:
+      if (const auto* v = value.Get<std::int16_t>()) k = IntSortKey(*v);
+      break;
+    case TStorageKind::skUInt16:
+    case TStorageKind::skInt32:
+      if (const auto* v = value.Get<std::int32_t>()) k = IntSortKey(*v);
+      break;
+    case TStorageKind::skDouble:
+      if (const auto* v = value.Get<double>()) k = DoubleSortKey(*v);
+      break;
+    case TStorageKind::skDate:
+      if (const auto* v = value.Get<Variant::DateValue>()) k = DoubleSortKey(v->value);
+      break;
+    case TStorageKind::skCurrency:
+      if (const auto* v = value.Get<Currency>()) k = CurrencySortKey(v->scaled);
+      break;
+    case TStorageKind::skBoolean:
+      if (const auto* v = value.Get<bool>()) k = *v ? 2 : 1;
+      break;
+    case TStorageKind::skText:
+      if (const auto* v = value.Get<std::string>()) k = TextSortKey(*v, case_insensitive);
+      break;
+  }
+  if (!k) return false;
+  key = *k;
+  return true;
+}
+
+bool TRowStore::SortKeyIsExact(TStorageKind kind) {
+  return kind != TStorageKind::skText && kind != TStorageKind::skCurrency;
+}
+
+void TRowStore::Prefetch(RowId row) const {
+#if defined(__GNUC__) || defined(__clang__)
+  if (row >= live_.size()) return;
+  for (const Column& c : columns_) {
+    if (c.kind == TStorageKind::skText) {
+      __builtin_prefetch(c.offset.data() + row);
+      __builtin_prefetch(c.length.data() + row);
+    } else {
+      __builtin_prefetch(c.fixed.data() + static_cast<std::size_t>(row) * c.width);
+    }
+  }
+#else
+  (void)row;
+#endif
 }
 
 std::size_t TRowStore::MemoryBytes() const {

@@ -3,9 +3,9 @@
 // arrays (a 2-byte small integer takes 2 bytes, a text its bytes plus 8), with one null bit
 // per cell. Rows are addressed by a row id that never changes while the row lives.
 //
-// Row ids are handed out in increasing order and never reused, so ascending row id is the
-// order in which rows were added: the data set's natural order, and the tie-break that
-// makes every index order a strict total order.
+// Row ids are handed out in increasing order and never reused (until Clear), so ascending
+// row id is the order in which rows were added: the data set's natural order, and the
+// tie-break that makes every index order a strict total order.
 //
 // Values travel as Variants of the column's storage kind exactly (see StorageKindOf): a
 // caller converts before it writes; the store does not coerce.
@@ -55,6 +55,9 @@ class TRowStore {
   RowId AppendRow();
   // The row stops existing; its id is never handed out again.
   void DeleteRow(RowId row);
+  // Drops every row at once and frees their memory. Ids start again from 0, so whoever
+  // held ids of this store forgets them first.
+  void Clear();
   // Room for `rows` rows without reallocation (a bulk load knows its size).
   void Reserve(std::size_t rows);
 
@@ -86,6 +89,22 @@ class TRowStore {
   // that differ only in letter case compare equal (the whole band of case variants).
   int CompareCellToValue(int column, RowId row, const Variant& value, bool case_insensitive,
                          bool fold_only = false) const;
+
+  // A 64-bit summary of a cell that orders as the cell does (see CompareCells): a smaller
+  // summary means a smaller cell, so a sorted vector of summaries answers most comparisons
+  // of a binary search without reaching the row. Null is 0, every value is above it.
+  // Numbers, dates and booleans are summarised exactly (equal summary, equal value);
+  // texts by their first bytes (case_insensitive: their first case-folded characters) and
+  // currencies up to the lowest value, so an equal summary leaves the answer to the cells.
+  std::uint64_t SortKey(int column, RowId row, bool case_insensitive) const;
+  // The summary of a Variant of that kind (or Null), as SortKey gives for a cell holding
+  // it; false for a value of another kind.
+  static bool SortKeyOf(TStorageKind kind, const Variant& value, bool case_insensitive, std::uint64_t& key);
+  // Whether equal summaries of that kind always mean equal cells.
+  static bool SortKeyIsExact(TStorageKind kind);
+  // Asks the memory system for the row's cells ahead of reading them (a walk does it for
+  // the next record while the current one is in use). Never changes anything.
+  void Prefetch(RowId row) const;
 
   // Bytes held by the store (arrays at their capacity, text arenas, null bits).
   std::size_t MemoryBytes() const;

@@ -20,7 +20,8 @@ struct sqlite3_stmt;
 namespace vantor {
 
 // An open database file. The file must exist: it is opened for reading and writing and
-// never created, so a misspelt name is an error instead of a new empty database.
+// never created, so a misspelt name is an error instead of a new empty database. One
+// thread uses a connection at a time (SQLite does no locking of its own for it).
 class SQLiteConnection {
  public:
   explicit SQLiteConnection(const std::string& path);

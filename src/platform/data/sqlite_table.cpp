@@ -280,4 +280,11 @@ void TSQLiteTable::InternalDelete(RowId row) {
   transaction.Commit();
 }
 
+void TSQLiteTable::InternalEmpty() {
+  Transaction transaction(*connection_);
+  connection_->Exec("DELETE FROM " + QuoteIdentifier(table_name_));
+  transaction.Commit();
+  rowids_ = {};
+}
+
 }  // namespace vantor

@@ -3,7 +3,8 @@
 // (field types from the declared column types), the indexes (descending columns,
 // COLLATE NOCASE as case-insensitive, unique and primary keys) and every row into memory;
 // Post and Delete write each change back in a transaction, by rowid, before the rows in
-// memory change, so a refused change leaves both as they were.
+// memory change, so a refused change leaves both as they were. EmptyTable empties the
+// table of the file in one statement.
 //
 // Declared types: INTEGER (ftInteger; ftAutoInc for the INTEGER PRIMARY KEY), SMALLINT,
 // TINYINT (ftSmallint), REAL/FLOAT/DOUBLE (ftFloat), MONEY/CURRENCY (ftCurrency),
@@ -43,6 +44,7 @@ class TSQLiteTable : public TTable {
   void InternalPost(RowId row, std::vector<Variant>& values) override;
   void InternalDelete(RowId row) override;
   void RowWritten(RowId row, bool inserted) override;
+  void InternalEmpty() override;
 
  private:
   void ReadColumns();

@@ -49,6 +49,8 @@ std::unique_ptr<TRowStore> TTable::InternalOpen(std::unique_ptr<TRowStore> exist
 void TTable::InternalClose() {
   current_ = nullptr;
   orders_.clear();
+  seek_key_.clear();
+  autoinc_high_.clear();
   key_fields_.clear();
   key_buffer_.clear();
   key_written_.clear();
@@ -60,15 +62,17 @@ void TTable::AfterBind() {
   const auto columns = static_cast<std::size_t>(FieldDefs().Count());
   key_buffer_.assign(columns, Variant::Null());
   key_written_.assign(columns, false);
+  autoinc_high_.assign(columns, -1);
   orders_version_ = index_defs_.Version();
   SelectOrder(index_name_, index_field_names_);
 }
 
 // --- Orders ------------------------------------------------------------------------------
 
-int TTable::CompareIn(const Order& order, RowId a, RowId b) const {
+int TTable::CompareIn(const Order& order, RowId a, RowId b, std::size_t first_part) const {
   const TRowStore& store = *Store();
-  for (const KeyPart& p : order.parts) {
+  for (std::size_t i = first_part; i < order.parts.size(); ++i) {
+    const KeyPart& p = order.parts[i];
     int c = store.CompareCells(p.column, a, b, p.case_insensitive);
     if (c != 0) return p.descending ? -c : c;
   }
@@ -76,14 +80,73 @@ int TTable::CompareIn(const Order& order, RowId a, RowId b) const {
 }
 
 int TTable::CompareKey(const Order& order, const std::vector<Variant>& key, std::size_t count, RowId row,
-                       bool fold_only) const {
+                       bool fold_only, std::size_t first_part) const {
   const TRowStore& store = *Store();
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = first_part; i < count; ++i) {
     const KeyPart& p = order.parts[i];
     int c = store.CompareCellToValue(p.column, row, key[i], p.case_insensitive, fold_only);
     if (c != 0) return p.descending ? -c : c;
   }
   return 0;
+}
+
+std::uint64_t TTable::LeadOf(const Order& order, RowId row) const {
+  if (order.parts.empty()) return 0;
+  const KeyPart& p = order.parts.front();
+  const std::uint64_t k = Store()->SortKey(p.column, row, p.case_insensitive);
+  return p.descending ? ~k : k;
+}
+
+namespace {
+
+// First position of a sorted order at or after a target: the leads decide, and `below`
+// (is this row before the target?) only among rows whose lead equals the target's.
+template <typename Below>
+std::size_t LeadLowerBound(const std::vector<std::uint64_t>& lead, const std::vector<RowId>& rows, std::uint64_t key,
+                           Below below) {
+  std::size_t first = 0;
+  std::size_t n = lead.size();
+  while (n > 0) {
+    const std::size_t half = n / 2;
+    const std::size_t mid = first + half;
+    const std::uint64_t k = lead[mid];
+    if (k < key || (k == key && below(rows[mid]))) {
+      first = mid + 1;
+      n -= half + 1;
+    } else {
+      n = half;
+    }
+  }
+  return first;
+}
+
+}  // namespace
+
+std::size_t TTable::RowPosition(const Order& order, RowId row) const {
+  const std::size_t from = order.lead_exact ? 1 : 0;
+  return LeadLowerBound(order.lead, order.rows, LeadOf(order, row),
+                        [&](RowId r) { return CompareIn(order, r, row, from) < 0; });
+}
+
+std::size_t TTable::KeyPosition(const Order& order, const std::vector<Variant>& key, std::size_t count,
+                                bool fold_only) const {
+  if (count == 0 || order.parts.empty()) return 0;
+  const KeyPart& p = order.parts.front();
+  std::uint64_t k = 0;
+  if (!TRowStore::SortKeyOf(Store()->Kind(p.column), key.front(), p.case_insensitive, k)) {
+    // A key of another kind than its column: the comparison reports it.
+    auto it = std::lower_bound(order.rows.begin(), order.rows.end(), 0, [&](RowId r, int) {
+      return CompareKey(order, key, count, r, fold_only) < 0;
+    });
+    return static_cast<std::size_t>(it - order.rows.begin());
+  }
+  if (p.descending) k = ~k;
+  if (order.lead_exact && count == 1) {
+    return static_cast<std::size_t>(std::lower_bound(order.lead.begin(), order.lead.end(), k) - order.lead.begin());
+  }
+  const std::size_t from = order.lead_exact ? 1 : 0;
+  return LeadLowerBound(order.lead, order.rows, k,
+                        [&](RowId r) { return CompareKey(order, key, count, r, fold_only, from) < 0; });
 }
 
 TTable::Order& TTable::BuildOrder(const TIndexDef* def, const std::vector<std::string>& fields) {
@@ -96,9 +159,24 @@ TTable::Order& TTable::BuildOrder(const TIndexDef* def, const std::vector<std::s
     order->parts.push_back(KeyPart{column, def != nullptr && def->IsDescending(name),
                                    def != nullptr && def->IsCaseInsensitive(name)});
   }
-  order->rows = TDataSet::CurrentOrder();
   Order& o = *order;
-  std::sort(o.rows.begin(), o.rows.end(), [this, &o](RowId a, RowId b) { return CompareIn(o, a, b) < 0; });
+  if (!o.parts.empty()) o.lead_exact = TRowStore::SortKeyIsExact(Store()->Kind(o.parts.front().column));
+  // Sorted as (lead, row) pairs: most comparisons never reach the rows.
+  const std::vector<RowId>& all = TDataSet::CurrentOrder();
+  std::vector<std::pair<std::uint64_t, RowId>> keyed;
+  keyed.reserve(all.size());
+  for (RowId r : all) keyed.emplace_back(LeadOf(o, r), r);
+  const std::size_t from = o.lead_exact ? 1 : 0;
+  std::sort(keyed.begin(), keyed.end(), [this, &o, from](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return CompareIn(o, a.second, b.second, from) < 0;
+  });
+  o.rows.reserve(keyed.size());
+  o.lead.reserve(keyed.size());
+  for (const auto& [k, r] : keyed) {
+    o.lead.push_back(k);
+    o.rows.push_back(r);
+  }
   orders_.push_back(std::move(order));
   return o;
 }
@@ -195,32 +273,61 @@ TField* TTable::IndexFields(int index) const {
 void TTable::RowWriting(RowId row) {
   for (auto& o : orders_) {
     Order& order = *o;
-    auto it = std::lower_bound(order.rows.begin(), order.rows.end(), row,
-                               [this, &order](RowId a, RowId b) { return CompareIn(order, a, b) < 0; });
-    if (it != order.rows.end() && *it == row) order.rows.erase(it);
+    const std::size_t pos = RowPosition(order, row);
+    if (pos < order.rows.size() && order.rows[pos] == row) {
+      order.rows.erase(order.rows.begin() + static_cast<std::ptrdiff_t>(pos));
+      order.lead.erase(order.lead.begin() + static_cast<std::ptrdiff_t>(pos));
+    }
   }
+  AutoIncRowLeaving(row);
 }
 
 void TTable::RowWritten(RowId row, bool /*inserted*/) {
   for (auto& o : orders_) {
     Order& order = *o;
-    auto it = std::lower_bound(order.rows.begin(), order.rows.end(), row,
-                               [this, &order](RowId a, RowId b) { return CompareIn(order, a, b) < 0; });
-    order.rows.insert(it, row);
+    const std::size_t pos = RowPosition(order, row);
+    order.rows.insert(order.rows.begin() + static_cast<std::ptrdiff_t>(pos), row);
+    order.lead.insert(order.lead.begin() + static_cast<std::ptrdiff_t>(pos), LeadOf(order, row));
   }
+  AutoIncRowWritten(row);
 }
 
 void TTable::RowDeleting(RowId row) { RowWriting(row); }
+
+void TTable::AutoIncRowLeaving(RowId row) {
+  const TRowStore& store = *Store();
+  for (std::size_t c = 0; c < autoinc_high_.size(); ++c) {
+    const int column = static_cast<int>(c);
+    // The highest number leaving: the next one is the highest of the others, found when needed.
+    if (autoinc_high_[c] > 0 && !store.IsNull(row, column) && store.GetInt(row, column) >= autoinc_high_[c]) {
+      autoinc_high_[c] = -1;
+    }
+  }
+}
+
+void TTable::AutoIncRowWritten(RowId row) {
+  const TRowStore& store = *Store();
+  for (std::size_t c = 0; c < autoinc_high_.size(); ++c) {
+    const int column = static_cast<int>(c);
+    if (autoinc_high_[c] >= 0 && !store.IsNull(row, column)) {
+      autoinc_high_[c] = std::max<std::int64_t>(autoinc_high_[c], store.GetInt(row, column));
+    }
+  }
+}
 
 void TTable::AssignAutoInc(std::vector<Variant>& values) {
   for (int c = 0; c < FieldDefs().Count(); ++c) {
     if (FieldDefs().Items(c).data_type != TFieldType::ftAutoInc) continue;
     auto& v = values[static_cast<std::size_t>(c)];
     if (!v.IsClear()) continue;
-    std::int64_t high = 0;
-    const TRowStore& store = *Store();
-    for (RowId r = 0; r < store.RowLimit(); ++r) {
-      if (store.IsLive(r) && !store.IsNull(r, c)) high = std::max<std::int64_t>(high, store.GetInt(r, c));
+    std::int64_t& high = autoinc_high_[static_cast<std::size_t>(c)];
+    if (high < 0) {
+      // Unknown since opening or since the highest number left: one scan of the column.
+      high = 0;
+      const TRowStore& store = *Store();
+      for (RowId r = 0; r < store.RowLimit(); ++r) {
+        if (store.IsLive(r) && !store.IsNull(r, c)) high = std::max<std::int64_t>(high, store.GetInt(r, c));
+      }
     }
     if (high >= INT32_MAX) Error("No more numbers for field '" + FieldDefs().Items(c).name + "'");
     v = Variant(static_cast<std::int32_t>(high + 1));
@@ -239,11 +346,9 @@ void TTable::CheckUniqueKeys(RowId row, const std::vector<Variant>& values) {
       has_null = has_null || key.back().IsClear();
     }
     if (has_null) continue;
-    auto it = std::lower_bound(order.rows.begin(), order.rows.end(), 0, [&](RowId r, int) {
-      return CompareKey(order, key, key.size(), r, true) < 0;
-    });
-    for (; it != order.rows.end() && CompareKey(order, key, key.size(), *it, true) == 0; ++it) {
-      if (*it != row) Error("Key violation: index '" + def.Name() + "' already holds this key");
+    for (std::size_t pos = KeyPosition(order, key, key.size(), true);
+         pos < order.rows.size() && CompareKey(order, key, key.size(), order.rows[pos], true) == 0; ++pos) {
+      if (order.rows[pos] != row) Error("Key violation: index '" + def.Name() + "' already holds this key");
     }
   }
 }
@@ -258,19 +363,19 @@ void TTable::EmptyTable() {
   if (Active()) CheckBrowseMode();
   if (store == nullptr) return;
   if (!Active()) {
-    for (RowId r = 0; r < store->RowLimit(); ++r) store->DeleteRow(r);
+    store->Clear();  // the orders went with the closing
     return;
   }
-  // Through the data set, so views, orders and links follow.
-  DisableControls();
-  try {
-    Last();  // from the end, so each removal shifts nothing
-    while (!IsEmpty()) Delete();
-  } catch (...) {
-    EnableControls();
-    throw;
+  if (store->LiveCount() > 0 && !CanModify()) Error("Cannot modify a read-only dataset");
+  InternalEmpty();  // may raise: nothing changed yet
+  for (auto& o : orders_) {
+    o->rows = {};
+    o->lead = {};
   }
-  EnableControls();
+  for (std::int64_t& high : autoinc_high_) {
+    if (high >= 0) high = 0;
+  }
+  DropAllRows();
 }
 
 std::size_t TTable::RowStoreMemory() const { return Store() != nullptr ? Store()->MemoryBytes() : 0; }
@@ -301,10 +406,11 @@ void TTable::SetKey() {
   CheckActive();
   CheckBrowseMode();
   if (current_ == nullptr) Error("No index selected: set IndexName or IndexFieldNames");
-  saved_key_ = key_buffer_;
-  saved_written_ = key_written_;
-  std::fill(key_buffer_.begin(), key_buffer_.end(), Variant::Null());
-  std::fill(key_written_.begin(), key_written_.end(), false);
+  // The previous key moves aside whole (no copies of its values), the buffer starts null.
+  saved_key_.swap(key_buffer_);
+  saved_written_.swap(key_written_);
+  key_buffer_.assign(saved_key_.size(), Variant::Null());
+  key_written_.assign(saved_written_.size(), false);
   SetState(dsSetKey);
 }
 
@@ -327,7 +433,7 @@ void TTable::Cancel() {
   SetState(dsBrowse);
 }
 
-std::vector<Variant> TTable::TakeKey(std::size_t& count) {
+const std::vector<Variant>& TTable::TakeKey(std::size_t& count) {
   CheckActive();
   if (State() == dsSetKey) SetState(dsBrowse);
   if (State() != dsBrowse) CheckBrowseMode();
@@ -341,13 +447,14 @@ std::vector<Variant> TTable::TakeKey(std::size_t& count) {
       if (key_written_[static_cast<std::size_t>(current_->parts[i].column)]) count = i + 1;
     }
   }
-  std::vector<Variant> key;
-  key.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) key.push_back(key_buffer_[static_cast<std::size_t>(current_->parts[i].column)]);
-  return key;
+  seek_key_.resize(count);
+  for (std::size_t i = 0; i < count; ++i) seek_key_[i] = key_buffer_[static_cast<std::size_t>(current_->parts[i].column)];
+  return seek_key_;
 }
 
 std::size_t TTable::SeekPosition(const std::vector<Variant>& key, std::size_t count, bool fold_only) const {
+  if (!FilterActive()) return KeyPosition(*current_, key, count, fold_only);
+  // The filtered view is a subsequence of the order without leads of its own.
   const std::vector<RowId>& view = View();
   auto it = std::lower_bound(view.begin(), view.end(), 0, [&](RowId r, int) {
     return CompareKey(*current_, key, count, r, fold_only) < 0;
@@ -357,7 +464,7 @@ std::size_t TTable::SeekPosition(const std::vector<Variant>& key, std::size_t co
 
 bool TTable::GotoKey() {
   std::size_t count = 0;
-  const std::vector<Variant> key = TakeKey(count);
+  const std::vector<Variant>& key = TakeKey(count);
   const std::size_t pos = SeekPosition(key, count, true);
   const std::vector<RowId>& view = View();
   if (pos >= view.size() || CompareKey(*current_, key, count, view[pos], true) != 0) return false;
@@ -367,7 +474,7 @@ bool TTable::GotoKey() {
 
 void TTable::GotoNearest() {
   std::size_t count = 0;
-  const std::vector<Variant> key = TakeKey(count);
+  const std::vector<Variant>& key = TakeKey(count);
   if (View().empty()) return;
   MoveToViewPosition(SeekPosition(key, count, false), true);
 }

@@ -8,6 +8,9 @@
 // ascending, case-sensitive order on those fields is made). Neither: the order in which
 // rows were added. Each order is a sorted list of row ids, built the first time it is
 // used and kept up to date by Post and Delete afterwards; ties keep the order of adding.
+// Next to the row ids an order keeps each row's first key value summarised in 64 bits
+// (TRowStore::SortKey), so its binary searches mostly compare adjacent integers and read
+// a row only among rows whose summaries tie.
 // Keys compare per field: nulls below every value, numbers by value, texts by byte order
 // or, case-insensitively, by folded code points with byte order between case variants,
 // so "SMITH" < "Smith" < "smith"; a descending field reverses all of that.
@@ -25,6 +28,7 @@
 // first accepted record at or after the place the key has in the index. Seeks are binary
 // searches over the order (O(log n)), filtered or not.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,7 +74,9 @@ class TTable : public TDataSet {
   // In dsSetKey: forgets the key changes and returns to dsBrowse; otherwise as TDataSet.
   void Cancel() override;
 
-  // Drops every row (open or closed).
+  // Drops every row (open or closed; while filtered, the hidden rows too) at once: no
+  // delete events per record; the links hear one data-set change. A descendant drops the
+  // rows of its source first (InternalEmpty), and a refusal there changes nothing.
   void EmptyTable();
 
   // Bytes held by the rows, and bytes of the values themselves (see TRowStore).
@@ -88,6 +94,10 @@ class TTable : public TDataSet {
     std::vector<KeyPart> parts;
     bool unique = false;
     std::vector<RowId> rows;
+    // Parallel to rows: the sort key of each row's first key part (inverted when that part
+    // is descending), so lead is sorted too.
+    std::vector<std::uint64_t> lead;
+    bool lead_exact = false;  // equal leads mean equal first parts
   };
 
   std::unique_ptr<TRowStore> InternalOpen(std::unique_ptr<TRowStore> existing) override;
@@ -108,6 +118,8 @@ class TTable : public TDataSet {
   void CheckUniqueKeys(RowId row, const std::vector<Variant>& values);
   // The rows' store for a new opening: `existing` when it fits FieldDefs, else a new one.
   std::unique_ptr<TRowStore> PrepareStore(std::unique_ptr<TRowStore> existing);
+  // EmptyTable on an open table: drop the rows of the source (raise to refuse).
+  virtual void InternalEmpty() {}
 
  private:
   Order& BuildOrder(const TIndexDef* def, const std::vector<std::string>& fields);
@@ -116,15 +128,26 @@ class TTable : public TDataSet {
   Order* ResolveOrder(const std::string& index_name, const std::string& field_names,
                       std::vector<TField*>& key_fields);
   void SelectOrder(const std::string& index_name, const std::string& field_names);
-  int CompareIn(const Order& order, RowId a, RowId b) const;
-  // Order of `row` against a key of `count` parts (negative: the row comes first).
+  // Order of two rows comparing the key parts from `first_part` on, then the row ids.
+  int CompareIn(const Order& order, RowId a, RowId b, std::size_t first_part = 0) const;
+  // Order of `row` against a key of `count` parts, comparing from `first_part` on
+  // (negative: the row comes first).
   int CompareKey(const Order& order, const std::vector<Variant>& key, std::size_t count, RowId row,
-                 bool fold_only) const;
-  // Leaves dsSetKey and returns the key to seek with.
-  std::vector<Variant> TakeKey(std::size_t& count);
+                 bool fold_only, std::size_t first_part = 0) const;
+  // The lead of `row` in `order` (see Order::lead).
+  std::uint64_t LeadOf(const Order& order, RowId row) const;
+  // Position of `row` in the order, or where it belongs, by its current values.
+  std::size_t RowPosition(const Order& order, RowId row) const;
+  // Position of the first row of the order whose key is not below `key`.
+  std::size_t KeyPosition(const Order& order, const std::vector<Variant>& key, std::size_t count,
+                          bool fold_only) const;
+  // Leaves dsSetKey and returns the key to seek with (valid until the next seek).
+  const std::vector<Variant>& TakeKey(std::size_t& count);
   std::size_t SeekPosition(const std::vector<Variant>& key, std::size_t count, bool fold_only) const;
-  void CheckOrdersCurrent();
   void AssignAutoInc(std::vector<Variant>& values);
+  // Keeps the highest auto-increment numbers current as a row changes or goes.
+  void AutoIncRowLeaving(RowId row);
+  void AutoIncRowWritten(RowId row);
 
   TIndexDefs index_defs_;
   std::string index_name_;
@@ -138,7 +161,11 @@ class TTable : public TDataSet {
   std::vector<bool> key_written_;    // by column
   std::vector<Variant> saved_key_;
   std::vector<bool> saved_written_;
+  std::vector<Variant> seek_key_;
   int key_field_count_ = 0;
+  // By column: the highest number of an ftAutoInc column among the rows (0 without
+  // any), or -1 while unknown; other columns stay -1.
+  std::vector<std::int64_t> autoinc_high_;
 };
 
 }  // namespace vantor
