@@ -139,6 +139,32 @@ TEST(FieldCaptions, ChangeRelaysThePanelOut) {
   EXPECT_EQ(panel.paint_calls, paints + 1);
 }
 
+TEST(FieldCaptions, EmptyCaptionReadsAsOneBlankWhileWrittenAtDesignTime) {
+  TTestPanel panel(nullptr);
+  panel.Captions()->SetCaption(0, "");
+  panel.Captions()->SetCaption(1, "  ");
+  panel.IncludeState(csWriting);
+  EXPECT_EQ(panel.Captions()->GetCaption(0), "");  // not designing: as it is
+  panel.SetDesigning(true);
+  EXPECT_EQ(panel.Captions()->GetCaption(0), " ");
+  EXPECT_EQ(panel.Captions()->GetCaption(1), "   ");
+  panel.ExcludeState(csWriting);
+  EXPECT_EQ(panel.Captions()->GetCaption(0), "");
+  EXPECT_TRUE(panel.Captions()->IsCaptionStored(0));
+}
+
+TEST(FieldCaptions, LoadingTakesTheAddedBlankOffAgain) {
+  TTestPanel panel(nullptr);
+  panel.IncludeState(csLoading);
+  panel.Captions()->SetCaption(0, " ");
+  panel.Captions()->SetCaption(1, "   ");
+  EXPECT_EQ(panel.Captions()->GetCaption(0), "");
+  EXPECT_EQ(panel.Captions()->GetCaption(1), "  ");
+  panel.Captions()->SetCaption(1, " to ");  // text is kept as it is
+  EXPECT_EQ(panel.Captions()->GetCaption(1), " to ");
+  panel.ExcludeState(csLoading);
+}
+
 TEST(FieldCaptions, OutOfRangeIndexesReadEmptyAndAreIgnored) {
   TTestPanel panel(nullptr);
   panel.Captions()->SetCaption(2, "x");
