@@ -34,15 +34,53 @@ bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
+// The generic text of a value; a text value is used as it is, without a copy.
+std::string_view GenericText(const Variant& value, std::string& buffer) {
+  if (const std::string* text = value.Get<std::string>()) return *text;
+  buffer = VarToStr(value);
+  return buffer;
+}
+
+// The first `count` characters (code points) of a UTF-8 text.
+std::string_view HeadChars(std::string_view s, std::size_t count) {
+  std::size_t i = 0;
+  for (; i < s.size(); ++i) {
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
+    if (count == 0) break;
+    --count;
+  }
+  return s.substr(0, i);
+}
+
+std::size_t CharCount(std::string_view s) {
+  std::size_t n = 0;
+  for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+// upper(wanted) occurs at the start of upper(text). Case mapping here maps one character
+// to one character, so only as many leading characters of the text as the wanted text
+// has need upper-casing.
+bool StartsWithUpper(std::string_view wanted, std::string_view text) {
+  return AnsiUpperCase(wanted) == AnsiUpperCase(HeadChars(text, CharCount(wanted)));
+}
+
 // One value against the field (coOne).
 bool MatchOne(const TFieldRecord& record, const TField& field, TCompareType compare,
               bool case_insensitive) {
   const Variant& value = record.MainValues(0);
   switch (compare) {
-    case ctExact:
-      if (case_insensitive) return AnsiCompareText(VarToStr(value), field.AsString()) == 0;
-      return VarCompare(value, field.AsVariant()) == 0;
+    case ctExact: {
+      if (!case_insensitive) return VarCompare(value, field.AsVariant()) == 0;
+      std::string buffer;
+      return AnsiCompareText(GenericText(value, buffer), field.AsString()) == 0;
+    }
     case ctInitial:
+      if (case_insensitive) {
+        std::string buffer;
+        return StartsWithUpper(GenericText(value, buffer), field.AsString());
+      }
+      [[fallthrough]];
     case ctInternal: {
       std::string wanted;
       std::string text;
