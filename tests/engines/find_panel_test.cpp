@@ -221,6 +221,23 @@ TYPED_TEST(FindPanel, IndexNearestStopsWhereTheSeekLands) {
   EXPECT_EQ(CurrentId(*h->table), 13);
 }
 
+TYPED_TEST(FindPanel, KeyRecordSetAgainstTheIndexLeavesIndexMode) {
+  auto h = this->Make("by_city_name", foIndexExact);
+  TFieldRecord* name = h->Record("name");  // the second key field
+  name->SetCompare(ctInitial);             // against the index: back to foFast
+  EXPECT_EQ(h->panel->GetFindOptions(), foFast);
+  h->panel->SetFindOptions(foIndexExact);
+  EXPECT_EQ(name->GetCompare(), ctExact);  // imposed again
+  EXPECT_EQ(name->GetCount(), coOne);
+  name->SetCaseInsensitive(false);  // agrees with the case-sensitive index
+  EXPECT_EQ(h->panel->GetFindOptions(), foIndexExact);
+  name->SetCount(coTwo);
+  EXPECT_EQ(h->panel->GetFindOptions(), foFast);
+  EXPECT_EQ(name->GetCount(), coTwo);  // its own setting once out of index mode
+  EXPECT_EQ(name->GetCompare(), ctInitial);
+  EXPECT_EQ(name->GetDisplayName(), "name");
+}
+
 // ---- failures ----
 
 TYPED_TEST(FindPanel, ExceptionInTheWalkRestoresEverythingAndPassesThrough) {
