@@ -460,6 +460,12 @@ TValueType TReader::ReadValue() {
   return static_cast<TValueType>(tag);
 }
 
+bool TReader::EndOfList() {
+  const std::uint8_t next = ReadByte();
+  Stream().Seek(-1, soCurrent);
+  return next == static_cast<std::uint8_t>(vaNull);
+}
+
 TValueType TReader::NextValue() {
   const TValueType v = ReadValue();
   Stream().Seek(-1, soCurrent);

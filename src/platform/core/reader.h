@@ -56,7 +56,10 @@ class TReader : public TFiler {
   void ReadSignature();
   TValueType ReadValue();
   TValueType NextValue();
-  bool EndOfList() { return NextValue() == vaNull; }
+  // True when the next byte closes a list. It peeks the raw byte, not a value tag: inside
+  // a component the next item may be a property or class name, whose length byte can be
+  // any number.
+  bool EndOfList();
   void ReadListBegin();
   void ReadListEnd();
   std::int32_t ReadInteger();  // vaInt8, vaInt16 or vaInt32

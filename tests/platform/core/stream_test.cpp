@@ -334,6 +334,49 @@ TEST_F(FormStream, TreeWithEveryPropertyKindReadsBackIntoEqualState) {
   EXPECT_EQ(Write(form2), bytes);
 }
 
+// Inside a component, property and class names follow one another with only their length
+// byte in front; names of 15 bytes and more have length bytes above every value tag, and
+// must not be taken for a bad tag where the reader looks for the end of a list.
+class TLongNamedComponentClass : public TComponent {
+ public:
+  using TComponent::TComponent;
+  static const TypeInfo& StaticType() {
+    static const TypeInfo info =
+        TypeBuilder<TLongNamedComponentClass>("TLongNamedComponentClass", &TComponent::StaticType())
+            .Component()
+            .Property("AVeryLongPropertyNameIndeed", &TLongNamedComponentClass::Value,
+                      &TLongNamedComponentClass::SetValue, 0)
+            .Build();
+    return info;
+  }
+  const TypeInfo& ClassType() const override { return StaticType(); }
+  std::int32_t Value() const { return value_; }
+  void SetValue(std::int32_t v) { value_ = v; }
+
+ private:
+  std::int32_t value_ = 0;
+};
+
+TEST_F(FormStream, NamesLongerThanEveryValueTagReadBack) {
+  RegisterClass(TLongNamedComponentClass::StaticType());
+  auto root = std::make_unique<TLongNamedComponentClass>(nullptr);
+  root->SetName("Root");
+  root->SetValue(7);
+  auto* child = new TLongNamedComponentClass(root.get());
+  child->SetName("Child");
+  child->SetValue(-3);
+
+  const Bytes bytes = Write(root.get());
+  EXPECT_EQ(ToBinary(ToText(bytes)), bytes);
+  auto read = Read(bytes);
+  auto* root2 = dynamic_cast<TLongNamedComponentClass*>(read.get());
+  ASSERT_NE(root2, nullptr);
+  EXPECT_EQ(root2->Value(), 7);
+  auto* child2 = dynamic_cast<TLongNamedComponentClass*>(root2->FindComponent("Child"));
+  ASSERT_NE(child2, nullptr);
+  EXPECT_EQ(child2->Value(), -3);
+}
+
 TEST_F(FormStream, BinaryToTextToBinaryIsByteIdentical) {
   auto form = MakeForm();
   const Bytes bytes = Write(form.get());
@@ -538,7 +581,10 @@ TEST_F(BadInput, EveryTruncationOfAValidStreamIsRefusedWithoutLeaks) {
 
 TEST_F(BadInput, SignatureTagsAndLengthsAreChecked) {
   ExpectRejected<EReadError>(Cat({Str("TPF1"), B({0, 0, 0, 0})}), "signature");
-  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({99})}), "Invalid value tag 99");
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({7}), Str("Caption"), B({99})}),
+                             "Invalid value tag 99");
+  // A property name whose length byte runs past the end.
+  ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({99})}), "past the end");
   // A long string whose length runs past the end.
   ExpectRejected<EReadError>(Cat({Header("TTestForm", "F"), B({7}), Str("Caption"), B({12, 0xFF, 0xFF, 0xFF, 0x7F, 'a'})}),
                              "past the end");
