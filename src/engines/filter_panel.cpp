@@ -117,11 +117,13 @@ namespace vantor {
 // re-publishes from the host panel.
 const TypeInfo& TDBFilterPanel::StaticType() {
   using C = TDBFilterPanel;
-  static const TypeInfo info = TypeBuilder<C>("TDBFilterPanel", &TDBCustomFilterPanel::StaticType())
-                                   .Component()
-                                   .Property("Filtered", &C::GetFiltered, &C::SetFiltered, false)
-                                   .Event("OnFilterRecord", &C::OnFilterRecord)
-                                   .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<C> b("TDBFilterPanel", &TDBCustomFilterPanel::StaticType());
+    b.Component()
+        .Property("Filtered", &C::GetFiltered, &C::SetFiltered, false)
+        .Event("OnFilterRecord", &C::OnFilterRecord);
+    return PublishHostPanelProperties(b).Build();
+  }();
   return info;
 }
 

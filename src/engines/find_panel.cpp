@@ -389,13 +389,15 @@ namespace vantor {
 // re-publishes from the host panel.
 const TypeInfo& TDBFindPanel::StaticType() {
   using C = TDBFindPanel;
-  static const TypeInfo info = TypeBuilder<C>("TDBFindPanel", &TDBCustomFindPanel::StaticType())
-                                   .Component()
-                                   .Property("ShowBox", &C::GetShowBox, &C::SetShowBox, false)
-                                   .Property("FindOptions", &C::GetFindOptions, &C::SetFindOptions, foFast)
-                                   .Property("DataSetIndex", &C::DataSetIndex)
-                                   .Stored(&C::IsDataSetIndexStored)
-                                   .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<C> b("TDBFindPanel", &TDBCustomFindPanel::StaticType());
+    b.Component()
+        .Property("ShowBox", &C::GetShowBox, &C::SetShowBox, false)
+        .Property("FindOptions", &C::GetFindOptions, &C::SetFindOptions, foFast)
+        .Property("DataSetIndex", &C::DataSetIndex)
+        .Stored(&C::IsDataSetIndexStored);
+    return PublishHostPanelProperties(b).Build();
+  }();
   return info;
 }
 

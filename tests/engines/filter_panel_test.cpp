@@ -190,10 +190,23 @@ TEST(FilterPanelClass, PublishesItsPropertiesInOrderAndIsRegistered) {
   EXPECT_EQ(&info, &TDBFilterPanel::StaticType());
   std::vector<std::string> names;
   for (const PropInfo* p : info.Properties()) names.push_back(p->name);
-  auto at = [&](const std::string& n) { return std::find(names.begin(), names.end(), n) - names.begin(); };
-  EXPECT_LT(at("DataSource"), at("OnEditButtonClick"));
-  EXPECT_EQ(at("Filtered"), at("OnEditButtonClick") + 1);
-  EXPECT_EQ(at("OnFilterRecord"), at("Filtered") + 1);
+  const std::vector<std::string> expected = {
+      "DataSource", "StepHeight", "CountOptions", "Fields", "AutoEditWidth", "CompareOptions",
+      "StyleOptions", "Captions", "Align", "EditCursor", "AutoSize", "ChangeCursor",
+      "UpdateState", "PosState", "UpdateAfterOpen", "OnEditChange", "OnEditClick",
+      "OnEditDblClick", "OnEditEnter", "OnEditExit", "OnEditKeyDown", "OnEditKeyPress",
+      "OnEditKeyUp", "OnEditMouseDown", "OnEditMouseMove", "OnEditMouseUp", "OnEditButtonClick",
+      "Filtered", "OnFilterRecord", "BevelInner", "BevelOuter", "BevelWidth", "BorderWidth",
+      "BorderStyle", "Enabled", "Locked", "ParentShowHint", "ShowHint", "TabOrder", "TabStop",
+      "Visible", "OnClick", "OnDblClick", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove",
+      "OnMouseUp", "OnResize"};
+  // The control's own bounds come first, then the panel's list in its stated order.
+  const auto first = std::find(names.begin(), names.end(), "DataSource");
+  ASSERT_NE(first, names.end());
+  EXPECT_EQ(std::vector<std::string>(first, names.end()), expected);
+  const PropInfo* border = info.FindProperty("BorderWidth");
+  ASSERT_NE(border, nullptr);
+  EXPECT_EQ(border->default_ordinal, 2);
   const PropInfo* filtered = info.FindProperty("Filtered");
   ASSERT_NE(filtered, nullptr);
   EXPECT_TRUE(filtered->has_default);

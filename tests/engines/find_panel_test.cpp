@@ -2,8 +2,18 @@
 // next, not found, and the clean-up after a failure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "engines/find_panel.h"
 #include "engines/find_record.h"
+#include "engines/register_engines.h"
+#include "platform/core/reader.h"
+#include "platform/core/stream.h"
+#include "platform/core/writer.h"
+#include "platform/ui/form.h"
 #include "engines/support/harness.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/string_table.h"
@@ -259,6 +269,58 @@ TYPED_TEST(FindPanel, ExceptionInTheWalkRestoresEverythingAndPassesThrough) {
   // so a fresh one can be taken and used.
   EXPECT_NO_THROW(VisibleIds(*h->table));
   EXPECT_TRUE(h->Messages().empty());
+}
+
+TEST(FindPanelClass, PublishesItsOwnPropertiesThenTheHostPanelsInOrder) {
+  RegisterEngineClasses();
+  std::vector<std::string> names;
+  for (const PropInfo* p : FindClass("TDBFindPanel").Properties()) names.push_back(p->name);
+  const auto own = std::find(names.begin(), names.end(), "OnEditButtonClick");
+  ASSERT_NE(own, names.end());
+  const std::vector<std::string> expected = {
+      "OnEditButtonClick", "ShowBox", "FindOptions", "DataSetIndex", "BevelInner", "BevelOuter",
+      "BevelWidth", "BorderWidth", "BorderStyle", "Enabled", "Locked", "ParentShowHint",
+      "ShowHint", "TabOrder", "TabStop", "Visible", "OnClick", "OnDblClick", "OnEnter",
+      "OnExit", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize"};
+  EXPECT_EQ(std::vector<std::string>(own, names.end()), expected);
+}
+
+TEST(FindPanelClass, RepublishedHostPanelPropertiesTravelThroughTheFormStream) {
+  RegisterEngineClasses();
+  TForm form(nullptr);
+  form.SetName("Form1");
+  auto* panel = new TDBFindPanel(&form);
+  panel->SetName("FindPanel1");
+  panel->SetParent(&form);
+  panel->SetBevelOuter(bvLowered);
+  panel->SetBorderWidth(5);
+  panel->SetTabOrder(0);
+  panel->SetVisible(false);
+  panel->SetShowBox(true);
+  auto* plain = new TDBFindPanel(&form);
+  plain->SetName("FindPanel2");
+  plain->SetParent(&form);
+  TMemoryStream out;
+  TWriter(out).WriteRootComponent(&form);
+
+  TMemoryStream in(out.Bytes());
+  TForm copy(nullptr);
+  TReader(in).ReadRootComponent(&copy);
+  auto* loaded = dynamic_cast<TDBFindPanel*>(copy.FindComponent("FindPanel1"));
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(loaded->BevelOuter(), bvLowered);
+  EXPECT_EQ(loaded->BorderWidth(), 5);
+  EXPECT_FALSE(loaded->Visible());
+  EXPECT_TRUE(loaded->GetShowBox());
+  auto* loaded_plain = dynamic_cast<TDBFindPanel*>(copy.FindComponent("FindPanel2"));
+  ASSERT_NE(loaded_plain, nullptr);
+  EXPECT_EQ(loaded_plain->BorderWidth(), 2);
+  EXPECT_EQ(loaded_plain->BevelOuter(), bvRaised);
+  EXPECT_TRUE(loaded_plain->Visible());
+  // The panel's inner box and measuring label are its own parts, never streamed.
+  const std::string bytes = out.ToString();
+  EXPECT_EQ(bytes.find("TScrollingFieldsSet"), std::string::npos);
+  EXPECT_EQ(bytes.find("TLabel"), std::string::npos);
 }
 
 }  // namespace
