@@ -259,9 +259,9 @@ std::string UsageText(std::string_view program) {
          "  --help            this text\n"
          "\n"
          "Examples:\n"
-         "  " + p + " --filter City=Ber\n"
-         "  " + p + " --filter Amount=10..20 --csv\n"
-         "  " + p + " --find --index ByName Name=Smi --next 3\n";
+         "  " + p + " --filter city=Ber\n"
+         "  " + p + " --filter credit_limit=1000..2000 country=Ital --csv\n"
+         "  " + p + " --find --index customers_name name=Weber --next 3\n";
 }
 
 }  // namespace qbe
