@@ -36,6 +36,7 @@
 #include "panel/value_buffer.h"
 #include "platform/core/event.h"
 #include "platform/ui/custom_panel.h"
+#include "platform/ui/publishing.h"
 
 namespace vantor {
 
@@ -317,29 +318,12 @@ class PaintGuard {
 // BorderWidth defaults to 2, which the panel's constructor sets.
 template <typename C>
 TypeBuilder<C>& PublishHostPanelProperties(TypeBuilder<C>& b) {
-  return b.Property("BevelInner", &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner, bvNone)
-      .Property("BevelOuter", &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter, bvRaised)
-      .Property("BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth, 1)
-      .Range(1, INT32_MAX)
-      .Property("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth, 2)
-      .Range(0, INT32_MAX)
-      .Property("BorderStyle", &TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle, bsNone)
+  PublishPanelFrame(b, 2)
       .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
-      .Property("Locked", &TCustomPanel::Locked, &TCustomPanel::SetLocked, false)
-      .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
-      .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
-      .Stored(&TControl::IsShowHintStored)
-      .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
-      .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
-      .Property("Visible", &TControl::Visible, &TControl::SetVisible, true)
-      .Event("OnClick", &TControl::OnClick)
-      .Event("OnDblClick", &TControl::OnDblClick)
-      .Event("OnEnter", &TWinControl::OnEnter)
-      .Event("OnExit", &TWinControl::OnExit)
-      .Event("OnMouseDown", &TControl::OnMouseDown)
-      .Event("OnMouseMove", &TControl::OnMouseMove)
-      .Event("OnMouseUp", &TControl::OnMouseUp)
-      .Event("OnResize", &TControl::OnResize);
+      .Property("Locked", &TCustomPanel::Locked, &TCustomPanel::SetLocked, false);
+  PublishHints(b);
+  PublishTabStop(b, false).Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
+  return PublishFocusMouseEvents(b, false).Event("OnResize", &TControl::OnResize);
 }
 
 }  // namespace vantor

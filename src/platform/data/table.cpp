@@ -496,23 +496,36 @@ class KeyCountScope {
   int saved_;
 };
 
+// The first steps of FindKey and FindNearest: SetKey, then `values` into the leading index
+// fields (`raise` raises the table's error when there are more values than index fields).
+// When that fails the key is cancelled and the error goes on. Without values the key is
+// cancelled too and the table goes to its first record: false then; true when the seek by
+// the values is to follow.
+template <typename Raise>
+bool EnterKeyValues(TTable& table, const std::vector<Variant>& values, Raise raise) {
+  table.SetKey();
+  try {
+    if (static_cast<int>(values.size()) > table.IndexFieldCount()) {
+      raise("Too many key values (" + std::to_string(values.size()) + ") for an index of " +
+            std::to_string(table.IndexFieldCount()) + " fields");
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      table.IndexFields(static_cast<int>(i))->SetAsVariant(values[i]);
+    }
+  } catch (...) {
+    table.Cancel();
+    throw;
+  }
+  if (!values.empty()) return true;
+  table.Cancel();
+  table.First();
+  return false;
+}
+
 }  // namespace
 
 bool TTable::FindKey(const std::vector<Variant>& values) {
-  SetKey();
-  try {
-    if (static_cast<int>(values.size()) > IndexFieldCount()) {
-      Error("Too many key values (" + std::to_string(values.size()) + ") for an index of " +
-            std::to_string(IndexFieldCount()) + " fields");
-    }
-    for (std::size_t i = 0; i < values.size(); ++i) IndexFields(static_cast<int>(i))->SetAsVariant(values[i]);
-  } catch (...) {
-    Cancel();
-    throw;
-  }
-  if (values.empty()) {
-    Cancel();
-    First();
+  if (!EnterKeyValues(*this, values, [this](const std::string& message) { Error(message); })) {
     return !IsEmpty();
   }
   KeyCountScope scope(*this, static_cast<int>(values.size()));
@@ -520,20 +533,7 @@ bool TTable::FindKey(const std::vector<Variant>& values) {
 }
 
 void TTable::FindNearest(const std::vector<Variant>& values) {
-  SetKey();
-  try {
-    if (static_cast<int>(values.size()) > IndexFieldCount()) {
-      Error("Too many key values (" + std::to_string(values.size()) + ") for an index of " +
-            std::to_string(IndexFieldCount()) + " fields");
-    }
-    for (std::size_t i = 0; i < values.size(); ++i) IndexFields(static_cast<int>(i))->SetAsVariant(values[i]);
-  } catch (...) {
-    Cancel();
-    throw;
-  }
-  if (values.empty()) {
-    Cancel();
-    First();
+  if (!EnterKeyValues(*this, values, [this](const std::string& message) { Error(message); })) {
     return;
   }
   KeyCountScope scope(*this, static_cast<int>(values.size()));

@@ -4,7 +4,7 @@
 
 #include "platform/ui/application.h"
 #include "platform/ui/form.h"
-#include "platform/ui/form_publishing.h"
+#include "platform/ui/publishing.h"
 
 namespace vantor {
 
@@ -76,7 +76,7 @@ const TypeInfo& TButton::StaticType() {
   static const TypeInfo info = [] {
     TypeBuilder<TButton> b("TButton", &TWinControl::StaticType());
     b.Component();
-    publishing::WinControl(b, true, true);
+    PublishWinControl(b, true, true);
     b.Property("Cancel", &TButton::Cancel, &TButton::SetCancel, false)
         .Property("Default", &TButton::Default, &TButton::SetDefault, false)
         .Property("ModalResult", &TButton::ModalResult, &TButton::SetModalResult, mrNone);

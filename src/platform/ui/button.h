@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/ui/bitmap.h"
+#include "platform/ui/button_layout.h"
 #include "platform/ui/message_dialogs.h"
 #include "platform/ui/win_control.h"
 
@@ -80,14 +81,6 @@ struct EnumNames<TBitBtnKind> {
   static constexpr std::array<std::string_view, 11> value{
       "bkCustom", "bkOK",    "bkCancel", "bkHelp",   "bkYes", "bkNo",
       "bkClose",  "bkAbort", "bkRetry",  "bkIgnore", "bkAll"};
-};
-
-enum class TButtonLayout : std::uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-using enum TButtonLayout;
-template <>
-struct EnumNames<TButtonLayout> {
-  static constexpr std::array<std::string_view, 4> value{"blGlyphLeft", "blGlyphRight",
-                                                         "blGlyphTop", "blGlyphBottom"};
 };
 
 class TBitBtn : public TButton {

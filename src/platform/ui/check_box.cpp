@@ -1,6 +1,6 @@
 #include "platform/ui/check_box.h"
 
-#include "platform/ui/form_publishing.h"
+#include "platform/ui/publishing.h"
 
 namespace vantor {
 
@@ -8,7 +8,7 @@ const TypeInfo& TCheckBox::StaticType() {
   static const TypeInfo info = [] {
     TypeBuilder<TCheckBox> b("TCheckBox", &TWinControl::StaticType());
     b.Component();
-    publishing::WinControl(b, true, true);
+    PublishWinControl(b, true, true);
     b.Property("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed, false)
         .Property("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked, false)
         .Property("State", &TCheckBox::State, &TCheckBox::SetState, cbUnchecked);

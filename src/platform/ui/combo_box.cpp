@@ -4,7 +4,7 @@
 #include <cwctype>
 
 #include "platform/rtl/exceptions.h"
-#include "platform/ui/form_publishing.h"
+#include "platform/ui/publishing.h"
 #include "platform/ui/utf8_text.h"
 
 namespace vantor {
@@ -24,7 +24,7 @@ const TypeInfo& TComboBox::StaticType() {
   static const TypeInfo info = [] {
     TypeBuilder<TComboBox> b("TComboBox", &TWinControl::StaticType());
     b.Component();
-    publishing::WinControl(b, false, true);
+    PublishWinControl(b, false, true);
     // Style first: a list-style box reads its Text as the choice of an item.
     b.Property("Style", &TComboBox::Style, &TComboBox::SetStyle, csDropDown)
         .Property("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount, 8)

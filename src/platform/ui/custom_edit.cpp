@@ -5,6 +5,7 @@
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/ui/font_metrics.h"
+#include "platform/ui/publishing.h"
 #include "platform/ui/utf8_text.h"
 
 namespace vantor {
@@ -16,46 +17,18 @@ const TypeInfo& TCustomEdit::StaticType() {
 }
 
 const TypeInfo& TEdit::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TEdit>("TEdit", &TCustomEdit::StaticType())
-          .Component()
-          .Property("AutoSelect", &TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect, true)
-          .Property("AutoSize", &TCustomEdit::AutoSize, &TCustomEdit::SetAutoSize, true)
-          .Property("BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle, bsSingle)
-          .Property("CharCase", &TCustomEdit::CharCase, &TCustomEdit::SetCharCase, ecNormal)
-          .Property("Color", &TControl::Color, &TControl::SetColor)
-          .Stored(&TControl::IsColorStored)
-          .Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D)
-          .Stored(&TWinControl::IsCtl3DStored)
-          .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
-          .Property("Font", &TControl::Font, nullptr)
-          .Stored(&TControl::IsFontStored)
-          .Property("HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection, true)
-          .Property("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength, 0)
-          .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, false)
-          .Property("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D, true)
-          .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
-          .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
-          .Property("PasswordChar", &TCustomEdit::PasswordChar, &TCustomEdit::SetPasswordChar, U'\0')
-          .Property("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly, false)
-          .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
-          .Stored(&TControl::IsShowHintStored)
-          .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
-          .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, true)
-          .Property("Text", &TControl::Text, &TControl::SetText)
-          .Property("Visible", &TControl::Visible, &TControl::SetVisible, true)
-          .Event("OnChange", &TCustomEdit::OnChange)
-          .Event("OnClick", &TControl::OnClick)
-          .Event("OnDblClick", &TControl::OnDblClick)
-          .Event("OnEnter", &TWinControl::OnEnter)
-          .Event("OnExit", &TWinControl::OnExit)
-          .Event("OnKeyDown", &TWinControl::OnKeyDown)
-          .Event("OnKeyPress", &TWinControl::OnKeyPress)
-          .Event("OnKeyUp", &TWinControl::OnKeyUp)
-          .Event("OnMouseDown", &TControl::OnMouseDown)
-          .Event("OnMouseMove", &TControl::OnMouseMove)
-          .Event("OnMouseUp", &TControl::OnMouseUp)
-          .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TEdit> b("TEdit", &TCustomEdit::StaticType());
+    b.Component();
+    PublishEditBoxLook(b)
+        .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
+        .Property("Font", &TControl::Font)
+        .Stored(&TControl::IsFontStored)
+        .Property("HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection,
+                  true);
+    PublishEditBoxEntry(b);
+    return b.Build();
+  }();
   return info;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/publishing.h"
+
 namespace vantor {
 
 const TypeInfo& TCustomPanel::StaticType() {
@@ -11,45 +13,19 @@ const TypeInfo& TCustomPanel::StaticType() {
 }
 
 const TypeInfo& TPanel::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TPanel>("TPanel", &TCustomPanel::StaticType())
-          .Component()
-          .Property("Align", &TControl::Align, &TControl::SetAlign, alNone)
-          .Property("Alignment", &TCustomPanel::Alignment, &TCustomPanel::SetAlignment, taCenter)
-          .Property("BevelInner", &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner, bvNone)
-          .Property("BevelOuter", &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter, bvRaised)
-          .Property("BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth, 1)
-          .Range(1, INT32_MAX)
-          .Property("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth, 0)
-          .Range(0, INT32_MAX)
-          .Property("BorderStyle", &TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle, bsNone)
-          .Property("Caption", &TControl::Caption, &TControl::SetCaption)
-          .Property("Color", &TControl::Color, &TControl::SetColor)
-          .Stored(&TControl::IsColorStored)
-          .Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D)
-          .Stored(&TWinControl::IsCtl3DStored)
-          .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
-          .Property("Font", &TControl::Font, nullptr)
-          .Stored(&TControl::IsFontStored)
-          .Property("Locked", &TCustomPanel::Locked, &TCustomPanel::SetLocked, false)
-          .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, false)
-          .Property("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D, true)
-          .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
-          .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
-          .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
-          .Stored(&TControl::IsShowHintStored)
-          .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
-          .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
-          .Property("Visible", &TControl::Visible, &TControl::SetVisible, true)
-          .Event("OnClick", &TControl::OnClick)
-          .Event("OnDblClick", &TControl::OnDblClick)
-          .Event("OnEnter", &TWinControl::OnEnter)
-          .Event("OnExit", &TWinControl::OnExit)
-          .Event("OnMouseDown", &TControl::OnMouseDown)
-          .Event("OnMouseMove", &TControl::OnMouseMove)
-          .Event("OnMouseUp", &TControl::OnMouseUp)
-          .Event("OnResize", &TControl::OnResize)
-          .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TPanel> b("TPanel", &TCustomPanel::StaticType());
+    b.Component()
+        .Property("Align", &TControl::Align, &TControl::SetAlign, alNone)
+        .Property("Alignment", &TCustomPanel::Alignment, &TCustomPanel::SetAlignment, taCenter);
+    PublishPanelFrame(b, 0).Property("Caption", &TControl::Caption, &TControl::SetCaption);
+    PublishWindowLook(b).Property("Locked", &TCustomPanel::Locked, &TCustomPanel::SetLocked, false);
+    PublishParentLook(b, false);
+    PublishHints(b);
+    PublishTabStop(b, false).Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
+    PublishFocusMouseEvents(b, false).Event("OnResize", &TControl::OnResize);
+    return b.Build();
+  }();
   return info;
 }
 

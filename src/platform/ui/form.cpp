@@ -12,10 +12,10 @@
 #include "platform/ui/button.h"
 #include "platform/ui/check_box.h"
 #include "platform/ui/combo_box.h"
-#include "platform/ui/form_publishing.h"
 #include "platform/ui/group_box.h"
 #include "platform/ui/list_box.h"
 #include "platform/ui/page_control.h"
+#include "platform/ui/publishing.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/scripted_user.h"
 
@@ -126,7 +126,7 @@ const TypeInfo& TForm::StaticType() {
   static const TypeInfo info = [] {
     TypeBuilder<TForm> b("TForm", &TWinControl::StaticType());
     b.Component();
-    publishing::Control(b, true);
+    PublishControl(b, true);
     b.Property("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl)
           .Property("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons,
                     TBorderIcons{biSystemMenu, biMinimize, biMaximize})
@@ -148,11 +148,8 @@ const TypeInfo& TForm::StaticType() {
           .Event("OnDeactivate", &TForm::OnDeactivate)
           .Event("OnDestroy", &TForm::OnDestroy)
           .Event("OnHide", &TForm::OnHide)
-          .Event("OnShow", &TForm::OnShow)
-          .Event("OnKeyDown", &TForm::OnKeyDown)
-          .Event("OnKeyPress", &TForm::OnKeyPress)
-          .Event("OnKeyUp", &TForm::OnKeyUp);
-    return b.Build();
+          .Event("OnShow", &TForm::OnShow);
+    return PublishKeyEvents(b).Build();
   }();
   return info;
 }

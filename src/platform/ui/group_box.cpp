@@ -1,6 +1,6 @@
 #include "platform/ui/group_box.h"
 
-#include "platform/ui/form_publishing.h"
+#include "platform/ui/publishing.h"
 
 namespace vantor {
 
@@ -8,7 +8,7 @@ const TypeInfo& TGroupBox::StaticType() {
   static const TypeInfo info = [] {
     TypeBuilder<TGroupBox> b("TGroupBox", &TCustomControl::StaticType());
     b.Component();
-    publishing::WinControl(b, true, false);
+    PublishWinControl(b, true, false);
     return b.Build();
   }();
   return info;

@@ -4,6 +4,7 @@
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/ui/font_metrics.h"
+#include "platform/ui/publishing.h"
 #include "platform/ui/utf8_text.h"
 #include "platform/ui/win_control.h"
 
@@ -16,34 +17,32 @@ const TypeInfo& TCustomLabel::StaticType() {
 }
 
 const TypeInfo& TLabel::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TLabel>("TLabel", &TCustomLabel::StaticType())
-          .Component()
-          .Property("Align", &TControl::Align, &TControl::SetAlign, alNone)
-          .Property("Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment, taLeftJustify)
-          .Property("AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize, true)
-          .Property("Caption", &TControl::Caption, &TControl::SetCaption)
-          .Property("Color", &TControl::Color, &TControl::SetColor)
-          .Stored(&TControl::IsColorStored)
-          .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
-          .Property("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)
-          .Property("Font", &TControl::Font, nullptr)
-          .Stored(&TControl::IsFontStored)
-          .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, true)
-          .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
-          .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
-          .Property("ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar, true)
-          .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
-          .Stored(&TControl::IsShowHintStored)
-          .Property("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent, false)
-          .Property("Visible", &TControl::Visible, &TControl::SetVisible, true)
-          .Property("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap, false)
-          .Event("OnClick", &TControl::OnClick)
-          .Event("OnDblClick", &TControl::OnDblClick)
-          .Event("OnMouseDown", &TControl::OnMouseDown)
-          .Event("OnMouseMove", &TControl::OnMouseMove)
-          .Event("OnMouseUp", &TControl::OnMouseUp)
-          .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TLabel> b("TLabel", &TCustomLabel::StaticType());
+    b.Component()
+        .Property("Align", &TControl::Align, &TControl::SetAlign, alNone)
+        .Property("Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment, taLeftJustify)
+        .Property("AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize, true)
+        .Property("Caption", &TControl::Caption, &TControl::SetCaption)
+        .Property("Color", &TControl::Color, &TControl::SetColor)
+        .Stored(&TControl::IsColorStored)
+        .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
+        .Property("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)
+        .Property("Font", &TControl::Font)
+        .Stored(&TControl::IsFontStored)
+        .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, true)
+        .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
+        .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
+        .Property("ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar,
+                  true)
+        .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
+        .Stored(&TControl::IsShowHintStored)
+        .Property("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent, false)
+        .Property("Visible", &TControl::Visible, &TControl::SetVisible, true)
+        .Property("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap, false);
+    PublishMouseEvents(b);
+    return b.Build();
+  }();
   return info;
 }
 

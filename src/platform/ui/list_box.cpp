@@ -4,7 +4,7 @@
 #include <cwctype>
 
 #include "platform/rtl/exceptions.h"
-#include "platform/ui/form_publishing.h"
+#include "platform/ui/publishing.h"
 
 namespace vantor {
 
@@ -72,7 +72,7 @@ const TypeInfo& TListBox::StaticType() {
   static const TypeInfo info = [] {
     TypeBuilder<TListBox> b("TListBox", &TWinControl::StaticType());
     b.Component();
-    publishing::WinControl(b, false, true);
+    PublishWinControl(b, false, true);
     b.Property("DragMode", &TListBox::DragMode, &TListBox::SetDragMode, dmManual)
         .Property("ExtendedSelect", &TListBox::ExtendedSelect, &TListBox::SetExtendedSelect, true)
         .Property("ItemHeight", &TListBox::ItemHeight, &TListBox::SetItemHeight)

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/exceptions.h"
-#include "platform/ui/form_publishing.h"
+#include "platform/ui/publishing.h"
 
 namespace vantor {
 
@@ -18,7 +18,7 @@ const TypeInfo& TTabSheet::StaticType() {
   static const TypeInfo info = [] {
     TypeBuilder<TTabSheet> b("TTabSheet", &TWinControl::StaticType());
     b.Component();
-    publishing::WinControl(b, true, false);
+    PublishWinControl(b, true, false);
     b.Property("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex)
         .Property("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible, true);
     return b.Build();
@@ -89,7 +89,7 @@ const TypeInfo& TPageControl::StaticType() {
   static const TypeInfo info = [] {
     TypeBuilder<TPageControl> b("TPageControl", &TWinControl::StaticType());
     b.Component();
-    publishing::WinControl(b, false, true);
+    PublishWinControl(b, false, true);
     b.Property("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage)
         .Event("OnChange", &TPageControl::OnChange)
         .Event("OnChanging", &TPageControl::OnChanging);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/publishing.h"
+
 namespace vantor {
 
 // --- TControlScrollBar ---
@@ -278,40 +280,22 @@ void TScrollingWinControl::WndProc(TMessage& m) {
 // --- TScrollBox ---
 
 const TypeInfo& TScrollBox::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TScrollBox>("TScrollBox", &TScrollingWinControl::StaticType())
-          .Component()
-          .Property("Align", &TControl::Align, &TControl::SetAlign, alNone)
-          .Property("AutoScroll", &TScrollingWinControl::AutoScroll,
-                    &TScrollingWinControl::SetAutoScroll, true)
-          .Property("BorderStyle", &TScrollBox::BorderStyle, &TScrollBox::SetBorderStyle, bsSingle)
-          .Property("Color", &TControl::Color, &TControl::SetColor)
-          .Stored(&TControl::IsColorStored)
-          .Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D)
-          .Stored(&TWinControl::IsCtl3DStored)
-          .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
-          .Property("Font", &TControl::Font, nullptr)
-          .Stored(&TControl::IsFontStored)
-          .Property("HorzScrollBar", &TScrollingWinControl::HorzScrollBar)
-          .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, true)
-          .Property("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D, true)
-          .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
-          .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
-          .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
-          .Stored(&TControl::IsShowHintStored)
-          .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, -1)
-          .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false)
-          .Property("VertScrollBar", &TScrollingWinControl::VertScrollBar)
-          .Property("Visible", &TControl::Visible, &TControl::SetVisible, true)
-          .Event("OnClick", &TControl::OnClick)
-          .Event("OnDblClick", &TControl::OnDblClick)
-          .Event("OnEnter", &TWinControl::OnEnter)
-          .Event("OnExit", &TWinControl::OnExit)
-          .Event("OnMouseDown", &TControl::OnMouseDown)
-          .Event("OnMouseMove", &TControl::OnMouseMove)
-          .Event("OnMouseUp", &TControl::OnMouseUp)
-          .Event("OnResize", &TControl::OnResize)
-          .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TScrollBox> b("TScrollBox", &TScrollingWinControl::StaticType());
+    b.Component()
+        .Property("Align", &TControl::Align, &TControl::SetAlign, alNone)
+        .Property("AutoScroll", &TScrollingWinControl::AutoScroll,
+                  &TScrollingWinControl::SetAutoScroll, true)
+        .Property("BorderStyle", &TScrollBox::BorderStyle, &TScrollBox::SetBorderStyle, bsSingle);
+    PublishWindowLook(b).Property("HorzScrollBar", &TScrollingWinControl::HorzScrollBar);
+    PublishParentLook(b, true);
+    PublishHints(b);
+    PublishTabStop(b, false)
+        .Property("VertScrollBar", &TScrollingWinControl::VertScrollBar)
+        .Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
+    PublishFocusMouseEvents(b, false).Event("OnResize", &TControl::OnResize);
+    return b.Build();
+  }();
   return info;
 }
 

@@ -2,37 +2,32 @@
 
 #include <algorithm>
 
+#include "platform/ui/publishing.h"
 #include "platform/ui/win_control.h"
 
 namespace vantor {
 
 const TypeInfo& TSpeedButton::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TSpeedButton>("TSpeedButton", &TGraphicControl::StaticType())
-          .Component()
-          .Property("AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp, false)
-          .Property("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex, 0)
-          .Property("Down", &TSpeedButton::Down, &TSpeedButton::SetDown, false)
-          .Property("Caption", &TControl::Caption, &TControl::SetCaption)
-          .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
-          .Property("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat, false)
-          .Property("Font", &TControl::Font, nullptr)
-          .Stored(&TControl::IsFontStored)
-          .Property("Glyph", &TSpeedButton::Glyph)
-          .Property("Layout", &TSpeedButton::Layout, &TSpeedButton::SetLayout, blGlyphLeft)
-          .Property("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs, 1)
-          .Range(1, 4)
-          .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
-          .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
-          .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
-          .Stored(&TControl::IsShowHintStored)
-          .Property("Visible", &TControl::Visible, &TControl::SetVisible, true)
-          .Event("OnClick", &TControl::OnClick)
-          .Event("OnDblClick", &TControl::OnDblClick)
-          .Event("OnMouseDown", &TControl::OnMouseDown)
-          .Event("OnMouseMove", &TControl::OnMouseMove)
-          .Event("OnMouseUp", &TControl::OnMouseUp)
-          .Build();
+  static const TypeInfo info = [] {
+    TypeBuilder<TSpeedButton> b("TSpeedButton", &TGraphicControl::StaticType());
+    b.Component()
+        .Property("AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp, false)
+        .Property("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex, 0)
+        .Property("Down", &TSpeedButton::Down, &TSpeedButton::SetDown, false)
+        .Property("Caption", &TControl::Caption, &TControl::SetCaption)
+        .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
+        .Property("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat, false)
+        .Property("Font", &TControl::Font)
+        .Stored(&TControl::IsFontStored)
+        .Property("Glyph", &TSpeedButton::Glyph)
+        .Property("Layout", &TSpeedButton::Layout, &TSpeedButton::SetLayout, blGlyphLeft)
+        .Property("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs, 1)
+        .Range(1, 4)
+        .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true);
+    PublishHints(b).Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
+    PublishMouseEvents(b);
+    return b.Build();
+  }();
   return info;
 }
 

@@ -9,17 +9,10 @@
 #include <memory>
 
 #include "platform/ui/bitmap.h"
+#include "platform/ui/button_layout.h"
 #include "platform/ui/control.h"
 
 namespace vantor {
-
-enum class TButtonLayout : std::uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-using enum TButtonLayout;
-template <>
-struct EnumNames<TButtonLayout> {
-  static constexpr std::array<std::string_view, 4> value{"blGlyphLeft", "blGlyphRight",
-                                                         "blGlyphTop", "blGlyphBottom"};
-};
 
 enum class TButtonState : std::uint8_t { bsUp, bsDisabled, bsDown, bsExclusive };
 using enum TButtonState;
