@@ -321,7 +321,7 @@ TypeBuilder<C>& PublishHostPanelProperties(TypeBuilder<C>& b) {
   PublishPanelFrame(b, 2)
       .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
       .Property("Locked", &TCustomPanel::Locked, &TCustomPanel::SetLocked, false);
-  PublishHints(b);
+  PublishHints(b, true);
   PublishTabStop(b, false).Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
   return PublishFocusMouseEvents(b, false).Event("OnResize", &TControl::OnResize);
 }

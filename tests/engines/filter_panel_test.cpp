@@ -197,9 +197,9 @@ TEST(FilterPanelClass, PublishesItsPropertiesInOrderAndIsRegistered) {
       "OnEditDblClick", "OnEditEnter", "OnEditExit", "OnEditKeyDown", "OnEditKeyPress",
       "OnEditKeyUp", "OnEditMouseDown", "OnEditMouseMove", "OnEditMouseUp", "OnEditButtonClick",
       "Filtered", "OnFilterRecord", "BevelInner", "BevelOuter", "BevelWidth", "BorderWidth",
-      "BorderStyle", "Enabled", "Locked", "ParentShowHint", "ShowHint", "TabOrder", "TabStop",
-      "Visible", "OnClick", "OnDblClick", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove",
-      "OnMouseUp", "OnResize"};
+      "BorderStyle", "Enabled", "Locked", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder",
+      "TabStop", "Visible", "OnClick", "OnDblClick", "OnEnter", "OnExit", "OnMouseDown",
+      "OnMouseMove", "OnMouseUp", "OnResize"};
   // The control's own bounds come first, then the panel's list in its stated order.
   const auto first = std::find(names.begin(), names.end(), "DataSource");
   ASSERT_NE(first, names.end());

@@ -280,7 +280,7 @@ TEST(FindPanelClass, PublishesItsOwnPropertiesThenTheHostPanelsInOrder) {
   const std::vector<std::string> expected = {
       "OnEditButtonClick", "ShowBox", "FindOptions", "DataSetIndex", "BevelInner", "BevelOuter",
       "BevelWidth", "BorderWidth", "BorderStyle", "Enabled", "Locked", "ParentShowHint",
-      "ShowHint", "TabOrder", "TabStop", "Visible", "OnClick", "OnDblClick", "OnEnter",
+      "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible", "OnClick", "OnDblClick", "OnEnter",
       "OnExit", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize"};
   EXPECT_EQ(std::vector<std::string>(own, names.end()), expected);
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/ui/form.h"
+#include "platform/ui/menus.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/scripted_user.h"
 #include "platform/ui/system.h"
@@ -138,7 +139,7 @@ void TApplication::ProcessMessages() {
   // Input the user gave to the windows that show (a non-modal window, such as a designer's
   // editor): played on whichever form is active at each step.
   TScriptedUser& user = ScriptedUser();
-  while (!user.Empty() && !user.FrontIsAnswer()) {
+  while (!user.Empty() && !user.FrontIsAnswer() && !user.FrontIsMenuChoice()) {
     TForm* form = Screen->ActiveForm();
     if (form == nullptr || !form->Visible()) return;
     try {
@@ -191,6 +192,25 @@ TModalResult TApplication::ShowBox(TMessageBoxRecord box) {
   return *answer;
 }
 
+TMenuItem* TApplication::TrackPopupMenu(TPopupMenu& menu, TPoint point) {
+  TPopupMenuRecord record;
+  record.menu = menu.Name();
+  record.popup_component = menu.PopupComponent() != nullptr ? menu.PopupComponent()->Name() : "";
+  record.point = point;
+  popups_.push_back(record);
+  const std::size_t index = popups_.size() - 1;
+  std::optional<std::string> choice = ScriptedUser().TakeMenuChoice();
+  if (!choice) return nullptr;
+  TMenuItem* item = menu.Items()->Find(*choice);
+  if (item == nullptr) {
+    throw EScriptError("popup menu " + menu.Name() + " has no item \"" + *choice + "\"");
+  }
+  // The user clicks a greyed item or a separator: the menu closes, nothing is chosen.
+  if (!item->Enabled() || item->IsLine()) return nullptr;
+  popups_[index].chosen = item->Caption();
+  return item;
+}
+
 void TApplication::Beep(std::uint32_t type) { MessageBeep(type); }
 
 void TApplication::HandleException(TObject* sender, std::exception_ptr error) {
@@ -225,6 +245,7 @@ void TApplication::Reset() {
   posted_.clear();
   help_log_.clear();
   boxes_.clear();
+  popups_.clear();
   terminated_ = false;
 }
 

@@ -23,6 +23,17 @@
 namespace vantor {
 
 class TForm;
+class TMenuItem;
+class TPopupMenu;
+
+// One showing of a popup menu: which menu, for which component, where on the screen,
+// and the caption of the item the user chose ("" when the menu was dismissed).
+struct TPopupMenuRecord {
+  std::string menu;
+  std::string popup_component;
+  TPoint point;
+  std::string chosen;
+};
 
 using TExceptionEvent = Event<TObject*, const std::exception&>;
 
@@ -77,6 +88,16 @@ class TApplication : public TComponent {
   // Every box shown since the last ClearMessageBoxes, oldest first.
   const std::vector<TMessageBoxRecord>& MessageBoxes() const { return boxes_; }
   void ClearMessageBoxes() { boxes_.clear(); }
+  // --- Popup menus ---
+  // Shows `menu` at the screen point: records it and takes the scripted user's choice
+  // (TScriptedUser::ChooseMenuItem), returning the chosen item, or null when the user
+  // dismissed the menu (no choice queued). EScriptError when the queued caption names no
+  // visible item of the menu; a disabled item or a separator chosen dismisses the menu.
+  TMenuItem* TrackPopupMenu(TPopupMenu& menu, TPoint point);
+  // Every popup menu shown since the last ClearPopupMenus, oldest first.
+  const std::vector<TPopupMenuRecord>& PopupMenus() const { return popups_; }
+  void ClearPopupMenus() { popups_.clear(); }
+
   // Sounds the system beep (recorded in the beep log of system.h).
   void Beep(std::uint32_t type = MB_OK);
 
@@ -114,6 +135,7 @@ class TApplication : public TComponent {
   std::deque<Posted> posted_;
   std::vector<THelpContext> help_log_;
   std::vector<TMessageBoxRecord> boxes_;
+  std::vector<TPopupMenuRecord> popups_;
   bool terminated_ = false;
   int modal_level_ = 0;
 };

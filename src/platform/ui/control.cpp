@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/ui/menus.h"
 #include "platform/ui/win_control.h"
 
 namespace vantor {
@@ -133,6 +134,17 @@ void TControl::SetParent(TWinControl* parent) {
 }
 
 TComponent* TControl::GetParentComponent() const { return parent_; }
+
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+  if (menu == popup_menu_) return;
+  popup_menu_ = menu;
+  if (menu != nullptr) FreeNotification(menu);
+}
+
+void TControl::Notification(TComponent* c, TOperation op) {
+  TComponent::Notification(c, op);
+  if (op == opRemove && c != nullptr && c == popup_menu_) popup_menu_ = nullptr;
+}
 
 void TControl::SetParentComponent(TComponent* parent) {
   if (auto* win = dynamic_cast<TWinControl*>(parent)) SetParent(win);
@@ -269,6 +281,7 @@ void TControl::WndProc(TMessage& m) {
     case WM_MBUTTONDOWN: WMButtonDown(m, mbMiddle, false); return;
     case WM_MBUTTONDBLCLK: WMButtonDown(m, mbMiddle, true); return;
     case WM_MBUTTONUP: WMButtonUp(m, mbMiddle); return;
+    case WM_CONTEXTMENU: WMContextMenu(m); return;
     case CM_PARENTFONTCHANGED: CMParentFontChanged(m); return;
     case CM_PARENTCOLORCHANGED: CMParentColorChanged(m); return;
     case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(m); return;
@@ -391,6 +404,29 @@ void TControl::WMButtonUp(TMessage& m, TMouseButton button) {
     }
   }
   DoMouseUp(m, button);
+  // Releasing the right button asks for the context menu at that point, as the window
+  // system's default handling of the release does.
+  if (button == mbRight && !Destroying()) {
+    const TPoint at = ClientToScreen({GetXLParam(m.LParam), GetYLParam(m.LParam)});
+    Perform(WM_CONTEXTMENU, 0, MakeLParam(at.X, at.Y));
+  }
+}
+
+void TControl::WMContextMenu(TMessage& m) {
+  m.Result = 0;
+  // A control being designed answers its designer's clicks, not its user's.
+  if (ComponentState().Contains(csDesigning)) return;
+  if (popup_menu_ == nullptr || !popup_menu_->AutoPopup()) {
+    if (parent_ != nullptr) m.Result = parent_->Perform(WM_CONTEXTMENU, m.WParam, m.LParam);
+    return;
+  }
+  TPoint at{GetXLParam(m.LParam), GetYLParam(m.LParam)};
+  if (m.LParam == MakeLParam(-1, -1)) at = ClientToScreen({0, 0});
+  // The menu may free this control; keep what the call needs in locals.
+  TPopupMenu* menu = popup_menu_;
+  menu->SetPopupComponent(this);
+  m.Result = 1;
+  menu->Popup(at.X, at.Y);
 }
 
 void TControl::DoMouseDown(TMessage& m, TMouseButton button, TShiftState extra) {

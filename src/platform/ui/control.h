@@ -26,6 +26,7 @@
 namespace vantor {
 
 class TWinControl;
+class TPopupMenu;
 
 enum class TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 using enum TAlign;
@@ -236,6 +237,13 @@ class TControl : public TComponent {
   void SetParentShowHint(bool value);
   bool IsShowHintStored() const { return !parent_show_hint_; }
 
+  // --- Popup menu ---
+  // The menu a right click on the control pops up (when its AutoPopup is set); a
+  // reference, cleared when the menu is freed.
+  TPopupMenu* PopupMenu() const { return popup_menu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+  void Notification(TComponent* c, TOperation op) override;
+
   // A name change also sets the caption while the caption still equals the old name
   // and csSetCaption is in ControlStyle (how a newly dropped control gets its caption).
   void SetName(const std::string& name) override;
@@ -302,6 +310,9 @@ class TControl : public TComponent {
   void WMMouseMove(TMessage& m);
   void WMButtonDown(TMessage& m, TMouseButton button, bool dbl);
   void WMButtonUp(TMessage& m, TMouseButton button);
+  // WM_CONTEXTMENU: pops up PopupMenu at the point (at the client origin for the menu
+  // key), or hands the request to the parent when the control has no menu to show.
+  void WMContextMenu(TMessage& m);
   void CMParentFontChanged(TMessage& m);
   void CMParentColorChanged(TMessage& m);
   void CMParentShowHintChanged(TMessage& m);
@@ -322,6 +333,7 @@ class TControl : public TComponent {
   int width_ = 0;
   int height_ = 0;
   TWinControl* parent_ = nullptr;
+  TPopupMenu* popup_menu_ = nullptr;
   bool visible_ = true;
   bool enabled_ = true;
   TAlign align_ = alNone;

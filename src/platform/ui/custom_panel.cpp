@@ -21,7 +21,7 @@ const TypeInfo& TPanel::StaticType() {
     PublishPanelFrame(b, 0).Property("Caption", &TControl::Caption, &TControl::SetCaption);
     PublishWindowLook(b).Property("Locked", &TCustomPanel::Locked, &TCustomPanel::SetLocked, false);
     PublishParentLook(b, false);
-    PublishHints(b);
+    PublishHints(b, true);
     PublishTabStop(b, false).Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
     PublishFocusMouseEvents(b, false).Event("OnResize", &TControl::OnResize);
     return b.Build();

@@ -117,7 +117,7 @@ void RegisterFormClasses() {
        {&TForm::StaticType(), &TButton::StaticType(), &TBitBtn::StaticType(),
         &TCheckBox::StaticType(), &TComboBox::StaticType(), &TListBox::StaticType(),
         &TPageControl::StaticType(), &TTabSheet::StaticType(), &TGroupBox::StaticType(),
-        &TBevel::StaticType()}) {
+        &TBevel::StaticType(), &TPopupMenu::StaticType(), &TMenuItem::StaticType()}) {
     RegisterClass(*info);
   }
 }
@@ -440,6 +440,12 @@ void TForm::BroadcastFocusChanged(TWinControl* focused) {
 }
 
 bool TForm::IsOnForm(const TControl* control) const { return ContainsControl(control); }
+
+std::vector<TComponent*> TForm::GetChildren(TComponent* root) const {
+  std::vector<TComponent*> children = TWinControl::GetChildren(root);
+  for (TComponent* c : TComponent::GetChildren(root)) children.push_back(c);
+  return children;
+}
 
 void TForm::Notification(TComponent* c, TOperation op) {
   TWinControl::Notification(c, op);

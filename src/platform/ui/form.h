@@ -181,6 +181,9 @@ class TForm : public TWinControl {
 
   // The client area within the window: the window less the caption and the frame.
   TRect ClientAreaInWindow() const override;
+  // The form stream writes the form's controls, then the components it owns that stand
+  // on no control (menus, data sources).
+  std::vector<TComponent*> GetChildren(TComponent* root) const override;
   void Notification(TComponent* c, TOperation op) override;
   void WndProc(TMessage& message) override;
   void Loaded() override;
@@ -262,8 +265,8 @@ F* NewForm(Args&&... args) {
 TForm* GetParentForm(const TControl* control);
 
 // Registers the form and the controls of this layer's second half (TForm, TButton,
-// TBitBtn, TCheckBox, TComboBox, TListBox, TPageControl, TTabSheet, TGroupBox, TBevel)
-// so that form descriptions can create them by class name.
+// TBitBtn, TCheckBox, TComboBox, TListBox, TPageControl, TTabSheet, TGroupBox, TBevel,
+// TPopupMenu, TMenuItem) so that form descriptions can create them by class name.
 void RegisterFormClasses();
 
 }  // namespace vantor

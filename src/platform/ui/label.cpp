@@ -4,6 +4,7 @@
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/ui/font_metrics.h"
+#include "platform/ui/menus.h"
 #include "platform/ui/publishing.h"
 #include "platform/ui/utf8_text.h"
 #include "platform/ui/win_control.h"
@@ -33,6 +34,7 @@ const TypeInfo& TLabel::StaticType() {
         .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, true)
         .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true)
         .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
+        .Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
         .Property("ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar,
                   true)
         .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)

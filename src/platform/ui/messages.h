@@ -52,6 +52,8 @@ inline constexpr std::uint32_t WM_CANCELMODE = 0x001F;
 inline constexpr std::uint32_t WM_SETCURSOR = 0x0020;
 inline constexpr std::uint32_t WM_WINDOWPOSCHANGING = 0x0046;
 inline constexpr std::uint32_t WM_WINDOWPOSCHANGED = 0x0047;
+// LParam: the screen point of the click, or (-1, -1) when the menu key asked for it.
+inline constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
 inline constexpr std::uint32_t WM_NCHITTEST = 0x0084;
 inline constexpr std::uint32_t WM_GETDLGCODE = 0x0087;
 inline constexpr std::uint32_t WM_KEYFIRST = 0x0100;

@@ -15,6 +15,7 @@
 #include "platform/core/type_info.h"
 #include "platform/ui/custom_edit.h"
 #include "platform/ui/custom_panel.h"
+#include "platform/ui/menus.h"
 #include "platform/ui/win_control.h"
 
 namespace vantor {
@@ -55,11 +56,20 @@ TypeBuilder<C>& PublishFocusMouseEvents(TypeBuilder<C>& b, bool key_events) {
 
 // --- Properties ---
 
-// ParentShowHint and ShowHint (ShowHint written only while ParentShowHint is off).
+// The popup menu reference (written by the menu's name; nothing while there is none).
 template <typename C>
-TypeBuilder<C>& PublishHints(TypeBuilder<C>& b) {
-  return b.Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
-      .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
+TypeBuilder<C>& PublishPopupMenu(TypeBuilder<C>& b) {
+  return b.Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+}
+
+// ParentShowHint, PopupMenu when `popup_menu`, and ShowHint (written only while
+// ParentShowHint is off). Controls that offer a context menu publish it here, where it
+// falls in their lists.
+template <typename C>
+TypeBuilder<C>& PublishHints(TypeBuilder<C>& b, bool popup_menu) {
+  b.Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true);
+  if (popup_menu) PublishPopupMenu(b);
+  return b.Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
       .Stored(&TControl::IsShowHintStored);
 }
 
@@ -129,7 +139,8 @@ TypeBuilder<C>& PublishEditBoxEntry(TypeBuilder<C>& b) {
   b.Property("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength, 0);
   PublishParentLook(b, false)
       .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true)
-      .Property("PasswordChar", &TCustomEdit::PasswordChar, &TCustomEdit::SetPasswordChar, U'\0')
+      .Property("PasswordChar", &TCustomEdit::PasswordChar, &TCustomEdit::SetPasswordChar, U'\0');
+  PublishPopupMenu(b)
       .Property("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly, false)
       .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
       .Stored(&TControl::IsShowHintStored);
@@ -143,7 +154,7 @@ TypeBuilder<C>& PublishEditBoxEntry(TypeBuilder<C>& b) {
 // --- The controls of the forms ---
 // These publish their common list first and their own properties after it.
 
-// Alignment, colour, font, enabling, hints, visibility and the mouse events of a control
+// Alignment, colour, font, enabling, hints, the popup menu, visibility and the mouse events of a control
 // on a form; `caption` adds the Caption property.
 template <typename C>
 TypeBuilder<C>& PublishControl(TypeBuilder<C>& b, bool caption) {
@@ -156,7 +167,7 @@ TypeBuilder<C>& PublishControl(TypeBuilder<C>& b, bool caption) {
       .Stored(&TControl::IsFontStored)
       .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, true)
       .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true);
-  PublishHints(b).Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
+  PublishHints(b, true).Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
   return PublishMouseEvents(b);
 }
 

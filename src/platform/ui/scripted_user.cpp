@@ -102,6 +102,28 @@ TScriptedUser& TScriptedUser::ClickAt(std::string control, TPoint point) {
   return Push(std::move(s));
 }
 
+TScriptedUser& TScriptedUser::RightClick(std::string control) {
+  Step s;
+  s.kind = Kind::RightClick;
+  s.control = std::move(control);
+  return Push(std::move(s));
+}
+
+TScriptedUser& TScriptedUser::RightClickAt(std::string control, TPoint point) {
+  Step s;
+  s.kind = Kind::RightClick;
+  s.control = std::move(control);
+  s.point = point;
+  return Push(std::move(s));
+}
+
+TScriptedUser& TScriptedUser::ChooseMenuItem(std::string caption) {
+  Step s;
+  s.kind = Kind::ChooseMenu;
+  s.text = std::move(caption);
+  return Push(std::move(s));
+}
+
 TScriptedUser& TScriptedUser::DoubleClickAt(std::string control, TPoint point) {
   Step s;
   s.kind = Kind::DoubleClick;
@@ -164,11 +186,27 @@ std::optional<TModalResult> TScriptedUser::TakeAnswer() {
   return answer;
 }
 
+bool TScriptedUser::FrontIsMenuChoice() const {
+  return !steps_.empty() && steps_.front().kind == Kind::ChooseMenu;
+}
+
+std::optional<std::string> TScriptedUser::TakeMenuChoice() {
+  if (!FrontIsMenuChoice()) return std::nullopt;
+  std::string caption = std::move(steps_.front().text);
+  played_.push_back("choose menu item \"" + caption + "\"");
+  steps_.pop_front();
+  return caption;
+}
+
 bool TScriptedUser::PlayStep(TForm& form) {
   if (steps_.empty()) return false;
   if (FrontIsAnswer()) {
     throw EScriptError("scripted answer " + std::to_string(steps_.front().answer) +
                        " is queued but no message box shows");
+  }
+  if (FrontIsMenuChoice()) {
+    throw EScriptError("menu item \"" + steps_.front().text +
+                       "\" is to be chosen but no popup menu shows");
   }
   Step step = std::move(steps_.front());
   steps_.pop_front();
@@ -234,6 +272,14 @@ void TScriptedUser::Play(TForm& form, const Step& step) {
       }
       return;
     }
+    case Kind::RightClick: {
+      TControl* c = control(step.control);
+      if (!c->Enabled()) return;
+      const TPoint p = step.point == TPoint{-1, -1} ? Centre(*c) : step.point;
+      SendMouse(c, WM_RBUTTONDOWN, MK_RBUTTON, p);
+      SendMouse(c, WM_RBUTTONUP, 0, p);
+      return;
+    }
     case Kind::Drag: {
       TControl* source = control(step.control);
       TControl* target = control(step.target);
@@ -273,7 +319,8 @@ void TScriptedUser::Play(TForm& form, const Step& step) {
       step.action(form);
       return;
     case Kind::Answer:
-      return;  // taken by message boxes only (PlayStep refuses it)
+    case Kind::ChooseMenu:
+      return;  // taken by message boxes and popup menus only (PlayStep refuses them)
   }
 }
 
@@ -284,6 +331,8 @@ std::string TScriptedUser::Describe(const Step& step) {
     case Kind::Press: return "press key " + std::to_string(step.key);
     case Kind::Click: return "click " + step.control;
     case Kind::DoubleClick: return "double-click " + step.control;
+    case Kind::RightClick: return "right-click " + step.control;
+    case Kind::ChooseMenu: return "choose menu item \"" + step.text + "\"";
     case Kind::Drag: return "drag " + step.control + " to " + step.target;
     case Kind::Focus: return "focus " + step.control;
     case Kind::Answer: return "answer " + std::to_string(step.answer);

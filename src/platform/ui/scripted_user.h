@@ -57,6 +57,13 @@ class TScriptedUser {
   TScriptedUser& Click(std::string control);
   // A left click at a point of the named control's client area.
   TScriptedUser& ClickAt(std::string control, TPoint point);
+  // A right click (button pressed and released) at the centre of the named control, or
+  // at a point of its client area: the control's popup menu shows when it has one.
+  TScriptedUser& RightClick(std::string control);
+  TScriptedUser& RightClickAt(std::string control, TPoint point);
+  // The user's choice in the next popup menu: the visible item with that caption (the
+  // accelerator '&' ignored, searched through the submenus too).
+  TScriptedUser& ChooseMenuItem(std::string caption);
   // A double click at a point of the named control's client area.
   TScriptedUser& DoubleClickAt(std::string control, TPoint point);
   // Presses the left button at `from` on `source`, moves to `to` on `target` in a few
@@ -80,9 +87,14 @@ class TScriptedUser {
 
   // --- Used by the modal loop, the message boxes and ProcessMessages ---
   // Plays the front step on `form`; false when the queue is empty. EScriptError when the
-  // front step is an answer (no box is showing) or names a missing control.
+  // front step is an answer or a menu choice (no box or menu is showing) or names a
+  // missing control.
   bool PlayStep(TForm& form);
   bool FrontIsAnswer() const;
+  bool FrontIsMenuChoice() const;
+  // Takes the choice for a popup menu that is showing; nullopt when the front step is
+  // not one (the user dismisses the menu).
+  std::optional<std::string> TakeMenuChoice();
   // Takes the answer for a box that is showing; nullopt when the front step is not one.
   std::optional<TModalResult> TakeAnswer();
 
@@ -90,7 +102,9 @@ class TScriptedUser {
   static TControl* FindControl(TForm& form, std::string_view name);
 
  private:
-  enum class Kind : std::uint8_t { Type, Press, Click, DoubleClick, Drag, Focus, Answer, Close, Run };
+  enum class Kind : std::uint8_t {
+    Type, Press, Click, DoubleClick, RightClick, Drag, Focus, Answer, ChooseMenu, Close, Run
+  };
   struct Step {
     Kind kind = Kind::Type;
     std::string control;  // empty: the focused control

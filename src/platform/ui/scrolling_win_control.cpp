@@ -289,7 +289,7 @@ const TypeInfo& TScrollBox::StaticType() {
         .Property("BorderStyle", &TScrollBox::BorderStyle, &TScrollBox::SetBorderStyle, bsSingle);
     PublishWindowLook(b).Property("HorzScrollBar", &TScrollingWinControl::HorzScrollBar);
     PublishParentLook(b, true);
-    PublishHints(b);
+    PublishHints(b, true);
     PublishTabStop(b, false)
         .Property("VertScrollBar", &TScrollingWinControl::VertScrollBar)
         .Property("Visible", &TControl::Visible, &TControl::SetVisible, true);

@@ -24,7 +24,7 @@ const TypeInfo& TSpeedButton::StaticType() {
         .Property("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs, 1)
         .Range(1, 4)
         .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true);
-    PublishHints(b).Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
+    PublishHints(b, false).Property("Visible", &TControl::Visible, &TControl::SetVisible, true);
     PublishMouseEvents(b);
     return b.Build();
   }();

@@ -4,6 +4,7 @@
 #include "platform/ui/custom_panel.h"
 #include "platform/ui/label.h"
 #include "platform/ui/mask_edit.h"
+#include "platform/ui/menus.h"
 #include "platform/ui/scrolling_win_control.h"
 #include "platform/ui/speed_button.h"
 
@@ -16,6 +17,7 @@ void RegisterUiClasses() {
   RegisterClass(TEdit::StaticType());
   RegisterClass(TMaskEdit::StaticType());
   RegisterClass(TSpeedButton::StaticType());
+  RegisterMenuClasses();
 }
 
 }  // namespace vantor

@@ -4,8 +4,8 @@
 
 namespace vantor {
 
-// Registers TPanel, TScrollBox, TLabel, TEdit, TMaskEdit and TSpeedButton. Safe to call
-// more than once.
+// Registers TPanel, TScrollBox, TLabel, TEdit, TMaskEdit, TSpeedButton and the popup
+// menu classes (TPopupMenu, TMenuItem). Safe to call more than once.
 void RegisterUiClasses();
 
 }  // namespace vantor
