@@ -314,7 +314,8 @@ class PaintGuard {
 };
 
 // The host panel's properties that the published criteria panels publish again, after
-// their own: the frame, the state, the tab order and the mouse, focus and size events.
+// their own: the frame, the state, the popup menu, the tab order and the mouse, focus and
+// size events.
 // BorderWidth defaults to 2, which the panel's constructor sets.
 template <typename C>
 TypeBuilder<C>& PublishHostPanelProperties(TypeBuilder<C>& b) {
