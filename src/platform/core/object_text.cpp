@@ -9,6 +9,7 @@
 #include "platform/core/extended.h"
 #include "platform/core/reader.h"
 #include "platform/core/writer.h"
+#include "platform/rtl/utf8.h"
 
 namespace vantor {
 
@@ -19,30 +20,8 @@ constexpr std::size_t kBytesPerLine = 32; // binary bytes per text line
 
 // Length of the valid UTF-8 sequence starting at s[i] (1..4), or 0 when it is not one.
 std::size_t Utf8Length(std::string_view s, std::size_t i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  std::size_t len = 0;
-  char32_t cp = 0;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2;
-    cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3;
-    cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4;
-    cp = b0 & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (std::size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
+  const Utf8Unit u = DecodeUtf8At(s, i);
+  return u.invalid ? 0 : u.len;
 }
 
 // True for "Name" and "Font.Name": identifiers joined by dots.

@@ -6,6 +6,7 @@
 #include "platform/core/collection.h"
 #include "platform/core/component.h"
 #include "platform/core/persistent.h"
+#include "platform/rtl/utf8.h"
 
 namespace vantor {
 
@@ -23,33 +24,9 @@ bool SameName(std::string_view a, std::string_view b) {
 // Decodes `s` as exactly one UTF-8 character; false otherwise.
 bool DecodeOneUtf8(const std::string& s, char32_t& out) {
   if (s.empty()) return false;
-  const auto b0 = static_cast<unsigned char>(s[0]);
-  std::size_t len = 0;
-  char32_t cp = 0;
-  if (b0 < 0x80) {
-    len = 1;
-    cp = b0;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    len = 2;
-    cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3;
-    cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4;
-    cp = b0 & 0x07;
-  } else {
-    return false;
-  }
-  if (s.size() != len) return false;
-  for (std::size_t i = 1; i < len; ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if ((b & 0xC0) != 0x80) return false;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-  out = cp;
+  const Utf8Unit u = DecodeUtf8At(s, 0);
+  if (u.invalid || u.len != s.size()) return false;
+  out = u.cp;
   return true;
 }
 

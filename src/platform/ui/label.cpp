@@ -4,6 +4,7 @@
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/ui/font_metrics.h"
+#include "platform/ui/hotkey.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/publishing.h"
 #include "platform/ui/utf8_text.h"
@@ -111,21 +112,7 @@ void TCustomLabel::Loaded() {
 }
 
 std::string TCustomLabel::DisplayText() const {
-  const std::string caption = Caption();
-  if (!show_accel_char_) return caption;
-  std::string out;
-  out.reserve(caption.size());
-  for (std::size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&') {
-      if (i + 1 < caption.size() && caption[i + 1] == '&') {
-        out += '&';
-        ++i;
-      }
-      continue;
-    }
-    out += caption[i];
-  }
-  return out;
+  return show_accel_char_ ? StripHotkey(Caption()) : Caption();
 }
 
 std::vector<std::string> TCustomLabel::Lines() const {

@@ -8,23 +8,6 @@
 
 namespace vantor {
 
-std::string StripHotkey(std::string_view caption) {
-  std::string out;
-  out.reserve(caption.size());
-  for (std::size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&') {
-      // "&&" stands for one ampersand; a lone '&' only marks the next letter.
-      if (i + 1 < caption.size() && caption[i + 1] == '&') {
-        out += '&';
-        ++i;
-      }
-      continue;
-    }
-    out += caption[i];
-  }
-  return out;
-}
-
 // ---------------------------------------------------------------------------
 // TMenuItem
 

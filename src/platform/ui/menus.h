@@ -24,6 +24,7 @@
 #include "platform/rtl/enum_names.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/ui/font.h"
+#include "platform/ui/hotkey.h"
 
 namespace vantor {
 
@@ -54,9 +55,6 @@ template <>
 struct EnumNames<TPopupAlignment> {
   static constexpr std::array<std::string_view, 3> value{"paLeft", "paRight", "paCenter"};
 };
-
-// Caption text without its accelerator marks: "&Copy" is "Copy", "&&" a single "&".
-std::string StripHotkey(std::string_view caption);
 
 class TMenuItem : public TComponent {
  public:
