@@ -17,7 +17,6 @@
 #include "platform/data/sample_database.h"
 #include "platform/data/sqlite_connection.h"
 #include "platform/data/sqlite_table.h"
-#include "platform/data/typed_fields.h"
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/ui/application.h"
@@ -61,37 +60,6 @@ std::string ChooseTable(const SQLiteConnection& db, const Options& o, bool sampl
   if (tables.size() == 1) return tables.front();
   if (tables.empty()) throw RequestError(db.Path() + " has no tables");
   throw RequestError(db.Path() + " has several tables; choose one with --table: " + Join(tables));
-}
-
-// Persistent fields for every column, as the table itself would make them, except that
-// TEXT columns become strings: SQLite's general text type holds names and codes as
-// often as notes, and a filter panel does not filter by memos.
-void MakeFields(TSQLiteTable& table, const SQLiteConnection& db, const std::string& name) {
-  struct Column {
-    std::string name, declared;
-    int pk;
-  };
-  std::vector<Column> columns;
-  int pk_count = 0;
-  SQLiteStatement info(db, "PRAGMA table_info(" + QuoteIdentifier(name) + ")");
-  while (info.Step()) {
-    auto text = [&](int c) {
-      const unsigned char* t = sqlite3_column_text(info.Handle(), c);
-      return t != nullptr ? std::string(reinterpret_cast<const char*>(t)) : std::string();
-    };
-    columns.push_back({text(1), text(2), sqlite3_column_int(info.Handle(), 5)});
-    if (columns.back().pk > 0) ++pk_count;
-  }
-  for (const Column& c : columns) {
-    const bool rowid_alias = pk_count == 1 && c.pk == 1 && AnsiSameText(Trim(c.declared), "INTEGER");
-    int size = 0;
-    TFieldType type = FieldTypeFromDeclared(c.declared, rowid_alias, size);
-    if (type == TFieldType::ftMemo || type == TFieldType::ftFmtMemo) type = TFieldType::ftString;
-    if (!IsSupportedFieldType(type)) continue;
-    TField* field = CreateField(&table, type);
-    field->SetFieldName(c.name);
-    field->SetSize(size);
-  }
 }
 
 std::string FieldList(const TDataSet& data_set) {
@@ -149,6 +117,11 @@ void EnterCriteria(TPanelFieldsSet& panel, const TDataSet& data_set, const Optio
   for (const Criterion& c : o.criteria) {
     TFieldRecord* record = panel.FindField(c.field);
     if (record == nullptr) {
+      if (const TField* field = data_set.FindField(c.field)) {
+        // The filter panel takes no criteria for memos and calculated fields.
+        throw RequestError("field '" + field->FieldName() + "' (" + TypeName(field->DataType()) +
+                           ") cannot be searched by example");
+      }
       throw RequestError("unknown field '" + c.field + "'; fields: " + FieldList(data_set));
     }
     record->SetCount(c.range ? coTwo : coOne);
@@ -230,7 +203,6 @@ void Run(const Options& o, std::ostream& out, std::ostream& log) {
   {
     const SQLiteConnection db(path);
     table_name = ChooseTable(db, o, sample);
-    MakeFields(*table, db, table_name);
   }
   table->SetDatabaseName(path);
   table->SetTableName(table_name);

@@ -173,10 +173,10 @@ void CreateSampleDatabase(const std::string& path, int customers, int orders) {
       "CREATE TABLE customers ("
       " id INTEGER PRIMARY KEY, name VARCHAR(40) NOT NULL, city VARCHAR(30), country VARCHAR(20),"
       " email VARCHAR(60), credit_limit MONEY, balance NUMERIC(12,2), rating REAL, visits SMALLINT,"
-      " born DATE, active BOOLEAN, created DATETIME, notes TEXT);"
+      " born DATE, active BOOLEAN, created DATETIME, notes CLOB);"
       "CREATE TABLE orders ("
       " id INTEGER PRIMARY KEY, customer_id INTEGER NOT NULL, order_date DATE NOT NULL, ship_time TIME,"
-      " quantity SMALLINT, amount MONEY, discount REAL, shipped BOOLEAN, note TEXT);");
+      " quantity SMALLINT, amount MONEY, discount REAL, shipped BOOLEAN, note CLOB);");
   Random r;
   w.Exec("BEGIN");
   WriteCustomers(w, r, customers);

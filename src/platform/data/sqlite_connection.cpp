@@ -211,7 +211,10 @@ TFieldType FieldTypeFromDeclared(std::string_view declared, bool rowid_alias, in
     return TFieldType::ftString;
   }
   if (has("BLOB") || has("BINARY")) return TFieldType::ftBlob;
-  return TFieldType::ftMemo;  // TEXT, CLOB, MEMO and unknown names: text of any length
+  // TEXT is the general text type (names, codes): a string of any length, size 0.
+  // CLOB, MEMO and unknown names are memos.
+  if (has("TEXT") && !has("CLOB")) return TFieldType::ftString;
+  return TFieldType::ftMemo;
 }
 
 std::string DateToIso(TDateTime value, TFieldType type) {

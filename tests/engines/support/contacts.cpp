@@ -72,7 +72,7 @@ void WriteContactsDatabase(const std::string& path) {
     Exec(db, "BEGIN");
     Exec(db,
          "CREATE TABLE contacts (id INTEGER, name VARCHAR(20), city VARCHAR(20), amount INTEGER, "
-         "note TEXT)");
+         "note CLOB)");
     for (const Row& r : kRows) {
       Exec(db, "INSERT INTO contacts VALUES (" + std::to_string(r.id) + ", " + Quoted(r.name) + ", " +
                    Quoted(r.city) + ", " + (r.amount < 0 ? std::string("NULL") : std::to_string(r.amount)) +

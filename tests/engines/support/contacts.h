@@ -3,7 +3,7 @@
 // SQLite file with the same fields, indexes and rows, so that each behaviour is checked
 // on both kinds of table.
 //
-// Fields: id INTEGER, name VARCHAR(20), city VARCHAR(20), amount INTEGER, note TEXT (memo).
+// Fields: id INTEGER, name VARCHAR(20), city VARCHAR(20), amount INTEGER, note CLOB (memo).
 // Indexes: by_name (name, case-insensitive), by_name_cs (name), by_name_desc (name
 // descending), by_amount (amount), by_amount_desc (amount descending), by_city_name
 // (city;name, case-sensitive).

@@ -194,7 +194,11 @@ TEST(SQLiteTypes, DeclaredTypesMapToFieldTypes) {
   EXPECT_EQ(FieldTypeFromDeclared("DATE", false, size), TFieldType::ftDate);
   EXPECT_EQ(FieldTypeFromDeclared("TIME", false, size), TFieldType::ftTime);
   EXPECT_EQ(FieldTypeFromDeclared("DATETIME", false, size), TFieldType::ftDateTime);
-  EXPECT_EQ(FieldTypeFromDeclared("TEXT", false, size), TFieldType::ftMemo);
+  EXPECT_EQ(FieldTypeFromDeclared("TEXT", false, size), TFieldType::ftString);
+  EXPECT_EQ(size, 0);  // any length
+  EXPECT_EQ(FieldTypeFromDeclared("CLOB", false, size), TFieldType::ftMemo);
+  EXPECT_EQ(FieldTypeFromDeclared("MEMO", false, size), TFieldType::ftMemo);
+  EXPECT_EQ(FieldTypeFromDeclared("", false, size), TFieldType::ftMemo);
   EXPECT_EQ(FieldTypeFromDeclared("BLOB", false, size), TFieldType::ftBlob);
 }
 
