@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include "platform/core/update_guard.h"
 #include "platform/rtl/exceptions.h"
 
 namespace vantor {
@@ -99,7 +100,7 @@ std::string TStrings::Text() const {
 }
 
 void TStrings::SetText(std::string_view text) {
-  BeginUpdate();
+  UpdateGuard<TStrings> bracket(*this);
   items_.clear();
   std::size_t start = 0;
   while (start < text.size()) {
@@ -112,7 +113,6 @@ void TStrings::SetText(std::string_view text) {
     start = end + 1;
   }
   Changed();
-  EndUpdate();
 }
 
 std::string TStrings::CommaText() const {

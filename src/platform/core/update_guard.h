@@ -4,11 +4,14 @@
 
 #include <exception>
 
+#include "platform/core/temporary_change.h"
+
 namespace vantor {
 
 // Opens the bracket on construction and closes it on every exit path. EndUpdate may run
 // the deferred work and raise; that error propagates on a normal exit, but while another
-// exception is already unwinding the stack the first error wins and the second is dropped.
+// exception is already unwinding the stack the first error wins and the second is
+// dropped (CloseScope).
 template <typename T>
 class UpdateGuard {
  public:
@@ -18,14 +21,7 @@ class UpdateGuard {
   UpdateGuard(const UpdateGuard&) = delete;
   UpdateGuard& operator=(const UpdateGuard&) = delete;
   ~UpdateGuard() noexcept(false) {
-    if (std::uncaught_exceptions() > exceptions_) {
-      try {
-        target_->EndUpdate();
-      } catch (...) {  // NOLINT(bugprone-empty-catch): the unwinding error is the one to report
-      }
-      return;
-    }
-    target_->EndUpdate();
+    CloseScope(exceptions_, [this] { target_->EndUpdate(); });
   }
 
  private:

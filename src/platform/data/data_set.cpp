@@ -2,30 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/core/update_guard.h"
 #include "platform/data/data_source.h"
 #include "platform/data/typed_fields.h"
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
 
 namespace vantor {
-
-namespace {
-
-// Restores a value on every exit path.
-template <typename T>
-class Restore {
- public:
-  Restore(T& target, T value) : target_(target), saved_(target) { target_ = value; }
-  ~Restore() { target_ = saved_; }
-  Restore(const Restore&) = delete;
-  Restore& operator=(const Restore&) = delete;
-
- private:
-  T& target_;
-  T saved_;
-};
-
-}  // namespace
 
 const TypeInfo& TDataSet::StaticType() {
   static const TypeInfo info = TypeBuilder<TDataSet>("TDataSet", &TComponent::StaticType())
@@ -196,10 +179,9 @@ TField* TDataSet::FieldByName(std::string_view name) const {
 }
 
 void TDataSet::GetFieldNames(TStrings& list) const {
-  list.BeginUpdate();
+  UpdateGuard<TStrings> bracket(list);
   list.Clear();
   for (TField* f : fields_) list.Add(f->FieldName());
-  list.EndUpdate();
 }
 
 void TDataSet::CreateDefaultFields() {
@@ -287,10 +269,10 @@ Variant TDataSet::CalcValue(const TField& field) const {
   if (row != calc_row_ || calc_version_ != data_version_ || editing) {
     std::fill(calc_values_.begin(), calc_values_.end(), Variant::Null());
     auto* self = const_cast<TDataSet*>(this);
-    Restore<bool> guard_calc(calculating_, true);
-    Restore<RowId> guard_row(read_row_, row);
-    Restore<TDataSetState> guard_read(read_state_, editing ? (state_ == dsInsert ? dsInsert : dsEdit) : dsBrowse);
-    Restore<TDataSetState> guard_state(self->state_, dsCalcFields);
+    TemporaryChange<bool> guard_calc(calculating_, true);
+    TemporaryChange<RowId> guard_row(read_row_, row);
+    TemporaryChange<TDataSetState> guard_read(read_state_, editing ? (state_ == dsInsert ? dsInsert : dsEdit) : dsBrowse);
+    TemporaryChange<TDataSetState> guard_state(self->state_, dsCalcFields);
     self->OnCalcFields(self);
     calc_row_ = row;
     calc_version_ = data_version_;
@@ -303,9 +285,9 @@ Variant TDataSet::CalcValue(const TField& field) const {
 bool TDataSet::CallFilter(RowId row) const {
   bool accept = true;
   auto* self = const_cast<TDataSet*>(this);
-  Restore<RowId> guard_row(read_row_, row);
-  Restore<TDataSetState> guard_read(read_state_, dsBrowse);
-  Restore<TDataSetState> guard_state(self->state_, dsFilter);
+  TemporaryChange<RowId> guard_row(read_row_, row);
+  TemporaryChange<TDataSetState> guard_read(read_state_, dsBrowse);
+  TemporaryChange<TDataSetState> guard_state(self->state_, dsFilter);
   on_filter_record_(self, accept);
   return accept;
 }
@@ -592,9 +574,14 @@ void TDataSet::DisableControls() {
 void TDataSet::EnableControls() {
   if (disable_count_ == 0) return;
   if (--disable_count_ != 0) return;
-  if (disable_state_ != state_) DataEvent(deUpdateState);
-  if (pending_change_ && state_ != dsInactive) DataEvent(pending_layout_ ? deLayoutChange : deDataSetChange);
+  // The bracket is closed before the links hear of it: a link that raises leaves the
+  // data set enabled and with nothing pending.
+  const bool state_changed = disable_state_ != state_;
+  const bool changed = pending_change_ && state_ != dsInactive;
+  const bool layout = pending_layout_;
   pending_change_ = pending_layout_ = false;
+  if (state_changed) DataEvent(deUpdateState);
+  if (changed) DataEvent(layout ? deLayoutChange : deDataSetChange);
 }
 
 void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {

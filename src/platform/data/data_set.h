@@ -16,6 +16,7 @@
 // the data set opened, closed or changed its editing state meanwhile).
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +26,7 @@
 #include "platform/core/component.h"
 #include "platform/core/event.h"
 #include "platform/core/strings.h"
+#include "platform/core/temporary_change.h"
 #include "platform/data/field.h"
 #include "platform/data/field_defs.h"
 #include "platform/data/row_store.h"
@@ -336,16 +338,25 @@ class TDataSet : public TComponent {
   std::uint64_t generation_ = 1;
 };
 
-// Brackets DisableControls/EnableControls.
+// Brackets DisableControls/EnableControls. EnableControls tells the data links what
+// changed meanwhile, and a link's handler may raise: on a normal exit that error reaches
+// the caller; while another exception is unwinding, the controls are still enabled and
+// the first error goes on (CloseScope).
 class TControlsDisabled {
  public:
-  explicit TControlsDisabled(TDataSet& data_set) : data_set_(&data_set) { data_set.DisableControls(); }
-  ~TControlsDisabled() { data_set_->EnableControls(); }
+  explicit TControlsDisabled(TDataSet& data_set)
+      : data_set_(&data_set), exceptions_(std::uncaught_exceptions()) {
+    data_set.DisableControls();
+  }
+  ~TControlsDisabled() noexcept(false) {
+    CloseScope(exceptions_, [this] { data_set_->EnableControls(); });
+  }
   TControlsDisabled(const TControlsDisabled&) = delete;
   TControlsDisabled& operator=(const TControlsDisabled&) = delete;
 
  private:
   TDataSet* data_set_;
+  int exceptions_;
 };
 
 // Holds a bookmark of the current record and frees it on every exit path.

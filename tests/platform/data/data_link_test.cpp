@@ -7,6 +7,7 @@
 
 #include "platform/data/data_source.h"
 #include "platform/data/table.h"
+#include "platform/rtl/exceptions.h"
 
 namespace vantor {
 namespace {
@@ -199,6 +200,76 @@ TEST_F(DataLinkTest, OpeningWhileControlsDisabledIsToldOnEnable) {
   EXPECT_TRUE(link.seen[0].active);
   EXPECT_EQ(link.data_set_changed, 1);
   EXPECT_EQ(link.scrolled, 0);
+}
+
+// A link whose handler refuses every change of the data set's content.
+class RefusingLink : public TDataLink {
+ public:
+  int refused = 0;
+
+ protected:
+  void DataSetChanged() override { Refuse(); }
+  void DataSetScrolled(int) override { Refuse(); }
+
+ private:
+  void Refuse() {
+    ++refused;
+    throw EDatabaseError("The link refuses the change");
+  }
+};
+
+TEST_F(DataLinkTest, ControlsDisabledGuardPassesALinksErrorOnTheNormalPath) {
+  TTable* t = MakeTable(&owner_, 3);
+  TDataSource source(&owner_);
+  source.SetDataSet(t);
+  RefusingLink link;
+  link.SetDataSource(&source);
+  bool moved = false;
+  try {
+    TControlsDisabled controls(*t);
+    t->Last();
+    moved = true;  // nothing is told yet: the error comes from closing the bracket
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "The link refuses the change");
+  }
+  EXPECT_TRUE(moved);
+  EXPECT_EQ(link.refused, 1);
+  // The bracket is closed although the link raised: later changes reach the link at once.
+  EXPECT_FALSE(t->ControlsDisabled());
+  EXPECT_THROW(t->First(), EDatabaseError);
+  EXPECT_EQ(link.refused, 2);
+}
+
+TEST_F(DataLinkTest, ControlsDisabledGuardKeepsTheFirstErrorWhileUnwinding) {
+  TTable* t = MakeTable(&owner_, 3);
+  TDataSource source(&owner_);
+  source.SetDataSet(t);
+  RefusingLink link;
+  link.SetDataSource(&source);
+  // The guard is left by an error while its EnableControls makes the link raise too:
+  // the program goes on, and the error that left the block first is the one caught.
+  try {
+    TControlsDisabled controls(*t);
+    t->Last();
+    throw EConvertError("'x' is not a valid integer value");
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "'x' is not a valid integer value");
+  }
+  EXPECT_EQ(link.refused, 1);
+  EXPECT_FALSE(t->ControlsDisabled());
+  // Nested brackets: only the outermost tells the links, and only once.
+  try {
+    TControlsDisabled outer(*t);
+    {
+      TControlsDisabled inner(*t);
+      t->First();
+    }
+    EXPECT_EQ(link.refused, 1);
+    throw EConvertError("second");
+  } catch (const EConvertError&) {
+  }
+  EXPECT_EQ(link.refused, 2);
+  EXPECT_FALSE(t->ControlsDisabled());
 }
 
 }  // namespace
