@@ -173,6 +173,16 @@ void TCustomEdit::ReplaceWindowText(const std::string& text, int caret) {
   if (changed) Perform(CM_TEXTCHANGED);
 }
 
+void TCustomEdit::ReshowWindowText(const std::string& text) {
+  if (text == WindowText()) return;
+  TMessage m{WM_SETTEXT, 0, reinterpret_cast<std::intptr_t>(&text), 0};
+  TControl::DefaultHandler(m);  // store without the programmatic reset of the state
+  const int length = TextLength();
+  anchor_ = std::min(anchor_, length);
+  caret_ = std::min(caret_, length);
+  Invalidate();
+}
+
 void TCustomEdit::Change() { OnChange(this); }
 
 void TCustomEdit::WndProc(TMessage& m) {

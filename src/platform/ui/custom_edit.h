@@ -82,6 +82,9 @@ class TCustomEdit : public TWinControl {
   std::string WindowText() const { return TControl::GetText(); }
   // Replaces the window text as typing does: sets Modified, fires OnChange, moves the caret.
   void ReplaceWindowText(const std::string& text, int caret);
+  // Shows the same value in another form (a new edit mask): the window text changes
+  // without a change notice; Modified stays, the selection is kept within the text.
+  void ReshowWindowText(const std::string& text);
   // Caret and anchor of the selection, in characters.
   int Caret() const { return caret_; }
   void SetCaret(int caret, bool extend);

@@ -6,6 +6,7 @@
 #include "platform/core/object_text.h"
 #include "platform/core/reader.h"
 #include "platform/core/stream.h"
+#include "platform/core/temporary_change.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/ui/application.h"
 #include "platform/ui/bevel.h"
@@ -401,14 +402,20 @@ void TForm::SetActiveControl(TWinControl* control) {
 }
 
 void TForm::FocusControl(TWinControl* control) {
-  const bool was_active = active_;
   if (control == this || control == nullptr) {
     TWinControl::FocusControl(this);
     return;
   }
+  // A new active control of an active form takes the focus at once, and activating the
+  // form focuses its active control; an exit or enter handler met on the way may take the
+  // focus elsewhere, and that stands (a second try would send the exits again).
+  const bool moved = active_ && control != active_control_;
   SetActiveControl(control);
-  if (!was_active) SetFocus();
-  if (active_ && GetFocus() != control && control->CanFocus()) TWinControl::FocusControl(control);
+  if (!active_) {
+    SetFocus();
+    return;
+  }
+  if (!moved && GetFocus() != control && control->CanFocus()) TWinControl::FocusControl(control);
 }
 
 void TForm::SetFocus() {
@@ -469,18 +476,20 @@ struct TForm::ModalState {
     form_.modal_ = true;
     ++Application->modal_level_;
   }
-  ~ModalState() {
+  // The other windows come back as a message loop would bring them back: an error of a
+  // handler is reported and the next window still comes back. Only the test's own script
+  // errors pass, and those not while the modal run is already being left by an error.
+  ~ModalState() noexcept(false) {
     --Application->modal_level_;
     form_.modal_ = false;
-    for (TForm* other : disabled_) {
-      if (StillThere(other)) other->SetEnabled(true);
-    }
-    if (previous_ != nullptr && previous_ != &form_ && StillThere(previous_) && previous_->Visible()) {
-      try {
-        previous_->Activate();
-      } catch (...) {  // NOLINT(bugprone-empty-catch): restoring activation must not throw here
+    CloseScope(exceptions_, [this] {
+      for (TForm* other : disabled_) {
+        if (StillThere(other)) Guarded(other, [other] { other->SetEnabled(true); });
       }
-    }
+      if (previous_ != nullptr && previous_ != &form_ && StillThere(previous_) && previous_->Visible()) {
+        Guarded(previous_, [this] { previous_->Activate(); });
+      }
+    });
   }
   ModalState(const ModalState&) = delete;
   ModalState& operator=(const ModalState&) = delete;
@@ -495,6 +504,7 @@ struct TForm::ModalState {
   TForm& form_;
   TForm* previous_;
   std::vector<TForm*> disabled_;
+  int exceptions_ = std::uncaught_exceptions();
 };
 
 TModalResult TForm::ShowModal() {

@@ -131,14 +131,22 @@ std::u32string TEditMask::Display(std::u32string_view value, char32_t blank) con
 }
 
 std::u32string TEditMask::Value(std::u32string_view display, char32_t blank) const {
+  if (!save_literals) return Entered(display, blank);
   std::u32string out;
-  if (save_literals) {
-    for (std::size_t i = 0; i < places.size(); ++i) {
-      const char32_t c = i < display.size() ? display[i] : blank;
-      out += c == blank ? U' ' : c;
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    // A literal is itself even when it looks like the blank character.
+    if (places[i].kind == TMaskPlace::Literal) {
+      out += places[i].literal;
+      continue;
     }
-    return out;
+    const char32_t c = i < display.size() ? display[i] : blank;
+    out += c == blank ? U' ' : c;
   }
+  return out;
+}
+
+std::u32string TEditMask::Entered(std::u32string_view display, char32_t blank) const {
+  std::u32string out;
   for (std::size_t i = 0; i < places.size(); ++i) {
     if (places[i].kind == TMaskPlace::Literal) continue;
     out += i < display.size() ? display[i] : blank;
@@ -159,8 +167,9 @@ bool MaskGetMaskSave(std::string_view mask) { return TEditMask::Parse(mask).save
 char32_t MaskGetMaskBlank(std::string_view mask) { return TEditMask::Parse(mask).blank; }
 
 std::string FormatMaskText(std::string_view edit_mask, std::string_view value) {
+  if (edit_mask.empty()) return std::string(value);
   const TEditMask mask = TEditMask::Parse(edit_mask);
-  return EncodeUtf8(mask.Display(DecodeUtf8(value), U' '));
+  return EncodeUtf8(mask.Value(mask.Display(DecodeUtf8(value), mask.blank), mask.blank));
 }
 
 // ---------------------------------------------------------------------------
@@ -191,16 +200,26 @@ TCustomMaskEdit::TCustomMaskEdit(TComponent* owner) : TCustomEdit(owner) {}
 void TCustomMaskEdit::SetEditMask(const std::string& mask) {
   if (mask == edit_mask_) return;
   const std::string text = GetText();
+  const std::u32string entered = Entered(DecodeUtf8(WindowText()));
   edit_mask_ = mask;
   mask_ = TEditMask::Parse(mask);
   SetMaxLength(IsMasked() ? static_cast<int>(mask_.places.size()) : 0);
   if (ComponentState().Contains(csLoading)) return;
-  // Show the same value through the new mask.
+  // Show the same value through the new mask. That is a new look, not a new text: while
+  // the characters entered stay the same (an empty edit gets the new mask's blanks)
+  // nothing is told, as setting an unchanged text tells nothing; a mask that cannot hold
+  // them all changes the text as the program would set it.
   const std::string shown =
       IsMasked() ? EncodeUtf8(mask_.Display(DecodeUtf8(text), mask_.blank)) : text;
-  if (shown != WindowText()) {
+  if (Entered(DecodeUtf8(shown)) == entered) {
+    ReshowWindowText(shown);
+  } else {
     TCustomEdit::SetText(shown);
   }
+}
+
+std::u32string TCustomMaskEdit::Entered(std::u32string_view display) const {
+  return IsMasked() ? mask_.Entered(display, mask_.blank) : std::u32string(display);
 }
 
 std::string TCustomMaskEdit::GetText() const {

@@ -60,14 +60,20 @@ struct TEditMask {
   std::u32string Display(std::u32string_view value, char32_t blank) const;
   // The value of a display: see the header comment.
   std::u32string Value(std::u32string_view display, char32_t blank) const;
+  // The characters entered in the input places of a display, without the literals; the
+  // empty places at the end (at the start with '!') are dropped, the others are spaces.
+  // This is the value when the literals are not saved.
+  std::u32string Entered(std::u32string_view display, char32_t blank) const;
 };
 
 // The mask's literals-saved field: true unless it is '0'.
 bool MaskGetMaskSave(std::string_view mask);
 // The mask's blank character ('_' unless the third field names one).
 char32_t MaskGetMaskBlank(std::string_view mask);
-// `value` formatted by the mask with blanks as spaces: with saved literals, the value
-// is taken to include them; without, the literals are inserted.
+// `value` as the Text of an edit with this mask holds it once its Text is set to it:
+// with saved literals, the literals in place and blanks as spaces; without, only the
+// entered characters. So FormatMaskText(mask, "") is the Text of an edit with nothing
+// entered, for every form of mask (and "" without a mask).
 std::string FormatMaskText(std::string_view edit_mask, std::string_view value);
 
 class TCustomMaskEdit : public TCustomEdit {
@@ -78,7 +84,8 @@ class TCustomMaskEdit : public TCustomEdit {
   const TypeInfo& ClassType() const override { return StaticType(); }
 
   const std::string& EditMask() const { return edit_mask_; }
-  // Keeps the Text, shown through the new mask.
+  // Keeps the Text, shown through the new mask. OnChange fires only when the new mask
+  // changes the characters entered (it has fewer places than they need).
   void SetEditMask(const std::string& mask);
   bool IsMasked() const { return !edit_mask_.empty(); }
   // What the window shows: literals and blanks included.
@@ -109,6 +116,8 @@ class TCustomMaskEdit : public TCustomEdit {
   int NextInput(int pos) const;      // first input place at or after pos, or -1
   int PreviousInput(int pos) const;  // last input place before pos, or -1
   int SkipLiterals(int pos) const;   // pos moved forward over literal places
+  // The characters entered in a display of the current mask (all of it unmasked).
+  std::u32string Entered(std::u32string_view display) const;
 
   std::string edit_mask_;
   TEditMask mask_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/core/temporary_change.h"
 #include "platform/ui/publishing.h"
 
 namespace vantor {
@@ -206,13 +207,16 @@ void TScrollingWinControl::ScrollBy(int dx, int dy) {
     int& n;
     ~Done() { --n; }
   } done{updating_};
-  DisableAlign();
-  for (int i = 0; i < ControlCount(); ++i) {
-    TControl* c = Controls(i);
-    c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+  {
+    // The children move as one block: the requests their moves make are not answered.
+    DisableAlign();
+    ScopeExit enable([this] { EnableAlign(); });
+    for (int i = 0; i < ControlCount(); ++i) {
+      TControl* c = Controls(i);
+      c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+    }
+    SetControlState(ControlState() - TControlState{csAlignmentNeeded});
   }
-  SetControlState(ControlState() - TControlState{csAlignmentNeeded});
-  EnableAlign();
   Invalidate();
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/ui/form.h"
 #include "platform/ui/utf8_text.h"
 
 namespace vantor {
@@ -197,10 +198,15 @@ void TWinControl::SetTabStop(bool value) {
 // --- Focus ---
 
 bool TWinControl::CanFocus() const {
+  const TControl* top = this;
   for (const TControl* c = this; c != nullptr; c = c->Parent()) {
     if (!c->Visible() || !c->Enabled()) return false;
+    top = c;
   }
-  return true;
+  // The focus lives in a window on the screen: the chain must end in a form that shows
+  // (a visible form is a showing one). A control on no form, such as a panel kept
+  // between the showings of its dialog, has nowhere to take the focus.
+  return dynamic_cast<const TForm*>(top) != nullptr;
 }
 
 void TWinControl::SetFocus() {
@@ -530,9 +536,20 @@ void TWinControl::AdjustClientRect(TRect& /*rect*/) const {}
 void TWinControl::AlignControls(TControl* /*control*/, TRect& rect) {
   const bool designing = ComponentState().Contains(csDesigning);
   for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
-    const std::vector<TControl*> children = controls_;
+    // Controls of one alignment keep the order in which they stand, left to right or top
+    // to bottom, so that setting one's Left or Top moves it among the others; at equal
+    // positions the earlier created stands first. Top and left ones are placed from
+    // their edge in that order, bottom and right ones from their edge backwards.
+    std::vector<TControl*> children;
+    for (TControl* c : controls_) {
+      if (c->Align() == align && (c->Visible() || designing)) children.push_back(c);
+    }
+    const bool vertical = align == alTop || align == alBottom;
+    std::stable_sort(children.begin(), children.end(), [vertical](const TControl* a, const TControl* b) {
+      return vertical ? a->Top() < b->Top() : a->Left() < b->Left();
+    });
+    if (align == alBottom || align == alRight) std::reverse(children.begin(), children.end());
     for (TControl* c : children) {
-      if (c->Align() != align || !(c->Visible() || designing)) continue;
       const int w = std::max(0, rect.Width());
       const int h = std::max(0, rect.Height());
       switch (align) {

@@ -81,7 +81,7 @@ class TWinControl : public TControl {
   void SetTabOrder(int value);
   bool TabStop() const { return tab_stop_; }
   void SetTabStop(bool value);
-  // Visible and enabled, and so is every parent.
+  // Visible and enabled, and so is every parent up to a form that shows.
   virtual bool CanFocus() const;
   // Gives the control the focus; EInvalidOperation "Cannot focus a disabled or invisible
   // window" when it cannot take it.

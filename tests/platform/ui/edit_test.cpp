@@ -5,6 +5,7 @@
 
 #include "platform/ui/custom_edit.h"
 #include "platform/ui/custom_panel.h"
+#include "platform/ui/form.h"
 
 namespace vantor {
 namespace {
@@ -25,11 +26,12 @@ class EditTest : public ::testing::Test {
  protected:
   EditTest() {
     root.SetBounds(0, 0, 300, 200);
+    root.Show();  // before the edits are on it: nothing has the focus yet
     edit->SetParent(&root);
     other->SetParent(&root);
     edit->OnChange = [this](TObject*) { changes.push_back(edit->Text()); };
   }
-  TPanel root{nullptr};
+  TForm root{nullptr};
   TEdit* edit = new TEdit(&root);
   TEdit* other = new TEdit(&root);
   std::vector<std::string> changes;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/ui/form.h"
 #include "platform/ui/win_control.h"
 
 namespace vantor {
@@ -43,10 +44,11 @@ class Node : public TWinControl {
   std::vector<std::string>* log_;
 };
 
-// A top-level container that takes dialog keys (Tab moves on) as a form does.
-class Root : public TWinControl {
+// The form the controls live on; it logs the dialog keys it gets and moves on with Tab.
+// It shows before the controls are put on it, so the focus starts on the form itself.
+class Root : public TForm {
  public:
-  explicit Root(std::vector<std::string>* log) : TWinControl(nullptr), log_(log) {}
+  explicit Root(std::vector<std::string>* log) : TForm(nullptr), log_(log) { Show(); }
   void WndProc(TMessage& m) override {
     if (m.Msg == CM_DIALOGKEY) {
       log_->push_back("dialog key " + std::to_string(m.WParam));
@@ -56,7 +58,7 @@ class Root : public TWinControl {
       }
       return;
     }
-    TWinControl::WndProc(m);
+    TForm::WndProc(m);
   }
 
  private:

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/custom_panel.h"
+#include "platform/ui/form.h"
 #include "platform/ui/mask_edit.h"
 
 namespace vantor {
@@ -20,11 +20,12 @@ struct TypedCase {
 class MaskEditTest : public ::testing::Test {
  protected:
   MaskEditTest() {
+    root.Show();  // before the edits are on it: nothing has the focus yet
     edit->SetParent(&root);
     other->SetParent(&root);
     ClearBeepLog();
   }
-  TPanel root{nullptr};
+  TForm root{nullptr};
   TMaskEdit* edit = new TMaskEdit(&root);
   TMaskEdit* other = new TMaskEdit(&root);
 };
@@ -64,18 +65,111 @@ TEST_F(MaskEditTest, TypedInputFollowsTheMask) {
   }
 }
 
-TEST(FormatMaskText, FormatsValuesWithBlanksAsSpaces) {
+TEST(FormatMaskText, FormatsValuesAsTheEditsTextHoldsThem) {
   EXPECT_EQ(FormatMaskText("!99/99/00;1;_", ""), "  /  /  ");
-  EXPECT_EQ(FormatMaskText("(999)000-0000;0;_", "5551234567"), "(555)123-4567");
   EXPECT_EQ(FormatMaskText("(999)000-0000;1;_", "(555)123-4567"), "(555)123-4567");
   EXPECT_EQ(FormatMaskText("000;1;_", "1"), "1  ");
-  EXPECT_EQ(FormatMaskText("!999;0;_", "5"), "  5");
-  EXPECT_EQ(FormatMaskText("", "abc"), "");
+  // Without saved literals the text is the entered characters only.
+  EXPECT_EQ(FormatMaskText("(999)000-0000;0;_", "5551234567"), "5551234567");
+  EXPECT_EQ(FormatMaskText("000-000;0;_", ""), "");
+  EXPECT_EQ(FormatMaskText("!999;0;_", "5"), "5");
+  // A literal that looks like the blank character stays a literal.
+  EXPECT_EQ(FormatMaskText("00-00;1;-", "12"), "12-  ");
+  EXPECT_EQ(FormatMaskText("", "abc"), "abc");  // no mask: the text itself
   EXPECT_TRUE(MaskGetMaskSave("00;1"));
   EXPECT_TRUE(MaskGetMaskSave("00"));
   EXPECT_FALSE(MaskGetMaskSave("00;0;*"));
   EXPECT_EQ(MaskGetMaskBlank("00;0;*"), U'*');
   EXPECT_EQ(MaskGetMaskBlank("00"), U'_');
+}
+
+// Every form of mask: literals saved or not, the default or a custom blank character
+// (one that looks like a literal or a space too), '!', literal blanks and escapes.
+const char* const kMaskTable[] = {
+    "000-000;0;_",   "000-000;1;_",  "000-000",        "000-000;0;*",     "000-000;1;*",
+    "000-000;1;-",   "000-000;0;-",  "!999;0;_",       "!999;1;_",        "!99/99/00;1;_",
+    "!99/99/00;0; ", "00:00;0;_",    "(999)000-0000;0;_", "(999)000-0000;1;#", "_00;1;*",
+    "_00;0;*",       "\\A0;0;_",     ">LL<ll;0;_",     "ccc;1; ",         "AAA;0;0",
+};
+
+TEST_F(MaskEditTest, BlankTextAgreesWithTheTextOfAnEmptyEditForEveryMask) {
+  for (const char* mask : kMaskTable) {
+    SCOPED_TRACE(mask);
+    edit->SetEditMask("");
+    edit->SetText("");
+    edit->SetEditMask(mask);
+    const std::string blank = FormatMaskText(mask, "");
+    EXPECT_EQ(edit->Text(), blank) << "a new edit with the mask";
+    // The user types into it, then clears it again.
+    edit->SetFocus();
+    edit->SelectAll();
+    const std::string typed = std::string(mask).find('L') != std::string::npos ? "abcd" : "1234";
+    TypeText(edit, typed);
+    EXPECT_NE(edit->Text(), blank) << "typed " << typed;
+    EXPECT_EQ(FormatMaskText(mask, edit->Text()), edit->Text()) << "a text formats to itself";
+    edit->SelectAll();
+    SendKey(edit, VK_DELETE);
+    EXPECT_EQ(edit->Text(), blank) << "cleared with Delete";
+    TypeText(edit, typed);
+    for (std::size_t i = 0; i < edit->EditText().size(); ++i) SendKey(edit, VK_BACK);
+    EXPECT_EQ(edit->Text(), blank) << "cleared with Backspace";
+    // Set by the program, the text is what FormatMaskText gives for the same value.
+    edit->SetText("");
+    EXPECT_EQ(edit->Text(), blank);
+    edit->SetText("98");
+    EXPECT_EQ(edit->Text(), FormatMaskText(mask, "98"));
+    other->SetFocus();
+  }
+}
+
+TEST_F(MaskEditTest, NewMaskOnAnEmptyEditIsNoChangeOfItsText) {
+  // As a field's edit is made: the change handler is connected first, then the mask is
+  // set, then the entered value is written under a lock. A change handler that takes
+  // the blank text for the user's clearing would lose the value at every relayout.
+  std::string value = "123-456";
+  bool locked = false;
+  int changes = 0;
+  auto make_edit = [&] {
+    auto* e = new TMaskEdit(&root);
+    e->SetParent(&root);
+    e->OnChange = [&, e](TObject*) {
+      ++changes;
+      if (locked) return;
+      const std::string text = e->Text();
+      value = text == FormatMaskText(e->EditMask(), "") ? "" : text;
+    };
+    e->SetEditMask("000-000;1;_");
+    locked = true;
+    e->SetText(value);
+    locked = false;
+    return e;
+  };
+  TMaskEdit* first = make_edit();
+  EXPECT_EQ(changes, 1);  // only the locked fill
+  EXPECT_EQ(first->Text(), "123-456");
+  delete first;  // the layout runs again (the data set was reopened)
+  TMaskEdit* second = make_edit();
+  EXPECT_EQ(value, "123-456");
+  EXPECT_EQ(second->EditText(), "123-456");
+
+  // The user types into it; another blank character shows the same entered characters:
+  // a new look, not a change, and what the user typed stays typed.
+  second->SetFocus();
+  second->SelectAll();
+  TypeText(second, "9876");
+  EXPECT_EQ(value, "987-6  ");
+  changes = 0;
+  second->SetEditMask("000-000;1;*");
+  EXPECT_EQ(second->EditText(), "987-6**");
+  EXPECT_EQ(changes, 0);
+  EXPECT_TRUE(second->Modified());
+  EXPECT_EQ(value, "987-6  ");
+  // A mask too short for what is entered cuts it: that is a change, told once.
+  changes = 0;
+  second->SetEditMask("000;0;_");
+  EXPECT_EQ(second->Text(), "987");
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(value, "987");
 }
 
 TEST_F(MaskEditTest, TextAndEditTextWhenSetByTheProgram) {
