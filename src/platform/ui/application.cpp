@@ -135,21 +135,6 @@ bool TApplication::HandleMessage() {
 void TApplication::ProcessMessages() {
   while (HandleMessage()) {
   }
-  if (modal_level_ != 0) return;
-  // Input the user gave to the windows that show (a non-modal window, such as a designer's
-  // editor): played on whichever form is active at each step.
-  TScriptedUser& user = ScriptedUser();
-  while (!user.Empty() && !user.FrontIsAnswer() && !user.FrontIsMenuChoice()) {
-    TForm* form = Screen->ActiveForm();
-    if (form == nullptr || !form->Visible()) return;
-    try {
-      user.PlayStep(*form);
-    } catch (...) {
-      HandleException(form, std::current_exception());
-    }
-    while (HandleMessage()) {
-    }
-  }
 }
 
 bool TApplication::HelpContext(THelpContext context) {

@@ -59,10 +59,10 @@ class TApplication : public TComponent {
   // Queues a call about `about`; it is dropped when `about` is freed first.
   void PostCallFor(TComponent* about, std::function<void()> call);
   int PendingMessages() const { return static_cast<int>(posted_.size()); }
-  // Delivers the posted messages waiting now (and those they post in turn), then, when no
-  // modal form is running and a form is active, plays the scripted user's queued steps on
-  // it. Never waits. An exception from a handler goes to HandleException, as a message
-  // loop does.
+  // Delivers the posted messages waiting now (and those they post in turn). Never waits,
+  // and never plays the scripted user's steps: they wait for the modal run they were
+  // queued for, or for TScriptedUser::PlayNow. An exception from a handler goes to
+  // HandleException, as a message loop does.
   void ProcessMessages();
   // Delivers the next posted message, if any; true when one was delivered.
   bool HandleMessage();
@@ -116,7 +116,7 @@ class TApplication : public TComponent {
   Event<THelpContext, bool&> OnHelp;
   TExceptionEvent OnException;
 
-  // True while a modal loop runs (the scripted user's steps belong to it).
+  // The number of modal loops running (nested ones count).
   int ModalLevel() const { return modal_level_; }
 
   void Notification(TComponent* c, TOperation op) override;

@@ -315,17 +315,19 @@ void TForm::HideForm() {
   }
 }
 
+void TForm::CenterOnScreen() {
+  const int x = std::max(0, (Screen->Width() - Width()) / 2);
+  const int y = std::max(0, (Screen->Height() - Height()) / 2);
+  SetBounds(x, y, Width(), Height());
+}
+
 void TForm::PlaceOnScreen() {
   switch (position_) {
     case poDesigned:
       return;
-    case poScreenCenter: {
-      // Never above or left of the screen: the caption stays within reach.
-      const int x = std::max(0, (Screen->Width() - Width()) / 2);
-      const int y = std::max(0, (Screen->Height() - Height()) / 2);
-      SetBounds(x, y, Width(), Height());
+    case poScreenCenter:
+      CenterOnScreen();
       return;
-    }
     case poDefault:
     case poDefaultPosOnly:
     case poDefaultSizeOnly: {

@@ -121,6 +121,11 @@ class TForm : public TWinControl {
   // --- Appearance and placement ---
   TPosition Position() const { return position_; }
   void SetPosition(TPosition value);
+  // Puts the form in the middle of the screen, but never above or left of it, so that a
+  // form larger than the screen keeps its caption within reach. poScreenCenter places a
+  // form so when it shows; a form that centres itself again after a change of its size
+  // calls this, so both agree.
+  void CenterOnScreen();
   TFormBorderStyle BorderStyle() const { return border_style_; }
   void SetBorderStyle(TFormBorderStyle value);
   TBorderIcons BorderIcons() const { return border_icons_; }

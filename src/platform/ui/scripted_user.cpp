@@ -3,6 +3,7 @@
 #include <strings.h>
 #include <utility>
 
+#include "platform/ui/application.h"
 #include "platform/ui/form.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/win_control.h"
@@ -213,6 +214,23 @@ bool TScriptedUser::PlayStep(TForm& form) {
   played_.push_back(Describe(step));
   Play(form, step);
   return true;
+}
+
+void TScriptedUser::PlayNow() {
+  while (!Empty() && !FrontIsAnswer() && !FrontIsMenuChoice()) {
+    TForm* form = Screen->ActiveForm();
+    if (form == nullptr || !form->Visible()) {
+      throw EScriptError("no form shows to play \"" + Describe(steps_.front()) + "\" on");
+    }
+    // What the step's handlers let out is reported as a message loop reports it (script
+    // errors, the test's own, pass); the messages the step posted run before the next.
+    try {
+      PlayStep(*form);
+    } catch (...) {
+      Application->HandleException(form, std::current_exception());
+    }
+    Application->ProcessMessages();
+  }
 }
 
 TControl* TScriptedUser::FindControl(TForm& form, std::string_view name) {

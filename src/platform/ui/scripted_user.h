@@ -2,8 +2,11 @@
 // The headless backend's user: a queue of input steps that tests fill before the code
 // under test waits for input. A modal loop (TForm::ShowModal) plays one step per turn on
 // the modal form until the form's ModalResult is set and it closes; a message box takes
-// its answer from the front of the queue; Application->ProcessMessages plays the steps
-// on the active form when no modal loop runs. Every step is delivered as the messages a
+// its answer from the front of the queue. Steps belong to the modal run they were queued
+// for: Application->ProcessMessages never plays them (a dialog that handles its pending
+// messages after its form closed must not eat the input of the next one). Input for the
+// windows that show without a modal loop (a non-modal editor) is played at an explicit
+// PlayNow. Every step is delivered as the messages a
 // real window would get (WM_KEYDOWN/WM_CHAR/WM_KEYUP, CM_DIALOGKEY for dialog keys,
 // WM_LBUTTONDOWN/WM_MOUSEMOVE/WM_LBUTTONUP, focus changes with CM_EXIT/CM_ENTER), so
 // exit handlers, close queries and default buttons run as they would on a screen.
@@ -85,7 +88,13 @@ class TScriptedUser {
   // What the steps played so far did, one line each ("click bbOk"), for test messages.
   const std::vector<std::string>& Played() const { return played_; }
 
-  // --- Used by the modal loop, the message boxes and ProcessMessages ---
+  // Plays the queued steps now on the active form (the user works in a window that shows
+  // without a modal loop), handling the posted messages after each; stops before an
+  // answer or a menu choice, which wait for their box or menu. An error of a step's
+  // handlers goes to Application->HandleException. EScriptError when no form shows.
+  void PlayNow();
+
+  // --- Used by the modal loop and the message boxes ---
   // Plays the front step on `form`; false when the queue is empty. EScriptError when the
   // front step is an answer or a menu choice (no box or menu is showing) or names a
   // missing control.

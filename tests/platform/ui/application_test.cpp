@@ -162,22 +162,61 @@ TEST_F(ApplicationTest, FormsOwnedByTheApplicationAreItsComponents) {
   delete form;
 }
 
-TEST_F(ApplicationTest, ProcessMessagesPlaysScriptOnTheActiveNonModalForm) {
+TEST_F(ApplicationTest, PlayNowPlaysTheScriptOnTheActiveNonModalForm) {
   TForm form(nullptr);
   form.SetName("fmEditor");
   auto* buAdd = new TButton(&form);
   buAdd->SetName("buAdd");
   buAdd->SetParent(&form);
   int adds = 0;
-  buAdd->OnClick = [&](TObject*) { ++adds; };
-  // Nothing shows: the steps wait for a window.
-  ScriptedUser().Click("buAdd").Click("buAdd");
-  Application->ProcessMessages();
-  EXPECT_EQ(adds, 0);
+  buAdd->OnClick = [&](TObject*) {
+    ++adds;
+    Application->PostCall([&] { adds += 10; });  // handled before the next step
+  };
+  ScriptedUser().Click("buAdd").Click("buAdd").Answer(mrYes);
+  // Nothing shows: there is nowhere to play the steps.
+  EXPECT_THROW(ScriptedUser().PlayNow(), EScriptError);
+  EXPECT_EQ(ScriptedUser().Pending(), 3);
   form.Show();
-  Application->ProcessMessages();
-  EXPECT_EQ(adds, 2);
+  ScriptedUser().PlayNow();
+  EXPECT_EQ(adds, 22);
   EXPECT_EQ(ScriptedUser().Played(), (std::vector<std::string>{"click buAdd", "click buAdd"}));
+  // The answer waits for its box.
+  EXPECT_TRUE(ScriptedUser().FrontIsAnswer());
+  EXPECT_EQ(MessageDlg("Add more?", mtConfirmation, {mbYes, mbNo}, 0), mrYes);
+}
+
+TEST_F(ApplicationTest, ProcessMessagesLeavesTheScriptToTheModalRunItWasQueuedFor) {
+  // A main form shows; a dialog is about to run. Its input is queued first, then the
+  // program handles its pending messages (as a dialog run does after its form closes).
+  TForm main(nullptr);
+  main.SetName("fmMain");
+  auto* buFind = new TButton(&main);
+  buFind->SetName("buFind");
+  buFind->SetParent(&main);
+  int finds = 0;
+  buFind->OnClick = [&](TObject*) { ++finds; };
+  main.Show();
+  TForm dialog(nullptr);
+  dialog.SetName("fmFind");
+  auto* bbOk = new TButton(&dialog);
+  bbOk->SetName("bbOk");
+  bbOk->SetParent(&dialog);
+  bbOk->SetModalResult(mrOk);
+  ScriptedUser().Click("bbOk");
+  Application->ProcessMessages();
+  EXPECT_EQ(ScriptedUser().Pending(), 1);
+  EXPECT_TRUE(ScriptedUser().Played().empty());
+  // Input meant for the main form is not played by it either.
+  ScriptedUser().Clear();
+  ScriptedUser().Click("buFind");
+  Application->ProcessMessages();
+  EXPECT_EQ(finds, 0);
+  ScriptedUser().Clear();
+  // The modal run takes its own input.
+  ScriptedUser().Click("bbOk");
+  EXPECT_EQ(dialog.ShowModal(), mrOk);
+  EXPECT_EQ(ScriptedUser().Played(), (std::vector<std::string>{"click bbOk"}));
 }
 
 // --- Screen ---

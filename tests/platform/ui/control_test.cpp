@@ -130,7 +130,9 @@ TEST(ControlGeometry, WindowGetsWindowPosChangedAndSizeOnEveryBoundsChange) {
   EXPECT_EQ(w.resizes, 3);  // before the window, at its creation, and after
 }
 
-TEST(ControlAlignment, TopBottomLeftRightClientInCreationOrder) {
+// Every child here starts at the same place, (0, 0): at equal positions the control
+// created first stands first, so the stack follows the order of creation.
+TEST(ControlAlignment, TopBottomLeftRightClientFromOnePlaceStackInCreationOrder) {
   SpyWin root(nullptr);
   root.SetBounds(0, 0, 200, 100);
   auto make = [&](TAlign a, int w, int h) {
@@ -163,6 +165,85 @@ TEST(ControlAlignment, TopBottomLeftRightClientInCreationOrder) {
   // A child's height change moves the ones below it.
   top1->SetHeight(25);
   EXPECT_EQ(left->BoundsRect(), Bounds(0, 25, 30, 160));
+}
+
+TEST(ControlAlignment, RightAlignedHoldersStandInTheOrderOfTheirLeft) {
+  // A dialog's button bar: holders designed left to right as OK, Next (hidden), Cancel,
+  // Help (hidden), and made in that order too; the first made does not go right.
+  SpyWin bar(nullptr);
+  bar.SetBounds(0, 0, 352, 31);
+  auto holder = [&](int left, int width, bool visible) {
+    auto* c = new SpyWin(&bar);
+    c->SetBounds(left, 0, width, 31);
+    c->SetVisible(visible);
+    c->SetAlign(alRight);
+    c->SetParent(&bar);
+    return c;
+  };
+  bar.DisableAlign();  // as a form is read: aligned once, at the end
+  SpyWin* ok = holder(111, 80, true);
+  SpyWin* next = holder(191, 80, false);
+  SpyWin* cancel = holder(191, 80, true);
+  SpyWin* help = holder(271, 81, false);
+  bar.EnableAlign();
+  EXPECT_EQ(cancel->BoundsRect(), Bounds(272, 0, 80, 31));
+  EXPECT_EQ(ok->BoundsRect(), Bounds(192, 0, 80, 31));
+  // Help placed right of Cancel.
+  help->Show();
+  help->SetLeft(cancel->Left() + cancel->Width());
+  EXPECT_EQ(help->Left(), 271);
+  EXPECT_EQ(cancel->Left(), 191);
+  EXPECT_EQ(ok->Left(), 111);
+  // Next placed right after OK: it meets Cancel's Left, and the earlier created of the
+  // two stands left.
+  next->Show();
+  next->SetLeft(ok->Left() + ok->Width());
+  EXPECT_EQ(help->Left(), 271);
+  EXPECT_EQ(cancel->Left(), 191);
+  EXPECT_EQ(next->Left(), 111);
+  EXPECT_EQ(ok->Left(), 31);
+  // Moving a holder far left moves it to the far end of the stack.
+  help->SetLeft(0);
+  EXPECT_EQ(help->Left(), 31);
+  EXPECT_EQ(cancel->Left(), 272);
+}
+
+TEST(ControlAlignment, LeftTopAndBottomAlignedControlsFollowTheirPositionToo) {
+  SpyWin root(nullptr);
+  root.SetBounds(0, 0, 400, 300);
+  auto make = [&](TAlign a, TRect bounds) {
+    auto* c = new SpyWin(&root);
+    c->SetBoundsRect(bounds);
+    c->SetAlign(a);
+    c->SetParent(&root);
+    return c;
+  };
+  // Made as a form is read: every control at its designed place, aligned once at the end.
+  root.DisableAlign();
+  SpyWin* setup = make(alLeft, Bounds(112, 0, 112, 31));  // made first, standing right
+  SpyWin* clear = make(alLeft, Bounds(0, 0, 112, 31));
+  SpyWin* low = make(alTop, Bounds(0, 80, 10, 20));
+  SpyWin* high = make(alTop, Bounds(0, 5, 10, 10));
+  SpyWin* upper = make(alBottom, Bounds(0, 100, 10, 15));
+  SpyWin* lower = make(alBottom, Bounds(0, 250, 10, 25));
+  root.EnableAlign();
+  // Top ones from the top down by Top, bottom ones from the bottom up by Top.
+  EXPECT_EQ(high->BoundsRect(), Bounds(0, 0, 400, 10));
+  EXPECT_EQ(low->BoundsRect(), Bounds(0, 10, 400, 20));
+  EXPECT_EQ(lower->BoundsRect(), Bounds(0, 275, 400, 25));
+  EXPECT_EQ(upper->BoundsRect(), Bounds(0, 260, 400, 15));
+  EXPECT_EQ(clear->BoundsRect(), Bounds(0, 30, 112, 230));
+  EXPECT_EQ(setup->BoundsRect(), Bounds(112, 30, 112, 230));
+  // Clear hidden: Setup takes its place. Shown again, Clear meets Setup at Left 0, and
+  // being made later it stands right of it, until its Left puts it first.
+  clear->Hide();
+  EXPECT_EQ(setup->Left(), 0);
+  clear->Show();
+  EXPECT_EQ(setup->Left(), 0);
+  EXPECT_EQ(clear->Left(), 112);
+  clear->SetLeft(-1);
+  EXPECT_EQ(clear->Left(), 0);
+  EXPECT_EQ(setup->Left(), 112);
 }
 
 TEST(ControlParent, SetParentValidatesAndRefusesCycles) {

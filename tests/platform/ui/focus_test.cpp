@@ -135,6 +135,38 @@ TEST_F(FocusTest, HiddenOrDisabledControlsCannotTakeTheFocus) {
   EXPECT_TRUE(edit3->CanFocus());
 }
 
+TEST_F(FocusTest, OnlyAControlOnAShowingFormCanTakeTheFocus) {
+  // A dialog's inner panel between showings: visible and enabled, but on no form.
+  std::vector<std::string> own_log;
+  Node panel(nullptr, nullptr, "panel", &own_log);
+  Node* field = new Node(&panel, &panel, "field", &own_log);
+  EXPECT_FALSE(panel.CanFocus());
+  EXPECT_FALSE(field->CanFocus());
+  EXPECT_THROW(field->SetFocus(), EInvalidOperation);
+  EXPECT_TRUE(own_log.empty());
+  // Moved into a form that does not show yet.
+  TForm dialog(nullptr);
+  panel.SetParent(&dialog);
+  EXPECT_FALSE(field->CanFocus());
+  dialog.Show();
+  EXPECT_TRUE(field->CanFocus());
+  field->SetFocus();
+  EXPECT_TRUE(field->Focused());
+  // Taken out again as the form closes: the focus cannot follow it.
+  dialog.Hide();
+  EXPECT_FALSE(field->CanFocus());
+  panel.SetParent(nullptr);
+  EXPECT_FALSE(field->CanFocus());
+  EXPECT_FALSE(field->Focused());
+  // A disabled form lends its controls no focus either.
+  panel.SetParent(&root);
+  EXPECT_TRUE(field->CanFocus());
+  root.SetEnabled(false);
+  EXPECT_FALSE(field->CanFocus());
+  root.SetEnabled(true);
+  panel.SetParent(nullptr);
+}
+
 TEST_F(FocusTest, HidingTheFocusedContainerSendsTheExits) {
   edit3->SetFocus();
   log.clear();

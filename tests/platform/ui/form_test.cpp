@@ -363,6 +363,24 @@ TEST_F(FormTest, AFormLargerThanTheScreenIsPlacedAtTheTopLeft) {
   EXPECT_EQ(form->Top(), 0);
 }
 
+TEST_F(FormTest, AFormThatCentresItselfAfterGrowingFollowsTheScreenCentreRule) {
+  // As a dialog does when its fields need more room: it takes its new size while it
+  // shows and centres itself again. Too wide for the screen it stays at the left edge,
+  // and is still centred in the other direction.
+  form->Show();
+  form->SetBounds(form->Left(), form->Top(), 1300, 500);
+  form->CenterOnScreen();
+  EXPECT_EQ(form->BoundsRect(), Bounds(0, (768 - 500) / 2, 1300, 500));
+  form->SetBounds(form->Left(), form->Top(), 400, 900);
+  form->CenterOnScreen();
+  EXPECT_EQ(form->BoundsRect(), Bounds((1024 - 400) / 2, 0, 400, 900));
+  // The same place a form of that size gets from poScreenCenter when it shows.
+  TNameDialog other(nullptr);
+  other.SetBounds(0, 0, 400, 900);
+  other.Show();
+  EXPECT_EQ(other.BoundsRect(), form->BoundsRect());
+}
+
 TEST_F(FormTest, DesignedPositionStaysAndDefaultPositionCascades) {
   form->SetPosition(poDesigned);
   form->SetBounds(10, 20, 306, 145);

@@ -307,7 +307,7 @@ TEST_F(PopupMenuTest, AtDesignTimeARightClickDoesNotPopUp) {
 TEST_F(PopupMenuTest, TheScriptedUserRightClicksAndChoosesAnItem) {
   form->Show();
   ScriptedUser().RightClick("pnTools").ChooseMenuItem("Paste");
-  Application->ProcessMessages();
+  ScriptedUser().PlayNow();
   EXPECT_EQ(clicked, (std::vector<std::string>{"Paste"}));
   ASSERT_EQ(Application->PopupMenus().size(), 1u);
   EXPECT_EQ(Application->PopupMenus()[0].chosen, "&Paste");
