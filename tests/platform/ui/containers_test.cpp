@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/rtl/exceptions.h"
 #include "platform/ui/custom_panel.h"
 #include "platform/ui/label.h"
 #include "platform/ui/scrolling_win_control.h"
@@ -136,6 +137,37 @@ TEST(ScrollBoxGeometry, ScrollingMovesTheChildrenWithinTheRange) {
   EXPECT_FALSE(box.HorzScrollBar()->IsScrollBarVisible());
   EXPECT_EQ(box.HorzScrollBar()->Position(), 0);
   EXPECT_EQ(child->Left(), 10);
+}
+
+// A panel that refuses to move while it is told so.
+class TStuckPanel : public TPanel {
+ public:
+  using TPanel::TPanel;
+  void SetBounds(int left, int top, int width, int height) override {
+    if (stuck) throw EInvalidOperation("The panel cannot move");
+    TPanel::SetBounds(left, top, width, height);
+  }
+  bool stuck = false;
+};
+
+TEST(ScrollBoxGeometry, AChildThatFailsToMoveLeavesTheBoxAligningItsChildren) {
+  TScrollBox box(nullptr);
+  box.SetBorderStyle(bsNone);
+  box.SetBounds(0, 0, 100, 100);
+  auto* stuck = new TStuckPanel(&box);
+  stuck->SetParent(&box);
+  stuck->SetBounds(0, 30, 50, 50);
+  auto* header = new TPanel(&box);
+  header->SetParent(&box);
+  header->SetHeight(20);
+  header->SetAlign(alTop);
+  stuck->stuck = true;
+  EXPECT_THROW(box.ScrollBy(0, -10), EInvalidOperation);
+  stuck->stuck = false;
+  // The scroll's alignment bracket is closed: aligned children follow the box again.
+  EXPECT_FALSE(box.AlignDisabled());
+  box.SetWidth(300);
+  EXPECT_EQ(header->BoundsRect(), Bounds(0, 0, 300, 20));
 }
 
 TEST(ScrollBoxGeometry, ExplicitRangesWithoutAutoScroll) {

@@ -414,6 +414,38 @@ TEST_F(FormTest, EventsRunInTheHostOrderAroundAModalRun) {
                                            "deactivate", "hide", "destroy"}));
 }
 
+// A window whose handler fails when it takes input again after a modal run.
+class TTouchyForm : public TForm {
+ public:
+  using TForm::TForm;
+  void WndProc(TMessage& m) override {
+    TForm::WndProc(m);
+    if (m.Msg == CM_ENABLEDCHANGED && Enabled()) throw EInvalidOperation("Touchy window refused");
+  }
+};
+
+TEST_F(FormTest, WindowsComingBackAfterAModalRunReportTheirErrors) {
+  TTouchyForm main(nullptr);
+  main.SetName("fmMain");
+  main.Show();
+  // The run ends normally: the failure is reported as a message loop reports it, the
+  // window takes input again and the modal result comes back.
+  ScriptedUser().Click("bbOk");
+  EXPECT_EQ(form->ShowModal(), mrOk);
+  EXPECT_TRUE(main.Enabled());
+  EXPECT_TRUE(main.Active());
+  ASSERT_EQ(Application->MessageBoxes().size(), 1u);
+  EXPECT_EQ(Application->MessageBoxes()[0].kind, mkException);
+  EXPECT_EQ(Application->MessageBoxes()[0].text, "Touchy window refused.");
+  // The run is left by an error (the script runs out): that error reaches the caller,
+  // and the window's own failure on the way out does not end the program.
+  Application->ClearMessageBoxes();
+  EXPECT_THROW(form->ShowModal(), EScriptError);
+  EXPECT_FALSE(form->Visible());
+  EXPECT_TRUE(main.Enabled());
+  EXPECT_EQ(Application->ModalLevel(), 0);
+}
+
 TEST_F(FormTest, OnCreateRunsOnceFromNewForm) {
   int created = 0;
   struct TCounting : TForm {
