@@ -656,7 +656,7 @@ void TDataSet::EndEditing() {
 void TDataSet::Edit() {
   CheckActive();
   if (state_ == dsEdit || state_ == dsInsert) return;
-  if (ReadOnlyDataSet()) Error("Cannot modify a read-only dataset");
+  if (ReadOnlyDataSet()) Error(ReadOnlyMessage());
   CheckBrowseMode();
   const RowId row = CurrentRow();
   if (row == kNoRow) {
@@ -668,7 +668,7 @@ void TDataSet::Edit() {
 
 void TDataSet::Insert() {
   CheckActive();
-  if (ReadOnlyDataSet()) Error("Cannot modify a read-only dataset");
+  if (ReadOnlyDataSet()) Error(ReadOnlyMessage());
   CheckBrowseMode();
   StartEditing(dsInsert, kNoRow);
 }
@@ -751,7 +751,7 @@ void TDataSet::Cancel() {
 
 void TDataSet::Delete() {
   CheckActive();
-  if (ReadOnlyDataSet()) Error("Cannot modify a read-only dataset");
+  if (ReadOnlyDataSet()) Error(ReadOnlyMessage());
   if (state_ == dsInsert) {
     Cancel();
     return;
