@@ -3,6 +3,7 @@
 
 #include <exception>
 #include <iostream>
+#include <string>
 
 #include "platform/rtl/exceptions.h"
 #include "qbe_args.h"
@@ -12,8 +13,9 @@ int main(int argc, char** argv) {
   const char* program = argc > 0 ? argv[0] : "qbe";
   try {
     const qbe::Options options = qbe::ParseArguments(argc, argv);
+    const std::string date_form = qbe::ApplyLocale(options.locale, std::cerr);
     if (options.help) {
-      std::cout << qbe::UsageText(program);
+      std::cout << qbe::UsageText(program, date_form);
       return 0;
     }
     qbe::Run(options, std::cout, std::cerr);
@@ -25,7 +27,8 @@ int main(int argc, char** argv) {
     std::cerr << "qbe: " << e.what() << '\n';
     return 2;
   } catch (const vantor::Exception& e) {
-    std::cerr << "qbe: " << e.ClassName() << ": " << e.Message() << '\n';
+    // The library's messages are sentences for the user; the class name would add nothing.
+    std::cerr << "qbe: " << e.Message() << '\n';
     return 1;
   } catch (const std::exception& e) {
     std::cerr << "qbe: " << e.what() << '\n';

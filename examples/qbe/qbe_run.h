@@ -25,6 +25,12 @@ std::string SampleDatabasePath();
 // Generates the sample database at `path` unless the file exists; says so on `log`.
 void EnsureSampleDatabase(const std::string& path, std::ostream& log);
 
+// Installs the number and date forms of the locale `name` (empty: the environment's)
+// and returns how dates are typed in it, for --help ("such as 05.01.2024 for 5 January 2024").
+// An explicit locale that is not installed is a RequestError; the environment's falls
+// back to the library's default forms with a note on `log`.
+std::string ApplyLocale(const std::string& name, std::ostream& log);
+
 // Runs the request; results go to `out`, notes and the summary of a CSV run to `log`.
 // Throws RequestError, or the library's exceptions for database failures.
 void Run(const Options& options, std::ostream& out, std::ostream& log);
