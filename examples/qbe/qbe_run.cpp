@@ -307,6 +307,32 @@ std::string ApplyLocale(const std::string& name, std::ostream& log) {
   return "such as " + DateToStr(EncodeDate(2024, 1, 5)) + " for 5 January 2024";
 }
 
+int Main(std::span<const std::string_view> args, std::string_view program, std::ostream& out, std::ostream& err) {
+  try {
+    const Options options = ParseArguments(args);
+    const std::string date_form = ApplyLocale(options.locale, err);
+    if (options.help) {
+      out << UsageText(program, date_form);
+      return 0;
+    }
+    Run(options, out, err);
+    return 0;
+  } catch (const UsageError& e) {
+    err << "qbe: " << e.what() << "\n(qbe --help explains the syntax)\n";
+    return 2;
+  } catch (const RequestError& e) {
+    err << "qbe: " << e.what() << '\n';
+    return 2;
+  } catch (const vantor::Exception& e) {
+    // The library's messages are sentences for the user; the class name would add nothing.
+    err << "qbe: " << e.Message() << '\n';
+    return 1;
+  } catch (const std::exception& e) {
+    err << "qbe: " << e.what() << '\n';
+    return 1;
+  }
+}
+
 void Run(const Options& o, std::ostream& out, std::ostream& log) {
   const bool sample = o.db.empty();
   const std::string path = sample ? SampleDatabasePath() : o.db;

@@ -4,6 +4,8 @@
 // the example values, search or filter, and print what matched.
 
 #include <iosfwd>
+#include <span>
+#include <string_view>
 #include <stdexcept>
 #include <string>
 
@@ -30,6 +32,12 @@ void EnsureSampleDatabase(const std::string& path, std::ostream& log);
 // An explicit locale that is not installed is a RequestError; the environment's falls
 // back to the library's default forms with a note on `log`.
 std::string ApplyLocale(const std::string& name, std::ostream& log);
+
+// The whole program: parses the arguments, prints help or runs the request, and
+// reports a failure as a sentence on `err`. Returns the exit code: 0 done, 2 a request
+// that cannot be served as given (usage, unknown names, bad values), 1 a failure of the
+// database or the system.
+int Main(std::span<const std::string_view> args, std::string_view program, std::ostream& out, std::ostream& err);
 
 // Runs the request; results go to `out`, notes and the summary of a CSV run to `log`.
 // Throws RequestError, or the library's exceptions for database failures.
