@@ -1,10 +1,11 @@
 #pragma once
 // SQLite plumbing shared by the SQLite data sets: an open database file, prepared
-// statements, the mapping from declared column types to field types, and the typed
-// transfer of values between statement columns and a row store.
+// statements, the choice of field types from declared types and cell contents, and the
+// typed transfer of values between statement columns and a row store.
 //
-// Every failure raises EDatabaseError with SQLite's own message quoted, so a user sees
-// what the database said, e.g.  SQLite error: "no such table: custmers" in "SELECT ...".
+// Every failure raises EDatabaseError with a sentence about the file, not the SQL that
+// failed: "orders.db is not an SQLite database", "orders.db is in use by another
+// program; try again when it is done", "orders.db: no such table: custmers".
 
 #include <cstdint>
 #include <string>
@@ -20,9 +21,10 @@ struct sqlite3_stmt;
 
 namespace vantor {
 
-// An open database file. The file must exist: it is opened for reading and writing and
-// never created, so a misspelt name is an error instead of a new empty database. One
-// thread uses a connection at a time (SQLite does no locking of its own for it).
+// An open database file. The file must exist: it is opened for reading and writing (for
+// reading only when it may not be written) and never created, so a misspelt name is an
+// error instead of a new empty database. One thread uses a connection at a time (SQLite
+// does no locking of its own for it).
 class SQLiteConnection {
  public:
   explicit SQLiteConnection(const std::string& path);
@@ -34,7 +36,7 @@ class SQLiteConnection {
   const std::string& Path() const { return path_; }
   // Runs statements without results (BEGIN, COMMIT, DDL).
   void Exec(const std::string& sql);
-  // Raises EDatabaseError quoting SQLite's last message and the SQL text.
+  // Raises EDatabaseError with a sentence for SQLite's last error (the SQL is not shown).
   [[noreturn]] void Fail(const std::string& sql) const;
 
  private:

@@ -155,12 +155,15 @@ void TSQLiteTable::ReadColumns() {
         break;
       }
     }
-    without_rowid_ = false;
-    try {
-      SQLiteStatement probe(*connection_, "SELECT " + rowid_name_ + " FROM " + QuoteIdentifier(table_name_) + " LIMIT 0");
-    } catch (const EDatabaseError&) {
-      without_rowid_ = true;
-      rowid_name_.clear();
+    // Every name of the rowid taken by a column: rows are found by their primary key.
+    without_rowid_ = rowid_name_.empty();
+    if (!without_rowid_) {
+      try {
+        SQLiteStatement probe(*connection_, "SELECT " + rowid_name_ + " FROM " + QuoteIdentifier(table_name_) + " LIMIT 0");
+      } catch (const EDatabaseError&) {
+        without_rowid_ = true;
+        rowid_name_.clear();
+      }
     }
   }
   for (std::size_t i = 0; i < columns_.size(); ++i) {
@@ -396,8 +399,16 @@ void TSQLiteTable::WriteAndReadBack(SQLiteStatement& statement, std::vector<Vari
   }
 }
 
-void TSQLiteTable::InternalPost(RowId row, std::vector<Variant>& values) {
+void TSQLiteTable::CheckKeyed() const {
   if (is_view_) Error(ReadOnlyMessage());
+  if (rowid_name_.empty() && key_columns_.empty()) {
+    Error("'" + table_name_ + "' has neither a rowid nor a primary key by which a changed record could be found "
+          "again; it can be read but not changed");
+  }
+}
+
+void TSQLiteTable::InternalPost(RowId row, std::vector<Variant>& values) {
+  CheckKeyed();
   if (row != kNoRow && row >= keys_.size()) Error("The record cannot be found again in '" + table_name_ + "'");
   CheckUniqueKeys(row, values);
   const int columns = FieldDefs().Count();
@@ -457,7 +468,7 @@ void TSQLiteTable::RowWritten(RowId row, bool inserted) {
 }
 
 void TSQLiteTable::InternalDelete(RowId row) {
-  if (is_view_) Error(ReadOnlyMessage());
+  CheckKeyed();
   if (row >= keys_.size()) Error("The record cannot be found again in '" + table_name_ + "'");
   Transaction transaction(*connection_);
   SQLiteStatement remove(*connection_, "DELETE FROM " + QuoteIdentifier(table_name_) + " WHERE " + KeyCondition(1));

@@ -101,6 +101,8 @@ class TSQLiteTable : public TTable {
   // database stored (defaults, generated columns, the rowid) into `values`.
   void WriteAndReadBack(SQLiteStatement& statement, std::vector<Variant>& values);
   const SQLiteDateForm* FormFor(int column, RowId row) const;
+  // Raises when edits cannot reach the file: a view, or a table without any row key.
+  void CheckKeyed() const;
 
   std::string database_name_;
   std::string table_name_;

@@ -315,3 +315,52 @@ TEST(LargeintField, ConvertsTextsAndValuesOverTheWholeRange) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+TEST(SQLiteKeys, ATableWhoseColumnsTakeEveryRowidNameIsReadAndChangedByItsKey) {
+  const std::string path = testing_support::TempDbPath("shadow");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "CREATE TABLE t (rowid TEXT, _rowid_ TEXT, oid TEXT, k INTEGER PRIMARY KEY);"
+                         "CREATE TABLE u (rowid TEXT, _rowid_ TEXT, oid TEXT);"
+                         "INSERT INTO t VALUES ('a', 'b', 'c', 1); INSERT INTO u VALUES ('a', 'b', 'c');",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  {
+    TSQLiteTable t(nullptr);
+    t.SetDatabaseName(path);
+    t.SetTableName("t");
+    t.Open();
+    t.Edit();
+    t.FieldByName("oid")->SetAsString("z");
+    t.Post();
+    t.Close();
+    t.Open();
+    EXPECT_EQ(t.FieldByName("oid")->AsString(), "z") << "found again by its primary key";
+    EXPECT_EQ(t.FieldByName("rowid")->AsString(), "a");
+  }
+  {
+    TSQLiteTable u(nullptr);
+    u.SetDatabaseName(path);
+    u.SetTableName("u");
+    u.Open();
+    EXPECT_EQ(u.FieldByName("rowid")->AsString(), "a") << "the column, not the rowid";
+    u.Edit();
+    u.FieldByName("oid")->SetAsString("z");
+    try {
+      u.Post();
+      FAIL() << "no key: the change could not find its row";
+    } catch (const EDatabaseError& e) {
+      EXPECT_NE(e.Message().find("can be read but not changed"), std::string::npos) << e.Message();
+    }
+    u.Cancel();
+  }
+  std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace vantor
