@@ -278,7 +278,8 @@ TFieldType ChooseFieldType(TFieldType declared, const SQLiteColumnContents& c, i
     case ftBCD:
       if (!numbers_only) return as_text();
       if (has_integers && (c.min_integer <= INT64_MIN / Currency::kScale || c.max_integer >= INT64_MAX / Currency::kScale)) {
-        return ftFloat;
+        // Whole numbers beyond the currency range stay exact as 64-bit integers.
+        return c.reals == 0 ? ftLargeint : ftFloat;
       }
       return declared;
     case ftDate:

@@ -273,6 +273,8 @@ TEST(SQLiteTypes, CellsCorrectTheDeclaredType) {
   EXPECT_EQ(size, 0);
   SQLiteColumnContents blobs{0, 0, 0, 2, 0, 0};
   EXPECT_EQ(ChooseFieldType(TFieldType::ftUnknown, blobs, size), TFieldType::ftBlob);
+  SQLiteColumnContents huge{2, 0, 0, 0, 0, INT64_MAX};
+  EXPECT_EQ(ChooseFieldType(TFieldType::ftBCD, huge, size), TFieldType::ftLargeint) << "beyond currency, exact";
   SQLiteColumnContents flags{2, 0, 0, 0, 0, 2};
   EXPECT_EQ(ChooseFieldType(TFieldType::ftBoolean, flags, size), TFieldType::ftInteger) << "2 is no boolean";
   EXPECT_EQ(WidenFieldType(TFieldType::ftDate, SQLITE_TEXT), TFieldType::ftString);
