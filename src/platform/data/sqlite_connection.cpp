@@ -238,8 +238,9 @@ TFieldType IntegerTypeFor(TFieldType type, std::int64_t lo, std::int64_t hi) {
   using enum TFieldType;
   if (type == ftSmallint && lo >= INT16_MIN && hi <= INT16_MAX) return type;
   if (type == ftWord && lo >= 0 && hi <= 65535) return type;
-  if (type != ftLargeint && lo >= INT32_MIN && hi <= INT32_MAX) return type == ftAutoInc ? ftAutoInc : (type == ftSmallint || type == ftWord ? ftInteger : type);
-  return ftLargeint;
+  if (type == ftLargeint || lo < INT32_MIN || hi > INT32_MAX) return ftLargeint;
+  // A small integer or word column with wider cells widens to the 32-bit integer.
+  return type == ftSmallint || type == ftWord ? ftInteger : type;
 }
 
 }  // namespace
