@@ -101,6 +101,10 @@ Criterion ParseCriterion(std::string_view arg) {
       continue;
     }
     if (ch == '.' && i + 1 < value.size() && value[i + 1] == '.' && part == 0) {
+      if (i + 2 < value.size() && value[i + 2] == '.') {
+        throw UsageError("range '" + c.text + "' has more than two dots; a range is written Lo..Hi, "
+                         "with two dots between the bounds (a dot of the value itself is written \\.)");
+      }
       part = 1;
       ++i;
       continue;
@@ -185,6 +189,8 @@ Options ParseArguments(std::span<const std::string_view> args) {
       next_given = true;
     } else if (name == "--limit") {
       o.limit = ParseCount(name, in.ValueOf(name, inline_value), 0);
+    } else if (name == "--locale") {
+      o.locale = std::string(in.ValueOf(name, inline_value));
     } else if (name == "--csv") {
       no_value();
       o.csv = true;
@@ -217,8 +223,12 @@ Options ParseArguments(int argc, char** argv) {
   return ParseArguments(std::span<const std::string_view>(args));
 }
 
-std::string UsageText(std::string_view program) {
+std::string UsageText(std::string_view program, std::string_view date_form) {
   std::string p(program);
+  const std::string dates =
+      date_form.empty() ? std::string()
+                        : "  Dates are typed as the locale writes them, " + std::string(date_form) +
+                              ",\n  or in ISO form, 2024-01-05; they are shown as the locale writes them.\n";
   return "Usage: " + p + " [options] Field=Value ...\n"
          "\n"
          "Finds or filters the records of a table by example. Without --db the program\n"
@@ -230,7 +240,9 @@ std::string UsageText(std::string_view program) {
          "  Field=Lo..Hi      an inclusive range\n"
          "  Field=..Hi        everything up to Hi\n"
          "  Field=Lo..        everything from Lo on\n"
-         "  A backslash takes the next character literally: Note=a\\.\\.b finds \"a..b\".\n"
+         "  A backslash takes the next character literally: Note=a\\.\\.b finds \"a..b\".\n" +
+         dates +
+         "  Numbers are typed with the locale's decimal separator.\n"
          "\n"
          "What to do:\n"
          "  --filter          show every matching record (the default)\n"
@@ -250,7 +262,9 @@ std::string UsageText(std::string_view program) {
          "  --db FILE         an SQLite database file instead of the sample\n"
          "  --table NAME      the table to query (may be left out when the file has one)\n"
          "  --index NAME      the table's index to search along (see the list that an\n"
-         "                    unknown name prints)\n"
+         "                    unknown name prints); --mode exact and nearest need one\n"
+         "  --locale NAME     the locale for typed and shown numbers and dates, such as\n"
+         "                    de_DE.UTF-8 (default: the environment's, LC_ALL or LANG)\n"
          "\n"
          "Output:\n"
          "  --csv             CSV: a header line of field names, then one line per record\n"

@@ -49,6 +49,9 @@ struct Options {
   std::string table;  // empty: the sample's table, or the only table of --db
   int next = 0;       // how many further matches --find looks for
   bool csv = false;
+  // The POSIX locale whose number and date forms values are typed and shown in;
+  // empty: the environment's (LC_ALL, LC_NUMERIC/LC_TIME, LANG).
+  std::string locale;
   // Most rows the table output shows (the count is always complete); CSV shows all
   // unless --limit is given. -1: the output's own default.
   long limit = -1;
@@ -63,7 +66,8 @@ Options ParseArguments(int argc, char** argv);
 // literally, so `Note=a\.\.b` searches for the text "a..b". Throws UsageError.
 Criterion ParseCriterion(std::string_view arg);
 
-// The text that --help prints.
-std::string UsageText(std::string_view program);
+// The text that --help prints. `date_form` names the form dates are typed in under
+// the current locale ("such as 05.01.2024 for 5 January 2024"); empty leaves the line out.
+std::string UsageText(std::string_view program, std::string_view date_form = {});
 
 }  // namespace qbe

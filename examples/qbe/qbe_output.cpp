@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <ostream>
 
+#include "platform/rtl/utf8.h"
+
 namespace qbe {
 namespace {
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
-// Blanks for the control characters that would break a row of the table.
-std::string Flatten(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
-  }
-  return out;
+const char kHex[] = "0123456789abcdef";
+
+void AppendHexByte(unsigned char b, std::string& out) {
+  out += kHex[b >> 4];
+  out += kHex[b & 15];
 }
 
 // The text cut to `width` characters, the last three replaced by dots when cut.
@@ -47,8 +47,43 @@ std::size_t DisplayWidth(std::string_view s) {
   return n;
 }
 
-std::string CsvField(std::string_view value) {
-  const bool special = value.find_first_of(",\"\r\n") != std::string_view::npos;
+std::string Escaped(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const vantor::Utf8Unit u = vantor::DecodeUtf8At(s, i);
+    const char32_t cp = u.cp;
+    if (u.invalid || cp < 0x20 || cp == 0x7F) {
+      switch (u.invalid ? 0 : cp) {
+        case U'\t': out += "\\t"; break;
+        case U'\n': out += "\\n"; break;
+        case U'\r': out += "\\r"; break;
+        default:
+          out += "\\x";
+          AppendHexByte(static_cast<unsigned char>(u.invalid ? cp : cp), out);
+      }
+    } else if (cp >= 0x80 && cp <= 0x9F) {
+      out += "\\u00";
+      AppendHexByte(static_cast<unsigned char>(cp), out);
+    } else {
+      out.append(s.substr(i, u.len));
+    }
+    i += u.len;
+  }
+  return out;
+}
+
+std::string BlobText(std::string_view bytes) {
+  if (bytes.size() > 16) return "(BLOB, " + std::to_string(bytes.size()) + " bytes)";
+  std::string out = "x'";
+  for (char c : bytes) AppendHexByte(static_cast<unsigned char>(c), out);
+  return out + "'";
+}
+
+std::string CsvField(std::string_view raw) {
+  const std::string escaped = Escaped(raw);
+  const std::string_view value = escaped;
+  const bool special = value.find_first_of(",\"") != std::string_view::npos;
   const bool padded = !value.empty() && (value.front() == ' ' || value.back() == ' ');
   if (!special && !padded) return std::string(value);
   std::string out = "\"";
@@ -78,12 +113,16 @@ void WriteAligned(std::ostream& out, const ResultTable& table, std::size_t total
   std::vector<std::vector<std::string>> shown;
   shown.reserve(table.rows.size());
   std::vector<std::size_t> width(columns, 0);
-  for (std::size_t c = 0; c < columns; ++c) width[c] = DisplayWidth(table.headers[c]);
+  std::vector<std::string> headers;
+  for (std::size_t c = 0; c < columns; ++c) {
+    headers.push_back(Escaped(table.headers[c]));
+    width[c] = DisplayWidth(headers[c]);
+  }
   for (const auto& row : table.rows) {
     std::vector<std::string> cells;
     cells.reserve(columns);
     for (std::size_t c = 0; c < columns; ++c) {
-      cells.push_back(Fit(Flatten(c < row.size() ? row[c] : std::string()), max_cell_width));
+      cells.push_back(Fit(Escaped(c < row.size() ? row[c] : std::string()), max_cell_width));
       width[c] = std::max(width[c], DisplayWidth(cells.back()));
     }
     shown.push_back(std::move(cells));
@@ -99,7 +138,7 @@ void WriteAligned(std::ostream& out, const ResultTable& table, std::size_t total
     out << '\n';
   };
   if (!shown.empty()) {
-    line(table.headers);
+    line(headers);
     for (std::size_t c = 0; c < columns; ++c) {
       if (c) out << "  ";
       out << std::string(width[c], '-');

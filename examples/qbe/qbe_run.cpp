@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -16,8 +17,11 @@
 #include "platform/data/data_source.h"
 #include "platform/data/sample_database.h"
 #include "platform/data/sqlite_connection.h"
+#include "platform/data/sqlite_dates.h"
 #include "platform/data/sqlite_table.h"
 #include "platform/rtl/ansi_strings.h"
+#include "platform/rtl/date_text.h"
+#include "platform/rtl/format_settings.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/ui/application.h"
 #include "qbe_output.h"
@@ -41,25 +45,90 @@ std::string Join(const std::vector<std::string>& names) {
   return out;
 }
 
-std::vector<std::string> TableNames(const SQLiteConnection& db) {
+// The tables, then the views (which open read-only) of the file.
+std::vector<std::string> TableNames(const SQLiteConnection& db, const char* type) {
   std::vector<std::string> names;
-  SQLiteStatement list(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name");
+  SQLiteStatement list(db, std::string("SELECT name FROM sqlite_master WHERE type = '") + type +
+                               "' AND name NOT LIKE 'sqlite_%' ORDER BY name");
   while (list.Step()) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(list.Handle(), 0)));
   return names;
 }
 
 std::string ChooseTable(const SQLiteConnection& db, const Options& o, bool sample) {
-  const std::vector<std::string> tables = TableNames(db);
+  const std::vector<std::string> tables = TableNames(db, "table");
+  const std::vector<std::string> views = TableNames(db, "view");
+  std::string listed = tables.empty() ? std::string("none") : Join(tables);
+  if (!views.empty()) listed += "; views: " + Join(views);
   if (!o.table.empty()) {
-    for (const std::string& t : tables) {
-      if (AnsiSameText(t, o.table)) return t;
+    for (const auto* names : {&tables, &views}) {
+      for (const std::string& t : *names) {
+        if (AnsiSameText(t, o.table)) return t;
+      }
     }
-    throw RequestError("no table '" + o.table + "' in " + db.Path() + "; tables: " + Join(tables));
+    throw RequestError("there is no table or view '" + o.table + "' in " + db.Path() + "; tables: " + listed);
   }
   if (sample) return kSampleTable;
   if (tables.size() == 1) return tables.front();
-  if (tables.empty()) throw RequestError(db.Path() + " has no tables");
-  throw RequestError(db.Path() + " has several tables; choose one with --table: " + Join(tables));
+  if (tables.empty() && views.size() == 1) return views.front();
+  if (tables.empty() && views.empty()) throw RequestError(db.Path() + " has no tables");
+  throw RequestError(db.Path() + " has several tables; choose one with --table. Tables: " + listed);
+}
+
+bool IsDateType(TFieldType t) {
+  return t == TFieldType::ftDate || t == TFieldType::ftTime || t == TFieldType::ftDateTime;
+}
+
+bool IsBlobType(TFieldType t) {
+  return t == TFieldType::ftBlob || t == TFieldType::ftBytes || t == TFieldType::ftVarBytes ||
+         t == TFieldType::ftGraphic || t == TFieldType::ftTypedBinary;
+}
+
+std::vector<std::string> SplitFields(const std::string& fields) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (std::size_t semi; (semi = fields.find(';', start)) != std::string::npos; start = semi + 1) {
+    out.push_back(fields.substr(start, semi - start));
+  }
+  out.push_back(fields.substr(start));
+  return out;
+}
+
+std::string IndexList(const TTable& table);
+
+const char* ModeName(FindMode m) { return m == FindMode::Exact ? "exact" : "nearest"; }
+
+// The index modes seek the key as typed: they need a value for the index's first field,
+// and they use neither ranges, nor --compare, nor --case-sensitive, nor criteria on
+// fields outside the index. The first is an error (without it the search would only
+// show the first record); the rest are said on `log` so nothing is dropped unseen.
+void CheckIndexMode(const TTable& table, const Options& o, std::ostream& log) {
+  if (o.action != Action::Find || (o.mode != FindMode::Exact && o.mode != FindMode::Nearest)) return;
+  const std::string mode = std::string("--mode ") + ModeName(o.mode);
+  if (o.index.empty()) {
+    throw RequestError(mode + " seeks along an index; choose one with --index (indexes: " + IndexList(table) + ")");
+  }
+  const TIndexDef& def = table.IndexDefs().Items(table.IndexDefs().IndexOf(o.index));
+  const std::vector<std::string> keys = SplitFields(def.Fields());
+  auto is_key = [&keys](const std::string& f) {
+    return std::any_of(keys.begin(), keys.end(), [&f](const std::string& k) { return AnsiSameText(k, f); });
+  };
+  const bool first_given = std::any_of(o.criteria.begin(), o.criteria.end(),
+                                       [&keys](const Criterion& c) { return AnsiSameText(c.field, keys.front()); });
+  if (!first_given) {
+    throw RequestError(mode + " seeks the key of index '" + o.index + "' (" + def.Fields() + "): give a value for '" +
+                       keys.front() + "', its first field; without one it would only show the first record");
+  }
+  for (const Criterion& c : o.criteria) {
+    if (!is_key(c.field)) {
+      log << "qbe: note: " << mode << " uses only the fields of index '" << o.index << "' (" << def.Fields()
+          << "); '" << c.text << "' is not used\n";
+    } else if (c.range) {
+      log << "qbe: note: " << mode << " seeks one key value; the range '" << c.text << "' is used as its "
+          << (c.low ? "lower bound only" : "key from the start") << "\n";
+    }
+  }
+  if (o.compare) log << "qbe: note: " << mode << " compares key fields exactly; --compare is not used\n";
+  if (o.case_sensitive) log << "qbe: note: " << mode << " follows the index in letter case; --case-sensitive is not used\n";
 }
 
 std::string FieldList(const TDataSet& data_set) {
@@ -101,13 +170,28 @@ std::string TypeName(TFieldType type) {
   return name.size() > 2 ? name.substr(2) : name;  // "ftInteger" -> "Integer"
 }
 
-// Converts one typed bound; the message names the field and its type.
+// Converts one typed bound; the message names the field and its type. Dates are
+// typed in the locale's form or in ISO form (2024-01-05, 2024-01-05 10:30).
 Variant ValueOf(const TFieldRecord& record, const Criterion& c, const std::string& text) {
+  const TFieldType type = record.GetDataType();
+  if (IsDateType(type)) {
+    TDateTime d = 0;
+    SQLiteDateForm form;
+    if (ParseSQLiteDateText(Trim(text), d, form)) {
+      if (type == TFieldType::ftDate) d = DateOf(d);
+      if (type == TFieldType::ftTime) d = TimeOf(d);
+      return Variant::FromDate(d);
+    }
+  }
   try {
     return record.TextToVariant(text);
   } catch (const vantor::Exception& e) {
-    throw RequestError("'" + text + "' is not a value of field '" + record.GetFieldName() + "' (" +
-                       TypeName(record.GetDataType()) + "): " + e.Message() + " [in " + c.text + "]");
+    std::string expected;
+    if (IsDateType(type)) {
+      expected = " (dates are typed as " + DateToStr(EncodeDate(2024, 1, 5)) + " or 2024-01-05 for 5 January 2024)";
+    }
+    throw RequestError("'" + text + "' is not a value of field '" + record.GetFieldName() + "' (" + TypeName(type) +
+                       "): " + e.Message() + expected + " [in " + c.text + "]");
   }
 }
 
@@ -129,6 +213,10 @@ void EnterCriteria(TPanelFieldsSet& panel, const TDataSet& data_set, const Optio
     record->SetCaseInsensitive(!o.case_sensitive);
     const Variant low = c.low ? ValueOf(*record, c, *c.low) : Variant::Null();
     const Variant high = c.high ? ValueOf(*record, c, *c.high) : Variant::Null();
+    if (c.range && !low.IsNull() && !high.IsNull() && VarCompare(low, high) > 0) {
+      throw RequestError("range '" + c.text + "' holds nothing: its lower bound is above its upper bound; did you mean " +
+                         c.field + "=" + *c.high + ".." + *c.low + "?");
+    }
     record->SetValues(0, low);
     record->SetValues(1, c.range ? high : Variant::Null());
   }
@@ -137,7 +225,11 @@ void EnterCriteria(TPanelFieldsSet& panel, const TDataSet& data_set, const Optio
 std::vector<std::string> CurrentRow(const TDataSet& data_set) {
   std::vector<std::string> row;
   row.reserve(static_cast<std::size_t>(data_set.FieldCount()));
-  for (int i = 0; i < data_set.FieldCount(); ++i) row.push_back(data_set.Fields(i)->AsString());
+  for (int i = 0; i < data_set.FieldCount(); ++i) {
+    const TField* f = data_set.Fields(i);
+    if (IsBlobType(f->DataType()) && !f->IsNull()) row.push_back(BlobText(f->AsString()));
+    else row.push_back(f->AsString());
+  }
   return row;
 }
 
@@ -192,11 +284,65 @@ void EnsureSampleDatabase(const std::string& path, std::ostream& log) {
   }
 }
 
+std::string ApplyLocale(const std::string& name, std::ostream& log) {
+  try {
+    SetFormatSettings(FromPosixLocale(name.c_str()));
+  } catch (const vantor::Exception&) {
+    if (!name.empty()) {
+      throw RequestError("the locale '" + name + "' is not installed on this system ('locale -a' lists those that are)");
+    }
+    const char* env = nullptr;
+    for (const char* var : {"LC_ALL", "LC_TIME", "LANG"}) {
+      if (const char* v = std::getenv(var); v != nullptr && *v != 0) {
+        env = v;
+        break;
+      }
+    }
+    SetFormatSettings(FormatSettings{});
+    if (env != nullptr) {
+      log << "qbe: note: the locale '" << env << "' of the environment is not installed; dates are typed as "
+          << DateToStr(EncodeDate(2024, 1, 5)) << " (5 January 2024) or 2024-01-05\n";
+    }
+  }
+  return "such as " + DateToStr(EncodeDate(2024, 1, 5)) + " for 5 January 2024";
+}
+
+int Main(std::span<const std::string_view> args, std::string_view program, std::ostream& out, std::ostream& err) {
+  try {
+    const Options options = ParseArguments(args);
+    const std::string date_form = ApplyLocale(options.locale, err);
+    if (options.help) {
+      out << UsageText(program, date_form);
+      return 0;
+    }
+    Run(options, out, err);
+    return 0;
+  } catch (const UsageError& e) {
+    err << "qbe: " << e.what() << "\n(qbe --help explains the syntax)\n";
+    return 2;
+  } catch (const RequestError& e) {
+    err << "qbe: " << e.what() << '\n';
+    return 2;
+  } catch (const vantor::Exception& e) {
+    // The library's messages are sentences for the user; the class name would add nothing.
+    err << "qbe: " << e.Message() << '\n';
+    return 1;
+  } catch (const std::exception& e) {
+    err << "qbe: " << e.what() << '\n';
+    return 1;
+  }
+}
+
 void Run(const Options& o, std::ostream& out, std::ostream& log) {
   const bool sample = o.db.empty();
   const std::string path = sample ? SampleDatabasePath() : o.db;
-  if (sample) EnsureSampleDatabase(path, log);
-  else if (!fs::is_regular_file(path)) throw RequestError("database file '" + path + "' not found");
+  if (sample) {
+    EnsureSampleDatabase(path, log);
+  } else if (fs::is_directory(path)) {
+    throw RequestError(path + " is a directory, not a database file");
+  } else if (!fs::exists(path)) {
+    throw RequestError(path + " does not exist");
+  }
 
   std::string table_name;
   auto table = std::make_unique<TSQLiteTable>(nullptr);
@@ -215,6 +361,7 @@ void Run(const Options& o, std::ostream& out, std::ostream& log) {
     }
     table->SetIndexName(o.index);
   }
+  CheckIndexMode(*table, o, log);
 
   TDataSource source(nullptr);
   source.SetDataSet(table.get());
@@ -222,6 +369,7 @@ void Run(const Options& o, std::ostream& out, std::ostream& log) {
   std::size_t total = 0;
   double run_ms = 0;
   std::string what;
+  std::string not_found;
   const long limit = o.limit >= 0 ? o.limit : (o.csv ? -1 : kDefaultTableRows);
   auto room = [&] { return limit < 0 || static_cast<long>(result.rows.size()) < limit; };
 
@@ -260,21 +408,30 @@ void Run(const Options& o, std::ostream& out, std::ostream& log) {
       ++total;
       if (room()) result.rows.push_back(CurrentRow(*table));
     }
-    for (const auto& box : Application->MessageBoxes()) log << "qbe: " << box.text << '\n';
+    // Said after the records found, with how many there were, so it reads in order.
+    for (const auto& box : Application->MessageBoxes()) {
+      not_found += "qbe: " + box.text;
+      if (total > 0) not_found += " (after " + std::to_string(total) + (total == 1 ? " record" : " records") + " found)";
+      not_found += '\n';
+    }
     what = "find";
   }
 
   std::ostringstream summary;
-  summary << total << (total == 1 ? " record" : " records") << (o.action == Action::Filter ? " match" : " found")
+  summary << total << (total == 1 ? " record" : " records")
+          << (o.action == Action::Filter ? (total == 1 ? " matches" : " match") : " found")
           << " (" << what << " on " << table_name << ", " << table->IndexDefs().Count() << " indexes, ";
   if (!o.index.empty()) summary << "index " << o.index << ", ";
   summary << "loaded in " << Millis(load_ms) << ", " << what << " took " << Millis(run_ms) << ")\n";
 
   if (o.csv) {
     WriteCsv(out, result);
-    log << summary.str();
+    out.flush();
+    log << not_found << summary.str();
   } else {
     WriteAligned(out, result, total);
+    out.flush();
+    log << not_found;
     out << summary.str();
   }
   source.SetDataSet(nullptr);

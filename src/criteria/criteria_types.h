@@ -127,6 +127,7 @@ constexpr int FieldTypeCategory(TFieldType type) {
     case TFieldType::ftInteger:
     case TFieldType::ftWord:
     case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint:
       return 3;
     case TFieldType::ftMemo:
     case TFieldType::ftFmtMemo:

@@ -27,8 +27,8 @@ TEST(QbeCsv, PlainFieldsAreWrittenAsTheyAre) {
 TEST(QbeCsv, SpecialCharactersAreQuotedAndQuotesDoubled) {
   EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
   EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
-  EXPECT_EQ(CsvField("cr\r"), "\"cr\r\"");
+  EXPECT_EQ(CsvField("two\nlines"), "two\\nlines") << "escaped, never a raw line break";
+  EXPECT_EQ(CsvField("cr\r"), "cr\\r");
   EXPECT_EQ(CsvField(" padded"), "\" padded\"");
 }
 
@@ -81,6 +81,32 @@ TEST(QbeAligned, SaysHowManyRecordsAreNotShown) {
   t.rows.clear();
   qbe::WriteAligned(none, t, 0);
   EXPECT_EQ(none.str(), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(QbeEscapes, ControlCharactersAndInvalidUtf8AreShownEscaped) {
+  EXPECT_EQ(qbe::Escaped("tab\tand\nline\r"), "tab\\tand\\nline\\r");
+  EXPECT_EQ(qbe::Escaped(std::string("nul\0bell\a", 9)), "nul\\x00bell\\x07");
+  EXPECT_EQ(qbe::Escaped("A\xC3"), "A\\xc3") << "a cut-off sequence";
+  EXPECT_EQ(qbe::Escaped("\xFF\xFE"), "\\xff\\xfe");
+  EXPECT_EQ(qbe::Escaped("\x7F"), "\\x7f");
+  EXPECT_EQ(qbe::Escaped("\xC2\x85"), "\\u0085") << "a C1 control";
+  EXPECT_EQ(qbe::Escaped("Müller €"), "Müller €") << "printable text stays as it is";
+  std::ostringstream out;
+  ResultTable t;
+  t.headers = {"Note"};
+  t.rows = {{"a\tb"}};
+  qbe::WriteCsv(out, t);
+  EXPECT_EQ(out.str(), "Note\na\\tb\n");
+}
+
+TEST(QbeEscapes, BlobsShowAsHexOrTheirSize) {
+  EXPECT_EQ(qbe::BlobText(std::string("\0\xFF\x10", 3)), "x'00ff10'");
+  EXPECT_EQ(qbe::BlobText(""), "x''");
+  EXPECT_EQ(qbe::BlobText(std::string(17, 'a')), "(BLOB, 17 bytes)");
 }
 
 }  // namespace

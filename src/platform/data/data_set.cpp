@@ -643,7 +643,7 @@ void TDataSet::EndEditing() {
 void TDataSet::Edit() {
   CheckActive();
   if (state_ == dsEdit || state_ == dsInsert) return;
-  if (ReadOnlyDataSet()) Error("Cannot modify a read-only dataset");
+  if (ReadOnlyDataSet()) Error(ReadOnlyMessage());
   CheckBrowseMode();
   const RowId row = CurrentRow();
   if (row == kNoRow) {
@@ -655,7 +655,7 @@ void TDataSet::Edit() {
 
 void TDataSet::Insert() {
   CheckActive();
-  if (ReadOnlyDataSet()) Error("Cannot modify a read-only dataset");
+  if (ReadOnlyDataSet()) Error(ReadOnlyMessage());
   CheckBrowseMode();
   StartEditing(dsInsert, kNoRow);
 }
@@ -738,7 +738,7 @@ void TDataSet::Cancel() {
 
 void TDataSet::Delete() {
   CheckActive();
-  if (ReadOnlyDataSet()) Error("Cannot modify a read-only dataset");
+  if (ReadOnlyDataSet()) Error(ReadOnlyMessage());
   if (state_ == dsInsert) {
     Cancel();
     return;

@@ -210,6 +210,8 @@ class TDataSet : public TComponent {
   // Called once the fields are bound, before the first record is shown (select an order).
   virtual void AfterBind() {}
   virtual bool ReadOnlyDataSet() const { return false; }
+  // The sentence with which an edit of a read-only data set is refused.
+  virtual std::string ReadOnlyMessage() const { return "Cannot modify a read-only dataset"; }
 
   // Writing: InternalPost checks and persists the values (by column; it may fill in
   // generated ones) before the store changes, and raises to refuse them. `row` is kNoRow

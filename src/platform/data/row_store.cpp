@@ -40,6 +40,7 @@ std::size_t WidthOf(TStorageKind kind) {
     case TStorageKind::skDouble:
     case TStorageKind::skDate:
     case TStorageKind::skCurrency:
+    case TStorageKind::skInt64:
       return 8;
     case TStorageKind::skBoolean:
       return 1;
@@ -59,6 +60,7 @@ const char* KindName(TStorageKind kind) {
     case TStorageKind::skCurrency: return "currency";
     case TStorageKind::skBoolean: return "boolean";
     case TStorageKind::skText: return "text";
+    case TStorageKind::skInt64: return "large integer";
   }
   return "?";
 }
@@ -71,6 +73,7 @@ TStorageKind StorageKindOf(TFieldType type) {
     case TFieldType::ftWord: return TStorageKind::skUInt16;
     case TFieldType::ftInteger:
     case TFieldType::ftAutoInc: return TStorageKind::skInt32;
+    case TFieldType::ftLargeint: return TStorageKind::skInt64;
     case TFieldType::ftFloat: return TStorageKind::skDouble;
     case TFieldType::ftDate:
     case TFieldType::ftTime:
@@ -214,6 +217,13 @@ void TRowStore::SetInt(RowId row, int column, std::int32_t v) {
   SetNullBit(c, row, false);
 }
 
+void TRowStore::SetInt64(RowId row, int column, std::int64_t v) {
+  Column& c = At(column);
+  CheckKind(c, {TStorageKind::skInt64});
+  StoreBytes(c.fixed, c.width, row, v);
+  SetNullBit(c, row, false);
+}
+
 void TRowStore::SetDouble(RowId row, int column, double v) {
   Column& c = At(column);
   CheckKind(c, {TStorageKind::skDouble, TStorageKind::skDate});
@@ -275,6 +285,12 @@ std::int32_t TRowStore::GetInt(RowId row, int column) const {
   return 0;
 }
 
+std::int64_t TRowStore::GetInt64(RowId row, int column) const {
+  const Column& c = At(column);
+  CheckKind(c, {TStorageKind::skInt64});
+  return Load<std::int64_t>(c.fixed, c.width, row);
+}
+
 double TRowStore::GetDouble(RowId row, int column) const {
   const Column& c = At(column);
   CheckKind(c, {TStorageKind::skDouble, TStorageKind::skDate});
@@ -314,6 +330,7 @@ Variant TRowStore::Get(RowId row, int column) const {
     case TStorageKind::skBoolean: return Variant(Load<unsigned char>(c.fixed, c.width, row) != 0);
     case TStorageKind::skText:
       return Variant(c.length[row] == 0 ? std::string() : std::string(c.arena.data() + c.offset[row], c.length[row]));
+    case TStorageKind::skInt64: return Variant(Load<std::int64_t>(c.fixed, c.width, row));
   }
   return Variant::Null();
 }
@@ -352,6 +369,9 @@ void TRowStore::Set(RowId row, int column, const Variant& value) {
     case TStorageKind::skText:
       if (const auto* v = value.Get<std::string>()) SetText(row, column, *v), ok = true;
       break;
+    case TStorageKind::skInt64:
+      if (const auto* v = value.Get<std::int64_t>()) SetInt64(row, column, *v), ok = true;
+      break;
   }
   if (!ok) throw EDatabaseError(std::string("Wrong value kind for a ") + KindName(c.kind) + " column");
 }
@@ -384,6 +404,7 @@ int TRowStore::CompareCells(int column, RowId a, RowId b, bool case_insensitive)
     case TStorageKind::skDate:
       return Order(Load<double>(c.fixed, c.width, a), Load<double>(c.fixed, c.width, b));
     case TStorageKind::skCurrency:
+    case TStorageKind::skInt64:
       return Order(Load<std::int64_t>(c.fixed, c.width, a), Load<std::int64_t>(c.fixed, c.width, b));
     case TStorageKind::skBoolean:
       return Order(Load<unsigned char>(c.fixed, c.width, a), Load<unsigned char>(c.fixed, c.width, b));
@@ -435,6 +456,9 @@ int TRowStore::CompareCellToValue(int column, RowId row, const Variant& value, b
         return CompareTextKey(TextAt(c.arena, c.offset, c.length, row), *v, case_insensitive, fold_only);
       }
       break;
+    case TStorageKind::skInt64:
+      if (const auto* v = value.Get<std::int64_t>()) return Order(Load<std::int64_t>(c.fixed, c.width, row), *v);
+      break;
   }
   throw EDatabaseError(std::string("Wrong key kind for a ") + KindName(c.kind) + " column");
 }
@@ -462,8 +486,8 @@ std::uint64_t DoubleSortKey(double v) {
   return (bits & kSignBit) != 0 ? ~bits : (bits | kSignBit);
 }
 
-// The lowest currency shares its key with the next one up: not exact.
-std::uint64_t CurrencySortKey(std::int64_t scaled) {
+// The lowest currency (or large integer) shares its key with the next one up: not exact.
+std::uint64_t Int64SortKey(std::int64_t scaled) {
   const std::uint64_t k = static_cast<std::uint64_t>(scaled) ^ kSignBit;
   return k == 0 ? 1 : k;
 }
@@ -550,9 +574,10 @@ std::uint64_t TRowStore::SortKey(int column, RowId row, bool case_insensitive) c
     case TStorageKind::skInt32: return IntSortKey(Load<std::int32_t>(c.fixed, c.width, row));
     case TStorageKind::skDouble:
     case TStorageKind::skDate: return DoubleSortKey(Load<double>(c.fixed, c.width, row));
-    case TStorageKind::skCurrency: return CurrencySortKey(Load<std::int64_t>(c.fixed, c.width, row));
+    case TStorageKind::skCurrency: return Int64SortKey(Load<std::int64_t>(c.fixed, c.width, row));
     case TStorageKind::skBoolean: return Load<unsigned char>(c.fixed, c.width, row) != 0 ? 2 : 1;
     case TStorageKind::skText: return TextSortKey(TextAt(c.arena, c.offset, c.length, row), case_insensitive);
+    case TStorageKind::skInt64: return Int64SortKey(Load<std::int64_t>(c.fixed, c.width, row));
   }
   return 0;
 }
@@ -578,13 +603,16 @@ bool TRowStore::SortKeyOf(TStorageKind kind, const Variant& value, bool case_ins
       if (const auto* v = value.Get<Variant::DateValue>()) k = DoubleSortKey(v->value);
       break;
     case TStorageKind::skCurrency:
-      if (const auto* v = value.Get<Currency>()) k = CurrencySortKey(v->scaled);
+      if (const auto* v = value.Get<Currency>()) k = Int64SortKey(v->scaled);
       break;
     case TStorageKind::skBoolean:
       if (const auto* v = value.Get<bool>()) k = *v ? 2 : 1;
       break;
     case TStorageKind::skText:
       if (const auto* v = value.Get<std::string>()) k = TextSortKey(*v, case_insensitive);
+      break;
+    case TStorageKind::skInt64:
+      if (const auto* v = value.Get<std::int64_t>()) k = Int64SortKey(*v);
       break;
   }
   if (!k) return false;
@@ -593,7 +621,7 @@ bool TRowStore::SortKeyOf(TStorageKind kind, const Variant& value, bool case_ins
 }
 
 bool TRowStore::SortKeyIsExact(TStorageKind kind) {
-  return kind != TStorageKind::skText && kind != TStorageKind::skCurrency;
+  return kind != TStorageKind::skText && kind != TStorageKind::skCurrency && kind != TStorageKind::skInt64;
 }
 
 void TRowStore::Prefetch(RowId row) const {

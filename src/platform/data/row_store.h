@@ -34,6 +34,7 @@ enum class TStorageKind : std::uint8_t {
   skCurrency,  // ftCurrency, ftBCD                    Variant Currency
   skBoolean,   // ftBoolean                            Variant Boolean
   skText,      // ftString, ftMemo, ftFmtMemo, blobs   Variant String (bytes for blobs)
+  skInt64,     // ftLargeint                           Variant Int64
 };
 
 TStorageKind StorageKindOf(TFieldType type);
@@ -71,11 +72,13 @@ class TRowStore {
   // Typed access for bulk loads and comparisons (no kind checks beyond the column's).
   void SetNull(RowId row, int column);
   void SetInt(RowId row, int column, std::int32_t v);  // skInt16, skUInt16, skInt32
+  void SetInt64(RowId row, int column, std::int64_t v);  // skInt64
   void SetDouble(RowId row, int column, double v);     // skDouble, skDate
   void SetCurrency(RowId row, int column, Currency v);
   void SetBoolean(RowId row, int column, bool v);
   void SetText(RowId row, int column, std::string_view v);
   std::int32_t GetInt(RowId row, int column) const;
+  std::int64_t GetInt64(RowId row, int column) const;
   double GetDouble(RowId row, int column) const;
   Currency GetCurrency(RowId row, int column) const;
   bool GetBoolean(RowId row, int column) const;

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
@@ -33,13 +34,6 @@ std::string_view ColumnText(sqlite3_stmt* stmt, int column) {
   return p == nullptr ? std::string_view() : std::string_view(p, static_cast<std::size_t>(n));
 }
 
-[[noreturn]] void DoesNotFit(sqlite3_stmt* stmt, int column, TFieldType type, std::string_view name) {
-  std::string text = std::string(ColumnText(stmt, column));
-  if (text.size() > 60) text = text.substr(0, 60) + "...";
-  throw EDatabaseError("Value '" + text + "' in column '" + std::string(name) + "' does not fit a " +
-                       std::string(FieldTypeName(type)) + " field");
-}
-
 bool ParseInt64(std::string_view text, std::int64_t& v) {
   const std::string t = Trim(text);
   const char* b = t.data();
@@ -49,40 +43,21 @@ bool ParseInt64(std::string_view text, std::int64_t& v) {
   return b != e && r.ec == std::errc() && r.ptr == e;
 }
 
-bool ParseDigits(std::string_view s, std::size_t pos, std::size_t count, int& out) {
-  if (pos + count > s.size()) return false;
-  out = 0;
-  for (std::size_t i = pos; i < pos + count; ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    out = out * 10 + (s[i] - '0');
+// A sentence for a failed call, without the SQL: what went wrong, in the file's name.
+std::string Sentence(const std::string& path, int code, const std::string& detail) {
+  switch (code & 0xFF) {
+    case SQLITE_NOTADB: return path + " is not an SQLite database";
+    case SQLITE_CORRUPT: return path + " is damaged: " + detail;
+    case SQLITE_READONLY: return path + " can only be read; the change was not stored";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return path + " is in use by another program; try again when it is done";
+    case SQLITE_CANTOPEN: return path + " cannot be opened: " + detail;
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return path + " may not be read or changed by this user";
+    case SQLITE_FULL: return "The disk is full; the change to " + path + " was not stored";
+    case SQLITE_CONSTRAINT: return "The change breaks a rule of the table (" + detail + "); it was not stored";
+    default: return path + ": " + detail;
   }
-  return true;
-}
-
-// "HH:MM[:SS[.fff]]" at pos to the end of the text.
-bool ParseIsoTime(std::string_view s, std::size_t pos, TDateTime& time) {
-  int h = 0, m = 0, sec = 0, ms = 0;
-  if (!ParseDigits(s, pos, 2, h) || pos + 2 >= s.size() || s[pos + 2] != ':' || !ParseDigits(s, pos + 3, 2, m)) {
-    return false;
-  }
-  std::size_t p = pos + 5;
-  if (p < s.size() && s[p] == ':') {
-    if (!ParseDigits(s, p + 1, 2, sec)) return false;
-    p += 3;
-    if (p < s.size() && s[p] == '.') {
-      ++p;
-      int digits = 0;
-      while (p < s.size() && s[p] >= '0' && s[p] <= '9') {
-        if (digits < 3) ms = ms * 10 + (s[p] - '0');
-        ++digits;
-        ++p;
-      }
-      if (digits == 0) return false;
-      for (int d = digits; d < 3; ++d) ms *= 10;
-    }
-  }
-  if (p != s.size()) return false;
-  return TryEncodeTime(h, m, sec, ms, time);
 }
 
 }  // namespace
@@ -92,30 +67,47 @@ bool ParseIsoTime(std::string_view s, std::size_t pos, TDateTime& time) {
 SQLiteConnection::SQLiteConnection(const std::string& path) : path_(path) {
   // A connection serves one data set on one thread: no per-call locking inside SQLite
   // (which otherwise takes a mutex for every column read of a load).
-  const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-  if (rc != SQLITE_OK) {
-    const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+  // A file that can only be read still opens: it can be searched, and an edit is
+  // refused when it is written.
+  int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_READONLY || (rc & 0xFF) == SQLITE_PERM) {
     sqlite3_close(db_);
     db_ = nullptr;
-    throw EDatabaseError("Cannot open database " + Quote(path) + ": " + message);
+    rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  }
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw EDatabaseError(OpenFailureMessage(path, rc));
   }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, 2000);
+  // SQLite reads the file only at the first statement: read the schema now, so that a
+  // file that is no database is reported as such when it is opened.
+  const int probe = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+  if (probe != SQLITE_OK) {
+    const std::string message = OpenFailureMessage(path, sqlite3_extended_errcode(db_));
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw EDatabaseError(message);
+  }
+}
+
+std::string OpenFailureMessage(const std::string& path, int result_code) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return path + " is a directory, not a database file";
+  if (!std::filesystem::exists(path, ec)) return path + " does not exist";
+  return Sentence(path, result_code, sqlite3_errstr(result_code));
 }
 
 SQLiteConnection::~SQLiteConnection() { sqlite3_close_v2(db_); }
 
-void SQLiteConnection::Fail(const std::string& sql) const {
-  throw EDatabaseError("SQLite error: " + Quote(sqlite3_errmsg(db_)) + " in " + Quote(sql));
+void SQLiteConnection::Fail(const std::string& /*sql*/) const {
+  throw EDatabaseError(Sentence(path_, sqlite3_extended_errcode(db_), sqlite3_errmsg(db_)));
 }
 
 void SQLiteConnection::Exec(const std::string& sql) {
-  char* message = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-    const std::string text = message != nullptr ? message : sqlite3_errmsg(db_);
-    sqlite3_free(message);
-    throw EDatabaseError("SQLite error: " + Quote(text) + " in " + Quote(sql));
-  }
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sql);
 }
 
 SQLiteStatement::SQLiteStatement(const SQLiteConnection& connection, const std::string& sql)
@@ -124,7 +116,7 @@ SQLiteStatement::SQLiteStatement(const SQLiteConnection& connection, const std::
       SQLITE_OK) {
     connection.Fail(sql);
   }
-  if (stmt_ == nullptr) throw EDatabaseError("SQL text is empty: " + Quote(sql));
+  if (stmt_ == nullptr) throw EDatabaseError("The SQL text holds no statement: " + Quote(sql));
 }
 
 SQLiteStatement::~SQLiteStatement() { sqlite3_finalize(stmt_); }
@@ -147,7 +139,7 @@ void SQLiteStatement::BindText(int parameter, std::string_view value) {
   sqlite3_bind_text64(stmt_, parameter, value.data(), value.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
-void SQLiteStatement::Bind(int parameter, TFieldType type, const Variant& value) {
+void SQLiteStatement::Bind(int parameter, TFieldType type, const Variant& value, const SQLiteDateForm* form) {
   if (value.IsClear()) {
     sqlite3_bind_null(stmt_, parameter);
     return;
@@ -167,9 +159,26 @@ void SQLiteStatement::Bind(int parameter, TFieldType type, const Variant& value)
     case TStorageKind::skBoolean:
       sqlite3_bind_int(stmt_, parameter, value.AsBoolean() ? 1 : 0);
       break;
-    case TStorageKind::skDate:
-      BindText(parameter, DateToIso(value.AsDate(), type));
+    case TStorageKind::skInt64:
+      sqlite3_bind_int64(stmt_, parameter, value.AsInt64());
       break;
+    case TStorageKind::skDate: {
+      const SQLiteDateForm f = form != nullptr ? *form : DefaultDateForm(type);
+      const TDateTime d = value.AsDate();
+      if (f.kind == SQLiteDateForm::Kind::Julian) {
+        sqlite3_bind_double(stmt_, parameter, DateToJulianDay(d));
+      } else if (f.kind == SQLiteDateForm::Kind::Unix) {
+        const double seconds = DateToUnixTime(d);
+        if (f.integer && std::nearbyint(seconds) == seconds) {
+          sqlite3_bind_int64(stmt_, parameter, static_cast<std::int64_t>(seconds));
+        } else {
+          sqlite3_bind_double(stmt_, parameter, seconds);
+        }
+      } else {
+        BindText(parameter, FormatSQLiteDateText(d, f));
+      }
+      break;
+    }
     case TStorageKind::skText: {
       const std::string text = value.AsString();
       if (type == TFieldType::ftBlob || type == TFieldType::ftBytes || type == TFieldType::ftVarBytes) {
@@ -188,7 +197,7 @@ TFieldType FieldTypeFromDeclared(std::string_view declared, bool rowid_alias, in
   const std::string t = AnsiUpperCase(Trim(declared));
   size = 0;
   auto has = [&t](const char* word) { return t.find(word) != std::string::npos; };
-  if (t.empty()) return TFieldType::ftMemo;
+  if (t.empty()) return TFieldType::ftUnknown;
   if (has("BOOL") || t == "BIT") return TFieldType::ftBoolean;
   if (has("DATETIME") || has("TIMESTAMP")) return TFieldType::ftDateTime;
   if (has("DATE")) return TFieldType::ftDate;
@@ -217,48 +226,81 @@ TFieldType FieldTypeFromDeclared(std::string_view declared, bool rowid_alias, in
   return TFieldType::ftMemo;
 }
 
-std::string DateToIso(TDateTime value, TFieldType type) {
-  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
-  DecodeDate(value, y, mo, d);
-  DecodeTime(value, h, mi, s, ms);
-  char buffer[40];
-  if (type == TFieldType::ftDate) {
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", y, mo, d);
-  } else if (type == TFieldType::ftTime) {
-    if (ms != 0) {
-      std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%03d", h, mi, s, ms);
-    } else {
-      std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", h, mi, s);
-    }
-  } else if (ms != 0) {
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d.%03d", y, mo, d, h, mi, s, ms);
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, s);
-  }
-  return buffer;
+namespace {
+
+bool IsIntegerFamily(TFieldType t) {
+  using enum TFieldType;
+  return t == ftSmallint || t == ftWord || t == ftInteger || t == ftAutoInc || t == ftLargeint;
 }
 
-bool IsoToDate(std::string_view text, TDateTime& value) {
-  const std::string trimmed = Trim(text);
-  const std::string_view s = trimmed;
-  // A time alone: "HH:MM[:SS[.fff]]".
-  if (s.size() >= 5 && s[2] == ':') return ParseIsoTime(s, 0, value);
-  int y = 0, m = 0, d = 0;
-  if (s.size() < 10 || !ParseDigits(s, 0, 4, y) || s[4] != '-' || !ParseDigits(s, 5, 2, m) || s[7] != '-' ||
-      !ParseDigits(s, 8, 2, d)) {
-    return false;
+// The narrowest of the integer types at least as wide as `type` that holds [lo, hi].
+TFieldType IntegerTypeFor(TFieldType type, std::int64_t lo, std::int64_t hi) {
+  using enum TFieldType;
+  if (type == ftSmallint && lo >= INT16_MIN && hi <= INT16_MAX) return type;
+  if (type == ftWord && lo >= 0 && hi <= 65535) return type;
+  if (type == ftLargeint || lo < INT32_MIN || hi > INT32_MAX) return ftLargeint;
+  // A small integer or word column with wider cells widens to the 32-bit integer.
+  return type == ftSmallint || type == ftWord ? ftInteger : type;
+}
+
+}  // namespace
+
+TFieldType ChooseFieldType(TFieldType declared, const SQLiteColumnContents& c, int& size) {
+  using enum TFieldType;
+  const bool numbers_only = c.texts == 0 && c.blobs == 0;
+  const bool has_integers = c.integers > 0;
+  auto as_text = [&size] {
+    size = 0;
+    return ftString;
+  };
+  if (declared == ftUnknown) {
+    if (c.integers + c.reals + c.texts + c.blobs == 0) return as_text();
+    if (c.blobs > 0 && c.integers + c.reals + c.texts == 0) return ftBlob;
+    if (!numbers_only) return as_text();
+    if (c.reals > 0) return ftFloat;
+    return IntegerTypeFor(ftInteger, c.min_integer, c.max_integer);
   }
-  TDateTime date = 0;
-  if (!TryEncodeDate(y, m, d, date)) return false;
-  if (s.size() == 10) {
-    value = date;
-    return true;
+  if (IsIntegerFamily(declared)) {
+    if (!numbers_only) return as_text();
+    if (c.reals > 0) return ftFloat;
+    return has_integers ? IntegerTypeFor(declared, c.min_integer, c.max_integer) : declared;
   }
-  if (s[10] != ' ' && s[10] != 'T') return false;
-  TDateTime time = 0;
-  if (!ParseIsoTime(s, 11, time)) return false;
-  value = ComposeDateTime(date, time);
-  return true;
+  switch (declared) {
+    case ftBoolean:
+      if (!numbers_only) return c.blobs > 0 ? as_text() : declared;  // texts may be true/false words
+      if (c.reals > 0) return ftFloat;
+      if (has_integers && (c.min_integer < 0 || c.max_integer > 1)) {
+        return IntegerTypeFor(ftInteger, c.min_integer, c.max_integer);
+      }
+      return declared;
+    case ftFloat:
+      return numbers_only ? declared : as_text();
+    case ftCurrency:
+    case ftBCD:
+      if (!numbers_only) return as_text();
+      if (has_integers && (c.min_integer <= INT64_MIN / Currency::kScale || c.max_integer >= INT64_MAX / Currency::kScale)) {
+        // Whole numbers beyond the currency range stay exact as 64-bit integers.
+        return c.reals == 0 ? ftLargeint : ftFloat;
+      }
+      return declared;
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+      return c.blobs > 0 ? as_text() : declared;
+    default:
+      return declared;
+  }
+}
+
+TFieldType WidenFieldType(TFieldType type, int storage) {
+  using enum TFieldType;
+  if (storage == SQLITE_INTEGER && IsIntegerFamily(type) && type != ftLargeint) return ftLargeint;
+  if (storage == SQLITE_INTEGER && type == ftBoolean) return ftLargeint;
+  if (storage == SQLITE_FLOAT && (IsIntegerFamily(type) || type == ftBoolean || type == ftCurrency || type == ftBCD)) {
+    return ftFloat;
+  }
+  if (storage == SQLITE_INTEGER && (type == ftCurrency || type == ftBCD)) return ftFloat;
+  return ftString;
 }
 
 std::string QuoteIdentifier(std::string_view name) {
@@ -273,42 +315,48 @@ std::string QuoteIdentifier(std::string_view name) {
 
 // --- Cells ------------------------------------------------------------------------------------
 
-void LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row, int store_column,
-              std::string_view column_name) {
+bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row, int store_column,
+              SQLiteDateForm* date_form) {
   const int storage = sqlite3_column_type(stmt, column);
   if (storage == SQLITE_NULL) {
     store.SetNull(row, store_column);
-    return;
+    return true;
   }
   switch (StorageKindOf(type)) {
     case TStorageKind::skInt16:
     case TStorageKind::skUInt16:
-    case TStorageKind::skInt32: {
+    case TStorageKind::skInt32:
+    case TStorageKind::skInt64: {
       std::int64_t v = 0;
       if (storage == SQLITE_INTEGER) {
         v = sqlite3_column_int64(stmt, column);
       } else if (storage == SQLITE_FLOAT) {
         const double d = sqlite3_column_double(stmt, column);
-        if (std::nearbyint(d) != d || std::fabs(d) > 4e9) DoesNotFit(stmt, column, type, column_name);
+        // Whole reals only, and only where the conversion is exact (below 2^53).
+        if (std::nearbyint(d) != d || std::fabs(d) > 9007199254740992.0) return false;
         v = static_cast<std::int64_t>(d);
-      } else if (!ParseInt64(ColumnText(stmt, column), v)) {
-        DoesNotFit(stmt, column, type, column_name);
+      } else if (storage != SQLITE_TEXT || !ParseInt64(ColumnText(stmt, column), v)) {
+        return false;
+      }
+      if (type == TFieldType::ftLargeint) {
+        store.SetInt64(row, store_column, v);
+        return true;
       }
       const std::int64_t lo = type == TFieldType::ftSmallint ? INT16_MIN : (type == TFieldType::ftWord ? 0 : INT32_MIN);
       const std::int64_t hi = type == TFieldType::ftSmallint ? INT16_MAX : (type == TFieldType::ftWord ? 65535 : INT32_MAX);
-      if (v < lo || v > hi) DoesNotFit(stmt, column, type, column_name);
+      if (v < lo || v > hi) return false;
       store.SetInt(row, store_column, static_cast<std::int32_t>(v));
-      return;
+      return true;
     }
     case TStorageKind::skDouble: {
       if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
         store.SetDouble(row, store_column, sqlite3_column_double(stmt, column));
-        return;
+        return true;
       }
       double d = 0;
-      if (!TextToFloat(ColumnText(stmt, column), d, DotFormat())) DoesNotFit(stmt, column, type, column_name);
+      if (storage != SQLITE_TEXT || !TextToFloat(ColumnText(stmt, column), d, DotFormat())) return false;
       store.SetDouble(row, store_column, d);
-      return;
+      return true;
     }
     case TStorageKind::skCurrency: {
       Currency c;
@@ -319,34 +367,45 @@ void LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store,
         if (ok) c = Currency::FromInt(v);
       } else if (storage == SQLITE_FLOAT) {
         ok = Currency::TryFromDouble(sqlite3_column_double(stmt, column), c);
-      } else {
+      } else if (storage == SQLITE_TEXT) {
         ok = TextToFloat(ColumnText(stmt, column), c, DotFormat());
       }
-      if (!ok) DoesNotFit(stmt, column, type, column_name);
+      if (!ok) return false;
       store.SetCurrency(row, store_column, c);
-      return;
+      return true;
     }
     case TStorageKind::skBoolean: {
       if (storage == SQLITE_INTEGER) {
-        store.SetBoolean(row, store_column, sqlite3_column_int64(stmt, column) != 0);
-        return;
+        const std::int64_t v = sqlite3_column_int64(stmt, column);
+        // Only 0 and 1 read back as they were written.
+        if (v != 0 && v != 1) return false;
+        store.SetBoolean(row, store_column, v != 0);
+        return true;
       }
+      if (storage != SQLITE_TEXT) return false;
       const std::string_view t = ColumnText(stmt, column);
       for (const char* word : {"true", "t", "yes", "y", "1"}) {
-        if (AnsiSameText(t, word)) return store.SetBoolean(row, store_column, true);
+        if (AnsiSameText(t, word)) return store.SetBoolean(row, store_column, true), true;
       }
       for (const char* word : {"false", "f", "no", "n", "0"}) {
-        if (AnsiSameText(t, word)) return store.SetBoolean(row, store_column, false);
+        if (AnsiSameText(t, word)) return store.SetBoolean(row, store_column, false), true;
       }
-      DoesNotFit(stmt, column, type, column_name);
+      return false;
     }
     case TStorageKind::skDate: {
       TDateTime d = 0;
-      if (storage != SQLITE_TEXT || !IsoToDate(ColumnText(stmt, column), d)) {
-        DoesNotFit(stmt, column, type, column_name);
+      SQLiteDateForm form;
+      if (storage == SQLITE_TEXT) {
+        if (!ParseSQLiteDateText(Trim(ColumnText(stmt, column)), d, form)) return false;
+      } else if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
+        if (!SQLiteNumberToDate(sqlite3_column_double(stmt, column), d, form.kind)) return false;
+        form.integer = storage == SQLITE_INTEGER;
+      } else {
+        return false;
       }
+      if (date_form != nullptr) *date_form = form;
       store.SetDouble(row, store_column, d);
-      return;
+      return true;
     }
     case TStorageKind::skText: {
       if (storage == SQLITE_BLOB) {
@@ -356,9 +415,10 @@ void LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store,
       } else {
         store.SetText(row, store_column, ColumnText(stmt, column));
       }
-      return;
+      return true;
     }
   }
+  return false;
 }
 
 }  // namespace vantor

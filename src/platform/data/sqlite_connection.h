@@ -1,16 +1,18 @@
 #pragma once
 // SQLite plumbing shared by the SQLite data sets: an open database file, prepared
-// statements, the mapping from declared column types to field types, and the typed
-// transfer of values between statement columns and a row store.
+// statements, the choice of field types from declared types and cell contents, and the
+// typed transfer of values between statement columns and a row store.
 //
-// Every failure raises EDatabaseError with SQLite's own message quoted, so a user sees
-// what the database said, e.g.  SQLite error: "no such table: custmers" in "SELECT ...".
+// Every failure raises EDatabaseError with a sentence about the file, not the SQL that
+// failed: "orders.db is not an SQLite database", "orders.db is in use by another
+// program; try again when it is done", "orders.db: no such table: custmers".
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "platform/data/row_store.h"
+#include "platform/data/sqlite_dates.h"
 #include "platform/rtl/field_type.h"
 #include "platform/rtl/variant.h"
 
@@ -19,9 +21,10 @@ struct sqlite3_stmt;
 
 namespace vantor {
 
-// An open database file. The file must exist: it is opened for reading and writing and
-// never created, so a misspelt name is an error instead of a new empty database. One
-// thread uses a connection at a time (SQLite does no locking of its own for it).
+// An open database file. The file must exist: it is opened for reading and writing (for
+// reading only when it may not be written) and never created, so a misspelt name is an
+// error instead of a new empty database. One thread uses a connection at a time (SQLite
+// does no locking of its own for it).
 class SQLiteConnection {
  public:
   explicit SQLiteConnection(const std::string& path);
@@ -33,7 +36,7 @@ class SQLiteConnection {
   const std::string& Path() const { return path_; }
   // Runs statements without results (BEGIN, COMMIT, DDL).
   void Exec(const std::string& sql);
-  // Raises EDatabaseError quoting SQLite's last message and the SQL text.
+  // Raises EDatabaseError with a sentence for SQLite's last error (the SQL is not shown).
   [[noreturn]] void Fail(const std::string& sql) const;
 
  private:
@@ -54,8 +57,9 @@ class SQLiteStatement {
   // True while a row is available; false when done; raises on an error.
   bool Step();
   void Reset();
-  // Binds a value of a field type (1-based parameter); Null binds NULL.
-  void Bind(int parameter, TFieldType type, const Variant& value);
+  // Binds a value of a field type (1-based parameter); Null binds NULL. Dates go in
+  // `form` (a type's default form without one), 64-bit integers whole.
+  void Bind(int parameter, TFieldType type, const Variant& value, const SQLiteDateForm* form = nullptr);
   void BindInt64(int parameter, std::int64_t value);
   void BindText(int parameter, std::string_view value);
 
@@ -66,19 +70,42 @@ class SQLiteStatement {
 };
 
 // The field type and size for a declared column type ("VARCHAR(40)", "MONEY", "DATE").
-// `rowid_alias` marks an INTEGER PRIMARY KEY column, which becomes ftAutoInc.
+// `rowid_alias` marks an INTEGER PRIMARY KEY column, which becomes ftAutoInc. A column
+// without a declared type gives ftUnknown: its cells decide (ChooseFieldType).
 TFieldType FieldTypeFromDeclared(std::string_view declared, bool rowid_alias, int& size);
 
-// Reads column `column` of the current result row into `store` at (row, store_column),
-// converting to the store column's kind. Dates and times are ISO-8601 texts. A value
-// that does not fit (text in a number column, an integer beyond 32 bits, a bad date)
-// raises EDatabaseError naming the column instead of being altered.
-void LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row,
-              int store_column, std::string_view column_name);
+// What the cells of one column hold: the count of each storage class and the range of
+// the integers. Gathered by one pass of SQL over the table.
+struct SQLiteColumnContents {
+  std::int64_t integers = 0;
+  std::int64_t reals = 0;
+  std::int64_t texts = 0;
+  std::int64_t blobs = 0;
+  std::int64_t min_integer = 0;
+  std::int64_t max_integer = 0;
+};
 
-// ISO-8601 texts of dates and times, as stored in the database.
-std::string DateToIso(TDateTime value, TFieldType type);
-bool IsoToDate(std::string_view text, TDateTime& value);
+// The field type for a column: the declared one, unless the cells contradict it, then
+// the narrowest that holds every cell: a larger integer type for integers beyond the
+// declared range, ftFloat for reals among integers, text (ftString of any length) for
+// texts or blobs among numbers. An untyped column takes the type its cells share.
+TFieldType ChooseFieldType(TFieldType declared, const SQLiteColumnContents& contents, int& size);
+
+// The type to read a column as after one of its cells (of SQLite storage class
+// `storage`) did not fit `type`: ftLargeint for an integer beyond 32 bits, ftFloat for a
+// real among integers or currencies, else text. Text takes every cell.
+TFieldType WidenFieldType(TFieldType type, int storage);
+
+// Reads column `column` of the current result row into `store` at (row, store_column),
+// converting to the store column's kind. Dates are ISO-8601 texts, Julian days or Unix
+// times; `date_form` (may be null) receives the form of a date cell. False, with the
+// cell untouched, for a value that does not fit the type: the caller widens the column.
+bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row, int store_column,
+              SQLiteDateForm* date_form = nullptr);
+
+// The message for a database file that cannot be opened, as a sentence for a person:
+// "file.db is not an SQLite database", "file.db is a directory, not a database file".
+std::string OpenFailureMessage(const std::string& path, int result_code);
 
 // "name" with embedded quotes doubled, for identifiers in generated SQL.
 std::string QuoteIdentifier(std::string_view name);

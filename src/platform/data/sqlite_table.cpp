@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "platform/data/sqlite_connection.h"
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
@@ -73,60 +75,151 @@ void TSQLiteTable::SetTableName(const std::string& name) {
   table_name_ = name;
 }
 
+std::string TSQLiteTable::ReadOnlyMessage() const {
+  return "'" + table_name_ + "' is a view: its records are shown as the database computes them and cannot be changed";
+}
+
+const SQLiteDateForm& TSQLiteTable::DateForms::Of(RowId row) const {
+  // A column with no date cell read yet has no forms; its cells are null.
+  static const SQLiteDateForm kNone;
+  if (forms.empty()) return kNone;
+  return forms[row < by_row.size() ? by_row[row] : 0];
+}
+
+void TSQLiteTable::DateForms::Set(RowId row, const SQLiteDateForm& form) {
+  std::size_t i = 0;
+  while (i < forms.size() && !(forms[i] == form)) ++i;
+  // More than 256 distinct forms in one column: the rest share the first one.
+  if (i == forms.size()) {
+    if (forms.size() < 256) forms.push_back(form);
+    else i = 0;
+  }
+  if (by_row.size() <= row) by_row.resize(static_cast<std::size_t>(row) + 1, 0);
+  by_row[row] = static_cast<std::uint8_t>(i);
+}
+
 std::unique_ptr<TRowStore> TSQLiteTable::InternalOpen(std::unique_ptr<TRowStore> /*existing*/) {
   if (database_name_.empty()) Error("Missing DatabaseName property");
   if (table_name_.empty()) Error("Missing TableName property");
   connection_ = std::make_unique<SQLiteConnection>(database_name_);
   {
-    SQLiteStatement exists(*connection_, "SELECT name FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE");
+    SQLiteStatement exists(*connection_,
+                           "SELECT type, name FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE");
     exists.BindText(1, table_name_);
     if (!exists.Step()) {
-      Error("Table '" + table_name_ + "' not found in database '" + database_name_ + "'");
+      Error("There is no table or view '" + table_name_ + "' in " + database_name_);
     }
+    is_view_ = ColumnString(exists.Handle(), 0) == "view";
   }
   ReadColumns();
+  std::vector<int> sizes;
+  std::vector<TFieldType> types = ChooseTypes(sizes);
+  auto store = ReadRows(types);
+  FieldDefs().Clear();
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    const bool rowid_alias = static_cast<int>(i) == rowid_column_;
+    const int size = types[i] == TFieldType::ftString ? sizes[i] : 0;
+    FieldDefs().Add(columns_[i].name, types[i], size, columns_[i].not_null && !rowid_alias && !columns_[i].generated);
+  }
   ReadIndexes();
-  return ReadRows();
+  return store;
 }
 
 void TSQLiteTable::ReadColumns() {
-  FieldDefs().Clear();
+  columns_.clear();
   rowid_column_ = -1;
-  struct Column {
-    std::string name;
-    std::string declared;
-    bool not_null;
-    int pk;
-  };
-  std::vector<Column> columns;
+  key_columns_.clear();
   int pk_count = 0;
   {
-    SQLiteStatement info(*connection_, "PRAGMA table_info(" + QuoteIdentifier(table_name_) + ")");
+    // table_xinfo also lists generated columns (hidden 2 and 3); hidden 1 are the
+    // hidden columns of virtual tables, which a plain SELECT does not show either.
+    SQLiteStatement info(*connection_, "PRAGMA table_xinfo(" + QuoteIdentifier(table_name_) + ")");
     while (info.Step()) {
-      Column c{ColumnString(info.Handle(), 1), ColumnString(info.Handle(), 2),
-               sqlite3_column_int(info.Handle(), 3) != 0, sqlite3_column_int(info.Handle(), 5)};
+      const int hidden = sqlite3_column_int(info.Handle(), 6);
+      if (hidden == 1) continue;
+      Column c{ColumnString(info.Handle(), 1), ColumnString(info.Handle(), 2), sqlite3_column_int(info.Handle(), 3) != 0,
+               sqlite3_column_int(info.Handle(), 5), hidden == 2 || hidden == 3};
       if (c.pk > 0) ++pk_count;
-      columns.push_back(std::move(c));
+      columns_.push_back(std::move(c));
     }
   }
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    const Column& c = columns[i];
-    const bool rowid_alias = pk_count == 1 && c.pk == 1 && AnsiSameText(Trim(c.declared), "INTEGER");
+  if (columns_.empty()) Error("'" + table_name_ + "' in " + database_name_ + " has no columns that can be read");
+  // The rowid under a name that no column takes for itself.
+  rowid_name_.clear();
+  if (!is_view_) {
+    for (const char* name : {"rowid", "_rowid_", "oid"}) {
+      const bool shadowed = std::any_of(columns_.begin(), columns_.end(),
+                                        [name](const Column& c) { return AnsiSameText(c.name, name); });
+      if (!shadowed) {
+        rowid_name_ = name;
+        break;
+      }
+    }
+    // Every name of the rowid taken by a column: rows are found by their primary key.
+    without_rowid_ = rowid_name_.empty();
+    if (!without_rowid_) {
+      try {
+        SQLiteStatement probe(*connection_, "SELECT " + rowid_name_ + " FROM " + QuoteIdentifier(table_name_) + " LIMIT 0");
+      } catch (const EDatabaseError&) {
+        without_rowid_ = true;
+        rowid_name_.clear();
+      }
+    }
+  }
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    const Column& c = columns_[i];
+    if (!is_view_ && !without_rowid_ && pk_count == 1 && c.pk == 1 && AnsiSameText(Trim(c.declared), "INTEGER")) {
+      rowid_column_ = static_cast<int>(i);
+    }
+  }
+  if (without_rowid_) {
+    for (int k = 1; k <= pk_count; ++k) {
+      for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].pk == k) key_columns_.push_back(static_cast<int>(i));
+      }
+    }
+  }
+  select_list_ = rowid_name_;
+  for (const Column& c : columns_) select_list_ += (select_list_.empty() ? "" : ", ") + QuoteIdentifier(c.name);
+}
+
+std::vector<TFieldType> TSQLiteTable::ChooseTypes(std::vector<int>& sizes) {
+  // One pass over the table tells what every column holds.
+  std::string sql = "SELECT ";
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    const std::string q = QuoteIdentifier(columns_[i].name);
+    const std::string is_int = "typeof(" + q + ") = 'integer'";
+    sql += std::string(i == 0 ? "" : ", ") + "count(CASE WHEN " + is_int + " THEN 1 END), count(CASE WHEN typeof(" + q +
+           ") = 'real' THEN 1 END), count(CASE WHEN typeof(" + q + ") = 'text' THEN 1 END), count(CASE WHEN typeof(" + q +
+           ") = 'blob' THEN 1 END), min(CASE WHEN " + is_int + " THEN " + q + " END), max(CASE WHEN " + is_int + " THEN " +
+           q + " END)";
+  }
+  sql += " FROM " + QuoteIdentifier(table_name_);
+  SQLiteStatement stats(*connection_, sql);
+  const bool has_row = stats.Step();
+  std::vector<TFieldType> types;
+  sizes.assign(columns_.size(), 0);
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    SQLiteColumnContents contents;
+    if (has_row) {
+      const int b = static_cast<int>(i) * 6;
+      sqlite3_stmt* st = stats.Handle();
+      contents = {sqlite3_column_int64(st, b), sqlite3_column_int64(st, b + 1), sqlite3_column_int64(st, b + 2),
+                  sqlite3_column_int64(st, b + 3), sqlite3_column_int64(st, b + 4), sqlite3_column_int64(st, b + 5)};
+    }
     int size = 0;
-    const TFieldType type = FieldTypeFromDeclared(c.declared, rowid_alias, size);
-    FieldDefs().Add(c.name, type, size, c.not_null && !rowid_alias);
-    if (rowid_alias) rowid_column_ = static_cast<int>(i);
+    const TFieldType declared =
+        FieldTypeFromDeclared(columns_[i].declared, static_cast<int>(i) == rowid_column_, size);
+    const TFieldType chosen = ChooseFieldType(declared, contents, size);
+    types.push_back(chosen);
+    sizes[i] = size;
   }
-  // Only rowid tables can take edits back by rowid.
-  try {
-    SQLiteStatement probe(*connection_, "SELECT rowid FROM " + QuoteIdentifier(table_name_) + " LIMIT 0");
-  } catch (const EDatabaseError&) {
-    Error("Table '" + table_name_ + "' has no rowid (WITHOUT ROWID tables are not supported)");
-  }
+  return types;
 }
 
 void TSQLiteTable::ReadIndexes() {
   IndexDefs().Clear();
+  if (is_view_) return;
   if (rowid_column_ >= 0) {
     IndexDefs().Add("PRIMARY", FieldDefs().Items(rowid_column_).name, {ixPrimary, ixUnique});
   }
@@ -161,7 +254,10 @@ void TSQLiteTable::ReadIndexes() {
       if (sqlite3_column_int(xinfo.Handle(), 3) != 0) desc.push_back(name);
       if (AnsiSameText(ColumnString(xinfo.Handle(), 4), "NOCASE")) nocase.push_back(name);
     }
-    if (expression || fields.empty()) continue;
+    // Index field lists are separated by ";": a column whose name holds one cannot be named.
+    const bool nameable = std::none_of(fields.begin(), fields.end(),
+                                       [](const std::string& f) { return f.find(';') != std::string::npos; });
+    if (expression || fields.empty() || !nameable) continue;
     TIndexOptions options;
     if (it->unique) options.Include(ixUnique);
     if (it->origin == "pk") options.Include(ixPrimary);
@@ -173,118 +269,220 @@ void TSQLiteTable::ReadIndexes() {
   }
 }
 
-std::unique_ptr<TRowStore> TSQLiteTable::ReadRows() {
-  std::vector<TFieldType> types;
-  std::string sql = "SELECT rowid";
-  for (int i = 0; i < FieldDefs().Count(); ++i) {
-    types.push_back(FieldDefs().Items(i).data_type);
-    sql += ", " + QuoteIdentifier(FieldDefs().Items(i).name);
+bool TSQLiteTable::ReadRow(sqlite3_stmt* stmt, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
+                           std::vector<SQLiteDateForm>& forms, int& misfit) const {
+  const int first = rowid_name_.empty() ? 0 : 1;
+  forms.assign(columns_.size(), SQLiteDateForm{});
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    const int column = static_cast<int>(c);
+    if (!LoadCell(stmt, first + column, types[c], store, row, column, &forms[c])) {
+      misfit = column;
+      return false;
+    }
   }
-  sql += " FROM " + QuoteIdentifier(table_name_);
-  auto store = std::make_unique<TRowStore>(types);
+  return true;
+}
+
+TSQLiteTable::RowKey TSQLiteTable::KeyOf(sqlite3_stmt* stmt) const {
+  RowKey key;
+  auto raw = [stmt](int column) {
+    RawValue v;
+    v.storage = sqlite3_column_type(stmt, column);
+    if (v.storage == SQLITE_INTEGER) v.integer = sqlite3_column_int64(stmt, column);
+    if (v.storage == SQLITE_FLOAT) v.real = sqlite3_column_double(stmt, column);
+    if (v.storage == SQLITE_TEXT || v.storage == SQLITE_BLOB) {
+      const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, column));
+      v.bytes.assign(p == nullptr ? "" : p, static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)));
+    }
+    return v;
+  };
+  if (!rowid_name_.empty()) {
+    key.push_back(raw(0));
+  } else {
+    for (int c : key_columns_) key.push_back(raw(c));
+  }
+  return key;
+}
+
+std::string TSQLiteTable::KeyCondition(int first) const {
+  if (!rowid_name_.empty()) return rowid_name_ + " = ?" + std::to_string(first);
+  std::string where;
+  for (std::size_t k = 0; k < key_columns_.size(); ++k) {
+    if (!where.empty()) where += " AND ";
+    where += QuoteIdentifier(columns_[static_cast<std::size_t>(key_columns_[k])].name) + " = ?" +
+             std::to_string(first + static_cast<int>(k));
+  }
+  return where;
+}
+
+void TSQLiteTable::BindKey(SQLiteStatement& statement, int first, const RowKey& key) const {
+  sqlite3_stmt* stmt = statement.Handle();
+  for (std::size_t k = 0; k < key.size(); ++k) {
+    const RawValue& v = key[k];
+    const int p = first + static_cast<int>(k);
+    switch (v.storage) {
+      case SQLITE_INTEGER: sqlite3_bind_int64(stmt, p, v.integer); break;
+      case SQLITE_FLOAT: sqlite3_bind_double(stmt, p, v.real); break;
+      case SQLITE_TEXT: statement.BindText(p, v.bytes); break;
+      case SQLITE_BLOB: sqlite3_bind_blob64(stmt, p, v.bytes.data(), v.bytes.size(), SQLITE_TRANSIENT); break;
+      default: sqlite3_bind_null(stmt, p); break;
+    }
+  }
+}
+
+std::unique_ptr<TRowStore> TSQLiteTable::ReadRows(std::vector<TFieldType>& types) {
+  std::size_t expected = 0;
   {
     SQLiteStatement count(*connection_, "SELECT count(*) FROM " + QuoteIdentifier(table_name_));
-    if (count.Step()) {
-      const auto rows = static_cast<std::size_t>(sqlite3_column_int64(count.Handle(), 0));
-      store->Reserve(rows);
-      rowids_.reserve(rows);
-    }
+    if (count.Step()) expected = static_cast<std::size_t>(sqlite3_column_int64(count.Handle(), 0));
   }
-  rowids_.clear();
-  SQLiteStatement select(*connection_, sql);
+  SQLiteStatement select(*connection_, "SELECT " + select_list_ + " FROM " + QuoteIdentifier(table_name_));
   sqlite3_stmt* stmt = select.Handle();
-  const int columns = FieldDefs().Count();
-  while (select.Step()) {
-    const RowId row = store->AppendRow();
-    rowids_.push_back(sqlite3_column_int64(stmt, 0));
-    for (int c = 0; c < columns; ++c) {
-      const TFieldDef& def = FieldDefs().Items(c);
-      LoadCell(stmt, c + 1, def.data_type, *store, row, c, def.name);
+  // A cell that the chosen type cannot hold (a text in a DATE column that is no date)
+  // widens its column and the rows are read again; text takes every cell, so this ends.
+  for (;;) {
+    auto store = std::make_unique<TRowStore>(types);
+    store->Reserve(expected);
+    keys_.clear();
+    date_forms_.assign(columns_.size(), DateForms{});
+    std::vector<SQLiteDateForm> forms;
+    int misfit = -1;
+    while (misfit < 0 && select.Step()) {
+      const RowId row = store->AppendRow();
+      if (!ReadRow(stmt, types, *store, row, forms, misfit)) break;
+      if (!is_view_) keys_.push_back(KeyOf(stmt));
+      for (std::size_t c = 0; c < columns_.size(); ++c) {
+        if (StorageKindOf(types[c]) == TStorageKind::skDate && !store->IsNull(row, static_cast<int>(c))) {
+          date_forms_[c].Set(row, forms[c]);
+        }
+      }
     }
+    if (misfit < 0) return store;
+    const int first = rowid_name_.empty() ? 0 : 1;
+    const auto m = static_cast<std::size_t>(misfit);
+    types[m] = WidenFieldType(types[m], sqlite3_column_type(stmt, first + misfit));
+    select.Reset();
   }
-  return store;
 }
 
 void TSQLiteTable::InternalClose() {
   TTable::InternalClose();
   connection_.reset();
-  rowids_.clear();
-  rowids_.shrink_to_fit();
+  keys_ = {};
+  date_forms_ = {};
+}
+
+const SQLiteDateForm* TSQLiteTable::FormFor(int column, RowId row) const {
+  const auto c = static_cast<std::size_t>(column);
+  if (c >= date_forms_.size()) return nullptr;
+  const DateForms& forms = date_forms_[c];
+  if (forms.forms.empty()) return nullptr;
+  // A new row takes the form of the column's first cell: the form the file uses.
+  return &forms.Of(row == kNoRow ? 0 : row);
+}
+
+void TSQLiteTable::WriteAndReadBack(SQLiteStatement& statement, std::vector<Variant>& values) {
+  if (!statement.Step()) Error("The record was not found in '" + table_name_ + "'; another program may have deleted it");
+  std::vector<TFieldType> types;
+  for (int c = 0; c < FieldDefs().Count(); ++c) types.push_back(FieldDefs().Items(c).data_type);
+  TRowStore back(types);
+  const RowId row = back.AppendRow();
+  int misfit = -1;
+  if (!ReadRow(statement.Handle(), types, back, row, pending_forms_, misfit)) {
+    Error("The database stored a value in column '" + columns_[static_cast<std::size_t>(misfit)].name +
+          "' that this field cannot show; the change was not stored");
+  }
+  pending_key_ = KeyOf(statement.Handle());
+  for (std::size_t c = 0; c < columns_.size(); ++c) values[c] = back.Get(row, static_cast<int>(c));
+  // RETURNING gives one row; stepping to the end completes the statement.
+  while (statement.Step()) {
+  }
+}
+
+void TSQLiteTable::CheckKeyed() const {
+  if (is_view_) Error(ReadOnlyMessage());
+  if (rowid_name_.empty() && key_columns_.empty()) {
+    Error("'" + table_name_ + "' has neither a rowid nor a primary key by which a changed record could be found "
+          "again; it can be read but not changed");
+  }
 }
 
 void TSQLiteTable::InternalPost(RowId row, std::vector<Variant>& values) {
+  CheckKeyed();
+  if (row != kNoRow && row >= keys_.size()) Error("The record cannot be found again in '" + table_name_ + "'");
   CheckUniqueKeys(row, values);
-  Transaction transaction(*connection_);
   const int columns = FieldDefs().Count();
+  const TRowStore* store = Store();
+  std::vector<int> written;
+  for (int c = 0; c < columns; ++c) {
+    const auto i = static_cast<std::size_t>(c);
+    const bool changed = row == kNoRow ? !values[i].IsClear() : !(values[i] == store->Get(row, c));
+    if (!changed) continue;
+    if (columns_[i].generated) {
+      Error("Column '" + columns_[i].name + "' is computed by the database from other columns; its value cannot be changed");
+    }
+    written.push_back(c);
+  }
+  if (row != kNoRow && written.empty()) {
+    pending_key_ = keys_[row];
+    pending_forms_.clear();
+    return;
+  }
+  Transaction transaction(*connection_);
+  std::string sql;
   if (row == kNoRow) {
     std::string names, params;
-    std::vector<int> bound;
-    for (int c = 0; c < columns; ++c) {
-      // A null INTEGER PRIMARY KEY is numbered by SQLite.
-      if (c == rowid_column_ && values[static_cast<std::size_t>(c)].IsClear()) continue;
-      if (!names.empty()) {
-        names += ", ";
-        params += ", ";
-      }
-      names += QuoteIdentifier(FieldDefs().Items(c).name);
-      params += "?";
-      bound.push_back(c);
+    for (std::size_t k = 0; k < written.size(); ++k) {
+      names += (k == 0 ? "" : ", ") + QuoteIdentifier(columns_[static_cast<std::size_t>(written[k])].name);
+      params += (k == 0 ? "?" : ", ?");
     }
-    const std::string sql = names.empty()
-                                ? "INSERT INTO " + QuoteIdentifier(table_name_) + " DEFAULT VALUES"
-                                : "INSERT INTO " + QuoteIdentifier(table_name_) + " (" + names + ") VALUES (" + params + ")";
-    SQLiteStatement insert(*connection_, sql);
-    for (std::size_t i = 0; i < bound.size(); ++i) {
-      const int c = bound[i];
-      insert.Bind(static_cast<int>(i) + 1, FieldDefs().Items(c).data_type, values[static_cast<std::size_t>(c)]);
-    }
-    insert.Step();
-    pending_rowid_ = sqlite3_last_insert_rowid(connection_->Handle());
-    if (rowid_column_ >= 0) {
-      if (pending_rowid_ > INT32_MAX) Error("Row number " + std::to_string(pending_rowid_) + " is beyond the integer range");
-      values[static_cast<std::size_t>(rowid_column_)] = Variant(static_cast<std::int32_t>(pending_rowid_));
-    }
+    sql = written.empty() ? "INSERT INTO " + QuoteIdentifier(table_name_) + " DEFAULT VALUES"
+                           : "INSERT INTO " + QuoteIdentifier(table_name_) + " (" + names + ") VALUES (" + params + ")";
   } else {
     std::string sets;
-    for (int c = 0; c < columns; ++c) {
-      if (!sets.empty()) sets += ", ";
-      sets += QuoteIdentifier(FieldDefs().Items(c).name) + " = ?";
+    for (std::size_t k = 0; k < written.size(); ++k) {
+      sets += (k == 0 ? "" : ", ") + QuoteIdentifier(columns_[static_cast<std::size_t>(written[k])].name) + " = ?";
     }
-    SQLiteStatement update(*connection_, "UPDATE " + QuoteIdentifier(table_name_) + " SET " + sets + " WHERE rowid = ?");
-    for (int c = 0; c < columns; ++c) {
-      update.Bind(c + 1, FieldDefs().Items(c).data_type, values[static_cast<std::size_t>(c)]);
-    }
-    update.BindInt64(columns + 1, rowids_[row]);
-    update.Step();
-    if (sqlite3_changes(connection_->Handle()) == 0) {
-      Error("Record not found in table '" + table_name_ + "' (deleted by another program?)");
-    }
-    pending_rowid_ = rowid_column_ >= 0 && !values[static_cast<std::size_t>(rowid_column_)].IsClear()
-                         ? values[static_cast<std::size_t>(rowid_column_)].AsInteger()
-                         : rowids_[row];
+    sql = "UPDATE " + QuoteIdentifier(table_name_) + " SET " + sets + " WHERE " +
+          KeyCondition(static_cast<int>(written.size()) + 1);
   }
+  SQLiteStatement write(*connection_, sql + " RETURNING " + select_list_);
+  for (std::size_t k = 0; k < written.size(); ++k) {
+    const int c = written[k];
+    write.Bind(static_cast<int>(k) + 1, FieldDefs().Items(c).data_type, values[static_cast<std::size_t>(c)], FormFor(c, row));
+  }
+  if (row != kNoRow) BindKey(write, static_cast<int>(written.size()) + 1, keys_[row]);
+  WriteAndReadBack(write, values);
   transaction.Commit();
 }
 
 void TSQLiteTable::RowWritten(RowId row, bool inserted) {
   TTable::RowWritten(row, inserted);
-  if (rowids_.size() <= row) rowids_.resize(static_cast<std::size_t>(row) + 1, 0);
-  rowids_[row] = pending_rowid_;
+  if (keys_.size() <= row) keys_.resize(static_cast<std::size_t>(row) + 1);
+  keys_[row] = pending_key_;
+  for (std::size_t c = 0; c < pending_forms_.size() && c < date_forms_.size(); ++c) {
+    if (StorageKindOf(FieldDefs().Items(static_cast<int>(c)).data_type) == TStorageKind::skDate) {
+      date_forms_[c].Set(row, pending_forms_[c]);
+    }
+  }
 }
 
 void TSQLiteTable::InternalDelete(RowId row) {
+  CheckKeyed();
+  if (row >= keys_.size()) Error("The record cannot be found again in '" + table_name_ + "'");
   Transaction transaction(*connection_);
-  SQLiteStatement remove(*connection_, "DELETE FROM " + QuoteIdentifier(table_name_) + " WHERE rowid = ?");
-  remove.BindInt64(1, rowids_[row]);
+  SQLiteStatement remove(*connection_, "DELETE FROM " + QuoteIdentifier(table_name_) + " WHERE " + KeyCondition(1));
+  BindKey(remove, 1, keys_[row]);
   remove.Step();
   transaction.Commit();
 }
 
 void TSQLiteTable::InternalEmpty() {
+  if (is_view_) Error(ReadOnlyMessage());
   Transaction transaction(*connection_);
   connection_->Exec("DELETE FROM " + QuoteIdentifier(table_name_));
   transaction.Commit();
-  rowids_ = {};
+  keys_ = {};
 }
 
 }  // namespace vantor

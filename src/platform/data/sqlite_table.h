@@ -1,27 +1,40 @@
 #pragma once
-// TSQLiteTable: a table of a SQLite database file as a TTable. Open reads the columns
-// (field types from the declared column types), the indexes (descending columns,
-// COLLATE NOCASE as case-insensitive, unique and primary keys) and every row into memory;
-// Post and Delete write each change back in a transaction, by rowid, before the rows in
-// memory change, so a refused change leaves both as they were. EmptyTable empties the
-// table of the file in one statement.
+// TSQLiteTable: a table or view of a SQLite database file as a TTable. Open reads the
+// columns, the indexes (descending columns, COLLATE NOCASE as case-insensitive, unique and
+// primary keys) and every row into memory; Post and Delete write each change back in a
+// transaction before the rows in memory change, so a refused change leaves both as they
+// were. EmptyTable empties the table of the file in one statement.
 //
-// Declared types: INTEGER (ftInteger; ftAutoInc for the INTEGER PRIMARY KEY), SMALLINT,
-// TINYINT (ftSmallint), REAL/FLOAT/DOUBLE (ftFloat), MONEY/CURRENCY (ftCurrency),
-// NUMERIC/DECIMAL (ftBCD), BOOLEAN (ftBoolean, stored 0/1), DATE, TIME, DATETIME
-// (ISO-8601 texts 'YYYY-MM-DD', 'HH:MM:SS', 'YYYY-MM-DD HH:MM:SS'), VARCHAR(n)/CHAR(n)
-// (ftString of Size n), TEXT/CLOB/MEMO and untyped columns (ftMemo), BLOB (ftBlob).
+// Files written by other programs open as they are. The declared type gives the field
+// type: INTEGER (ftInteger; ftAutoInc for the INTEGER PRIMARY KEY), SMALLINT, TINYINT
+// (ftSmallint), REAL/FLOAT/DOUBLE (ftFloat), MONEY/CURRENCY (ftCurrency), NUMERIC/DECIMAL
+// (ftBCD), BOOLEAN (ftBoolean, stored 0/1), DATE, TIME, DATETIME, TIMESTAMP (ISO-8601
+// texts, Julian days or Unix times), VARCHAR(n)/CHAR(n) (ftString of Size n), TEXT
+// (ftString of any length), CLOB/MEMO (ftMemo), BLOB (ftBlob). Where the cells contradict
+// it, or no type is declared, the cells decide (see ChooseFieldType): integers beyond 32
+// bits make an ftLargeint, a text among numbers makes the column text. A value is never
+// altered to fit and a readable table is never refused.
+//
+// Rows are found again for an edit by their rowid, or by their primary key in a WITHOUT
+// ROWID table. Views open read-only. Generated columns are read and cannot be changed.
+// An update writes only the columns whose values changed, and dates in the form in which
+// each cell came, so untouched cells stay as they were byte for byte.
 // The INTEGER PRIMARY KEY appears in IndexDefs as the index "PRIMARY".
 
 #include <memory>
 #include <string>
 #include <vector>
 
+struct sqlite3_stmt;
+
+#include "platform/data/sqlite_dates.h"
 #include "platform/data/table.h"
 
 namespace vantor {
 
 class SQLiteConnection;
+class SQLiteStatement;
+
 
 class TSQLiteTable : public TTable {
  public:
@@ -41,22 +54,70 @@ class TSQLiteTable : public TTable {
   std::unique_ptr<TRowStore> InternalOpen(std::unique_ptr<TRowStore> existing) override;
   void InternalClose() override;
   bool KeepRowsOnClose() const override { return false; }
+  bool ReadOnlyDataSet() const override { return is_view_; }
+  std::string ReadOnlyMessage() const override;
   void InternalPost(RowId row, std::vector<Variant>& values) override;
   void InternalDelete(RowId row) override;
   void RowWritten(RowId row, bool inserted) override;
   void InternalEmpty() override;
 
  private:
+  // One cell exactly as the file holds it, to find a row again.
+  struct RawValue {
+    int storage = 0;  // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB, SQLITE_NULL
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string bytes;
+  };
+  using RowKey = std::vector<RawValue>;
+  struct Column {
+    std::string name;
+    std::string declared;
+    bool not_null = false;
+    int pk = 0;              // position in the primary key, 0 outside it
+    bool generated = false;  // computed by the database from other columns
+  };
+  // The forms of the cells of one date column: a short list of the distinct forms and,
+  // per row, which of them the cell was written in.
+  struct DateForms {
+    std::vector<SQLiteDateForm> forms;
+    std::vector<std::uint8_t> by_row;
+    const SQLiteDateForm& Of(RowId row) const;
+    void Set(RowId row, const SQLiteDateForm& form);
+  };
+
   void ReadColumns();
   void ReadIndexes();
-  std::unique_ptr<TRowStore> ReadRows();
+  std::vector<TFieldType> ChooseTypes(std::vector<int>& sizes);
+  std::unique_ptr<TRowStore> ReadRows(std::vector<TFieldType>& types);
+  // Fills `values` (by column) and `forms` from the current row of a statement whose
+  // result is the select list; false for the first cell that does not fit `types`.
+  bool ReadRow(sqlite3_stmt* stmt, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
+               std::vector<SQLiteDateForm>& forms, int& misfit) const;
+  RowKey KeyOf(sqlite3_stmt* stmt) const;
+  void BindKey(SQLiteStatement& statement, int first, const RowKey& key) const;
+  std::string KeyCondition(int first) const;
+  // Runs an INSERT or UPDATE ending in RETURNING select list, and takes back what the
+  // database stored (defaults, generated columns, the rowid) into `values`.
+  void WriteAndReadBack(SQLiteStatement& statement, std::vector<Variant>& values);
+  const SQLiteDateForm* FormFor(int column, RowId row) const;
+  // Raises when edits cannot reach the file: a view, or a table without any row key.
+  void CheckKeyed() const;
 
   std::string database_name_;
   std::string table_name_;
   std::unique_ptr<SQLiteConnection> connection_;
-  std::vector<std::int64_t> rowids_;  // by row id of the store
-  int rowid_column_ = -1;             // the INTEGER PRIMARY KEY column, -1 without one
-  std::int64_t pending_rowid_ = 0;
+  std::vector<Column> columns_;
+  bool is_view_ = false;
+  bool without_rowid_ = false;
+  std::string rowid_name_;       // "rowid", or an alias no column shadows; empty without one
+  std::string select_list_;      // key (rowid tables) then every column, quoted
+  std::vector<int> key_columns_;  // WITHOUT ROWID: the primary key's columns in key order
+  std::vector<RowKey> keys_;      // by row id of the store; empty for a view
+  std::vector<DateForms> date_forms_;  // by column (empty for other types)
+  int rowid_column_ = -1;         // the INTEGER PRIMARY KEY column, -1 without one
+  RowKey pending_key_;
+  std::vector<SQLiteDateForm> pending_forms_;
 };
 
 }  // namespace vantor

@@ -366,7 +366,7 @@ void TTable::EmptyTable() {
     store->Clear();  // the orders went with the closing
     return;
   }
-  if (store->LiveCount() > 0 && !CanModify()) Error("Cannot modify a read-only dataset");
+  if (store->LiveCount() > 0 && !CanModify()) Error(ReadOnlyMessage());
   InternalEmpty();  // may raise: nothing changed yet
   for (auto& o : orders_) {
     o->rows = {};

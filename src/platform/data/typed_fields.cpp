@@ -133,6 +133,47 @@ const TypeInfo& TAutoIncField::StaticType() {
 TAutoIncField::TAutoIncField(TComponent* owner)
     : TIntegerField(owner, TFieldType::ftAutoInc, INT32_MIN, INT32_MAX) {}
 
+// --- TLargeintField ----------------------------------------------------------------------
+
+const TypeInfo& TLargeintField::StaticType() {
+  static const TypeInfo info = TypeBuilder<TLargeintField>("TLargeintField", &TField::StaticType()).Component().Build();
+  return info;
+}
+
+TLargeintField::TLargeintField(TComponent* owner) : TField(owner) { SetDataType(TFieldType::ftLargeint); }
+
+bool TLargeintField::IsValidChar(char32_t ch) const { return IsSign(ch) || IsDigit(ch); }
+
+Variant TLargeintField::TextToValue(const std::string& text) const {
+  std::int64_t v = 0;
+  if (TryStrToInt64(text, v)) return Variant(v);
+  double d = 0;
+  if (TextToFloat(text, d) && std::nearbyint(d) == d) {
+    RangeFailure(text, IntToStr(INT64_MIN) + " to " + IntToStr(INT64_MAX));
+  }
+  throw EConvertError("'" + text + "' is not a valid integer value for field '" + FieldName() + "'");
+}
+
+Variant TLargeintField::Convert(const Variant& value) const {
+  if (value.IsClear()) return Variant::Null();
+  if (const auto* s = value.Get<std::string>()) return TextToValue(*s);
+  try {
+    return Variant(value.AsInt64());
+  } catch (const EVariantError&) {
+    if (value.IsNumeric() || value.Get<Variant::DateValue>() != nullptr) {
+      RangeFailure(Describe(value), IntToStr(INT64_MIN) + " to " + IntToStr(INT64_MAX));
+    }
+    ConvertFailure(value);
+  }
+}
+
+std::int64_t TLargeintField::AsLargeInt() const {
+  const Variant v = AsVariant();
+  return v.IsNull() ? 0 : v.AsInt64();
+}
+
+void TLargeintField::SetAsLargeInt(std::int64_t value) { SetAsVariant(Variant(value)); }
+
 // --- TBooleanField -----------------------------------------------------------------------
 
 const TypeInfo& TBooleanField::StaticType() {
@@ -402,6 +443,7 @@ bool IsSupportedFieldType(TFieldType type) {
     case TFieldType::ftBlob:
     case TFieldType::ftMemo:
     case TFieldType::ftFmtMemo:
+    case TFieldType::ftLargeint:
       return true;
     default:
       return false;
@@ -427,6 +469,7 @@ TField* CreateField(TComponent* owner, TFieldType type) {
     case TFieldType::ftBlob: return new TBlobField(owner);
     case TFieldType::ftMemo: return new TMemoField(owner);
     case TFieldType::ftFmtMemo: return new TFmtMemoField(owner);
+    case TFieldType::ftLargeint: return new TLargeintField(owner);
     default:
       throw EDatabaseError("Field type " + std::string(FieldTypeName(type)) + " is not supported");
   }
@@ -439,7 +482,7 @@ void RegisterFieldClasses() {
         &TFloatField::StaticType(), &TCurrencyField::StaticType(), &TBCDField::StaticType(),
         &TDateField::StaticType(), &TTimeField::StaticType(), &TDateTimeField::StaticType(),
         &TMemoField::StaticType(), &TFmtMemoField::StaticType(), &TBlobField::StaticType(),
-        &TBytesField::StaticType()}) {
+        &TBytesField::StaticType(), &TLargeintField::StaticType()}) {
     RegisterClass(*info);
   }
 }

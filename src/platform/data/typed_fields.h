@@ -74,6 +74,24 @@ class TAutoIncField : public TIntegerField {
   const TypeInfo& ClassType() const override { return StaticType(); }
 };
 
+// A 64-bit integer (SQLite's integers, row ids beyond 32 bits). Its values are Int64
+// variants; AsInteger of a value beyond 32 bits raises rather than cut it.
+class TLargeintField : public TField {
+ public:
+  explicit TLargeintField(TComponent* owner);
+  static const TypeInfo& StaticType();
+  const TypeInfo& ClassType() const override { return StaticType(); }
+  Variant Convert(const Variant& value) const override;
+  bool IsValidChar(char32_t ch) const override;
+  std::int64_t AsLargeInt() const;
+  void SetAsLargeInt(std::int64_t value);
+
+ protected:
+  TAlignment DefaultAlignment() const override { return taRightJustify; }
+  int DefaultDisplayWidth() const override { return 15; }
+  Variant TextToValue(const std::string& text) const override;
+};
+
 class TBooleanField : public TField {
  public:
   explicit TBooleanField(TComponent* owner);

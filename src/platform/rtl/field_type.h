@@ -9,8 +9,6 @@
 
 #include "platform/rtl/enum_names.h"
 
-#include "platform/rtl/enum_names.h"
-
 namespace vantor {
 
 enum class TFieldType : std::uint8_t {
@@ -36,9 +34,11 @@ enum class TFieldType : std::uint8_t {
   ftParadoxOle,   // 19
   ftDBaseOle,     // 20
   ftTypedBinary,  // 21
+  // Added after the types above so that their ordinals, which streams hold, stay as they are.
+  ftLargeint,     // 22: 64-bit integer
 };
 
-inline constexpr int kFieldTypeCount = 22;
+inline constexpr int kFieldTypeCount = 23;
 
 template <>
 struct EnumNames<TFieldType> {
@@ -46,7 +46,7 @@ struct EnumNames<TFieldType> {
       "ftUnknown",  "ftString",     "ftSmallint", "ftInteger",    "ftWord",      "ftBoolean",
       "ftFloat",    "ftCurrency",   "ftBCD",      "ftDate",       "ftTime",      "ftDateTime",
       "ftBytes",    "ftVarBytes",   "ftAutoInc",  "ftBlob",       "ftMemo",      "ftGraphic",
-      "ftFmtMemo",  "ftParadoxOle", "ftDBaseOle", "ftTypedBinary",
+      "ftFmtMemo",  "ftParadoxOle", "ftDBaseOle", "ftTypedBinary", "ftLargeint",
   };
 };
 

@@ -182,6 +182,49 @@ std::int32_t StrToInt(std::string_view text) {
   return v;
 }
 
+bool TryStrToInt64(std::string_view s, std::int64_t& value) {
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  const bool hex = i < s.size() && s[i] == '$';
+  if (hex) ++i;
+  const std::size_t start = i;
+  std::uint64_t magnitude = 0;
+  // Decimal magnitudes stop at 2^63 (the most negative value); hex ones take any bit pattern.
+  constexpr std::uint64_t kDecimalLimit = std::uint64_t{1} << 63;
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    unsigned d;
+    if (IsDigit(c))
+      d = static_cast<unsigned>(c - '0');
+    else if (hex && c >= 'a' && c <= 'f')
+      d = static_cast<unsigned>(c - 'a' + 10);
+    else if (hex && c >= 'A' && c <= 'F')
+      d = static_cast<unsigned>(c - 'A' + 10);
+    else
+      break;
+    if (hex) {
+      if (i - start >= 16) return false;
+      magnitude = magnitude * 16 + d;
+    } else {
+      if (magnitude > (kDecimalLimit - d) / 10) return false;
+      magnitude = magnitude * 10 + d;
+    }
+  }
+  if (i == start || i != s.size()) return false;
+  if (!hex && !negative && magnitude == kDecimalLimit) return false;
+  // Two's complement negation in unsigned arithmetic, then the bit pattern as signed.
+  value = static_cast<std::int64_t>(negative ? 0u - magnitude : magnitude);
+  return true;
+}
+
+std::int64_t StrToInt64(std::string_view text) {
+  std::int64_t v;
+  if (!TryStrToInt64(text, v)) ConvertError(SInvalidInteger, {text});
+  return v;
+}
+
 bool ValReal(std::string_view text, long double& value) {
   NumberParts p;
   return ScanReal(text, '.', false, p) && PartsToReal(p, value);

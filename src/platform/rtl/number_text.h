@@ -31,6 +31,10 @@ std::string IntToStr(std::int64_t value);
 bool TryStrToInt(std::string_view text, std::int32_t& value);
 // Raises EConvertError "'<text>' is not a valid integer value".
 std::int32_t StrToInt(std::string_view text);
+// The same syntax for the whole 64-bit range (decimal, or "$" and up to 16 hex digits).
+bool TryStrToInt64(std::string_view text, std::int64_t& value);
+// Raises EConvertError "'<text>' is not a valid integer value".
+std::int64_t StrToInt64(std::string_view text);
 
 // The runtime's fixed-syntax real scan; false (value untouched) when the text is not
 // a number or overflows long double.

@@ -14,6 +14,7 @@ namespace {
 
 using enum TFieldType;
 
+// The 32-bit integer types; ftLargeint shares their syntax but keeps 64 bits.
 bool IsIntegerType(TFieldType t) { return t == ftSmallint || t == ftInteger || t == ftWord || t == ftAutoInc; }
 bool IsTextType(TFieldType t) { return t == ftString || t == ftMemo || t == ftFmtMemo; }
 
@@ -34,7 +35,8 @@ bool IsValidCharForType(TFieldType type, char32_t key) {
     case ftSmallint:
     case ftInteger:
     case ftWord:
-    case ftAutoInc: return sign_or_digit;
+    case ftAutoInc:
+    case ftLargeint: return sign_or_digit;
     case ftFloat:
     case ftCurrency: return sign_or_digit || key == U'E' || key == U'e' || key == decimal;
     case ftBCD: return sign_or_digit || key == decimal;
@@ -44,7 +46,7 @@ bool IsValidCharForType(TFieldType type, char32_t key) {
 
 bool IsConvertText(TFieldType type, std::string_view text) {
   if (IsTextType(type)) return true;
-  if (IsIntegerType(type)) {
+  if (IsIntegerType(type) || type == ftLargeint) {
     long double v;
     return ValReal(text, v);
   }
@@ -76,6 +78,7 @@ Variant TextToVariant(TFieldType type, const std::string& text) {
   const std::string_view trimmed = TrimRightView(text);
   if (trimmed.empty()) return Variant::Null();
   if (IsIntegerType(type)) return Variant(StrToInt(text));
+  if (type == ftLargeint) return Variant(StrToInt64(text));
   switch (type) {
     case ftBoolean: return Variant(StrToBoolean(text));
     case ftFloat: return Variant(StrToFloat(text));
@@ -92,6 +95,7 @@ std::string VariantToText(TFieldType type, const Variant& value) {
   if (value.IsNull()) return {};
   if (IsTextType(type)) return TrimRight(value.AsString());
   if (IsIntegerType(type)) return IntToStr(value.AsInteger());
+  if (type == ftLargeint) return IntToStr(value.AsInt64());
   switch (type) {
     case ftBoolean: return BooleanToStr(value.AsBoolean());
     case ftFloat: return FloatToStr(value.AsDouble());
@@ -113,6 +117,7 @@ Variant VarAsDataType(TFieldType type, const Variant& value) {
     case ftInteger:
     case ftWord:
     case ftAutoInc: return VarAsType(value, varInteger);
+    case ftLargeint: return VarAsType(value, varInt64);
     case ftBoolean: return VarAsType(value, varBoolean);
     case ftFloat: return VarAsType(value, varDouble);
     case ftCurrency:

@@ -14,11 +14,13 @@ namespace vantor {
 namespace {
 
 // The alternatives of Variant's storage, in declaration order.
-enum Kind : std::size_t { kEmpty, kNull, kSmallint, kInteger, kDouble, kCurrency, kDate, kBoolean, kString, kArray };
+enum Kind : std::size_t {
+  kEmpty, kNull, kSmallint, kInteger, kDouble, kCurrency, kDate, kBoolean, kString, kArray, kInt64
+};
 
 const char* KindName(std::size_t k) {
-  static const char* const kNames[] = {"Empty",    "Null", "Smallint", "Integer", "Double",
-                                       "Currency", "Date", "Boolean",  "String",  "Array"};
+  static const char* const kNames[] = {"Empty",    "Null", "Smallint", "Integer", "Double", "Currency",
+                                       "Date",     "Boolean", "String", "Array",  "Int64"};
   return kNames[k];
 }
 
@@ -28,6 +30,7 @@ const char* TypeName(std::uint16_t var_type) {
     case varNull: return "Null";
     case varSmallint: return "Smallint";
     case varInteger: return "Integer";
+    case varInt64: return "Int64";
     case varSingle: return "Single";
     case varDouble: return "Double";
     case varCurrency: return "Currency";
@@ -60,20 +63,43 @@ std::int64_t RoundCurrency(Currency c) {
 }
 
 // A number as the comparison sees it: exact (scaled by 10^4) when it came from an
-// integer, a boolean or a currency, a double otherwise.
+// integer, a boolean or a currency, a whole 64-bit integer when it came from an Int64
+// (which scaling could overflow), a double otherwise.
 struct Num {
   bool exact = true;
   std::int64_t scaled = 0;
   double real = 0;
+  bool whole = false;  // `scaled` holds the unscaled value of an Int64
 };
 
-Num Exact(std::int64_t scaled) { return Num{true, scaled, 0}; }
-Num Real(double d) { return Num{false, 0, d}; }
+Num Exact(std::int64_t scaled) { return Num{true, scaled, 0, false}; }
+Num Whole(std::int64_t value) { return Num{true, value, 0, true}; }
+Num Real(double d) { return Num{false, 0, d, false}; }
+
+int Sign(std::int64_t a, std::int64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
+
+// A whole number against a scaled one, without multiplying (which could overflow):
+// whole parts first, then the scaled side's fraction decides.
+int CompareWholeScaled(std::int64_t whole, std::int64_t scaled) {
+  const std::int64_t q = scaled / Currency::kScale;
+  const std::int64_t r = scaled % Currency::kScale;
+  if (whole != q) return Sign(whole, q);
+  return Sign(0, r);
+}
+
+long double AsLongDouble(const Num& n) {
+  if (!n.exact) return n.real;
+  // long double keeps 64 mantissa bits here, so a whole int64 converts exactly.
+  return n.whole ? static_cast<long double>(n.scaled) : static_cast<long double>(n.scaled) / Currency::kScale;
+}
 
 int CompareNum(const Num& a, const Num& b) {
-  if (a.exact && b.exact) return a.scaled < b.scaled ? -1 : (a.scaled > b.scaled ? 1 : 0);
-  const long double x = a.exact ? static_cast<long double>(a.scaled) / Currency::kScale : a.real;
-  const long double y = b.exact ? static_cast<long double>(b.scaled) / Currency::kScale : b.real;
+  if (a.exact && b.exact) {
+    if (a.whole == b.whole) return Sign(a.scaled, b.scaled);
+    return a.whole ? CompareWholeScaled(a.scaled, b.scaled) : -CompareWholeScaled(b.scaled, a.scaled);
+  }
+  const long double x = AsLongDouble(a);
+  const long double y = AsLongDouble(b);
   // NaN sorts below every number and equals itself, so ordering stays total.
   const bool xn = std::isnan(x), yn = std::isnan(y);
   if (xn || yn) return xn == yn ? 0 : (xn ? -1 : 1);
@@ -93,13 +119,14 @@ std::uint16_t Variant::VarType() const {
     case kDate: return varDate;
     case kBoolean: return varBoolean;
     case kString: return varString;
+    case kInt64: return varInt64;
     default: return static_cast<std::uint16_t>(varArray | varByRef | (std::get<ArrayRef>(v_).element_type & varTypeMask));
   }
 }
 
 bool Variant::IsNumeric() const {
   const std::size_t k = v_.index();
-  return k == kSmallint || k == kInteger || k == kDouble || k == kCurrency;
+  return k == kSmallint || k == kInteger || k == kInt64 || k == kDouble || k == kCurrency;
 }
 
 namespace {
@@ -112,19 +139,23 @@ std::int64_t ToIntegral(const Variant& v, std::int64_t lo, std::int64_t hi, cons
   };
   auto from_double = [&](double d) -> std::int64_t {
     const double r = RoundEven(d);
-    if (!(r >= static_cast<double>(lo) && r <= static_cast<double>(hi))) Overflow(FloatToStr(d), type);
+    // 2^63 itself is a double but no int64: the upper test is strict against -lo.
+    if (!(r >= static_cast<double>(lo) && r <= static_cast<double>(hi) && r < 9223372036854775808.0)) {
+      Overflow(FloatToStr(d), type);
+    }
     return static_cast<std::int64_t>(r);
   };
   if (v.IsEmpty()) return 0;
   if (const auto* p = v.Get<std::int16_t>()) return *p;
   if (const auto* p = v.Get<std::int32_t>()) return check(*p, IntToStr(*p));
+  if (const auto* p = v.Get<std::int64_t>()) return check(*p, IntToStr(*p));
   if (const auto* p = v.Get<double>()) return from_double(*p);
   if (const auto* p = v.Get<Currency>()) return check(RoundCurrency(*p), CurrToStr(*p));
   if (const auto* p = v.Get<Variant::DateValue>()) return from_double(p->value);
   if (const auto* p = v.Get<bool>()) return *p ? -1 : 0;
   if (const auto* p = v.Get<std::string>()) {
-    std::int32_t i;
-    if (TryStrToInt(*p, i)) return check(i, *p);
+    std::int64_t i;
+    if (TryStrToInt64(*p, i)) return check(i, *p);
     double d;
     if (TextToFloat(*p, d)) return from_double(d);
     ConvertError(SInvalidInteger, {*p});
@@ -142,11 +173,14 @@ std::int32_t Variant::AsInteger() const {
   return static_cast<std::int32_t>(ToIntegral(*this, INT32_MIN, INT32_MAX, "Integer"));
 }
 
+std::int64_t Variant::AsInt64() const { return ToIntegral(*this, INT64_MIN, INT64_MAX, "Int64"); }
+
 double Variant::AsDouble() const {
   switch (v_.index()) {
     case kEmpty: return 0;
     case kSmallint: return std::get<std::int16_t>(v_);
     case kInteger: return std::get<std::int32_t>(v_);
+    case kInt64: return static_cast<double>(std::get<std::int64_t>(v_));
     case kDouble: return std::get<double>(v_);
     case kCurrency: return std::get<Currency>(v_).ToDouble();
     case kDate: return std::get<DateValue>(v_).value;
@@ -166,6 +200,11 @@ Currency Variant::AsCurrency() const {
     case kEmpty: return Currency{};
     case kSmallint: return Currency::FromInt(std::get<std::int16_t>(v_));
     case kInteger: return Currency::FromInt(std::get<std::int32_t>(v_));
+    case kInt64: {
+      const std::int64_t i = std::get<std::int64_t>(v_);
+      if (i > INT64_MAX / Currency::kScale || i < INT64_MIN / Currency::kScale) Overflow(IntToStr(i), "Currency");
+      return Currency::FromInt(i);
+    }
     case kCurrency: return std::get<Currency>(v_);
     case kBoolean: return Currency::FromInt(std::get<bool>(v_) ? -1 : 0);
     case kDouble:
@@ -230,6 +269,7 @@ std::string Variant::AsString() const {
     case kNull: return {};
     case kSmallint: return IntToStr(std::get<std::int16_t>(v_));
     case kInteger: return IntToStr(std::get<std::int32_t>(v_));
+    case kInt64: return IntToStr(std::get<std::int64_t>(v_));
     case kDouble: return FloatToStr(std::get<double>(v_));
     case kCurrency: return CurrToStr(std::get<Currency>(v_));
     case kDate: return DateTimeToStr(std::get<DateValue>(v_).value);
@@ -248,6 +288,7 @@ Variant VarAsType(const Variant& v, std::uint16_t var_type) {
   switch (var_type) {
     case varSmallint: return Variant(v.AsSmallint());
     case varInteger: return Variant(v.AsInteger());
+    case varInt64: return Variant(v.AsInt64());
     case varSingle:
     case varDouble: return Variant(v.AsDouble());
     case varCurrency: return Variant(v.AsCurrency());
@@ -265,6 +306,7 @@ namespace {
 Num ToNum(const Variant& v) {
   if (const auto* p = v.Get<std::int16_t>()) return Exact(std::int64_t{*p} * Currency::kScale);
   if (const auto* p = v.Get<std::int32_t>()) return Exact(std::int64_t{*p} * Currency::kScale);
+  if (const auto* p = v.Get<std::int64_t>()) return Whole(*p);
   if (const auto* p = v.Get<Currency>()) return Exact(p->scaled);
   if (const auto* p = v.Get<bool>()) return Exact(*p ? -Currency::kScale : 0);
   if (const auto* p = v.Get<double>()) return Real(*p);

@@ -36,6 +36,7 @@ enum : std::uint16_t {
   varVariant = 0x000C,
   varUnknown = 0x000D,
   varByte = 0x0011,
+  varInt64 = 0x0014,
   varString = 0x0100,
   varTypeMask = 0x0FFF,
   varArray = 0x2000,
@@ -64,6 +65,7 @@ class Variant {
   Variant() = default;  // Empty (unassigned)
   Variant(std::int16_t v) : v_(v) {}
   Variant(std::int32_t v) : v_(v) {}
+  Variant(std::int64_t v) : v_(v) {}
   Variant(double v) : v_(v) {}
   Variant(Currency v) : v_(v) {}
   Variant(bool v) : v_(v) {}
@@ -83,12 +85,13 @@ class Variant {
   bool IsNull() const { return std::holds_alternative<NullTag>(v_); }
   // Empty or Null: no value at all.
   bool IsClear() const { return IsEmpty() || IsNull(); }
-  bool IsNumeric() const;  // Smallint, Integer, Double, Currency (not Date, not Boolean)
+  bool IsNumeric() const;  // Smallint, Integer, Int64, Double, Currency (not Date, not Boolean)
 
   // Coercions with the host's rules; a value that cannot be coerced (an out-of-range
   // integer, a text that is no number, Null) raises EVariantError or EConvertError.
   std::int16_t AsSmallint() const;
   std::int32_t AsInteger() const;
+  std::int64_t AsInt64() const;
   double AsDouble() const;
   Currency AsCurrency() const;
   TDateTime AsDate() const;
@@ -110,7 +113,7 @@ class Variant {
   explicit Variant(ArrayRef a) : v_(a) {}
 
   std::variant<EmptyTag, NullTag, std::int16_t, std::int32_t, double, Currency, DateValue, bool,
-               std::string, ArrayRef>
+               std::string, ArrayRef, std::int64_t>
       v_;
 };
 
@@ -119,7 +122,7 @@ int VarCompare(const Variant& a, const Variant& b);
 inline bool VarEquals(const Variant& a, const Variant& b) { return VarCompare(a, b) == 0; }
 // The host's general variant-to-string conversion ("" for Empty and Null).
 std::string VarToStr(const Variant& v);
-// The value coerced to the kind of a type code (varSmallint, varInteger, varDouble,
+// The value coerced to the kind of a type code (varSmallint, varInteger, varInt64, varDouble,
 // varCurrency, varDate, varBoolean, varString); raises as the As* accessors do.
 Variant VarAsType(const Variant& v, std::uint16_t var_type);
 

@@ -50,7 +50,7 @@ TEST_F(SQLiteTest, MissingFileIsAnErrorAndIsNotCreated) {
   t.SetDatabaseName(missing);
   t.SetTableName("people");
   const std::string message = MessageOf([&] { t.Open(); });
-  EXPECT_NE(message.find("Cannot open database"), std::string::npos) << message;
+  EXPECT_NE(message.find("does not exist"), std::string::npos) << message;
   EXPECT_NE(message.find(missing), std::string::npos) << message;
   EXPECT_FALSE(t.Active());
   EXPECT_FALSE(FileExists(missing));
@@ -64,7 +64,7 @@ TEST_F(SQLiteTest, MissingTableIsAnErrorNamingIt) {
   t.SetDatabaseName(path_);
   t.SetTableName("peeple");
   const std::string message = MessageOf([&] { t.Open(); });
-  EXPECT_NE(message.find("Table 'peeple' not found"), std::string::npos) << message;
+  EXPECT_NE(message.find("There is no table or view 'peeple'"), std::string::npos) << message;
   EXPECT_FALSE(t.Active());
   EXPECT_EQ(t.FieldCount(), 0);
   t.SetTableName("people");
@@ -120,7 +120,8 @@ TEST_F(SQLiteTest, RefusedWriteQuotesSQLiteAndChangesNothing) {
   t.Edit();
   t.FieldByName("city")->SetAsString("Rome");
   const std::string message = MessageOf([&] { t.Post(); });
-  EXPECT_NE(message.find("\"Rome is closed\""), std::string::npos) << message;
+  EXPECT_NE(message.find("Rome is closed"), std::string::npos) << message;
+  EXPECT_EQ(message.find("UPDATE"), std::string::npos) << "a sentence, not the SQL: " << message;
   EXPECT_EQ(t.State(), dsEdit);
   t.Cancel();
   EXPECT_EQ(t.FieldByName("city")->AsString(), "Berlin");
@@ -158,7 +159,7 @@ TEST_F(SQLiteTest, SqlErrorIsQuotedAndTheQueryStaysClosed) {
   q.SetDatabaseName(path_);
   q.SetSQL("SELECT nme FROM people");
   const std::string message = MessageOf([&] { q.Open(); });
-  EXPECT_NE(message.find("\"no such column: nme\""), std::string::npos) << message;
+  EXPECT_NE(message.find("no such column: nme"), std::string::npos) << message;
   EXPECT_NE(message.find("SELECT nme FROM people"), std::string::npos) << message;
   EXPECT_FALSE(q.Active());
   q.SetSQL("SELECT name FROM people");
@@ -166,7 +167,7 @@ TEST_F(SQLiteTest, SqlErrorIsQuotedAndTheQueryStaysClosed) {
   EXPECT_EQ(q.RecordCount(), testing_support::kPeopleRows);
 }
 
-TEST_F(SQLiteTest, ValueThatDoesNotFitItsColumnTypeRefusesTheOpen) {
+TEST_F(SQLiteTest, TextInAnIntegerColumnOpensTheColumnAsText) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(db, "UPDATE people SET qty = 'lots' WHERE id = 2", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -174,10 +175,11 @@ TEST_F(SQLiteTest, ValueThatDoesNotFitItsColumnTypeRefusesTheOpen) {
   TSQLiteTable t(&owner_);
   t.SetDatabaseName(path_);
   t.SetTableName("people");
-  const std::string message = MessageOf([&] { t.Open(); });
-  EXPECT_NE(message.find("'lots'"), std::string::npos) << message;
-  EXPECT_NE(message.find("'qty'"), std::string::npos) << message;
-  EXPECT_FALSE(t.Active());
+  t.Open();
+  EXPECT_EQ(t.FieldByName("qty")->DataType(), TFieldType::ftString);
+  bool seen = false;
+  for (t.First(); !t.Eof(); t.Next()) seen = seen || t.FieldByName("qty")->AsString() == "lots";
+  EXPECT_TRUE(seen);
 }
 
 TEST(SQLiteTypes, DeclaredTypesMapToFieldTypes) {
@@ -198,22 +200,23 @@ TEST(SQLiteTypes, DeclaredTypesMapToFieldTypes) {
   EXPECT_EQ(size, 0);  // any length
   EXPECT_EQ(FieldTypeFromDeclared("CLOB", false, size), TFieldType::ftMemo);
   EXPECT_EQ(FieldTypeFromDeclared("MEMO", false, size), TFieldType::ftMemo);
-  EXPECT_EQ(FieldTypeFromDeclared("", false, size), TFieldType::ftMemo);
+  EXPECT_EQ(FieldTypeFromDeclared("", false, size), TFieldType::ftUnknown) << "the cells decide";
   EXPECT_EQ(FieldTypeFromDeclared("BLOB", false, size), TFieldType::ftBlob);
 }
 
-TEST(SQLiteTypes, IsoDatesRoundTrip) {
+TEST(SQLiteTypes, DefaultDateFormsWriteIsoTexts) {
   const TDateTime d = ComposeDateTime(EncodeDate(2024, 2, 29), EncodeTime(13, 5, 9, 0));
-  EXPECT_EQ(DateToIso(d, TFieldType::ftDateTime), "2024-02-29 13:05:09");
-  EXPECT_EQ(DateToIso(d, TFieldType::ftDate), "2024-02-29");
-  EXPECT_EQ(DateToIso(d, TFieldType::ftTime), "13:05:09");
+  EXPECT_EQ(FormatSQLiteDateText(d, DefaultDateForm(TFieldType::ftDateTime)), "2024-02-29 13:05:09");
+  EXPECT_EQ(FormatSQLiteDateText(d, DefaultDateForm(TFieldType::ftDate)), "2024-02-29");
+  EXPECT_EQ(FormatSQLiteDateText(d, DefaultDateForm(TFieldType::ftTime)), "13:05:09");
   TDateTime back = 0;
-  ASSERT_TRUE(IsoToDate("2024-02-29 13:05:09", back));
+  SQLiteDateForm form;
+  ASSERT_TRUE(ParseSQLiteDateText("2024-02-29 13:05:09", back, form));
   EXPECT_DOUBLE_EQ(back, d);
-  ASSERT_TRUE(IsoToDate("2024-02-29T13:05:09.250", back));
-  EXPECT_FALSE(IsoToDate("2023-02-29", back));
-  EXPECT_FALSE(IsoToDate("25:00", back));
-  EXPECT_FALSE(IsoToDate("yesterday", back));
+  ASSERT_TRUE(ParseSQLiteDateText("2024-02-29T13:05:09.250", back, form));
+  EXPECT_FALSE(ParseSQLiteDateText("2023-02-29", back, form));
+  EXPECT_FALSE(ParseSQLiteDateText("25:00", back, form));
+  EXPECT_FALSE(ParseSQLiteDateText("yesterday", back, form));
 }
 
 TEST(SampleDatabase, HasBothTablesWithTheirTypesIndexesAndNulls) {

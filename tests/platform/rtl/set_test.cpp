@@ -40,6 +40,7 @@ TEST(FieldType, OrdinalsAndNames) {
   EXPECT_EQ(static_cast<int>(TFieldType::ftAutoInc), 14);
   EXPECT_EQ(static_cast<int>(TFieldType::ftFmtMemo), 18);
   EXPECT_EQ(static_cast<int>(TFieldType::ftTypedBinary), 21);
+  EXPECT_EQ(static_cast<int>(TFieldType::ftLargeint), 22) << "appended: the older ordinals keep their values";
   EXPECT_EQ(FieldTypeName(TFieldType::ftString), "ftString");
   EXPECT_EQ(FieldTypeName(TFieldType::ftTypedBinary), "ftTypedBinary");
   EXPECT_EQ(FieldTypeName(static_cast<TFieldType>(200)), "");

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/rtl/number_text.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/test_locales.h"
 
@@ -179,6 +180,43 @@ TEST(Variant, VarAsTypeChangesTheKind) {
   EXPECT_EQ(VarAsType(Variant(1), varEmpty), Variant());
   EXPECT_THROW(VarAsType(Variant::Null(), varInteger), EVariantError);
   EXPECT_THROW(VarAsType(Variant(1), varDispatch), EVariantError);
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+TEST(VariantInt64, KeepsTheWholeRangeAndComparesExactlyWithEveryNumber) {
+  const Variant big(std::int64_t{INT64_MAX});
+  EXPECT_EQ(big.VarType(), varInt64);
+  EXPECT_EQ(big.AsString(), "9223372036854775807");
+  EXPECT_EQ(VarAsType(Variant("-9223372036854775808"), varInt64), Variant(std::int64_t{INT64_MIN}));
+  EXPECT_THROW(VarAsType(Variant("9223372036854775808"), varInt64), EVariantError);
+  EXPECT_THROW(big.AsInteger(), EVariantError) << "never cut to 32 bits";
+  EXPECT_EQ(Variant(std::int64_t{-7}).AsInteger(), -7);
+  // Neighbours that a double cannot tell apart still order.
+  EXPECT_LT(VarCompare(Variant(std::int64_t{INT64_MAX - 1}), big), 0);
+  EXPECT_EQ(VarCompare(Variant(std::int64_t{5}), Variant(std::int32_t{5})), 0);
+  EXPECT_LT(VarCompare(Variant(std::int64_t{5}), Variant(Currency::FromScaled(50'001))), 0);
+  EXPECT_GT(VarCompare(Variant(std::int64_t{-5}), Variant(Currency::FromScaled(-50'001))), 0);
+  EXPECT_EQ(VarCompare(Variant(std::int64_t{5}), Variant(Currency::FromScaled(50'000))), 0);
+  EXPECT_GT(VarCompare(big, Variant(1e18)), 0);
+  EXPECT_EQ(VarCompare(Variant(std::int64_t{3}), Variant("3")), 0);
+  EXPECT_TRUE(big.IsNumeric());
+  EXPECT_THROW(big.AsCurrency(), EVariantError) << "beyond the currency range";
+}
+
+TEST(VariantInt64, TextsOfTheWholeRangeConvert) {
+  std::int64_t v = 0;
+  EXPECT_TRUE(TryStrToInt64(" -9223372036854775808", v));
+  EXPECT_EQ(v, INT64_MIN);
+  EXPECT_TRUE(TryStrToInt64("$FFFFFFFFFFFFFFFF", v));
+  EXPECT_EQ(v, -1);
+  EXPECT_FALSE(TryStrToInt64("9223372036854775808", v));
+  EXPECT_FALSE(TryStrToInt64("12 ", v)) << "trailing blanks fail as for 32 bits";
+  EXPECT_FALSE(TryStrToInt64("", v));
 }
 
 }  // namespace
