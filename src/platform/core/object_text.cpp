@@ -288,24 +288,63 @@ bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsAsciiHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 int HexValue(char c) { return IsAsciiDigit(c) ? c - '0' : (std::toupper(static_cast<unsigned char>(c)) - 'A' + 10); }
 
+// The whole number a decimal literal stands for ("12345", "1.2345E4", "-500.00"), worked
+// out on its digits so nothing is rounded; empty when it has a fraction or needs more than
+// 64 bits.
+std::optional<std::int64_t> WholeNumber(std::string_view text) {
+  std::string digits;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    if (text[0] == '-') digits = "-";
+    text.remove_prefix(1);
+  }
+  int exponent = 0;
+  if (const std::size_t e = text.find_first_of("eE"); e != std::string_view::npos) {
+    std::string_view power = text.substr(e + 1);
+    if (!power.empty() && power[0] == '+') power.remove_prefix(1);
+    const auto res = std::from_chars(power.data(), power.data() + power.size(), exponent);
+    if (res.ec != std::errc() || res.ptr != power.data() + power.size()) return std::nullopt;
+    text = text.substr(0, e);
+  }
+  const std::size_t point = text.find('.');
+  if (point != std::string_view::npos) {
+    const std::size_t decimals = text.size() - point - 1;
+    if (decimals > 4096) return std::nullopt;
+    exponent -= static_cast<int>(decimals);
+  }
+  std::string mantissa;
+  for (char c : text) {
+    if (c != '.') mantissa += c;
+  }
+  // Only trailing zeros may fall behind the decimal point.
+  for (; exponent < 0 && !mantissa.empty(); ++exponent) {
+    if (mantissa.back() != '0') return std::nullopt;
+    mantissa.pop_back();
+  }
+  if (exponent < 0 || mantissa.empty()) mantissa = "0";
+  if (mantissa.find_first_not_of('0') == std::string::npos) exponent = 0;
+  if (exponent > 19) return std::nullopt;
+  digits += mantissa + std::string(static_cast<std::size_t>(exponent), '0');
+  std::int64_t v = 0;
+  const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+  if (res.ec != std::errc() || res.ptr != digits.data() + digits.size()) return std::nullopt;
+  return v;
+}
+
 // The value a currency literal stands for: the literal counts ten-thousandths, as the
 // currency type stores its value (`12345c` is 1.2345). Empty unless the count is a whole
 // number within the currency range whose value the nearest double keeps: rounding that
 // double to four decimals must give the same count back.
 std::optional<double> CurrencyLiteral(std::string_view number) {
-  if (!number.empty() && number[0] == '+') number.remove_prefix(1);
-  double count = 0;
-  const auto res = std::from_chars(number.data(), number.data() + number.size(), count);
-  if (res.ec != std::errc() || res.ptr != number.data() + number.size()) return std::nullopt;
-  if (std::trunc(count) != count || std::fabs(count) >= 0x1p63) return std::nullopt;
-  const double value = count / 10000.0;
+  const std::optional<std::int64_t> count = WholeNumber(number);
+  if (!count) return std::nullopt;
+  const double value = static_cast<double>(*count) / 10000.0;
   char buf[64];
   const auto out = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 4);
   std::string digits(buf, out.ptr);
   std::erase(digits, '.');
   std::int64_t back = 0;
   const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), back);
-  if (parsed.ec != std::errc() || static_cast<double>(back) != count) return std::nullopt;
+  if (parsed.ec != std::errc() || back != *count) return std::nullopt;
   return value;
 }
 
@@ -593,15 +632,37 @@ class TextToBinary {
     if (s.size() > 255) ErrorAt(line, std::string(what) + " longer than 255 bytes");
     return s;
   }
-  std::int32_t IntegerValue() {
-    if (tok_ != Tok::Integer) Unexpected("Integer");
+  // The Integer token's value, when it fits 64 bits.
+  std::optional<std::int64_t> Integer64() const {
     std::int64_t v = 0;
     const char* first = value_.data();
     if (*first == '+') ++first;
     const auto res = std::from_chars(first, value_.data() + value_.size(), v);
-    if (res.ec != std::errc() || v < INT32_MIN || v > INT32_MAX) Error("Integer out of range: " + value_);
+    if (res.ec != std::errc()) return std::nullopt;
+    return v;
+  }
+  std::int32_t IntegerValue() {
+    if (tok_ != Tok::Integer) Unexpected("Integer");
+    const std::optional<std::int64_t> v = Integer64();
+    if (!v || *v < INT32_MIN || *v > INT32_MAX) Error("Integer out of range: " + value_);
     Next();
-    return static_cast<std::int32_t>(v);
+    return static_cast<std::int32_t>(*v);
+  }
+  // A property's integer: the stream's integer tags take 32 bits; a wider one, as other
+  // tools write for 64-bit properties, goes into the extended real when a double holds it.
+  void ConvertInteger() {
+    const std::optional<std::int64_t> v = Integer64();
+    if (v && (*v < INT32_MIN || *v > INT32_MAX)) {
+      const auto d = static_cast<double>(*v);
+      // d is a whole number in [-2^63, 2^63]; all but the top one convert back safely.
+      if (d < 0x1p63 && static_cast<std::int64_t>(d) == *v) {
+        writer_.WriteExtended(EncodeExtended(d));
+        Next();
+        return;
+      }
+      Error("Integer " + value_ + " has no exact value in the stream (beyond 32 bits and not a double)");
+    }
+    writer_.WriteInteger(IntegerValue());
   }
 
   // The extended real of a Float token: plain, or marked as currency, single or date.
@@ -687,7 +748,7 @@ class TextToBinary {
     Level guard(*this);
     switch (tok_) {
       case Tok::Integer:
-        writer_.WriteInteger(IntegerValue());
+        ConvertInteger();
         return;
       case Tok::Float:
         writer_.WriteExtended(FloatValue());

@@ -189,15 +189,27 @@ TEST(TextFormSyntax, MarkedNumbersReadIntoTheExtendedRealWhenExact) {
   EXPECT_EQ(RealOf("0c"), 0.0);
   EXPECT_EQ(RealOf("12345c"), 1.2345);
   EXPECT_EQ(RealOf("-50000C"), -5.0);
+  EXPECT_EQ(RealOf("1.2345E4c"), 1.2345);
+  EXPECT_EQ(RealOf("250.000c"), 0.025);
+  EXPECT_EQ(RealOf("-0c"), 0.0);
+  EXPECT_EQ(RealOf("4503599627370495c"), 450359962737.0495);  // the largest count a double keeps to four decimals
   EXPECT_EQ(RealOf("1.5s"), 1.5);
   EXPECT_EQ(RealOf("0.1s"), static_cast<double>(0.1f));
   EXPECT_EQ(RealOf("2d"), 2.0);
   EXPECT_EQ(RealOf("45000.75D"), 45000.75);
   EXPECT_EQ(RealOf("1E3"), 1000.0);
+  // Integers wider than the stream's 32-bit tags, which a double holds.
+  EXPECT_EQ(RealOf("99999999999"), 99999999999.0);
+  EXPECT_EQ(RealOf("-9223372036854775808"), -0x1p63);
+  EXPECT_EQ(RealOf("9007199254740992"), 0x1p53);
 
   auto error = [](const std::string& value) { return ParseError("object F: TTestForm\n  V = " + value + "\n  W = 1\nend\n"); };
   EXPECT_EQ(error("1.5c"), "Currency value 1.5c is not a whole number of ten-thousandths within the currency range on line 2");
   EXPECT_EQ(error("1E19c"), "Currency value 1E19c is not a whole number of ten-thousandths within the currency range on line 2");
+  EXPECT_EQ(error("12345.00000000000000001c"),
+            "Currency value 12345.00000000000000001c is not a whole number of ten-thousandths within the currency range on line 2");
+  EXPECT_EQ(error("922337203685477580c"),
+            "Currency value 922337203685477580c is not a whole number of ten-thousandths within the currency range on line 2");
   EXPECT_EQ(error("1E39s"), "Single value 1E39s is out of range on line 2");
   EXPECT_EQ(error("1E400d"), "Date value 1E400d is out of range on line 2");
   EXPECT_EQ(error("12px"), "Invalid number 12px on line 2");

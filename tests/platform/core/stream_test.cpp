@@ -696,7 +696,9 @@ TEST_F(BadInput, TextParserReportsTheLineOfTheError) {
   };
   fails("object F: TTestForm\n  Caption = 'open\nend\n", "Unterminated string on line 2");
   fails("object F: TTestForm\n  Count =\n ]\nend\n", "Property value expected but ']' found on line 3");
-  fails("object F: TTestForm\n  Count = 99999999999\nend\n", "Integer out of range: 99999999999 on line 2");
+  fails("object F: TTestForm\n  Count = 99999999999999999999\nend\n", "Integer out of range: 99999999999999999999 on line 2");
+  fails("object F: TTestForm\n  Count = 9007199254740993\nend\n", "Integer 9007199254740993 has no exact value in the stream");
+  fails("object F: TTestForm\n  object B: TTestBox [4294967296]\n  end\nend\n", "Integer out of range: 4294967296 on line 2");
   fails("thing F: TTestForm\nend\n", "'object' expected but 'thing' found on line 1");
   fails("object F: TTestForm\n  Blob = {0A0}\nend\n", "Odd number");
   fails("object F: TTestForm\n  S = #70000\nend\n", "Invalid character code #70000");
