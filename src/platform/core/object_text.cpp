@@ -23,6 +23,12 @@ namespace {
 constexpr std::size_t kLineLength = 64;   // string bytes per text line
 constexpr std::size_t kBytesPerLine = 32; // binary bytes per text line
 
+// Two upper-case hex digits for a byte, as binary values and raw string bytes are written.
+std::string HexByte(std::uint32_t b) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  return {kHex[(b >> 4) & 15], kHex[b & 15]};
+}
+
 // True for "Name" and "Font.Name": identifiers joined by dots.
 bool IsDottedIdent(std::string_view s) {
   for (std::size_t dot = s.find('.'); dot != std::string_view::npos; dot = s.find('.')) {
@@ -167,15 +173,13 @@ class BinaryToText {
       }
       case vaBinary: {
         const auto bytes = reader_.ReadBinary();
-        static constexpr char kHex[] = "0123456789ABCDEF";
         const bool multiline = bytes.size() >= kBytesPerLine;
         Put("{");
         for (std::size_t i = 0; i < bytes.size(); i += kBytesPerLine) {
           if (multiline) NewLine(level + 1);
           std::string line;
           for (std::size_t k = i; k < bytes.size() && k < i + kBytesPerLine; ++k) {
-            line += kHex[bytes[k] >> 4];
-            line += kHex[bytes[k] & 15];
+            line += HexByte(bytes[k]);
           }
           Put(line);
         }
@@ -229,7 +233,6 @@ class BinaryToText {
   // not part of valid UTF-8, so that such strings come back byte for byte. Long strings
   // continue on the next line after " +".
   void PutString(const std::string& s, int level) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     if (s.empty()) {
       Put("''");
       return;
@@ -248,8 +251,7 @@ class BinaryToText {
       if (u.invalid) {
         unquote();
         text += '%';
-        text += kHex[u.cp >> 4];
-        text += kHex[u.cp & 15];
+        text += HexByte(u.cp);
       } else if (u.cp < 0x20 || (u.cp >= 0x7F && u.cp <= 0x9F)) {
         unquote();
         text += '#';
@@ -420,15 +422,11 @@ class TextToBinary {
         break;
     }
     const Utf8Unit u = DecodeUtf8At(value_, 0);
-    if (u.invalid) return "the byte %" + Hex2(u.cp);
+    if (u.invalid) return "the byte %" + HexByte(u.cp);
     if (u.cp > ' ' && u.cp < 0x7F) return "'" + value_ + "'";
     char buf[16];
     std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(u.cp));
     return std::string("the character ") + buf;
-  }
-  static std::string Hex2(char32_t b) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    return {kHex[(b >> 4) & 15], kHex[b & 15]};
   }
 
   // Identifiers are letters of any script, digits and underscores, in UTF-8.
@@ -536,14 +534,16 @@ class TextToBinary {
     if (hex) ++pos_;
     const std::size_t start = pos_;
     while (pos_ < text_.size() && (hex ? IsAsciiHexDigit(text_[pos_]) : IsAsciiDigit(text_[pos_]))) ++pos_;
-    last_code_ = text_.substr(hash, pos_ - hash);
-    last_code_line_ = token_line_;
+    const std::string written = text_.substr(hash, pos_ - hash);
     std::uint32_t code = 0;
     const auto res = std::from_chars(text_.data() + start, text_.data() + pos_, code, hex ? 16 : 10);
     if (start == pos_ || res.ec != std::errc() || code > 0xFFFF) {
-      Error("Invalid character code " + (start == pos_ ? std::string("#") : last_code_) +
-            ": a number from 0 to 65535 expected");
+      Error("Invalid character code " + written + ": a number from 0 to 65535 expected");
     }
+    // A high surrogate waiting for its partner is the code at fault when another follows.
+    if (units_.Pending() && !IsLowSurrogate(code)) UnpairedSurrogate();
+    last_code_ = written;
+    last_code_line_ = token_line_;
     if (!units_.Append(code)) UnpairedSurrogate();
   }
 

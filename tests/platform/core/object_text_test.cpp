@@ -100,10 +100,13 @@ TEST(TextFormStrings, CodesWithoutACharacterAreRefusedAndNamed) {
   auto error = [](const std::string& value) { return ParseError("object F: TTestForm\n  S = " + value + "\nend\n"); };
   EXPECT_EQ(error("#65536"), "Invalid character code #65536: a number from 0 to 65535 expected on line 2");
   EXPECT_EQ(error("'a'#"), "Invalid character code #: a number from 0 to 65535 expected on line 2");
+  EXPECT_EQ(error("#$"), "Invalid character code #$: a number from 0 to 65535 expected on line 2");
+  EXPECT_EQ(error("#$1F600"), "Invalid character code #$1F600: a number from 0 to 65535 expected on line 2");
+  EXPECT_EQ(error("'a' +\n    #55357#55357#56594"), "Character code #55357 is half of a surrogate pair without its other half on line 3");
   EXPECT_EQ(error("#55356'x'"), "Character code #55356 is half of a surrogate pair without its other half on line 2");
   EXPECT_EQ(error("#55356"), "Character code #55356 is half of a surrogate pair without its other half on line 2");
   EXPECT_EQ(error("#57266#55356"), "Character code #57266 is half of a surrogate pair without its other half on line 2");
-  EXPECT_EQ(error("#55356#65"), "Character code #65 is half of a surrogate pair without its other half on line 2");
+  EXPECT_EQ(error("#55356#65"), "Character code #55356 is half of a surrogate pair without its other half on line 2");
   EXPECT_EQ(error("'a'%F"), "Two hexadecimal digits expected after % on line 2");
 }
 
