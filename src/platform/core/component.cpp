@@ -4,7 +4,9 @@
 #include <cctype>
 #include <strings.h>
 
+#include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/utf8.h"
 
 namespace vantor {
 
@@ -22,11 +24,14 @@ void Erase(std::vector<TComponent*>& list, TComponent* c) {
 
 bool IsValidIdent(std::string_view name) {
   if (name.empty()) return false;
-  auto alpha = [](unsigned char ch) { return std::isalpha(ch) != 0 || ch == '_'; };
-  if (!alpha(static_cast<unsigned char>(name[0]))) return false;
-  return std::all_of(name.begin() + 1, name.end(), [&](char ch) {
-    return alpha(static_cast<unsigned char>(ch)) || std::isdigit(static_cast<unsigned char>(ch));
-  });
+  for (std::size_t i = 0; i < name.size();) {
+    const Utf8Unit u = DecodeUtf8At(name, i);
+    if (u.invalid) return false;
+    const bool ok = u.cp == '_' || (i == 0 ? IsLetterChar(u.cp) : IsLetterOrDigitChar(u.cp));
+    if (!ok) return false;
+    i += u.len;
+  }
+  return true;
 }
 
 const TypeInfo& TComponent::StaticType() {

@@ -128,6 +128,8 @@ class TComponent : public TPersistent {
 };
 
 // True when `name` is an identifier: a letter or underscore, then letters, digits, underscores.
+// Letters and digits are those of any script (`Доб`, `Manutenção`), as names in forms
+// written by other tools use them; the text must be valid UTF-8.
 bool IsValidIdent(std::string_view name);
 
 // The component itself when it is of class T, else null (the host's "is"/"as").

@@ -2,6 +2,10 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +13,7 @@
 #include "platform/core/extended.h"
 #include "platform/core/reader.h"
 #include "platform/core/writer.h"
+#include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/utf8.h"
 
 namespace vantor {
@@ -18,10 +23,10 @@ namespace {
 constexpr std::size_t kLineLength = 64;   // string bytes per text line
 constexpr std::size_t kBytesPerLine = 32; // binary bytes per text line
 
-// Length of the valid UTF-8 sequence starting at s[i] (1..4), or 0 when it is not one.
-std::size_t Utf8Length(std::string_view s, std::size_t i) {
-  const Utf8Unit u = DecodeUtf8At(s, i);
-  return u.invalid ? 0 : u.len;
+// Two upper-case hex digits for a byte, as binary values and raw string bytes are written.
+std::string HexByte(std::uint32_t b) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  return {kHex[(b >> 4) & 15], kHex[b & 15]};
 }
 
 // True for "Name" and "Font.Name": identifiers joined by dots.
@@ -168,15 +173,13 @@ class BinaryToText {
       }
       case vaBinary: {
         const auto bytes = reader_.ReadBinary();
-        static constexpr char kHex[] = "0123456789ABCDEF";
         const bool multiline = bytes.size() >= kBytesPerLine;
         Put("{");
         for (std::size_t i = 0; i < bytes.size(); i += kBytesPerLine) {
           if (multiline) NewLine(level + 1);
           std::string line;
           for (std::size_t k = i; k < bytes.size() && k < i + kBytesPerLine; ++k) {
-            line += kHex[bytes[k] >> 4];
-            line += kHex[bytes[k] & 15];
+            line += HexByte(bytes[k]);
           }
           Put(line);
         }
@@ -225,8 +228,10 @@ class BinaryToText {
     throw EReadError(message + " (at offset " + std::to_string(reader_.Offset()) + ")");
   }
 
-  // Quoted runs for printable text ('' for a quote), #nnn for control bytes and bytes
-  // that are not part of valid UTF-8; long strings continue on the next line after " +".
+  // Quoted runs for printable characters ('' for a quote); #nnn for control characters
+  // (C0 and C1), so that nothing invisible hides in a quoted run; %XX for each byte that is
+  // not part of valid UTF-8, so that such strings come back byte for byte. Long strings
+  // continue on the next line after " +".
   void PutString(const std::string& s, int level) {
     if (s.empty()) {
       Put("''");
@@ -237,31 +242,30 @@ class BinaryToText {
     bool quoted = false;
     std::size_t since_break = 0;
     std::size_t i = 0;
+    auto unquote = [&] {
+      if (quoted) text += '\'';
+      quoted = false;
+    };
     while (i < s.size()) {
-      const auto b = static_cast<unsigned char>(s[i]);
-      std::size_t len = 1;
-      bool printable = b >= 0x20 && b != 0x7F;
-      if (b >= 0x80) {
-        len = Utf8Length(s, i);
-        printable = len != 0;
-        if (len == 0) len = 1;
-      }
-      if (printable) {
+      const Utf8Unit u = DecodeUtf8At(s, i);
+      if (u.invalid) {
+        unquote();
+        text += '%';
+        text += HexByte(u.cp);
+      } else if (u.cp < 0x20 || (u.cp >= 0x7F && u.cp <= 0x9F)) {
+        unquote();
+        text += '#';
+        text += std::to_string(u.cp);
+      } else {
         if (!quoted) text += '\'';
         quoted = true;
-        text.append(s, i, len);
-        if (b == '\'') text += '\'';
-      } else {
-        if (quoted) text += '\'';
-        quoted = false;
-        text += '#';
-        text += std::to_string(b);
+        text.append(s, i, u.len);
+        if (u.cp == '\'') text += '\'';
       }
-      i += len;
-      since_break += len;
+      i += u.len;
+      since_break += u.len;
       if (since_break >= kLineLength && i < s.size()) {
-        if (quoted) text += '\'';
-        quoted = false;
+        unquote();
         text += " +";
         Put(text);
         text.clear();
@@ -269,7 +273,7 @@ class BinaryToText {
         since_break = 0;
       }
     }
-    if (quoted) text += '\'';
+    unquote();
     Put(text);
   }
 
@@ -282,14 +286,93 @@ class BinaryToText {
 
 enum class Tok : std::uint8_t { End, Symbol, String, Integer, Float, Char };
 
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+int HexValue(char c) { return IsAsciiDigit(c) ? c - '0' : (std::toupper(static_cast<unsigned char>(c)) - 'A' + 10); }
+
+// The whole number a decimal literal stands for ("12345", "1.2345E4", "-500.00"), worked
+// out on its digits so nothing is rounded; empty when it has a fraction or needs more than
+// 64 bits.
+std::optional<std::int64_t> WholeNumber(std::string_view text) {
+  std::string digits;
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    if (text[0] == '-') digits = "-";
+    text.remove_prefix(1);
+  }
+  int exponent = 0;
+  if (const std::size_t e = text.find_first_of("eE"); e != std::string_view::npos) {
+    std::string_view power = text.substr(e + 1);
+    if (!power.empty() && power[0] == '+') power.remove_prefix(1);
+    const auto res = std::from_chars(power.data(), power.data() + power.size(), exponent);
+    if (res.ec != std::errc() || res.ptr != power.data() + power.size()) return std::nullopt;
+    text = text.substr(0, e);
+  }
+  const std::size_t point = text.find('.');
+  if (point != std::string_view::npos) {
+    const std::size_t decimals = text.size() - point - 1;
+    if (decimals > 4096) return std::nullopt;
+    exponent -= static_cast<int>(decimals);
+  }
+  std::string mantissa;
+  for (char c : text) {
+    if (c != '.') mantissa += c;
+  }
+  // Only trailing zeros may fall behind the decimal point.
+  for (; exponent < 0 && !mantissa.empty(); ++exponent) {
+    if (mantissa.back() != '0') return std::nullopt;
+    mantissa.pop_back();
+  }
+  if (exponent < 0 || mantissa.empty()) mantissa = "0";
+  if (mantissa.find_first_not_of('0') == std::string::npos) exponent = 0;
+  if (exponent > 19) return std::nullopt;
+  digits += mantissa + std::string(static_cast<std::size_t>(exponent), '0');
+  std::int64_t v = 0;
+  const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+  if (res.ec != std::errc() || res.ptr != digits.data() + digits.size()) return std::nullopt;
+  return v;
+}
+
+// The value a currency literal stands for: the literal counts ten-thousandths, as the
+// currency type stores its value (`12345c` is 1.2345). Empty unless the count is a whole
+// number within the currency range whose value the nearest double keeps: rounding that
+// double to four decimals must give the same count back.
+std::optional<double> CurrencyLiteral(std::string_view number) {
+  const std::optional<std::int64_t> count = WholeNumber(number);
+  if (!count) return std::nullopt;
+  const double value = static_cast<double>(*count) / 10000.0;
+  char buf[64];
+  const auto out = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 4);
+  std::string digits(buf, out.ptr);
+  std::erase(digits, '.');
+  std::int64_t back = 0;
+  const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), back);
+  if (parsed.ec != std::errc() || back != *count) return std::nullopt;
+  return value;
+}
+
+// A single or date literal (`1.5s`, `2d`): the nearest single or double, which the
+// extended real holds exactly. Empty when the number is beyond that type's range.
+template <typename T>
+std::optional<double> RealLiteral(std::string_view number) {
+  if (!number.empty() && number[0] == '+') number.remove_prefix(1);
+  T v = 0;
+  const auto res = std::from_chars(number.data(), number.data() + number.size(), v);
+  if (res.ec != std::errc() || res.ptr != number.data() + number.size() || !std::isfinite(v)) return std::nullopt;
+  return static_cast<double>(v);
+}
+
 class TextToBinary {
  public:
-  TextToBinary(std::string text, TStream& out) : text_(std::move(text)), writer_(out) { Next(); }
+  TextToBinary(std::string text, TStream& out) : text_(std::move(text)), writer_(out) {
+    // A byte order mark says the text is UTF-8, which is what it is read as anyway.
+    if (text_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
+    Next();
+  }
 
   void Run() {
     writer_.WriteSignature();
     ConvertObject();
-    if (tok_ != Tok::End) Error("End of text expected");
+    if (tok_ != Tok::End) Unexpected("End of text");
   }
 
  private:
@@ -308,16 +391,71 @@ class TextToBinary {
     TextToBinary& c_;
   };
 
-  [[noreturn]] void Error(const std::string& message) const {
-    throw EParserError(message + " on line " + std::to_string(token_line_));
+  [[noreturn]] void Error(const std::string& message) const { ErrorAt(token_line_, message); }
+  [[noreturn]] static void ErrorAt(int line, const std::string& message) {
+    throw EParserError(message + " on line " + std::to_string(line));
+  }
+  // "X expected but Y found on line N", Y being the token at hand.
+  [[noreturn]] void Unexpected(const std::string& expected) const { Error(expected + " expected but " + Found() + " found"); }
+
+  // What has to follow on the line of the token before it (the '=' after a property name)
+  // and is missing: when the text goes on on a later line, the line at fault is the one cut
+  // short, not the one after it.
+  [[noreturn]] void MissingAfter(const std::string& expected, const std::string& before, int line) const {
+    if (tok_ != Tok::End && token_line_ > line) ErrorAt(line, expected + " expected after " + before + " before the line ends");
+    Unexpected(expected);
   }
 
-  static bool IdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_'; }
-  static bool IdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+  // The current token as an error message names it.
+  std::string Found() const {
+    switch (tok_) {
+      case Tok::End:
+        return "the end of the text";
+      case Tok::Symbol:
+        return "'" + value_ + "'";
+      case Tok::String:
+        return "a string";
+      case Tok::Integer:
+      case Tok::Float:
+        return "the number " + value_;
+      case Tok::Char:
+        break;
+    }
+    const Utf8Unit u = DecodeUtf8At(value_, 0);
+    if (u.invalid) return "the byte %" + HexByte(u.cp);
+    if (u.cp > ' ' && u.cp < 0x7F) return "'" + value_ + "'";
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(u.cp));
+    return std::string("the character ") + buf;
+  }
+
+  // Identifiers are letters of any script, digits and underscores, in UTF-8.
+  Utf8Unit UnitAt(std::size_t i) const { return DecodeUtf8At(text_, i); }
+  bool IdentStartAt(std::size_t i) const {
+    const Utf8Unit u = UnitAt(i);
+    return !u.invalid && (u.cp == '_' || IsLetterChar(u.cp));
+  }
+  std::size_t IdentCharAt(std::size_t i) const {
+    const Utf8Unit u = UnitAt(i);
+    return !u.invalid && (u.cp == '_' || IsLetterOrDigitChar(u.cp)) ? u.len : 0;
+  }
+  std::size_t SkipIdent(std::size_t i) const {
+    while (i < text_.size()) {
+      const std::size_t len = IdentCharAt(i);
+      if (len == 0) break;
+      i += len;
+    }
+    return i;
+  }
+  // A line ends with LF, CR LF or a lone CR; a CR that ends the text is the first half of a
+  // CR LF cut off, and no line follows it.
+  bool LineBreakAt(std::size_t i) const {
+    return text_[i] == '\n' || (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] != '\n');
+  }
 
   void Next() {
     while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_])) != 0) {
-      if (text_[pos_] == '\n') ++line_;
+      if (LineBreakAt(pos_)) ++line_;
       ++pos_;
     }
     token_line_ = line_;
@@ -327,61 +465,90 @@ class TextToBinary {
       return;
     }
     const char c = text_[pos_];
-    if (IdentStart(c)) {
+    if (IdentStartAt(pos_)) {
       const std::size_t start = pos_;
-      while (pos_ < text_.size() && IdentChar(text_[pos_])) ++pos_;
+      pos_ = SkipIdent(pos_);
       value_ = text_.substr(start, pos_ - start);
       tok_ = Tok::Symbol;
       return;
     }
-    if (c == '\'' || c == '#') {
+    if (c == '\'' || c == '#' || c == '%') {
       ScanString();
       return;
     }
-    if (std::isdigit(static_cast<unsigned char>(c)) != 0 || c == '$' ||
-        ((c == '-' || c == '+') && pos_ + 1 < text_.size() &&
-         (std::isdigit(static_cast<unsigned char>(text_[pos_ + 1])) != 0 || text_[pos_ + 1] == '$'))) {
+    if (IsAsciiDigit(c) || c == '$' ||
+        ((c == '-' || c == '+') && pos_ + 1 < text_.size() && (IsAsciiDigit(text_[pos_ + 1]) || text_[pos_ + 1] == '$'))) {
       ScanNumber();
       return;
     }
-    value_ = std::string(1, c);
+    // Any other character is a token of its own; a multi-byte one is kept whole so that an
+    // error can name it.
+    const Utf8Unit u = UnitAt(pos_);
+    value_ = text_.substr(pos_, u.len);
     tok_ = Tok::Char;
-    ++pos_;
+    pos_ += u.len;
   }
 
+  // A string token: quoted runs ('' for a quote), character codes and raw bytes, written
+  // without blanks between them. A character code (#nnn or #$hhhh) is a UTF-16 code unit,
+  // so a character above U+FFFF is two codes, a surrogate pair; the pair may also be split
+  // by a '+'. %XX is one byte, taken as it is.
   void ScanString() {
     tok_ = Tok::String;
-    while (pos_ < text_.size() && (text_[pos_] == '\'' || text_[pos_] == '#')) {
-      if (text_[pos_] == '\'') {
-        ++pos_;
-        for (;;) {
-          if (pos_ >= text_.size() || text_[pos_] == '\n' || text_[pos_] == '\r') Error("Unterminated string");
-          if (text_[pos_] == '\'') {
-            if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
-              value_ += '\'';
-              pos_ += 2;
-              continue;
-            }
-            ++pos_;
-            break;
-          }
-          value_ += text_[pos_++];
+    while (pos_ < text_.size() && (text_[pos_] == '\'' || text_[pos_] == '#' || text_[pos_] == '%')) {
+      const char kind = text_[pos_++];
+      if (kind != '#' && units_.Pending()) UnpairedSurrogate();
+      if (kind == '\'') {
+        ScanQuoted();
+      } else if (kind == '%') {
+        if (pos_ + 2 > text_.size() || !IsAsciiHexDigit(text_[pos_]) || !IsAsciiHexDigit(text_[pos_ + 1])) {
+          Error("Two hexadecimal digits expected after %");
         }
+        value_ += static_cast<char>(HexValue(text_[pos_]) * 16 + HexValue(text_[pos_ + 1]));
+        pos_ += 2;
       } else {
-        ++pos_;
-        const bool hex = pos_ < text_.size() && text_[pos_] == '$';
-        if (hex) ++pos_;
-        const std::size_t start = pos_;
-        while (pos_ < text_.size() && (hex ? std::isxdigit(static_cast<unsigned char>(text_[pos_])) != 0
-                                          : std::isdigit(static_cast<unsigned char>(text_[pos_])) != 0)) {
-          ++pos_;
-        }
-        unsigned code = 0;
-        const auto res = std::from_chars(text_.data() + start, text_.data() + pos_, code, hex ? 16 : 10);
-        if (start == pos_ || res.ec != std::errc() || code > 255) Error("Invalid character code");
-        value_ += static_cast<char>(code);
+        ScanCharacterCode();
       }
     }
+  }
+
+  void ScanQuoted() {
+    for (;;) {
+      if (pos_ >= text_.size() || text_[pos_] == '\n' || text_[pos_] == '\r') Error("Unterminated string");
+      if (text_[pos_] == '\'') {
+        if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '\'') {
+          value_ += '\'';
+          pos_ += 2;
+          continue;
+        }
+        ++pos_;
+        return;
+      }
+      value_ += text_[pos_++];
+    }
+  }
+
+  void ScanCharacterCode() {
+    const std::size_t hash = pos_ - 1;
+    const bool hex = pos_ < text_.size() && text_[pos_] == '$';
+    if (hex) ++pos_;
+    const std::size_t start = pos_;
+    while (pos_ < text_.size() && (hex ? IsAsciiHexDigit(text_[pos_]) : IsAsciiDigit(text_[pos_]))) ++pos_;
+    const std::string written = text_.substr(hash, pos_ - hash);
+    std::uint32_t code = 0;
+    const auto res = std::from_chars(text_.data() + start, text_.data() + pos_, code, hex ? 16 : 10);
+    if (start == pos_ || res.ec != std::errc() || code > 0xFFFF) {
+      Error("Invalid character code " + written + ": a number from 0 to 65535 expected");
+    }
+    // A high surrogate waiting for its partner is the code at fault when another follows.
+    if (units_.Pending() && !IsLowSurrogate(code)) UnpairedSurrogate();
+    last_code_ = written;
+    last_code_line_ = token_line_;
+    if (!units_.Append(code)) UnpairedSurrogate();
+  }
+
+  [[noreturn]] void UnpairedSurrogate() const {
+    ErrorAt(last_code_line_, "Character code " + last_code_ + " is half of a surrogate pair without its other half");
   }
 
   void ScanNumber() {
@@ -390,31 +557,48 @@ class TextToBinary {
     if (pos_ < text_.size() && text_[pos_] == '$') {
       ++pos_;
       const std::size_t digits = pos_;
-      while (pos_ < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[pos_])) != 0) ++pos_;
-      if (digits == pos_) Error("Invalid hexadecimal number");
+      while (pos_ < text_.size() && IsAsciiHexDigit(text_[pos_])) ++pos_;
+      if (digits == pos_) Error("Invalid hexadecimal number " + text_.substr(start, pos_ - start));
+      CheckNumberEnd(start);
       tok_ = Tok::Integer;
       std::uint64_t v = 0;
       const auto res = std::from_chars(text_.data() + digits, text_.data() + pos_, v, 16);
-      if (res.ec != std::errc() || v > 0xFFFFFFFFull) Error("Number out of range");
+      if (res.ec != std::errc() || v > 0xFFFFFFFFull) Error("Number out of range: " + text_.substr(start, pos_ - start));
       auto n = static_cast<std::int64_t>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
       if (text_[start] == '-') n = -n;
       value_ = std::to_string(n);
       return;
     }
     tok_ = Tok::Integer;
-    while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_])) != 0) ++pos_;
+    while (pos_ < text_.size() && IsAsciiDigit(text_[pos_])) ++pos_;
     if (pos_ < text_.size() && text_[pos_] == '.') {
       tok_ = Tok::Float;
       ++pos_;
-      while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_])) != 0) ++pos_;
+      while (pos_ < text_.size() && IsAsciiDigit(text_[pos_])) ++pos_;
     }
     if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
       tok_ = Tok::Float;
       ++pos_;
       if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-')) ++pos_;
-      while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_])) != 0) ++pos_;
+      while (pos_ < text_.size() && IsAsciiDigit(text_[pos_])) ++pos_;
     }
     value_ = text_.substr(start, pos_ - start);
+    suffix_ = 0;
+    // Other tools mark currency, single and date values with a letter: 0c, 1.5s, 2d.
+    const std::size_t end = SkipIdent(pos_);
+    if (end == pos_ + 1 && std::strchr("cCsSdD", text_[pos_]) != nullptr) {
+      suffix_ = static_cast<char>(std::tolower(static_cast<unsigned char>(text_[pos_])));
+      tok_ = Tok::Float;
+      ++pos_;
+      return;
+    }
+    CheckNumberEnd(start);
+  }
+
+  // A number runs into a letter only when the text is no number at all (12px, 0x1F).
+  void CheckNumberEnd(std::size_t start) {
+    const std::size_t end = SkipIdent(pos_);
+    if (end != pos_) Error("Invalid number " + text_.substr(start, end - start));
   }
 
   bool IsChar(char c) const { return tok_ == Tok::Char && value_[0] == c; }
@@ -426,39 +610,83 @@ class TextToBinary {
     return true;
   }
   void Expect(char c) {
-    if (!IsChar(c)) Error(std::string("'") + c + "' expected");
+    if (!IsChar(c)) Unexpected(std::string("'") + c + "'");
     Next();
   }
   std::string ExpectIdent(const char* what) {
-    if (tok_ != Tok::Symbol) Error(std::string(what) + " expected");
+    if (tok_ != Tok::Symbol) Unexpected(what);
+    if (value_.size() > 255) Error(std::string(what) + " longer than 255 bytes");
     std::string s = value_;
     Next();
     return s;
   }
   // An identifier with optional dotted parts: Font.Style, Form2.Table1.
   std::string DottedIdent(const char* what) {
+    const int line = token_line_;
     std::string s = ExpectIdent(what);
     while (IsChar('.')) {
       Next();
       s += '.';
       s += ExpectIdent(what);
     }
+    if (s.size() > 255) ErrorAt(line, std::string(what) + " longer than 255 bytes");
     return s;
   }
-  std::int32_t IntegerValue() {
-    if (tok_ != Tok::Integer) Error("Integer expected");
+  // The Integer token's value, when it fits 64 bits.
+  std::optional<std::int64_t> Integer64() const {
     std::int64_t v = 0;
     const char* first = value_.data();
     if (*first == '+') ++first;
     const auto res = std::from_chars(first, value_.data() + value_.size(), v);
-    if (res.ec != std::errc() || v < INT32_MIN || v > INT32_MAX) Error("Integer out of range: " + value_);
+    if (res.ec != std::errc()) return std::nullopt;
+    return v;
+  }
+  std::int32_t IntegerValue() {
+    if (tok_ != Tok::Integer) Unexpected("Integer");
+    const std::optional<std::int64_t> v = Integer64();
+    if (!v || *v < INT32_MIN || *v > INT32_MAX) Error("Integer out of range: " + value_);
     Next();
-    return static_cast<std::int32_t>(v);
+    return static_cast<std::int32_t>(*v);
+  }
+  // A property's integer: the stream's integer tags take 32 bits; a wider one, as other
+  // tools write for 64-bit properties, goes into the extended real when a double holds it.
+  void ConvertInteger() {
+    const std::optional<std::int64_t> v = Integer64();
+    if (v && (*v < INT32_MIN || *v > INT32_MAX)) {
+      const auto d = static_cast<double>(*v);
+      // d is a whole number in [-2^63, 2^63]; all but the top one convert back safely.
+      if (d < 0x1p63 && static_cast<std::int64_t>(d) == *v) {
+        writer_.WriteExtended(EncodeExtended(d));
+        Next();
+        return;
+      }
+      Error("Integer " + value_ + " has no exact value in the stream (beyond 32 bits and not a double)");
+    }
+    writer_.WriteInteger(IntegerValue());
   }
 
-  void Name(const std::string& s, const char* what) {
-    if (s.size() > 255) Error(std::string(what) + " longer than 255 characters");
-    writer_.WriteStr(s);
+  // The extended real of a Float token: plain, or marked as currency, single or date.
+  Extended80 FloatValue() const {
+    std::optional<double> v;
+    switch (suffix_) {
+      case 'c':
+        v = CurrencyLiteral(value_);
+        if (!v) Error("Currency value " + value_ + "c is not a whole number of ten-thousandths within the currency range");
+        return EncodeExtended(*v);
+      case 's':
+        v = RealLiteral<float>(value_);
+        if (!v) Error("Single value " + value_ + "s is out of range");
+        return EncodeExtended(*v);
+      case 'd':
+        v = RealLiteral<double>(value_);
+        if (!v) Error("Date value " + value_ + "d is out of range");
+        return EncodeExtended(*v);
+      default: {
+        const auto ext = TextToExtended(value_);
+        if (!ext) Error("Invalid number " + value_);
+        return *ext;
+      }
+    }
   }
 
   void ConvertObject() {
@@ -469,7 +697,7 @@ class TextToBinary {
     } else if (IsSymbol("inline")) {
       flags = ffInline;
     } else if (!IsSymbol("object")) {
-      Error("'object' expected");
+      Unexpected("'object'");
     }
     Next();
     std::string first = ExpectIdent("Class name");
@@ -492,15 +720,15 @@ class TextToBinary {
       writer_.Stream().WriteBuffer(&prefix, 1);
       if ((flags & ffChildPos) != 0) writer_.WriteInteger(child_pos);
     }
-    Name(class_name, "Class name");
-    Name(name, "Object name");
+    writer_.WriteStr(class_name);
+    writer_.WriteStr(name);
     while (!IsSymbol("end") && !IsSymbol("object") && !IsSymbol("inherited") && !IsSymbol("inline")) {
-      if (tok_ == Tok::End) Error("'end' expected");
+      if (tok_ == Tok::End) Unexpected("'end'");
       ConvertProperty();
     }
     writer_.WriteListEnd();
     while (!IsSymbol("end")) {
-      if (tok_ == Tok::End) Error("'end' expected");
+      if (tok_ == Tok::End) Unexpected("'end'");
       ConvertObject();
     }
     writer_.WriteListEnd();
@@ -508,9 +736,11 @@ class TextToBinary {
   }
 
   void ConvertProperty() {
+    const int line = token_line_;
     const std::string name = DottedIdent("Property name");
-    Name(name, "Property name");
-    Expect('=');
+    writer_.WriteStr(name);
+    if (!IsChar('=')) MissingAfter("'='", name, line);
+    Next();
     ConvertValue();
   }
 
@@ -518,44 +748,41 @@ class TextToBinary {
     Level guard(*this);
     switch (tok_) {
       case Tok::Integer:
-        writer_.WriteInteger(IntegerValue());
+        ConvertInteger();
         return;
-      case Tok::Float: {
-        const auto ext = TextToExtended(value_);
-        if (!ext) Error("Invalid number " + value_);
-        writer_.WriteExtended(*ext);
+      case Tok::Float:
+        writer_.WriteExtended(FloatValue());
         Next();
         return;
-      }
       case Tok::String: {
         std::string s = value_;
         Next();
         while (IsChar('+')) {
           Next();
-          if (tok_ != Tok::String) Error("String expected after '+'");
+          if (tok_ != Tok::String) Unexpected("String after '+'");
           s += value_;
           Next();
         }
+        if (units_.Pending()) UnpairedSurrogate();
         writer_.WriteString(s);
         return;
       }
       case Tok::Symbol: {
         const std::string ident = DottedIdent("Identifier");
-        if (ident.size() > 255) Error("Identifier longer than 255 characters");
         writer_.WriteIdent(ident);
         return;
       }
       case Tok::Char:
         break;
       case Tok::End:
-        Error("Value expected");
+        Unexpected("Value");
     }
     if (IsChar('[')) {
       Next();
       writer_.WriteValue(vaSet);
       if (!IsChar(']')) {
         for (;;) {
-          Name(ExpectIdent("Set member"), "Set member");
+          writer_.WriteStr(ExpectIdent("Set member"));
           if (IsChar(']')) break;
           Expect(',');
         }
@@ -568,7 +795,7 @@ class TextToBinary {
       Next();
       writer_.WriteListBegin();
       while (!IsChar(')')) {
-        if (tok_ == Tok::End) Error("')' expected");
+        if (tok_ == Tok::End) Unexpected("')'");
         ConvertValue();
       }
       Next();
@@ -583,7 +810,7 @@ class TextToBinary {
       Next();
       writer_.WriteValue(vaCollection);
       while (!IsChar('>')) {
-        if (!IsSymbol("item")) Error("'item' expected");
+        if (!IsSymbol("item")) Unexpected("'item'");
         Next();
         if (IsChar('[')) {
           Next();
@@ -592,7 +819,7 @@ class TextToBinary {
         }
         writer_.WriteListBegin();
         while (!IsSymbol("end")) {
-          if (tok_ == Tok::End) Error("'end' expected");
+          if (tok_ == Tok::End) Unexpected("'end'");
           ConvertProperty();
         }
         Next();
@@ -602,21 +829,34 @@ class TextToBinary {
       writer_.WriteListEnd();
       return;
     }
-    Error("Invalid property value");
+    Unexpected("Property value");
   }
 
-  // The hex digits between '{' and '}', read straight from the text (they are no tokens).
+  // The hex digits between '{' and '}', read straight from the text (they are no tokens);
+  // an error names the line the offending character is on.
   void ConvertBinary() {
     std::vector<std::uint8_t> bytes;
     int high = -1;
     for (;;) {
-      if (pos_ >= text_.size()) Error("'}' expected");
-      const char c = text_[pos_++];
-      if (c == '}') break;
-      if (c == '\n') ++line_;
-      if (std::isspace(static_cast<unsigned char>(c)) != 0) continue;
-      if (std::isxdigit(static_cast<unsigned char>(c)) == 0) Error("Invalid binary value");
-      const int v = std::isdigit(static_cast<unsigned char>(c)) != 0 ? c - '0' : (std::toupper(c) - 'A' + 10);
+      token_line_ = line_;
+      if (pos_ >= text_.size()) Error("'}' expected but the end of the text found in binary value");
+      if (LineBreakAt(pos_)) ++line_;
+      const char c = text_[pos_];
+      if (c == '}') {
+        ++pos_;
+        break;
+      }
+      if (std::isspace(static_cast<unsigned char>(c)) != 0) {
+        ++pos_;
+        continue;
+      }
+      if (!IsAsciiHexDigit(c)) {
+        value_ = text_.substr(pos_, UnitAt(pos_).len);
+        tok_ = Tok::Char;
+        Unexpected("Hexadecimal digit of a binary value");
+      }
+      ++pos_;
+      const int v = HexValue(c);
       if (high < 0) {
         high = v;
       } else {
@@ -635,6 +875,10 @@ class TextToBinary {
   int token_line_ = 1;
   Tok tok_ = Tok::End;
   std::string value_;
+  char suffix_ = 0;         // of a Float token: 'c', 's', 'd' or none
+  Utf16ToUtf8 units_{value_};  // character codes of the string being scanned
+  std::string last_code_;   // the last character code, as written, and its line, for errors
+  int last_code_line_ = 1;
   TWriter writer_;
   int depth_ = 0;
 };

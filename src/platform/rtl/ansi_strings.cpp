@@ -66,6 +66,18 @@ char32_t LowerCaseChar(char32_t c) {
   return r > 0x10FFFF ? c : static_cast<char32_t>(r);
 }
 
+bool IsLetterChar(char32_t c) {
+  if (c < 0x80) return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  const locale_t loc = Utf8Locale();
+  return loc != locale_t{} && c <= 0x10FFFF && iswalpha_l(static_cast<wint_t>(c), loc) != 0;
+}
+
+bool IsLetterOrDigitChar(char32_t c) {
+  if (c < 0x80) return IsLetterChar(c) || (c >= '0' && c <= '9');
+  const locale_t loc = Utf8Locale();
+  return loc != locale_t{} && c <= 0x10FFFF && iswalnum_l(static_cast<wint_t>(c), loc) != 0;
+}
+
 std::string AnsiUpperCase(std::string_view s) { return MapCase(s, UpperCaseChar); }
 std::string AnsiLowerCase(std::string_view s) { return MapCase(s, LowerCaseChar); }
 

@@ -31,6 +31,11 @@ std::size_t MatchTextAt(std::string_view s, std::size_t pos, std::string_view wo
 char32_t UpperCaseChar(char32_t c);
 char32_t LowerCaseChar(char32_t c);
 
+// Character classes of one code point, for every script (Unicode letters, such as the
+// Cyrillic, Greek or CJK ones, and decimal digits).
+bool IsLetterChar(char32_t c);
+bool IsLetterOrDigitChar(char32_t c);
+
 // Removal of blanks and control characters (every byte up to 32).
 std::string TrimRight(std::string_view s);
 std::string TrimLeft(std::string_view s);

@@ -45,4 +45,20 @@ void AppendUtf8(char32_t cp, std::string& out) {
   }
 }
 
+bool Utf16ToUtf8::Append(char32_t unit) {
+  if (high_ != 0) {
+    if (!IsLowSurrogate(unit)) return false;
+    AppendUtf8(CombineSurrogates(high_, unit), out_);
+    high_ = 0;
+    return true;
+  }
+  if (IsHighSurrogate(unit)) {
+    high_ = unit;
+    return true;
+  }
+  if (IsLowSurrogate(unit) || unit > 0xFFFF) return false;
+  AppendUtf8(unit, out_);
+  return true;
+}
+
 }  // namespace vantor

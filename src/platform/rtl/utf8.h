@@ -21,4 +21,28 @@ Utf8Unit DecodeUtf8At(std::string_view s, std::size_t i);
 // Appends the UTF-8 form of `cp` (any value up to 0x10FFFF) to `out`.
 void AppendUtf8(char32_t cp, std::string& out);
 
+// UTF-16 code units, as text written by other programs spells characters (one unit for
+// a character below U+10000, a high then a low surrogate for one above).
+constexpr bool IsHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+// The character a surrogate pair stands for.
+constexpr char32_t CombineSurrogates(char32_t high, char32_t low) {
+  return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
+// Collects UTF-16 code units, one at a time, as UTF-8: a high surrogate waits for the low
+// one that completes it. A surrogate without its partner has no UTF-8 form; `Append`
+// returns false for it, and `Pending` tells whether a high one is still waiting.
+class Utf16ToUtf8 {
+ public:
+  explicit Utf16ToUtf8(std::string& out) : out_(out) {}
+  // Adds one unit (0..0xFFFF); false when it is a surrogate out of place.
+  bool Append(char32_t unit);
+  bool Pending() const { return high_ != 0; }
+
+ private:
+  std::string& out_;
+  char32_t high_ = 0;
+};
+
 }  // namespace vantor

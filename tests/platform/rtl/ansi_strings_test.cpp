@@ -59,5 +59,18 @@ TEST(AnsiStrings, TrimmingRemovesBlanksAndControlCharacters) {
   EXPECT_EQ(TrimRightView("abc  ").size(), 3u);
 }
 
+TEST(AnsiStrings, LettersAndDigitsOfEveryScript) {
+  for (char32_t c : {U'a', U'Z', U'\u00e7', U'\u0414', U'\u03bb', U'\u4e2d', U'\u0627', U'\uac00'}) {
+    EXPECT_TRUE(IsLetterChar(c)) << static_cast<unsigned>(c);
+    EXPECT_TRUE(IsLetterOrDigitChar(c)) << static_cast<unsigned>(c);
+  }
+  for (char32_t c : {U'0', U'_', U' ', U'-', U'\u00a0', U'\u2014', U'\U0001F3B2', char32_t{0x110000}}) {
+    EXPECT_FALSE(IsLetterChar(c)) << static_cast<unsigned>(c);
+  }
+  EXPECT_TRUE(IsLetterOrDigitChar(U'7'));
+  EXPECT_FALSE(IsLetterOrDigitChar(U'_'));
+  EXPECT_FALSE(IsLetterOrDigitChar(U'\u2014'));
+}
+
 }  // namespace
 }  // namespace vantor

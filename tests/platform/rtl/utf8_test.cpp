@@ -43,5 +43,24 @@ TEST(Utf8, DecodesFromAPositionInsideAText) {
   EXPECT_EQ(DecodeUtf8At(text, 3).cp, U'z');
 }
 
+TEST(Utf8, Utf16UnitsBecomeUtf8AndSurrogatesPairUp) {
+  std::string out;
+  Utf16ToUtf8 units(out);
+  for (char32_t u : {0x41u, 0xFCu, 0x414u, 0xD83Cu, 0xDFB2u, 0xFFFFu}) EXPECT_TRUE(units.Append(u));
+  EXPECT_FALSE(units.Pending());
+  EXPECT_EQ(out, "A\u00fc\u0414\U0001F3B2\uFFFF");
+  EXPECT_EQ(CombineSurrogates(0xDBFF, 0xDFFF), U'\U0010FFFF');
+
+  // A surrogate out of place has no UTF-8 form and leaves the text as it was.
+  std::string bad;
+  Utf16ToUtf8 lone(bad);
+  EXPECT_FALSE(lone.Append(0xDC00));
+  EXPECT_TRUE(lone.Append(0xD800));
+  EXPECT_TRUE(lone.Pending());
+  EXPECT_FALSE(lone.Append(0x41));
+  EXPECT_FALSE(lone.Append(0x10000));
+  EXPECT_EQ(bad, "");
+}
+
 }  // namespace
 }  // namespace vantor
