@@ -110,8 +110,12 @@ std::string TFieldRecord::GetDisplayName() const {
 }
 
 void TFieldRecord::SetIndex(int index) {
-  if (Collection() != nullptr && index != Index()) AddState({fsPaintNeeded});
+  const int old = Index();
+  if (Collection() != nullptr && index != old) AddState({fsPaintNeeded});
   TCollectionItem::SetIndex(index);
+  if (Index() == old) return;
+  // The field map names records by position, and positions just moved.
+  if (TFieldsList* list = FieldsList()) list->ItemsMoved();
 }
 
 // ---- defaults ----

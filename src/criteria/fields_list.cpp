@@ -1,5 +1,7 @@
 #include "criteria/fields_list.h"
 
+#include <cassert>
+
 #include "criteria/field_record.h"
 #include "panel/panel_fields_set.h"
 #include "platform/core/update_guard.h"
@@ -12,15 +14,16 @@ namespace vantor {
 // ---- TFieldsListDesigner ----
 
 TFieldsListDesigner::TFieldsListDesigner(TFieldsList* list) : list_(list) {
-  // The list owns its designer; one it held before goes (its destructor sees that it is
-  // no longer the list's designer and leaves the new link alone).
-  if (list_ != nullptr) list_->designer_.reset(this);
+  if (list_ == nullptr) return;
+  if (list_->designer_ != nullptr) list_->designer_->list_ = nullptr;
+  list_->designer_ = this;
 }
 
 TFieldsListDesigner::~TFieldsListDesigner() {
-  if (list_ != nullptr && list_->designer_.get() == this) {
-    // Freed by its user rather than by the list: give up the list's ownership.
-    (void)list_->designer_.release();
+  // A detached designer (replaced, or its list gone) has no link to clear.
+  if (list_ != nullptr) {
+    assert(list_->designer_ == this);  // replacing or destroying the list detaches it
+    list_->designer_ = nullptr;
   }
 }
 
@@ -41,7 +44,7 @@ TFieldsList::TFieldsList(TPanelFieldsSet* owner, const TypeInfo& item_class)
 
 TFieldsList::~TFieldsList() {
   field_map_.clear();
-  designer_.reset();
+  if (designer_ != nullptr) designer_->list_ = nullptr;  // its maker frees it
   // The records go while this list still exists (their destructors raise flags on it);
   // the bracket is never closed, so nothing reaches Update or the owner.
   BeginUpdate();
@@ -87,15 +90,25 @@ void TFieldsList::Update(TCollectionItem* /*item*/) {
 }
 
 void TFieldsList::SetFieldMap() {
-  field_map_.clear();
-  if (owner_ == nullptr) return;
-  const bool apply_values = state_.Contains(fsValueUpdate);
-  for (int i = 0; i < Count(); ++i) {
-    TFieldRecord* record = Items(i);
-    if (apply_values) {
+  if (owner_ != nullptr && state_.Contains(fsValueUpdate)) {
+    for (int i = 0; i < Count(); ++i) {
+      TFieldRecord* record = Items(i);
       record->SetMainValues(0, record->GetValues(0));
       record->SetMainValues(1, record->GetValues(1));
     }
+  }
+  BuildFieldMap();
+}
+
+void TFieldsList::ItemsMoved() {
+  if (!OwnerLoading()) BuildFieldMap();
+}
+
+void TFieldsList::BuildFieldMap() {
+  field_map_.clear();
+  if (owner_ == nullptr) return;
+  for (int i = 0; i < Count(); ++i) {
+    TFieldRecord* record = Items(i);
     if (!owner_->MainNotEmptyRecord(record)) continue;
     const int key = record->IndexNo();
     if (key == -1 || field_map_.empty()) {

@@ -6,7 +6,9 @@
 // the records that currently carry a criterion, in search order.
 //
 // TFieldsListDesigner: the hook through which a design-time editor hears of record
-// changes (DataEvent).
+// changes (DataEvent). Whoever makes a designer owns it (the editor window that made it
+// frees it); the list only refers to its current one. So a designer is freed exactly
+// once, whichever of the two goes first.
 //
 // Who calls what: the panel calls SetFields from its LayoutChanged and ActiveChanged and
 // after loading; records and option sets add flags to State and report Changed; the
@@ -27,14 +29,15 @@ class TPanelFieldsSet;
 
 class TFieldsListDesigner {
  public:
-  // Becomes the list's designer; the list owns it from then on (and frees a designer it
-  // held before).
+  // Becomes the list's designer. A designer the list had before is detached (its List
+  // becomes null), not freed: its maker still holds it.
   explicit TFieldsListDesigner(TFieldsList* list);
   TFieldsListDesigner(const TFieldsListDesigner&) = delete;
   TFieldsListDesigner& operator=(const TFieldsListDesigner&) = delete;
   // Unlinks itself from the list when it is still the list's designer.
   virtual ~TFieldsListDesigner();
 
+  // The list it serves; null once replaced by another designer or once the list is gone.
   TFieldsList* List() const { return list_; }
   // A record's field name changed; the fields editor refreshes its list.
   virtual void DataEvent() {}
@@ -73,6 +76,9 @@ class TFieldsList : public TCollection {
   // pending): records with a key position first, by IndexNo, then the rest, each group
   // in collection order.
   void SetFieldMap();
+  // Records changed places: the field map is rebuilt from the applied values, so that it
+  // names the same records in their new places (nothing is re-applied or searched).
+  void ItemsMoved();
 
   // Collection indexes of the records that carry a criterion, in search order.
   const std::vector<int>& FieldMap() const { return field_map_; }
@@ -85,7 +91,8 @@ class TFieldsList : public TCollection {
   void IncludeState(TFieldsState flags) { state_ += flags; }
   void ExcludeState(TFieldsState flags) { state_ -= flags; }
 
-  TFieldsListDesigner* Designer() const { return designer_.get(); }
+  // The current designer (not owned), or null.
+  TFieldsListDesigner* Designer() const { return designer_; }
 
  protected:
   // Drains State: relayout for fsPaintNeeded; field map and the owner's Changed for
@@ -96,11 +103,13 @@ class TFieldsList : public TCollection {
  private:
   friend class TFieldsListDesigner;
   bool OwnerLoading() const;
+  // The field map from the records' main values, as SetFieldMap describes.
+  void BuildFieldMap();
 
   TPanelFieldsSet* owner_;
   bool default_fields_ = true;
   std::vector<int> field_map_;
-  std::unique_ptr<TFieldsListDesigner> designer_;
+  TFieldsListDesigner* designer_ = nullptr;
   TFieldsState state_;
 };
 

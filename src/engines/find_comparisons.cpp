@@ -25,12 +25,11 @@ namespace {
 std::string_view Head(std::string_view s, std::size_t length) { return s.substr(0, length); }
 
 // Where a record text lies relative to an entered text, as CompareVariant says it for
-// two texts: ordinal (byte) order, or the index's case-free order when `fold`.
-// A case-insensitive index orders folded code points, so "before" and "beyond" follow
-// that order; upper-cased byte order would disagree with it for the characters between
-// 'Z' and 'a' and end a walk early.
+// two texts: ordinal (byte) order, or the order of a case-insensitive index when `fold`
+// (upper-cased code points, in which the texts that the record test accepts lie
+// together), so that "before" and "beyond" follow the index.
 TComparisonOptions CompareText(std::string_view value, std::string_view record_text, bool fold) {
-  const int c = fold ? AnsiCompareText(value, record_text) : value.compare(record_text);
+  const int c = fold ? AnsiCompareUpper(value, record_text) : value.compare(record_text);
   if (c < 0) return coMore;
   if (c > 0) return coLess;
   return coExact;
@@ -70,17 +69,23 @@ void TDBCustomFindPanel::IndexFieldCheck(int& index_field_no, int& key_no) const
     const bool text = CaseSensitiveDependent(record->GetDataType());
     if (compare == ctInitial && !text) break;
     if (text && record->GetCaseInsensitive() != entry->CaseInsensitive) {
-      // Case-free criterion on a case-sensitive index: unusable. Case-sensitive
-      // criterion on a case-free index: sought as a band of case variants.
-      if (!record->GetCaseInsensitive()) key_no = i;
+      // Case-free criterion on a case-sensitive index: unusable. Case-sensitive single
+      // value on a case-free index: sought as a band of case variants. A case-sensitive
+      // range is not: byte order and the index's case-free order disagree on what lies
+      // between two bounds ("_" is between "Z" and "a" in one and after "A" in the other),
+      // so its records need not lie together along the index.
+      if (!record->GetCaseInsensitive() && SingleValue(record)) key_no = i;
       break;
     }
     index_field_no = i;
     if (compare != ctExact) break;  // a prefix is the last usable field
-    if (CountState(record) == coOne) continue;
     // A range is usable further only when it is one value.
-    if (VarCompare(record->GetValues(0), record->GetValues(1)) != 0) break;
+    if (!SingleValue(record)) break;
   }
+}
+
+bool TDBCustomFindPanel::SingleValue(const TFieldRecord* record) const {
+  return CountState(record) == coOne || VarCompare(record->GetValues(0), record->GetValues(1)) == 0;
 }
 
 TComparisonOptions TDBCustomFindPanel::CompareRecord(const TFieldRecord* record) const {
@@ -163,7 +168,7 @@ namespace {
 TComparisonOptions BandCompare(std::string_view value, std::string_view field_text, bool case_insensitive) {
   if (!case_insensitive) {
     // A case-sensitive criterion on a case-free index: follow the index's order.
-    const int c = AnsiCompareText(value, field_text);
+    const int c = AnsiCompareUpper(value, field_text);
     if (c > 0) return coLess;
     if (c < 0) return coMore;
     return coExact;

@@ -193,7 +193,10 @@ bool TDBCustomFindPanel::Locate() {
       int key_no = -1;
       if (find_options_ != foNormal) IndexFieldCheck(index_field_no, key_no);
       if (SetPosition(index_field_no, key_no)) {
-        found = find_options_ == foIndexNearest || Walk(index_field_no, key_no);
+        // The nearest key is found only when the seek landed on a record: an empty data
+        // set, or a key past the last one (Eof), has none to offer.
+        found = find_options_ == foIndexNearest ? !data_set->IsEmpty() && !data_set->Eof()
+                                                : Walk(index_field_no, key_no);
       }
       if (found) {
         // Settle on the found record through a bookmark of its own, as the links
@@ -308,15 +311,6 @@ bool TDBCustomFindPanel::FindKey(const std::vector<Variant>& key_values, bool ex
 
 namespace {
 
-// Cuts a text to at most `size` bytes without splitting a character.
-std::string CutToSize(std::string text, int size) {
-  if (size <= 0 || text.size() <= static_cast<std::size_t>(size)) return text;
-  std::size_t end = static_cast<std::size_t>(size);
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  text.resize(end);
-  return text;
-}
-
 // Leaves the key-edit state when filling the key buffer fails.
 class KeyEditGuard {
  public:
@@ -351,18 +345,15 @@ bool TDBCustomFindPanel::TableFindKey(const std::vector<Variant>& key_values, bo
       const TFieldRecord* record = FindField(field->FieldName());
       if (padded_text && record != nullptr && record->GetCompare() != ctExact && !value.IsClear()) {
         // A prefix on a descending key: pad with 0xFF bytes, which sort after every
-        // text, so the seek lands before the first text that begins with the prefix.
-        // A field of undeclared size still gets a few bytes, enough to pass any
-        // character.
-        std::string text = CutToSize(VarToStr(value), field->Size());
+        // character, so the seek lands before the first text that begins with the
+        // prefix. The prefix stays whole (a stored text may be longer than the declared
+        // size) and gets at least one byte of padding, which is enough for any text.
+        const std::string text = VarToStr(value);
         std::string pad;
-        AddChar('\xFF', field->Size() > 0 ? field->Size() - static_cast<int>(text.size()) : 4, pad);
+        AddChar('\xFF', std::max(field->Size() - static_cast<int>(text.size()), 1), pad);
         field->SetAsVariant(Variant(text + pad));
-      } else if (IsTextFieldType(field->DataType()) && !value.IsClear()) {
-        // A text longer than the field can match nothing, but seeking with it must not
-        // fail: the key is cut and the walk's own test decides.
-        field->SetAsVariant(Variant(CutToSize(VarToStr(value), field->Size())));
       } else {
+        // Texts go in whole, whatever the declared size: a stored value may be longer.
         field->SetAsVariant(value);
       }
       continue;

@@ -136,6 +136,8 @@ class TDBCustomFindPanel : public TPanelFieldsSet {
   // The single-record comparison of IndexComparision.
   TComparisonOptions CompareRecord(const TFieldRecord* record) const;
   TComparisonOptions CompareRange(const TFieldRecord* record) const;
+  // One entered value, or a range whose two bounds are equal.
+  bool SingleValue(const TFieldRecord* record) const;
   // Applies values typed while the panel waited (fsValueChanged, fsUpdateNeeded) by
   // rebuilding the field map, without the search that the rebuild would start.
   void ApplyPendingValues();

@@ -7,7 +7,8 @@
 //
 // "Values":       list( { index, type ordinal, list( { slot, value } ) } )
 // "CommentTexts": list( { index, list( { slot, text } ) } )
-// A value is written as the item its type calls for (string, integer, boolean, float)
+// A value is written as the item its type calls for (string, integer, boolean, float;
+// currency and BCD as the extended real nearest their exact amount, which gives it back)
 // and read back by the type ordinal that was written, not by the record's current type;
 // SetValues then converts it to the current type.
 
@@ -16,6 +17,7 @@
 #include "criteria/field_record.h"
 #include "criteria/fields_list.h"
 #include "panel/panel_fields_set.h"
+#include "platform/core/extended.h"
 #include "platform/core/reader.h"
 #include "platform/core/update_guard.h"
 #include "platform/core/writer.h"
@@ -26,7 +28,7 @@ namespace vantor {
 
 namespace {
 
-enum class ValueItem : std::uint8_t { String, Integer, Boolean, Float, Date, Text };
+enum class ValueItem : std::uint8_t { String, Integer, Boolean, Float, Currency, Date, Text };
 
 // Which stream item a field type's values travel as.
 ValueItem ItemFor(TFieldType type) {
@@ -43,9 +45,10 @@ ValueItem ItemFor(TFieldType type) {
     case TFieldType::ftBoolean:
       return ValueItem::Boolean;
     case TFieldType::ftFloat:
+      return ValueItem::Float;
     case TFieldType::ftCurrency:
     case TFieldType::ftBCD:
-      return ValueItem::Float;
+      return ValueItem::Currency;
     case TFieldType::ftDate:
     case TFieldType::ftTime:
     case TFieldType::ftDateTime:
@@ -69,6 +72,11 @@ void WriteValue(TWriter& writer, const TFieldRecord& record, TFieldType type, co
     case ValueItem::Float:
       writer.WriteFloat(value.AsDouble());
       break;
+    case ValueItem::Currency:
+      // The same extended item as a float, but the one nearest the exact value: a
+      // double would lose the last digits of large amounts.
+      writer.WriteExtended(CurrencyToExtended(value.AsCurrency().scaled));
+      break;
     case ValueItem::Date:
       writer.WriteFloat(value.AsDate());
       break;
@@ -88,6 +96,17 @@ Variant ReadValue(TReader& reader, const TFieldsList& fields, int index, TFieldT
       return Variant(reader.ReadBoolean());
     case ValueItem::Float:
       return Variant(static_cast<double>(reader.ReadFloat()));
+    case ValueItem::Currency: {
+      const TValueType next = reader.NextValue();
+      if (next != vaExtended) return Variant(Currency::FromInt(reader.ReadInteger()));
+      const Extended80 bytes = reader.ReadExtended();
+      if (const auto scaled = ExtendedToCurrency(bytes)) return Variant(Currency::FromScaled(*scaled));
+      // Not a currency amount (a float out of its range): SetValues judges the number
+      // as it judges any other value that does not fit.
+      const auto number = DecodeExtended(bytes);
+      if (!number) throw EReadError("Invalid floating-point value");
+      return Variant(*number);
+    }
     case ValueItem::Date:
       return Variant::FromDate(static_cast<TDateTime>(reader.ReadFloat()));
     case ValueItem::Text: {

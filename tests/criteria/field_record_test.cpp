@@ -9,6 +9,7 @@
 #include "criteria/fields_list.h"
 #include "panel/field_record_edit.h"
 #include "panel/support/test_panel.h"
+#include "platform/data/typed_fields.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/ui/label.h"
 
@@ -144,6 +145,34 @@ TEST_F(FieldRecordTest, DefaultsComeFromTheBoundFieldWhileTheDataSetIsOpen) {
   EXPECT_EQ(record->GetCount(), coTwo);
 }
 
+TEST_F(FieldRecordTest, DefaultsComeFromThePersistentFieldsOfANeverOpenedDataSet) {
+  PanelWithTable t;
+  // Design time: persistent fields exist, the table has never been open.
+  auto* name = new TStringField(&t.table);
+  name->SetFieldName("Name");
+  name->SetSize(30);
+  name->SetDisplayLabel("Customer name");
+  name->SetDisplayWidth(25);
+  name->SetEditMask(">ccc");
+  t.panel->Fields()->SetDefaultFields(false);
+  TFieldRecord* record = t.panel->Fields()->Add();
+  record->SetFieldName("Name");
+  EXPECT_FALSE(t.table.DefaultFields()) << "the table will open with its persistent fields";
+  EXPECT_EQ(record->GetDisplayLabel(), "Customer name");
+  EXPECT_EQ(record->GetDisplayWidth(), 25);
+  EXPECT_EQ(record->GetEditMask(), ">ccc");
+  EXPECT_EQ(record->GetDataType(), TFieldType::ftString);
+  EXPECT_TRUE(StoredProperties(*record) == std::vector<std::string>{"FieldName"});
+  // Without persistent fields a closed data set has no field to ask.
+  PanelWithTable plain;
+  plain.panel->Fields()->SetDefaultFields(false);
+  TFieldRecord* other = plain.panel->Fields()->Add();
+  other->SetFieldName("Name");
+  EXPECT_TRUE(plain.table.DefaultFields());
+  EXPECT_EQ(other->GetDisplayLabel(), "Name");
+  EXPECT_EQ(other->GetDataType(), TFieldType::ftUnknown);
+}
+
 // ---- the pair rule ----
 
 TEST_F(FieldRecordTest, CountTwoPushesAnInternalCompareBackToInitial) {
@@ -240,8 +269,8 @@ TEST_F(FieldRecordTest, FieldNameChangeTellsTheListsDesigner) {
     int* events = nullptr;
   };
   int events = 0;
-  auto* designer = new Designer(&fields);  // owned by the list
-  designer->events = &events;
+  Designer designer(&fields);
+  designer.events = &events;
   TFieldRecord* record = Add("A");
   record->SetFieldName("a");
   EXPECT_EQ(events, 2);
@@ -388,6 +417,43 @@ TEST_F(FieldRecordTest, FreeingARecordFreesItsControls) {
   delete record;
   EXPECT_EQ(box->ComponentCount(), before);
   EXPECT_EQ(fields.Count(), 0);
+}
+
+TEST_F(FieldRecordTest, CommentLabelIsRefreshedEvenWhenTheTextIsUnchanged) {
+  TFieldRecord* record = AddCalculated("Qty", TFieldType::ftInteger);
+  auto* label = new TLabel(panel->ScrollBox());
+  record->SetCommentLabels(0, label);
+  record->SetCommentTexts(0, "units");
+  label->SetCaption("stale");
+  record->SetCommentTexts(0, "units");
+  EXPECT_EQ(label->Caption(), "units");
+}
+
+TEST_F(FieldRecordTest, MovingARecordKeepsTheFieldMapOnTheSameRecords) {
+  PanelWithTable t;
+  t.table.Open();
+  TFieldsList& list = *t.panel->Fields();  // CustNo Name Notes Balance
+  TFieldRecord* cust = t.panel->FindField("CustNo");
+  TFieldRecord* name = t.panel->FindField("Name");
+  TFieldRecord* balance = t.panel->FindField("Balance");
+  name->SetValues(0, Variant("M"));
+  balance->SetValues(0, Variant(Currency::FromInt(5)));
+  auto mapped = [&list] {
+    std::vector<std::string> names;
+    for (int pos = 0; pos < list.FieldMapCount(); ++pos) names.push_back(list.FieldMapRecord(pos)->GetFieldName());
+    return names;
+  };
+  ASSERT_EQ(mapped(), (std::vector<std::string>{"Name", "Balance"}));
+  balance->SetIndex(0);  // Balance CustNo Name Notes
+  EXPECT_EQ(mapped(), (std::vector<std::string>{"Balance", "Name"}));
+  cust->SetIndex(3);  // Balance Name Notes CustNo
+  EXPECT_EQ(mapped(), (std::vector<std::string>{"Balance", "Name"}));
+  // Inside an update bracket too: the map follows at once, not at the end of it.
+  list.BeginUpdate();
+  name->SetIndex(0);  // Name Balance Notes CustNo
+  EXPECT_EQ(mapped(), (std::vector<std::string>{"Name", "Balance"}));
+  list.EndUpdate();
+  EXPECT_EQ(mapped(), (std::vector<std::string>{"Name", "Balance"}));
 }
 
 TEST_F(FieldRecordTest, MovingARecordAsksForARelayout) {

@@ -250,24 +250,43 @@ TEST(FieldsListItems, ListOfAnotherItemClassIsRefused) {
   EXPECT_THROW(TFieldsList(nullptr, TCollectionItem::StaticType()), EInvalidCast);
 }
 
-TEST(FieldsListDesignerTest, NewDesignerReplacesAndFreesTheOldOne) {
+struct ProbeDesigner : TFieldsListDesigner {
+  ProbeDesigner(TFieldsList* l, bool* gone) : TFieldsListDesigner(l), gone_(gone) {}
+  ~ProbeDesigner() override { *gone_ = true; }
+  bool* gone_;
+};
+
+TEST(FieldsListDesignerTest, ANewDesignerDetachesTheOldOneWhichItsMakerFrees) {
   TTestPanel panel(nullptr);
   TFieldsList& list = *panel.Fields();
-  struct Probe : TFieldsListDesigner {
-    Probe(TFieldsList* l, bool* gone) : TFieldsListDesigner(l), gone_(gone) {}
-    ~Probe() override { *gone_ = true; }
-    bool* gone_;
-  };
   bool first_gone = false;
   bool second_gone = false;
-  auto* first = new Probe(&list, &first_gone);
-  EXPECT_EQ(list.Designer(), first);
-  auto* second = new Probe(&list, &second_gone);
+  // Each designer belongs to the editor that made it (here: these pointers).
+  auto first = std::make_unique<ProbeDesigner>(&list, &first_gone);
+  EXPECT_EQ(list.Designer(), first.get());
+  auto second = std::make_unique<ProbeDesigner>(&list, &second_gone);
+  EXPECT_FALSE(first_gone) << "its editor still holds it";
+  EXPECT_EQ(first->List(), nullptr);
+  EXPECT_EQ(list.Designer(), second.get());
+  first.reset();  // freed once, by its maker; the list's designer stays
   EXPECT_TRUE(first_gone);
-  EXPECT_EQ(list.Designer(), second);
-  delete second;  // freed by its user: the list lets go
+  EXPECT_EQ(list.Designer(), second.get());
+  second.reset();
   EXPECT_TRUE(second_gone);
   EXPECT_EQ(list.Designer(), nullptr);
+}
+
+TEST(FieldsListDesignerTest, ListGoingFirstLeavesItsDesignerToItsMaker) {
+  bool gone = false;
+  std::unique_ptr<ProbeDesigner> designer;
+  {
+    TTestPanel panel(nullptr);
+    designer = std::make_unique<ProbeDesigner>(panel.Fields(), &gone);
+  }
+  EXPECT_FALSE(gone);
+  EXPECT_EQ(designer->List(), nullptr);
+  designer.reset();  // no list to reach any more
+  EXPECT_TRUE(gone);
 }
 
 }  // namespace

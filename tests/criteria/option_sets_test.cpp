@@ -66,6 +66,28 @@ TEST(OptionSets, ContainmentComparePushesARangeCountOfTheSameCategoryBack) {
   EXPECT_EQ(panel.CountOptions()->GetCount(5), coOne);
 }
 
+TEST(OptionSets, ComparesOtherThanContainmentLeaveTheCountAlone) {
+  TTestPanel panel(nullptr);
+  panel.CountOptions()->SetCount(5, coTwo);  // StringCount
+  for (TCompareType compare : {ctExact, ctInitial, ctExact}) {
+    panel.CompareOptions()->SetCompare(5, compare);
+    EXPECT_EQ(panel.CompareOptions()->GetCompare(5), compare);
+    EXPECT_EQ(panel.CountOptions()->GetCount(5), coTwo) << "a range goes with " << static_cast<int>(compare);
+  }
+  // No count is pushed anywhere from coNone, whatever the compare.
+  panel.CountOptions()->SetCount(3, coNone);  // IntegerCount
+  for (TCompareType compare : {ctInitial, ctInternal, ctExact}) {
+    panel.CompareOptions()->SetCompare(3, compare);
+    EXPECT_EQ(panel.CountOptions()->GetCount(3), coNone) << static_cast<int>(compare);
+  }
+  // And the other direction: a count other than a range leaves a containment compare.
+  panel.CompareOptions()->SetCompare(4, ctInternal);  // MemoCompare
+  for (TCountType count : {coNone, coOne}) {
+    panel.CountOptions()->SetCount(4, count);
+    EXPECT_EQ(panel.CompareOptions()->GetCompare(4), ctInternal) << static_cast<int>(count);
+  }
+}
+
 TEST(OptionSets, ChangesReachEveryRecordWithoutAnExplicitValue) {
   TTestPanel panel(nullptr);
   TFieldsList& list = *panel.Fields();

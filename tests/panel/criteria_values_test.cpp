@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "criteria/fields_list.h"
 #include "panel/panel_fields_set.h"
 #include "panel/support/test_panel.h"
+#include "platform/core/extended.h"
 #include "platform/core/reader.h"
 #include "platform/core/stream.h"
 #include "platform/core/writer.h"
@@ -88,6 +90,31 @@ TEST(CriteriaValues, SnapshotRestoresByNameWhateverTheOrder) {
   EXPECT_EQ(cust->GetValues(0), Variant("17"));
   EXPECT_EQ(name->GetValues(1), Variant("M"));
   EXPECT_TRUE(name->GetValues(0).IsNull());
+}
+
+TEST(CriteriaValues, RestoringASnapshotIsOneUpdateCycleAlsoWhenItFails) {
+  testing::PanelWithTable t;  // CustNo Name Notes Balance
+  t.table.Open();
+  t.panel->SetUpdateState(usAuto);
+  t.panel->FindField("CustNo")->SetIndex(3);  // restored last
+  TValueBufferSlot slot = std::make_unique<TValueBuffer>();
+  slot->push_back({"Name", {Variant("x"), Variant::Null()}});
+  slot->push_back({"Balance", {Variant(Currency::FromInt(5)), Variant::Null()}});
+  slot->push_back({"CustNo", {Variant(std::int32_t{7}), Variant::Null()}});
+
+  int before = t.panel->update_data_set_calls;
+  t.panel->GetBuffer(slot);
+  EXPECT_EQ(t.panel->update_data_set_calls, before + 1);
+  EXPECT_EQ(t.panel->FindField("CustNo")->MainValues(0), Variant(std::int32_t{7}));
+
+  // CustNo cannot take its text: the restore stops there, in one cycle all the same.
+  t.panel->ClearValues();
+  (*slot)[2].Values[0] = Variant("not a number");
+  before = t.panel->update_data_set_calls;
+  EXPECT_ANY_THROW(t.panel->GetBuffer(slot));
+  EXPECT_EQ(t.panel->update_data_set_calls, before + 1);
+  EXPECT_EQ(t.panel->Fields()->UpdateCount(), 0) << "the bracket is closed";
+  EXPECT_EQ(t.panel->FindField("Name")->MainValues(0), Variant("x")) << "what was restored is applied";
 }
 
 TEST(CriteriaValues, SnapshotEntryMatchesItsRecordIgnoringLetterCase) {
@@ -208,6 +235,53 @@ TEST(ValuesStream, EveryTypeReadsBackToTheSameValue) {
   }
   EXPECT_EQ(q[5]->GetValues(0).VarType(), varDate);
   EXPECT_EQ(q[1]->GetValues(0).VarType(), varSmallint);
+}
+
+// Currency and BCD amounts travel as the extended real nearest them: every amount of the
+// whole range, limits included, reads back to the same four decimals.
+TEST(ValuesStream, CurrencyAndBcdReadBackExactlyOverTheWholeRange) {
+  std::vector<std::int64_t> amounts{INT64_MAX,          INT64_MIN,           INT64_MAX - 1, INT64_MIN + 1,
+                                    0,                  1,                   -1,            123456789012345678,
+                                    9999,               10000,               -10001,        4503599627370497,
+                                    (std::int64_t{1} << 53) + 1, -(std::int64_t{1} << 62) - 3};
+  std::mt19937_64 rng(20261207);
+  for (int i = 0; i < 2000; ++i) {
+    // Random bit patterns, and random amounts of every magnitude.
+    amounts.push_back(static_cast<std::int64_t>(rng()));
+    amounts.push_back(static_cast<std::int64_t>(rng() >> (rng() % 64)) * (rng() % 2 == 0 ? 1 : -1));
+  }
+  for (TFieldType type : {TFieldType::ftCurrency, TFieldType::ftBCD}) {
+    for (std::size_t i = 0; i < amounts.size(); i += 2) {
+      TypedPanel p({{"C", type}});
+      const Currency low = Currency::FromScaled(amounts[i]);
+      const Currency high = Currency::FromScaled(amounts[(i + 1) % amounts.size()]);
+      p[0]->SetValues(0, Variant(low));
+      p[0]->SetValues(1, Variant(high));
+      TypedPanel q({{"C", type}});
+      ASSERT_NO_THROW(ReadValuesFrom(*q.panel, WrittenValues(*p.panel))) << amounts[i];
+      EXPECT_EQ(q[0]->GetValues(0), Variant(low)) << amounts[i];
+      EXPECT_EQ(q[0]->GetValues(1), Variant(high)) << amounts[(i + 1) % amounts.size()];
+    }
+  }
+}
+
+TEST(ValuesStream, CurrencyIsTheNearestExtendedAsTheHostWritesIt) {
+  TypedPanel p({{"C", TFieldType::ftCurrency}});
+  p[0]->SetValues(0, Variant(Currency::FromScaled(123456789012345678)));  // 12345678901234.5678
+  const Bytes bytes = WrittenValues(*p.panel);
+  // list, 0, 7 (ftCurrency), list, slot 0, the extended tag, then its ten bytes.
+  ASSERT_EQ(bytes.size(), 8U + 1U + 10U + 2U);
+  EXPECT_EQ(bytes[8], 0x05);
+  const Bytes extended(bytes.begin() + 9, bytes.begin() + 19);
+  // 12345678901234.5678 is 0xB3A73CE2FF2915B5 * 2^-20 to the nearest: exponent 16383 + 43.
+  EXPECT_EQ(extended, (Bytes{0xB5, 0x15, 0x29, 0xFF, 0xE2, 0x3C, 0xA7, 0xB3, 0x2A, 0x40}));
+  // A value written by a build that went through a double still loads: it is a float.
+  TypedPanel old({{"C", TFieldType::ftCurrency}});
+  Bytes from_double = bytes;
+  const Extended80 as_double = EncodeExtended(12.5);
+  std::copy(as_double.begin(), as_double.end(), from_double.begin() + 9);
+  ReadValuesFrom(*old.panel, from_double);
+  EXPECT_EQ(old[0]->GetValues(0), Variant(Currency::FromScaled(125000)));
 }
 
 TEST(ValuesStream, DateIsWrittenAsAFloat) {

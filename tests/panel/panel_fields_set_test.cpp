@@ -307,6 +307,25 @@ TEST(PanelDataLink, ExchangingTheDataSetHandsThePreviousOneBackFirst) {
   t.source.SetDataSet(nullptr);
 }
 
+TEST(PanelDataLink, RelinkingADefaultListToFewerFieldsDropsTheRecordsOfTheGoneOnes) {
+  PanelWithTable t;
+  t.table.Open();
+  t.panel->FieldByName("Name")->SetValues(0, Variant("M"));
+  ASSERT_EQ(t.panel->Fields()->Count(), 4);
+  TTable other(nullptr);
+  other.FieldDefs().Add("Name", TFieldType::ftString, 20);
+  other.FieldDefs().Add("CustNo", TFieldType::ftInteger);
+  other.Open();
+  t.source.SetDataSet(&other);
+  ASSERT_EQ(t.panel->Fields()->Count(), 2);
+  EXPECT_EQ(t.panel->Fields()->Items(0)->GetFieldName(), "Name");
+  EXPECT_EQ(t.panel->Fields()->Items(1)->GetFieldName(), "CustNo");
+  EXPECT_EQ(t.panel->FindField("Notes"), nullptr);
+  EXPECT_EQ(t.panel->FindField("Balance"), nullptr);
+  EXPECT_EQ(t.panel->FindField("Name")->Field(), other.FieldByName("Name"));
+  t.source.SetDataSet(nullptr);
+}
+
 TEST(PanelDataLink, DestroyingThePanelHandsTheLinkedDataSetBack) {
   PanelWithTable t;
   t.table.Open();

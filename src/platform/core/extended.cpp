@@ -1,6 +1,7 @@
 #include "platform/core/extended.h"
 
 #include <bit>
+#include <cassert>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -11,6 +12,9 @@
 namespace vantor {
 
 namespace {
+
+// Currency conversions need products and quotients of up to 79 bits.
+__extension__ typedef unsigned __int128 U128;
 
 constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
 constexpr int kBias = 16383;
@@ -77,6 +81,59 @@ Extended80 FromLongDouble(long double v) {
 }
 
 }  // namespace
+
+Extended80 CurrencyToExtended(std::int64_t scaled) {
+  if (scaled == 0) return Pack(false, 0, 0);
+  const bool negative = scaled < 0;
+  // |INT64_MIN| = 2^63 still fits the unsigned magnitude.
+  const std::uint64_t n = negative ? ~static_cast<std::uint64_t>(scaled) + 1 : static_cast<std::uint64_t>(scaled);
+  // Shift n up so that the quotient by 10000 has 65 significant bits (one to round with):
+  // n << shift lies in [2^64 * 10000, 2^65 * 10000), below 2^79.
+  int shift = 0;
+  while ((U128{n} << shift) < (U128{10000} << 64)) ++shift;
+  const U128 dividend = U128{n} << shift;
+  U128 q = dividend / 10000;
+  const bool sticky = dividend % 10000 != 0;
+  // q holds 65 bits: drop the last one, rounding to nearest with ties to even.
+  const bool round_bit = (q & 1) != 0;
+  q >>= 1;
+  --shift;
+  if (round_bit && (sticky || (q & 1) != 0)) ++q;
+  if (q >> 64 != 0) {  // rounding carried into a 65th bit
+    q >>= 1;
+    --shift;
+  }
+  // The value is q * 2^-shift with q in [2^63, 2^64): the exponent of its top bit is
+  // 63 - shift, which for |n| in [1, 2^63] lies between -14 and 50, far inside the range.
+  assert(q >> 63 == 1 && q >> 64 == 0);
+  return Pack(negative, kBias + 63 - shift, static_cast<std::uint64_t>(q));
+}
+
+std::optional<std::int64_t> ExtendedToCurrency(const Extended80& bytes) {
+  const Unpacked u = Unpack(bytes);
+  if (u.exponent == 0x7FFF) return std::nullopt;  // infinities and NaNs
+  if (u.exponent != 0 && (u.mantissa & kIntegerBit) == 0) return std::nullopt;  // unnormal
+  if (u.mantissa == 0) return 0;
+  // value * 10000 = mantissa * 10000 * 2^k, the product below 2^78.
+  const int k = (u.exponent == 0 ? 1 : u.exponent) - kBias - 63;
+  const U128 product = U128{u.mantissa} * 10000;
+  U128 magnitude = 0;
+  if (k >= 0) {
+    if (k > 63) return std::nullopt;  // at least 2^63 * 10000 * 2^64: far out of range
+    magnitude = product << k;
+    if (magnitude >> 64 != 0) return std::nullopt;
+  } else if (-k < 100) {
+    const int shift = -k;
+    const U128 q = product >> shift;
+    const U128 rem = product - (q << shift);
+    const U128 half = U128{1} << (shift - 1);
+    magnitude = (rem > half || (rem == half && (q & 1) != 0)) ? q + 1 : q;
+  }
+  const U128 limit = U128{1} << 63;  // |INT64_MIN|; INT64_MAX is one less
+  if (magnitude > limit || (!u.negative && magnitude == limit)) return std::nullopt;
+  const auto m = static_cast<std::uint64_t>(magnitude);
+  return u.negative ? static_cast<std::int64_t>(~m + 1) : static_cast<std::int64_t>(m);
+}
 
 Extended80 EncodeExtended(double value) {
   const auto bits = std::bit_cast<std::uint64_t>(value);

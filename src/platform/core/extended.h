@@ -21,6 +21,14 @@ std::optional<double> DecodeExtended(const Extended80& bytes);
 // True when the value is exactly a double (so nothing is lost by decoding it).
 bool ExtendedIsDouble(const Extended80& bytes);
 
+// A currency value (scaled by 10000) as the extended real nearest to it (ties to even),
+// as the host's floating-point unit converts one. The 64-bit mantissa tells every
+// currency value from its neighbours, so ExtendedToCurrency gives it back exactly.
+Extended80 CurrencyToExtended(std::int64_t scaled);
+// The currency value nearest to an extended real (scaled by 10000, ties to even). Empty
+// when it lies outside the currency range or the encoding is no finite number.
+std::optional<std::int64_t> ExtendedToCurrency(const Extended80& bytes);
+
 // Text as the form text shows floats: fixed with 18 decimals ("1.500000000000000000") when
 // that is exact for the value, else the shortest scientific form ("1E-20"). A value that is
 // not exactly a double is written with 21 significant digits in scientific form, which

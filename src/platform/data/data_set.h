@@ -100,8 +100,10 @@ class TDataSet : public TComponent {
   // --- Fields ---
   TFieldDefs& FieldDefs() { return field_defs_; }
   const TFieldDefs& FieldDefs() const { return field_defs_; }
-  // True when the fields were made from FieldDefs at Open (no persistent fields).
-  bool DefaultFields() const { return default_fields_; }
+  // True when the fields are (or, while closed, will be) made from FieldDefs at Open:
+  // there are no persistent fields. A closed data set answers from the fields it holds,
+  // so the answer is right before the first Open too.
+  bool DefaultFields() const { return Active() ? default_fields_ : fields_.empty(); }
   int FieldCount() const { return static_cast<int>(fields_.size()); }
   // EListError outside 0..FieldCount-1.
   TField* Fields(int index) const;

@@ -85,12 +85,8 @@ TStorageKind StorageKindOf(TFieldType type) {
   }
 }
 
-int CompareTextKey(std::string_view a, std::string_view b, bool case_insensitive, bool fold_only) {
-  if (case_insensitive) {
-    const int folded = AnsiCompareText(a, b);
-    if (folded != 0 || fold_only) return folded < 0 ? -1 : (folded > 0 ? 1 : 0);
-  }
-  const int c = a.compare(b);
+int CompareTextKey(std::string_view a, std::string_view b, bool case_insensitive) {
+  const int c = case_insensitive ? AnsiCompareUpper(a, b) : a.compare(b);
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
@@ -415,8 +411,7 @@ int TRowStore::CompareCells(int column, RowId a, RowId b, bool case_insensitive)
   return 0;
 }
 
-int TRowStore::CompareCellToValue(int column, RowId row, const Variant& value, bool case_insensitive,
-                                  bool fold_only) const {
+int TRowStore::CompareCellToValue(int column, RowId row, const Variant& value, bool case_insensitive) const {
   const Column& c = columns_[Col(column)];
   const bool na = NullBit(c.nulls, row);
   const bool nb = value.IsClear();
@@ -453,7 +448,7 @@ int TRowStore::CompareCellToValue(int column, RowId row, const Variant& value, b
       break;
     case TStorageKind::skText:
       if (const auto* v = value.Get<std::string>()) {
-        return CompareTextKey(TextAt(c.arena, c.offset, c.length, row), *v, case_insensitive, fold_only);
+        return CompareTextKey(TextAt(c.arena, c.offset, c.length, row), *v, case_insensitive);
       }
       break;
     case TStorageKind::skInt64:
@@ -496,7 +491,7 @@ std::uint64_t Int64SortKey(std::int64_t scaled) {
 // bytes taken plus 1 (8 when the text had 7 or more). A text's padded bytes never exceed
 // those of a longer text it begins, and the count separates the two when the padding
 // alone does not, so the key never reverses an order; equal keys leave it open.
-// Case-insensitively the bytes are those of the folded characters (the key by which
+// Case-insensitively the bytes are those of the upper-cased characters (the key by which
 // CompareTextKey compares them), each written in UTF-8's order-keeping form stretched
 // to the folded range of stray bytes, so the bytes order as the characters do.
 std::uint64_t PackTextKey(const unsigned char* bytes, std::size_t n) {
@@ -505,13 +500,13 @@ std::uint64_t PackTextKey(const unsigned char* bytes, std::size_t n) {
   return (k << 8) | (n + 1);
 }
 
-// The folded key of the character at s[i] and its byte length, as the case-insensitive
-// text comparison reads it: a code point folded through upper then lower case, or a stray
-// byte that is no valid UTF-8 (above every code point).
-std::uint32_t FoldedAt(std::string_view s, std::size_t i, std::size_t& len) {
+// The key of the character at s[i] and its byte length, as the case-insensitive text
+// comparison reads it: an upper-cased code point, or a stray byte that is no valid UTF-8
+// (above every code point).
+std::uint32_t UpperAt(std::string_view s, std::size_t i, std::size_t& len) {
   const auto b0 = static_cast<unsigned char>(s[i]);
   len = 1;
-  if (b0 < 0x80) return b0 >= 'A' && b0 <= 'Z' ? b0 + 32U : b0;
+  if (b0 < 0x80) return b0 >= 'a' && b0 <= 'z' ? b0 - 32U : b0;
   std::size_t n = 0;
   char32_t cp = 0;
   char32_t min = 0;
@@ -532,7 +527,7 @@ std::uint32_t FoldedAt(std::string_view s, std::size_t i, std::size_t& len) {
   }
   if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0x110000U + b0;
   len = n;
-  return static_cast<std::uint32_t>(LowerCaseChar(UpperCaseChar(cp)));
+  return static_cast<std::uint32_t>(UpperCaseChar(cp));
 }
 
 std::uint64_t TextSortKey(std::string_view s, bool case_insensitive) {
@@ -548,7 +543,7 @@ std::uint64_t TextSortKey(std::string_view s, bool case_insensitive) {
   };
   for (std::size_t i = 0; i < s.size() && n < 7;) {
     std::size_t len = 1;
-    const std::uint32_t k = FoldedAt(s, i, len);
+    const std::uint32_t k = UpperAt(s, i, len);
     i += len;
     if (k < 0x80) {
       put(k);

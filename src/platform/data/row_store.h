@@ -86,12 +86,10 @@ class TRowStore {
   std::string_view GetText(RowId row, int column) const;
 
   // Order of two cells of one column: null first, numbers by value, text by byte order,
-  // or by case-folded code points (ties then broken by byte order) when case_insensitive.
+  // or by upper-cased code points when case_insensitive (case variants tie).
   int CompareCells(int column, RowId a, RowId b, bool case_insensitive) const;
-  // Order of a cell against a Variant of the column's kind (or Null). With fold_only, texts
-  // that differ only in letter case compare equal (the whole band of case variants).
-  int CompareCellToValue(int column, RowId row, const Variant& value, bool case_insensitive,
-                         bool fold_only = false) const;
+  // Order of a cell against a Variant of the column's kind (or Null).
+  int CompareCellToValue(int column, RowId row, const Variant& value, bool case_insensitive) const;
 
   // A 64-bit summary of a cell that orders as the cell does (see CompareCells): a smaller
   // summary means a smaller cell, so a sorted vector of summaries answers most comparisons
@@ -139,9 +137,10 @@ class TRowStore {
   std::size_t live_count_ = 0;
 };
 
-// Order of two texts as a case-insensitive key orders them: case-folded code points
-// first, byte order between texts that differ only in letter case. So "SMITH" < "Smith"
-// < "smith" < "Smithe", and every text has exactly one place.
-int CompareTextKey(std::string_view a, std::string_view b, bool case_insensitive, bool fold_only = false);
+// Order of two texts as a key orders them: byte order, or case-insensitively upper-cased
+// code points (AnsiCompareUpper), so "SMITH" = "Smith" = "smith" < "Smithe". Case
+// variants being equal, the rows of a band of them are ordered by the following key
+// fields: a multi-field key keeps every (name, city) pair together whatever the case.
+int CompareTextKey(std::string_view a, std::string_view b, bool case_insensitive);
 
 }  // namespace vantor

@@ -80,11 +80,11 @@ int TTable::CompareIn(const Order& order, RowId a, RowId b, std::size_t first_pa
 }
 
 int TTable::CompareKey(const Order& order, const std::vector<Variant>& key, std::size_t count, RowId row,
-                       bool fold_only, std::size_t first_part) const {
+                       std::size_t first_part) const {
   const TRowStore& store = *Store();
   for (std::size_t i = first_part; i < count; ++i) {
     const KeyPart& p = order.parts[i];
-    int c = store.CompareCellToValue(p.column, row, key[i], p.case_insensitive, fold_only);
+    int c = store.CompareCellToValue(p.column, row, key[i], p.case_insensitive);
     if (c != 0) return p.descending ? -c : c;
   }
   return 0;
@@ -128,15 +128,14 @@ std::size_t TTable::RowPosition(const Order& order, RowId row) const {
                         [&](RowId r) { return CompareIn(order, r, row, from) < 0; });
 }
 
-std::size_t TTable::KeyPosition(const Order& order, const std::vector<Variant>& key, std::size_t count,
-                                bool fold_only) const {
+std::size_t TTable::KeyPosition(const Order& order, const std::vector<Variant>& key, std::size_t count) const {
   if (count == 0 || order.parts.empty()) return 0;
   const KeyPart& p = order.parts.front();
   std::uint64_t k = 0;
   if (!TRowStore::SortKeyOf(Store()->Kind(p.column), key.front(), p.case_insensitive, k)) {
     // A key of another kind than its column: the comparison reports it.
     auto it = std::lower_bound(order.rows.begin(), order.rows.end(), 0, [&](RowId r, int) {
-      return CompareKey(order, key, count, r, fold_only) < 0;
+      return CompareKey(order, key, count, r) < 0;
     });
     return static_cast<std::size_t>(it - order.rows.begin());
   }
@@ -146,7 +145,7 @@ std::size_t TTable::KeyPosition(const Order& order, const std::vector<Variant>& 
   }
   const std::size_t from = order.lead_exact ? 1 : 0;
   return LeadLowerBound(order.lead, order.rows, k,
-                        [&](RowId r) { return CompareKey(order, key, count, r, fold_only, from) < 0; });
+                        [&](RowId r) { return CompareKey(order, key, count, r, from) < 0; });
 }
 
 TTable::Order& TTable::BuildOrder(const TIndexDef* def, const std::vector<std::string>& fields) {
@@ -346,8 +345,8 @@ void TTable::CheckUniqueKeys(RowId row, const std::vector<Variant>& values) {
       has_null = has_null || key.back().IsClear();
     }
     if (has_null) continue;
-    for (std::size_t pos = KeyPosition(order, key, key.size(), true);
-         pos < order.rows.size() && CompareKey(order, key, key.size(), order.rows[pos], true) == 0; ++pos) {
+    for (std::size_t pos = KeyPosition(order, key, key.size());
+         pos < order.rows.size() && CompareKey(order, key, key.size(), order.rows[pos]) == 0; ++pos) {
       if (order.rows[pos] != row) Error("Key violation: index '" + def.Name() + "' already holds this key");
     }
   }
@@ -452,12 +451,12 @@ const std::vector<Variant>& TTable::TakeKey(std::size_t& count) {
   return seek_key_;
 }
 
-std::size_t TTable::SeekPosition(const std::vector<Variant>& key, std::size_t count, bool fold_only) const {
-  if (!FilterActive()) return KeyPosition(*current_, key, count, fold_only);
+std::size_t TTable::SeekPosition(const std::vector<Variant>& key, std::size_t count) const {
+  if (!FilterActive()) return KeyPosition(*current_, key, count);
   // The filtered view is a subsequence of the order without leads of its own.
   const std::vector<RowId>& view = View();
   auto it = std::lower_bound(view.begin(), view.end(), 0, [&](RowId r, int) {
-    return CompareKey(*current_, key, count, r, fold_only) < 0;
+    return CompareKey(*current_, key, count, r) < 0;
   });
   return static_cast<std::size_t>(it - view.begin());
 }
@@ -465,9 +464,9 @@ std::size_t TTable::SeekPosition(const std::vector<Variant>& key, std::size_t co
 bool TTable::GotoKey() {
   std::size_t count = 0;
   const std::vector<Variant>& key = TakeKey(count);
-  const std::size_t pos = SeekPosition(key, count, true);
+  const std::size_t pos = SeekPosition(key, count);
   const std::vector<RowId>& view = View();
-  if (pos >= view.size() || CompareKey(*current_, key, count, view[pos], true) != 0) return false;
+  if (pos >= view.size() || CompareKey(*current_, key, count, view[pos]) != 0) return false;
   MoveToViewPosition(pos, false);
   return true;
 }
@@ -476,7 +475,7 @@ void TTable::GotoNearest() {
   std::size_t count = 0;
   const std::vector<Variant>& key = TakeKey(count);
   if (View().empty()) return;
-  MoveToViewPosition(SeekPosition(key, count, false), true);
+  MoveToViewPosition(SeekPosition(key, count), true);
 }
 
 namespace {

@@ -12,8 +12,9 @@
 // (TRowStore::SortKey), so its binary searches mostly compare adjacent integers and read
 // a row only among rows whose summaries tie.
 // Keys compare per field: nulls below every value, numbers by value, texts by byte order
-// or, case-insensitively, by folded code points with byte order between case variants,
-// so "SMITH" < "Smith" < "smith"; a descending field reverses all of that.
+// or, case-insensitively, by upper-cased code points, so that "SMITH", "Smith" and "smith"
+// are one key (ordered by the following fields, then by adding); a descending field
+// reverses all of that.
 //
 // Seeks, in call order: SetKey (State dsSetKey; field writes fill the key buffer) or
 // EditKey (keeps the previous key) -> writes to the index fields -> GotoKey or
@@ -133,17 +134,16 @@ class TTable : public TDataSet {
   // Order of `row` against a key of `count` parts, comparing from `first_part` on
   // (negative: the row comes first).
   int CompareKey(const Order& order, const std::vector<Variant>& key, std::size_t count, RowId row,
-                 bool fold_only, std::size_t first_part = 0) const;
+                 std::size_t first_part = 0) const;
   // The lead of `row` in `order` (see Order::lead).
   std::uint64_t LeadOf(const Order& order, RowId row) const;
   // Position of `row` in the order, or where it belongs, by its current values.
   std::size_t RowPosition(const Order& order, RowId row) const;
   // Position of the first row of the order whose key is not below `key`.
-  std::size_t KeyPosition(const Order& order, const std::vector<Variant>& key, std::size_t count,
-                          bool fold_only) const;
+  std::size_t KeyPosition(const Order& order, const std::vector<Variant>& key, std::size_t count) const;
   // Leaves dsSetKey and returns the key to seek with (valid until the next seek).
   const std::vector<Variant>& TakeKey(std::size_t& count);
-  std::size_t SeekPosition(const std::vector<Variant>& key, std::size_t count, bool fold_only) const;
+  std::size_t SeekPosition(const std::vector<Variant>& key, std::size_t count) const;
   void AssignAutoInc(std::vector<Variant>& values);
   // Keeps the highest auto-increment numbers current as a row changes or goes.
   void AutoIncRowLeaving(RowId row);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/data/data_set.h"
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/date_text.h"
 #include "platform/rtl/exceptions.h"
@@ -53,7 +54,10 @@ Variant TStringField::Convert(const Variant& value) const {
 }
 
 Variant TStringField::TextToValue(const std::string& text) const {
-  if (Size() > 0 && text.size() > static_cast<std::size_t>(Size())) {
+  // A seek key is no stored value: the files a table reads may hold texts longer than
+  // the declared size (SQLite does not enforce it), and a key must be able to name them.
+  const bool key = DataSet() != nullptr && DataSet()->State() == dsSetKey;
+  if (!key && Size() > 0 && text.size() > static_cast<std::size_t>(Size())) {
     throw EDatabaseError("Value '" + text + "' is too long for field '" + FieldName() + "' (at most " +
                          std::to_string(Size()) + " characters)");
   }

@@ -46,6 +46,29 @@ std::uint32_t FoldKey(const Unit& u) {
   return static_cast<std::uint32_t>(LowerCaseChar(UpperCaseChar(u.cp)));
 }
 
+// The key by which two units compare in upper-case order.
+std::uint32_t UpperKey(const Unit& u) {
+  if (u.invalid) return 0x110000u + u.cp;
+  return static_cast<std::uint32_t>(UpperCaseChar(u.cp));
+}
+
+template <typename Key>
+int CompareByKey(std::string_view a, std::string_view b, Key key) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const Unit ua = Decode(a, i);
+    const Unit ub = Decode(b, j);
+    const std::uint32_t ka = key(ua);
+    const std::uint32_t kb = key(ub);
+    if (ka != kb) return ka < kb ? -1 : 1;
+    i += ua.len;
+    j += ub.len;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
+}
+
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 }  // namespace
@@ -81,21 +104,9 @@ bool IsLetterOrDigitChar(char32_t c) {
 std::string AnsiUpperCase(std::string_view s) { return MapCase(s, UpperCaseChar); }
 std::string AnsiLowerCase(std::string_view s) { return MapCase(s, LowerCaseChar); }
 
-int AnsiCompareText(std::string_view a, std::string_view b) {
-  std::size_t i = 0, j = 0;
-  while (i < a.size() && j < b.size()) {
-    const Unit ua = Decode(a, i);
-    const Unit ub = Decode(b, j);
-    const std::uint32_t ka = FoldKey(ua);
-    const std::uint32_t kb = FoldKey(ub);
-    if (ka != kb) return ka < kb ? -1 : 1;
-    i += ua.len;
-    j += ub.len;
-  }
-  if (i < a.size()) return 1;
-  if (j < b.size()) return -1;
-  return 0;
-}
+int AnsiCompareText(std::string_view a, std::string_view b) { return CompareByKey(a, b, FoldKey); }
+
+int AnsiCompareUpper(std::string_view a, std::string_view b) { return CompareByKey(a, b, UpperKey); }
 
 int AnsiCompareStr(std::string_view a, std::string_view b) {
   const int c = a.compare(b);

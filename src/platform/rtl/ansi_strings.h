@@ -15,6 +15,11 @@ std::string AnsiUpperCase(std::string_view s);
 std::string AnsiLowerCase(std::string_view s);
 // Case-insensitive order (<0, 0, >0): code points compared after case folding.
 int AnsiCompareText(std::string_view a, std::string_view b);
+// The order of a case-insensitive index: code points compared upper-cased, stray bytes
+// after every code point. It is the ordinal order of the AnsiUpperCase texts (for valid
+// UTF-8), which the criteria tests use for prefixes and ranges, so every set of texts
+// those tests accept lies together along such an index; case variants are equal.
+int AnsiCompareUpper(std::string_view a, std::string_view b);
 // Case-sensitive order: byte order, which is code point order for valid UTF-8.
 int AnsiCompareStr(std::string_view a, std::string_view b);
 inline bool AnsiSameText(std::string_view a, std::string_view b) { return AnsiCompareText(a, b) == 0; }

@@ -72,6 +72,50 @@ std::string WithoutSeconds(const std::string& fmt) {
   return out;
 }
 
+// A translated format reduced to its fields: between two fields goes one separator, the
+// first punctuation character of the literal text there (quoted text, punctuation,
+// blanks) or else `separator`, or a blank next to the designators; literal text before
+// the first field and after the last goes. The readers take exactly one separator
+// character between numbers, so a format with words between them ("yyyy"年"MM"月"dd"日")
+// would write texts they cannot read.
+std::string OnlyFields(std::string_view fmt, char separator) {
+  std::string out;
+  std::string previous_field;
+  char run_separator = 0;
+  for (std::size_t i = 0; i < fmt.size();) {
+    const char c = fmt[i];
+    if (c == '"' || c == '\'') {
+      const std::size_t end = fmt.find(c, i + 1);
+      i = end == std::string_view::npos ? fmt.size() : end + 1;
+      continue;
+    }
+    if (!std::isalpha(static_cast<unsigned char>(c))) {
+      if (run_separator == 0 && IsSeparatorChar(c)) run_separator = c;
+      ++i;
+      continue;
+    }
+    std::size_t end = i + 1;
+    if (fmt.substr(i, 4) == "AMPM") {
+      end = i + 4;
+    } else {
+      while (end < fmt.size() && std::tolower(static_cast<unsigned char>(fmt[end])) ==
+                                     std::tolower(static_cast<unsigned char>(c))) {
+        ++end;
+      }
+    }
+    const std::string_view field = fmt.substr(i, end - i);
+    if (!previous_field.empty()) {
+      if (field == "AMPM" || previous_field == "AMPM") out += ' ';
+      else out += run_separator != 0 ? run_separator : separator;
+    }
+    out += field;
+    previous_field = std::string(field);
+    run_separator = 0;
+    i = end;
+  }
+  return out;
+}
+
 bool IsFarEastLanguage(std::string_view name) {
   return name.starts_with("ja") || name.starts_with("zh") || name.starts_with("ko");
 }
@@ -167,6 +211,26 @@ std::string FormatFromPosix(std::string_view posix) {
   return out;
 }
 
+FormatSettings FromPosixFormats(std::string_view d_fmt, std::string_view t_fmt, std::string_view am,
+                                std::string_view pm) {
+  FormatSettings fs;
+  fs.time_am_string = am;
+  fs.time_pm_string = pm;
+  // A 24-hour locale still has designators in glibc's tables; keep them only when
+  // the locale's own time format shows them.
+  const auto shows = [&](std::string_view conversion) { return t_fmt.find(conversion) != std::string_view::npos; };
+  if (!shows("%p") && !shows("%P") && !shows("%r") && !shows("%I") && !shows("%l")) {
+    fs.time_am_string.clear();
+    fs.time_pm_string.clear();
+  }
+  fs.short_date_format = OnlyFields(FormatFromPosix(d_fmt.empty() ? "%m/%d/%y" : d_fmt), '/');
+  fs.long_time_format = OnlyFields(FormatFromPosix(t_fmt.empty() ? "%H:%M:%S" : t_fmt), ':');
+  fs.short_time_format = WithoutSeconds(fs.long_time_format);
+  fs.date_separator = FirstSeparator(fs.short_date_format, '/');
+  fs.time_separator = FirstSeparator(fs.long_time_format, ':');
+  return fs;
+}
+
 FormatSettings FromPosixLocale(const char* name) {
   const char* locale_name = name ? name : "";
   LocaleHandle handle(locale_name);
@@ -181,27 +245,17 @@ FormatSettings FromPosixLocale(const char* name) {
   fs.thousand_separator = thousands.size() == 1 ? thousands[0] : ' ';
   if (fs.thousand_separator == fs.decimal_separator) fs.thousand_separator = ' ';
 
-  const std::string d_fmt = Info(D_FMT, loc);
   std::string t_fmt = Info(T_FMT, loc);
   const std::string t_fmt_ampm = Info(T_FMT_AMPM, loc);
-  fs.time_am_string = Info(AM_STR, loc);
-  fs.time_pm_string = Info(PM_STR, loc);
-  // A 24-hour locale still has designators in glibc's tables; keep them only when
-  // the locale's own time format shows them.
-  if (t_fmt.find("%p") == std::string::npos && t_fmt.find("%P") == std::string::npos &&
-      t_fmt.find("%r") == std::string::npos && t_fmt.find("%I") == std::string::npos &&
-      t_fmt.find("%l") == std::string::npos) {
-    fs.time_am_string.clear();
-    fs.time_pm_string.clear();
-  } else if (t_fmt.find("%r") != std::string::npos && !t_fmt_ampm.empty()) {
-    t_fmt = t_fmt_ampm;
-  }
-
-  fs.short_date_format = FormatFromPosix(d_fmt.empty() ? "%m/%d/%y" : d_fmt);
-  fs.long_time_format = FormatFromPosix(t_fmt.empty() ? "%H:%M:%S" : t_fmt);
-  fs.short_time_format = WithoutSeconds(fs.long_time_format);
-  fs.date_separator = FirstSeparator(fs.short_date_format, '/');
-  fs.time_separator = FirstSeparator(fs.long_time_format, ':');
+  if (t_fmt.find("%r") != std::string::npos && !t_fmt_ampm.empty()) t_fmt = t_fmt_ampm;
+  const FormatSettings dates = FromPosixFormats(Info(D_FMT, loc), t_fmt, Info(AM_STR, loc), Info(PM_STR, loc));
+  fs.short_date_format = dates.short_date_format;
+  fs.long_time_format = dates.long_time_format;
+  fs.short_time_format = dates.short_time_format;
+  fs.date_separator = dates.date_separator;
+  fs.time_separator = dates.time_separator;
+  fs.time_am_string = dates.time_am_string;
+  fs.time_pm_string = dates.time_pm_string;
 
   const char* codeset = nl_langinfo_l(CODESET, loc);
   const bool utf8 = codeset && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);

@@ -57,6 +57,15 @@ class ScopedFormatSettings {
 // Raises EConvertError when the locale is not installed.
 FormatSettings FromPosixLocale(const char* name);
 
+// The date and time part of FromPosixLocale, from a locale's strftime formats (D_FMT,
+// T_FMT with "%r" already replaced by T_FMT_AMPM) and designators. The formats keep only
+// what the date and time readers can read back: the numbers, the designators, and one
+// separator between two numbers (the locale's own punctuation, else "/" in dates and ":"
+// in times), so "%Y年%m月%d日" becomes "yyyy/MM/dd" and every text written in these
+// settings reads back to the same value.
+FormatSettings FromPosixFormats(std::string_view d_fmt, std::string_view t_fmt, std::string_view am,
+                                std::string_view pm);
+
 // Translates a strftime-style format ("%d.%m.%Y") to the letters above ("dd.MM.yyyy").
 // Punctuation is kept as it is; other literal text is quoted.
 std::string FormatFromPosix(std::string_view posix);

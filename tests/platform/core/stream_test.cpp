@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -191,6 +193,49 @@ TEST(Extended, EncodesDoublesExactlyInTheTenByteLayout) {
     EXPECT_TRUE(ExtendedIsDouble(EncodeExtended(v)));
   }
   EXPECT_TRUE(std::isnan(*DecodeExtended(EncodeExtended(std::nan("")))));
+}
+
+// Currency amounts go through the 10-byte real without a double in between: the nearest
+// extended to every amount of the range reads back to that amount.
+TEST(Extended, CurrencyAmountsRoundTripOverTheWholeRange) {
+  std::vector<std::int64_t> amounts{INT64_MAX, INT64_MIN, INT64_MAX - 1, INT64_MIN + 1, 0, 1, -1, 5000, 9999,
+                                    10000, 123456789012345678, (std::int64_t{1} << 62) + 1};
+  std::mt19937_64 rng(42);
+  for (int i = 0; i < 20000; ++i) {
+    amounts.push_back(static_cast<std::int64_t>(rng()));
+    amounts.push_back(static_cast<std::int64_t>(rng() >> (rng() % 64)));
+  }
+  for (std::int64_t scaled : amounts) {
+    const Extended80 x = CurrencyToExtended(scaled);
+    const auto back = ExtendedToCurrency(x);
+    ASSERT_TRUE(back.has_value()) << scaled;
+    EXPECT_EQ(*back, scaled);
+    if constexpr (std::numeric_limits<long double>::digits == 64) {
+      // The x87 unit divides to the nearest extended: the host writes the same bytes.
+      const long double expected = static_cast<long double>(scaled) / 10000.0L;
+      Extended80 bytes{};
+      std::memcpy(bytes.data(), &expected, bytes.size());
+      EXPECT_EQ(x, bytes) << scaled;
+    }
+  }
+  EXPECT_EQ(*DecodeExtended(CurrencyToExtended(123456)), 12.3456);
+}
+
+TEST(Extended, CurrencyFromExtendedRoundsToFourDecimalsAndRefusesWhatDoesNotFit) {
+  EXPECT_EQ(ExtendedToCurrency(EncodeExtended(12.5)), std::optional<std::int64_t>(125000));
+  // 0.03125 and 0.09375 are exact binary fractions half way between two amounts: ties
+  // go to the even one.
+  EXPECT_EQ(ExtendedToCurrency(EncodeExtended(0.03125)), std::optional<std::int64_t>(312));
+  EXPECT_EQ(ExtendedToCurrency(EncodeExtended(-0.09375)), std::optional<std::int64_t>(-938));
+  EXPECT_EQ(ExtendedToCurrency(EncodeExtended(1e-300)), std::optional<std::int64_t>(0));
+  EXPECT_EQ(ExtendedToCurrency(EncodeExtended(-0.0)), std::optional<std::int64_t>(0));
+  // The double nearest the greatest amount lies above it: no currency.
+  EXPECT_FALSE(ExtendedToCurrency(EncodeExtended(922337203685477.5807)).has_value());
+  EXPECT_EQ(ExtendedToCurrency(EncodeExtended(-922337203685477.5)), std::optional<std::int64_t>(-9223372036854775000));
+  EXPECT_FALSE(ExtendedToCurrency(EncodeExtended(1e300)).has_value());
+  EXPECT_FALSE(ExtendedToCurrency(EncodeExtended(std::numeric_limits<double>::infinity())).has_value());
+  EXPECT_FALSE(ExtendedToCurrency(EncodeExtended(std::nan(""))).has_value());
+  EXPECT_FALSE(ExtendedToCurrency(X({0, 0, 0, 0, 0, 0, 0, 0x40, 0xFF, 0x3F})).has_value()) << "unnormal";
 }
 
 TEST(Extended, DecodingRoundsToNearestEvenAndRefusesNonNumbers) {

@@ -138,7 +138,7 @@ int CompareOptional(const std::optional<T>& a, const std::optional<T>& b) {
   return *a < *b ? -1 : (*b < *a ? 1 : 0);
 }
 
-int ComparePart(const ModelRow& a, const ModelRow& b, const ModelPart& p, bool fold_only = false) {
+int ComparePart(const ModelRow& a, const ModelRow& b, const ModelPart& p) {
   int c = 0;
   switch (p.col) {
     case Col::n: c = CompareOptional(a.n, b.n); break;
@@ -149,7 +149,7 @@ int ComparePart(const ModelRow& a, const ModelRow& b, const ModelPart& p, bool f
       if (!a.s || !b.s) {
         c = CompareOptional(a.s, b.s);
       } else {
-        c = CompareTextKey(*a.s, *b.s, p.case_insensitive, fold_only);
+        c = CompareTextKey(*a.s, *b.s, p.case_insensitive);
       }
       break;
   }
@@ -389,14 +389,14 @@ void CheckSeeks(IndexedTable& table, std::mt19937& rng, bool filtered) {
     for (int probe = 0; probe < 40; ++probe) {
       const std::size_t count = 1 + rng() % index.parts.size();
       const ModelRow key = table.RandomValues(rng, 0);
-      auto compare = [&](int id, bool fold_only) {
+      auto compare = [&](int id) {
         for (std::size_t i = 0; i < count; ++i) {
-          const int c = ComparePart(table.Row(id), key, index.parts[i], fold_only);
+          const int c = ComparePart(table.Row(id), key, index.parts[i]);
           if (c != 0) return c;
         }
         return 0;
       };
-      const auto nearest = std::find_if(order.begin(), order.end(), [&](int id) { return compare(id, false) >= 0; });
+      const auto nearest = std::find_if(order.begin(), order.end(), [&](int id) { return compare(id) >= 0; });
       table.T().SetKeyFieldCount(static_cast<int>(count));
       table.T().SetKey();
       WriteKey(table, index, key, count);
@@ -409,8 +409,8 @@ void CheckSeeks(IndexedTable& table, std::mt19937& rng, bool filtered) {
         EXPECT_EQ(table.CurrentId(), *nearest) << "index '" << index.name << index.fields << "' probe " << probe;
       }
 
-      const auto equal = std::find_if(order.begin(), order.end(), [&](int id) { return compare(id, true) >= 0; });
-      const bool found = equal != order.end() && compare(*equal, true) == 0;
+      const auto equal = std::find_if(order.begin(), order.end(), [&](int id) { return compare(id) >= 0; });
+      const bool found = equal != order.end() && compare(*equal) == 0;
       table.T().First();
       table.T().Next();
       const int before = table.CurrentId();

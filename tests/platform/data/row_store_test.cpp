@@ -40,17 +40,29 @@ TEST(RowStore, ValuesRoundTripInTheirKind) {
   EXPECT_TRUE(store.IsNull(r, 5));
 }
 
-TEST(RowStore, OrdersNullFirstAndTextCaseVariantsByteWise) {
+TEST(RowStore, OrdersNullFirstAndTextCaseVariantsAsOneKey) {
   TRowStore store({TFieldType::ftString});
   const RowId null_row = store.AppendRow();
   const RowId upper = store.AppendRow();
   const RowId lower = store.AppendRow();
+  const RowId underscore = store.AppendRow();
+  const RowId letters = store.AppendRow();
   store.SetText(upper, 0, "ÄRGER");
   store.SetText(lower, 0, "ärger");
+  store.SetText(underscore, 0, "_");
+  store.SetText(letters, 0, "abc");
   EXPECT_LT(store.CompareCells(0, null_row, upper, false), 0);
-  EXPECT_LT(store.CompareCells(0, upper, lower, true), 0) << "case variants ordered by bytes";
-  EXPECT_EQ(store.CompareCellToValue(0, upper, Variant("Ärger"), true, true), 0) << "one band when folding only";
-  EXPECT_GT(store.CompareCellToValue(0, lower, Variant("ARGER"), true), 0);
+  EXPECT_LT(store.CompareCells(0, upper, lower, false), 0) << "case-sensitively by bytes";
+  EXPECT_EQ(store.CompareCells(0, upper, lower, true), 0) << "case variants are one key";
+  EXPECT_EQ(store.CompareCellToValue(0, upper, Variant("Ärger"), true), 0);
+  EXPECT_EQ(store.CompareCellToValue(0, lower, Variant("ÄRGER"), true), 0);
+  // Case-free order is that of the upper-cased texts, as the criteria tests compare them:
+  // "_" lies after "A" and "a" alike (byte order puts it between them).
+  EXPECT_GT(store.CompareCellToValue(0, underscore, Variant("a"), true), 0);
+  EXPECT_LT(store.CompareCellToValue(0, underscore, Variant("a"), false), 0);
+  EXPECT_GT(store.CompareCells(0, underscore, letters, true), 0);
+  EXPECT_LT(store.SortKey(0, letters, true), store.SortKey(0, underscore, true)) << "the summary orders alike";
+  EXPECT_EQ(store.SortKey(0, upper, true), store.SortKey(0, lower, true));
 }
 
 TEST(RowStore, RewrittenTextIsCompactedAndMemoryStaysNearTheRawData) {
