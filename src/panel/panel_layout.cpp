@@ -8,6 +8,7 @@
 // creates only the ones that are missing and frees only the ones no longer wanted.
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -218,6 +219,7 @@ TPoint TPanelLayoutPass::Run() {
                         ? GetSystemMetrics(SM_CYVSCROLL)
                         : 0;
 
+  const int shown_rows = row_;
   required_width_ = 0;
   row_ = 0;
   tab_ = 0;
@@ -229,6 +231,8 @@ TPoint TPanelLayoutPass::Run() {
       PlaceHiddenEdits(state);
     }
   }
+  // Both passes read the same collected states, so they count the same rows.
+  assert(row_ == shown_rows);
   required_width_ = std::max<std::int64_t>(required_width_, panel_.min_fields_width_);
   panel_.required_width_ = Saturate(required_width_);
   return {panel_.required_width_, panel_.required_height_};
@@ -447,6 +451,8 @@ std::int64_t TPanelLayoutPass::PlaceEdit(TFieldRecord& record, int slot, std::in
 
 void TPanelLayoutPass::FillNewEdit(TFieldRecord& record, int slot) {
   TFieldRecordEdit* edit = record.Edits(slot);
+  // PlaceEdit made the edit in this row's handling and nothing since has freed it.
+  assert(edit != nullptr);
   // Text written here is the record's own value, not typed input.
   EditUpdatingLock lock(record, slot);
   edit->SetText(panel_.auto_save_values_ ? record.VariantToText(record.GetValues(slot))

@@ -291,6 +291,18 @@ TEST(PanelLayout, ShrunkEditsStopAtTwoCharactersAndTheButton) {
   EXPECT_EQ(t.name->Edits(0)->Width(), 88 + 16);
 }
 
+TEST(PanelLayout, EditOfNoWidthInNoSpaceGetsItsMinimum) {
+  Rows t;
+  {
+    PaintGuard bracket(*t.panel);
+    t.custno->SetCount(coNone);
+    t.name->SetDisplayWidth(-1);  // (-1 + 1) x 8: nothing to shrink
+    t.panel->SetAlign(alTop);
+    t.panel->SetBounds(0, 0, 40, 40);  // 34 - 42 - 1: less than nothing available
+  }
+  EXPECT_EQ(t.name->Edits(0)->Width(), 2 * 8);
+}
+
 // ---- AutoSize, scroll bars, scrolling ----
 
 TEST(PanelLayout, AutoSizeWithoutAlignmentGrowsToTheRowsAndShowsNoBars) {
@@ -363,6 +375,25 @@ TEST(PanelLayout, ScrolledRelayoutKeepsPositionsRelativeToTheScrolledOrigin) {
   // reaches the end of the widest row.
   EXPECT_EQ(t.panel->RequiredWidth(), 211);
   EXPECT_EQ(box->HorzScrollBar()->Range(), 211);
+}
+
+TEST(PanelLayout, ScrollingDoesNotChangeHowFarTheEditsShrink) {
+  Rows t;
+  t.panel->SetAutoSize(false);
+  t.panel->SetBounds(0, 0, 152, 40);  // 146 x 34 for the rows
+  // Two rows (44) need a vertical bar: 16 are kept free. Name: 146 - 85 - 1 - 16 = 44
+  // available, r = 44 / 88, so 44 wide; CustNo: half of 44 - 14 - 16 is 7, so the
+  // minimum of 16. The widest row, 85 + 16 + 8 + 14 + 8 + 16, needs the horizontal bar.
+  ASSERT_EQ(t.name->Edits(0)->Width(), 44);
+  ASSERT_EQ(t.custno->Edits(0)->Width(), 16);
+  TScrollingFieldsSet* box = t.panel->ScrollBox();
+  ASSERT_TRUE(box->HorzScrollBar()->IsScrollBarVisible());
+  box->HorzScrollBar()->SetPosition(10);
+  ASSERT_EQ(box->HorzScrollBar()->Position(), 10);
+  t.panel->WndChanged();
+  ExpectBounds(t.name->Edits(0), 85 - 10, kRowStep, 44, kEditHeight, "Name edit");
+  ExpectBounds(t.custno->Edits(1), 85 + 16 + 8 + 14 + 8 - 10, 0, 16, kEditHeight, "CustNo to");
+  EXPECT_EQ(t.panel->RequiredWidth(), 147);
 }
 
 TEST(PanelLayout, TogglingTheHorizontalBarRepeatsThePassExactlyOnce) {
