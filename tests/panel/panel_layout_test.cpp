@@ -163,6 +163,36 @@ TEST(PanelLayout, StepHeightAndAFlatLookChangeTheRowStep) {
   EXPECT_EQ(t.panel->RequiredHeight(), 2 * 25 - 6);
 }
 
+TEST(PanelLayout, FontsColoursAndCursorsOfTheStyleOptionsReachEveryRow) {
+  Rows t;
+  {
+    PaintGuard bracket(*t.panel);
+    t.panel->StyleOptions()->GetTextFont()->SetStyle({fsBold});
+    t.panel->StyleOptions()->GetEditFont()->SetHeight(-13);
+    t.panel->StyleOptions()->SetEditColor(clYellow);
+    t.panel->SetEditCursor(crIBeam);
+    t.panel->SetCursor(crHandPoint);
+  }
+  // Labels are measured bold ("Number" 51, "with" 27, "Name" 37, "on" 16) but the text
+  // character stays the plain "A" (8). The 13-pixel edit font: "A" is 9 x 15, so an edit
+  // row is 15 + 2 + 8 = 25 (the row step), labels sit 25 div 2 - 15 div 2 = 5 down, and
+  // edits are 15 + 8 = 23 high. Column: 1 + 51 + 8 + 27 + 8 = 95.
+  ExpectBounds(t.custno->Labels(0), 1, 5, 51, kLabelHeight, "Number");
+  ExpectBounds(t.custno->Labels(1), 95 - 27 - 8, 5, 27, kLabelHeight, "with");
+  ExpectBounds(t.custno->Edits(0), 95, 0, 6 * 9, 23, "CustNo from");
+  ExpectBounds(t.custno->Labels(2), 95 + 54 + 8, 5, 16, kLabelHeight, "on");
+  ExpectBounds(t.custno->Edits(1), 157 + 16 + 8, 0, 54, 23, "CustNo to");
+  ExpectBounds(t.name->Edits(0), 95, 25, 11 * 9, 23, "Name edit");
+  EXPECT_EQ(t.panel->RequiredWidth(), 181 + 54);
+  EXPECT_EQ(t.panel->RequiredHeight(), 2 * 25 - 2);
+  EXPECT_TRUE(t.name->Labels(0)->Font()->Style().Contains(fsBold));
+  EXPECT_FALSE(t.name->Labels(0)->ParentFont());
+  EXPECT_EQ(t.name->Edits(0)->Font()->Height(), -13);
+  EXPECT_EQ(t.name->Edits(0)->Color(), clYellow);
+  EXPECT_EQ(t.name->Edits(0)->Cursor(), crIBeam);
+  EXPECT_EQ(t.panel->ScrollBox()->Cursor(), crHandPoint);
+}
+
 // ---- labels, captions, comments, buttons ----
 
 TEST(PanelLayout, EmptyDisplayLabelStillShowsALabelWithABlank) {
@@ -563,6 +593,14 @@ TEST(PanelLayout, ResizeAndInvalidateRelayOutOnlyOutsideALayout) {
   t.panel->SetAutoSize(true);
   EXPECT_EQ(t.panel->Height(), 50);
   EXPECT_EQ(t.panel->LayoutLevel(), 0);
+  // With a window, a move arrives as WM_WINDOWPOSCHANGED, whose invalidation does not
+  // relay out; the resize it reports does, once.
+  t.panel->SetAutoSize(false);
+  t.panel->HandleNeeded();
+  before = t.panel->paint_calls;
+  t.panel->SetBounds(5, 5, 300, 90);
+  EXPECT_EQ(t.panel->paint_calls, before + 1);
+  EXPECT_FALSE(t.panel->InWindowPosChange());
 }
 
 TEST(PanelLayout, AlignmentRelaysOutWhenLeavingClientOrGoingToNone) {

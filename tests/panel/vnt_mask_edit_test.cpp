@@ -201,6 +201,17 @@ TEST(VntMaskEdit, OldStyleLookFramesTheTextAndUsesAQuarterOfTheSmallerFont) {
   EXPECT_EQ(t.edit->GetTextMargins(), Point(0, 0));
 }
 
+TEST(VntMaskEdit, NewStyleMarginsAddTheEditsLeftMarginToTheBorderInset) {
+  EditOnForm t;
+  EXPECT_EQ(t.edit->GetTextMargins(), Point(1, 1));
+  t.edit->Perform(EM_SETMARGINS, EC_LEFTMARGIN, 5);
+  EXPECT_EQ(t.edit->GetTextMargins(), Point(6, 1));
+  t.edit->SetCtl3D(false);
+  EXPECT_EQ(t.edit->GetTextMargins(), Point(7, 2));
+  t.edit->SetBorderStyle(bsNone);
+  EXPECT_EQ(t.edit->GetTextMargins(), Point(5, 0));
+}
+
 TEST(VntMaskEdit, ClickingTheButtonFocusesTheEditFirstAndThenReportsTheClick) {
   EditOnForm t;
   t.form->Show();
