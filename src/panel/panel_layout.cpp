@@ -219,7 +219,7 @@ TPoint TPanelLayoutPass::Run() {
                         ? GetSystemMetrics(SM_CYVSCROLL)
                         : 0;
 
-  const int shown_rows = row_;
+  [[maybe_unused]] const int shown_rows = row_;
   required_width_ = 0;
   row_ = 0;
   tab_ = 0;
