@@ -4,14 +4,8 @@ namespace vantor {
 
 const TypeInfo& TFieldRecordEdit::StaticType() {
   static const TypeInfo info =
-      TypeBuilder<TFieldRecordEdit>("TFieldRecordEdit", &TMaskEdit::StaticType()).Build();
+      TypeBuilder<TFieldRecordEdit>("TFieldRecordEdit", &TVntMaskEdit::StaticType()).Build();
   return info;
-}
-
-void TFieldRecordEdit::SetAlignment(TAlignment value) {
-  if (alignment_ == value) return;
-  alignment_ = value;
-  Invalidate();
 }
 
 }  // namespace vantor

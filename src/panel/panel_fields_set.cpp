@@ -235,12 +235,6 @@ void TPanelFieldsSet::RecomputeFrameWidth() {
   frame_width_ = 2 * width;
 }
 
-void TPanelFieldsSet::PaintPanel() {
-  // The rows are built by the layout; without the inner box (destruction) nothing is done.
-  if (scroll_box_ == nullptr) return;
-  RecomputeFrameWidth();
-}
-
 // ---- loading and ownership ----
 
 void TPanelFieldsSet::Loaded() {
@@ -340,10 +334,13 @@ void TPanelFieldsSet::WndProc(TMessage& message) {
       CMParentColorChanged(message);
       return;
     case CM_CTL3DCHANGED:
-    case CM_CURSORCHANGED:
+    case CM_CURSORCHANGED: {
+      // The inherited handling may invalidate the panel, which relays out too; the
+      // bracket folds that and the relayout asked for here into one (at EndPaint).
+      PaintGuard bracket(*this);
       TCustomPanel::WndProc(message);
-      WndChanged();
       return;
+    }
     default:
       TCustomPanel::WndProc(message);
       return;

@@ -42,7 +42,9 @@ namespace vantor {
 
 class TDataSet;
 class TDataSource;
+class TFieldRecordEdit;
 class TLabel;
+class TPanelLayoutPass;
 class TReader;
 class TWriter;
 class TFiler;
@@ -135,10 +137,42 @@ class TPanelFieldsSet : public TCustomPanel {
   void WndChanged();
   int PaintCount() const { return paint_count_; }
 
-  // ---- layout hook ----
-  // Builds and places the rows. The rows are made by the layout; until it is part of
-  // the panel this recomputes FrameWidth only and creates no controls.
+  // ---- layout (panel_layout.cpp) ----
+  // The relayout: recomputes FrameWidth and the space available to the rows
+  // (MaxFieldsWidth/Height, unbounded in the directions AutoSize may grow), then
+  // PaintFields with CreatingControls set. Nothing without the inner box or while loading.
   void PaintPanel();
+  // One layout pass with controls, then AutoSize, the box's scroll ranges and bars; a
+  // pass that shows or hides the horizontal bar is repeated once. LayoutLevel counts
+  // the nesting. Also called by the dialog form around its own sizing.
+  void PaintFields();
+  // The layout pass proper. With `paint` it creates, places and frees the rows'
+  // controls; without, it only measures (with MeasureLabel) and touches no control.
+  // Either way it sets RequiredWidth/RequiredHeight and returns them (X, Y).
+  // Virtual so that a descendant can follow the passes.
+  virtual TPoint PaintPanelComponents(bool paint);
+  // The natural extent of the rows, without shrinking the edits (a measuring pass).
+  virtual TPoint GetRequiredLengths();
+  // The inherited invalidation while LayoutLevel is below 2; then a relayout unless
+  // loading, inside the window-position handling or inside a layout.
+  void Invalidate() override;
+  // With AutoSize, leaving alClient or going to alNone relays out.
+  void SetAlign(TAlign value) override;
+
+  // ---- edit handlers (wired to every field edit by the layout) ----
+  // Each fires the panel event of the same name with the edit's record and EditNo.
+  void EditChange(TObject* sender);
+  void EditClick(TObject* sender);
+  void EditDblClick(TObject* sender);
+  void EditEnter(TObject* sender);
+  void EditExit(TObject* sender);
+  void EditKeyDown(TObject* sender, std::uint16_t& key, TShiftState shift);
+  void EditKeyPress(TObject* sender, char32_t& key);
+  void EditKeyUp(TObject* sender, std::uint16_t& key, TShiftState shift);
+  void EditMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void EditMouseMove(TObject* sender, TShiftState shift, int x, int y);
+  void EditMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void EditButtonClick(TObject* sender);
 
   // ---- loading ----
   void Loaded() override;
@@ -207,6 +241,7 @@ class TPanelFieldsSet : public TCustomPanel {
   int FrameWidth() const { return frame_width_; }
   bool InWindowPosChange() const { return in_window_pos_change_; }
   bool CreatingControls() const { return creating_controls_; }
+  bool RelayoutPass() const { return relayout_pass_; }
   int LayoutLevel() const { return layout_level_; }
   TLabel* MeasureLabel() const { return measure_label_; }
   TScrollingFieldsSet* ScrollBox() const { return scroll_box_; }
@@ -247,8 +282,14 @@ class TPanelFieldsSet : public TCustomPanel {
   void FreeFieldsList();
 
   void WndProc(TMessage& message) override;
+  // The host's resize notification: a relayout outside a layout, then OnResize.
+  void Resize() override;
 
  private:
+  friend class TPanelLayoutPass;
+  // Points the events of a new field edit at the edit handlers.
+  void ConnectEdit(TFieldRecordEdit* edit);
+
   void WMWindowPosChanged(TMessage& message);
   void CMParentFontChanged(TMessage& message);
   void CMParentColorChanged(TMessage& message);

@@ -115,11 +115,13 @@ void TComponent::RemoveComponent(TComponent* c) {
 
 void TComponent::Insert(TComponent* c) {
   components_.push_back(c);
+  ++components_version_;
   c->owner_ = this;
 }
 
 void TComponent::Remove(TComponent* c) {
   Erase(components_, c);
+  ++components_version_;
   c->owner_ = nullptr;
 }
 
@@ -167,12 +169,17 @@ void TComponent::Loaded() { state_.Exclude(csLoading); }
 
 void TComponent::Notification(TComponent* c, TOperation op) {
   if (op == opRemove && c != nullptr) RemoveFreeNotification(c);
-  // Copy: a handler may free or move owned components.
+  // Copy: a handler may free or move owned components. Once the list has changed, a
+  // child is reached only if it is still owned; until then no search is needed (which
+  // keeps notifying n components linear, not quadratic).
   const std::vector<TComponent*> owned = components_;
+  const std::uint64_t version = components_version_;
   for (TComponent* child : owned) {
-    if (std::find(components_.begin(), components_.end(), child) != components_.end()) {
-      child->Notification(c, op);
+    if (components_version_ != version &&
+        std::find(components_.begin(), components_.end(), child) == components_.end()) {
+      continue;
     }
+    child->Notification(c, op);
   }
 }
 

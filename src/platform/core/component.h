@@ -123,6 +123,9 @@ class TComponent : public TPersistent {
   std::int32_t tag_ = 0;
   TComponentState state_;
   std::vector<TComponent*> components_;
+  // Counts the insertions into and removals from components_, so that a notification
+  // walking a copy of the list knows whether the list is still the same.
+  std::uint64_t components_version_ = 0;
   std::vector<TComponent*> free_notifies_;
   std::map<std::string, std::any, std::less<>> methods_;
 };

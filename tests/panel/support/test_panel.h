@@ -51,17 +51,28 @@ class TTestPanel : public TPanelFieldsSet {
     ++index_field_no_calls;
     return index_field_no ? index_field_no(record) : -1;
   }
+  TCountType CountState(const TFieldRecord* record) const override {
+    if (count_state_hook) count_state_hook(record);
+    return TPanelFieldsSet::CountState(record);
+  }
+  TPoint PaintPanelComponents(bool paint) override {
+    ++(paint ? layout_passes : measuring_passes);
+    return TPanelFieldsSet::PaintPanelComponents(paint);
+  }
   bool ValidateFieldRecord(const TFieldRecord* record) const override {
     return validate ? validate(record) : TPanelFieldsSet::ValidateFieldRecord(record);
   }
 
   int update_data_set_calls = 0;
   int paint_calls = 0;
+  int layout_passes = 0;
+  int measuring_passes = 0;
   mutable int index_field_no_calls = 0;
   std::vector<TDataSet*> old_data_sets;
   std::vector<std::string> log;
   std::function<int(const TFieldRecord*)> index_field_no;
   std::function<bool(const TFieldRecord*)> validate;
+  std::function<void(const TFieldRecord*)> count_state_hook;
   std::function<void(TDataSet*)> on_old_data_set;
 };
 
