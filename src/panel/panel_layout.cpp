@@ -17,7 +17,7 @@
 
 #include "panel/field_record_edit.h"
 #include "panel/panel_fields_set.h"
-#include "platform/rtl/temporary_change.h"
+#include "platform/core/temporary_change.h"
 #include "platform/ui/label.h"
 
 namespace vantor {
