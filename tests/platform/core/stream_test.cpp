@@ -136,6 +136,18 @@ TEST(FormStreamItems, IntegersUseTheSmallestFormAndEveryFormReadsBack) {
   EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(-129); }), B({3, 0x7F, 0xFF}));
   EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(40000); }), B({4, 0x40, 0x9C, 0, 0}));
   EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(INT32_MIN); }), B({4, 0, 0, 0, 0x80}));
+  // One past each small form takes the next wider one; none wraps.
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(128); }), B({3, 0x80, 0}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(32767); }), B({3, 0xFF, 0x7F}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(32768); }), B({4, 0, 0x80, 0, 0}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(-32768); }), B({3, 0, 0x80}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(-32769); }), B({4, 0xFF, 0x7F, 0xFF, 0xFF}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(INT32_MAX); }), B({4, 0xFF, 0xFF, 0xFF, 0x7F}));
+  for (std::int32_t v : {-129, -128, 127, 128, -32769, -32768, 32767, 32768, INT32_MIN, INT32_MAX}) {
+    const Bytes b = Written([v](TWriter& w) { w.WriteInteger(v); });
+    TMemoryStream in(b);
+    EXPECT_EQ(TReader(in).ReadInteger(), v);
+  }
   for (const Bytes& b : {B({2, 5}), B({3, 5, 0}), B({4, 5, 0, 0, 0})}) {
     TMemoryStream in(b);
     EXPECT_EQ(TReader(in).ReadInteger(), 5);
