@@ -389,8 +389,14 @@ void TSQLiteTable::WriteAndReadBack(SQLiteStatement& statement, std::vector<Vari
   const RowId row = back.AppendRow();
   int misfit = -1;
   if (!ReadRow(statement.Handle(), types, back, row, pending_forms_, misfit)) {
-    Error("The database stored a value in column '" + columns_[static_cast<std::size_t>(misfit)].name +
-          "' that this field cannot show; the change was not stored");
+    // A number is named as the file holds it; a text or blob may be long or unprintable.
+    const int cell = (rowid_name_.empty() ? 0 : 1) + misfit;
+    const int storage = sqlite3_column_type(statement.Handle(), cell);
+    const std::string what = storage == SQLITE_INTEGER || storage == SQLITE_FLOAT
+                                 ? ColumnString(statement.Handle(), cell)
+                                 : std::string("a value");
+    Error("The database stored " + what + " in column '" + columns_[static_cast<std::size_t>(misfit)].name +
+          "', which this field cannot show; the change was not stored");
   }
   pending_key_ = KeyOf(statement.Handle());
   for (std::size_t c = 0; c < columns_.size(); ++c) values[c] = back.Get(row, static_cast<int>(c));

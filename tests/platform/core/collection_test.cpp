@@ -110,6 +110,47 @@ TEST(Collection, InsertPlacesTheNewItemAndReportsOnce) {
   EXPECT_EQ(notes.updates, (std::vector<TCollectionItem*>{nullptr}));
 }
 
+TEST(Collection, InsertTakesEveryPositionFromTheFirstToOnePastTheLast) {
+  TNotes notes(nullptr);
+  auto* only = static_cast<TNoteItem*>(notes.Insert(0));  // into the empty collection
+  only->SetText("b");
+  ASSERT_EQ(notes.Count(), 1);
+  static_cast<TNoteItem*>(notes.Insert(notes.Count()))->SetText("d");  // after the last
+  static_cast<TNoteItem*>(notes.Insert(0))->SetText("a");
+  static_cast<TNoteItem*>(notes.Insert(2))->SetText("c");
+  static_cast<TNoteItem*>(notes.Insert(notes.Count()))->SetText("e");
+  std::string order;
+  for (int i = 0; i < notes.Count(); ++i) {
+    order += notes.Note(i)->Text();
+    EXPECT_EQ(notes.Items(i)->Index(), i);
+  }
+  EXPECT_EQ(order, "abcde");
+  EXPECT_THROW(notes.Insert(-1), EListError);
+  EXPECT_THROW(notes.Insert(notes.Count() + 1), EListError);
+  EXPECT_EQ(notes.Count(), 5) << "a refused insert adds nothing";
+}
+
+TEST(Collection, TheLastIndexIsAnItemAndTheCountIsNone) {
+  TNotes notes(nullptr);
+  for (const char* t : {"a", "b", "c"}) static_cast<TNoteItem*>(notes.Add())->SetText(t);
+  EXPECT_EQ(notes.Note(2)->Text(), "c");
+  EXPECT_THROW(notes.Items(3), EListError);
+  EXPECT_THROW(notes.Delete(3), EListError);
+  EXPECT_THROW(notes.Delete(-1), EListError);
+  EXPECT_EQ(notes.Count(), 3);
+  // Moving to the last place and to the first works; one past either end raises and moves nothing.
+  notes.Note(0)->SetIndex(2);
+  EXPECT_EQ(notes.Note(2)->Text(), "a");
+  notes.Note(2)->SetIndex(0);
+  EXPECT_EQ(notes.Note(0)->Text(), "a");
+  EXPECT_THROW(notes.Note(1)->SetIndex(3), EListError);
+  EXPECT_THROW(notes.Note(1)->SetIndex(-1), EListError);
+  EXPECT_EQ(notes.Note(0)->Text() + notes.Note(1)->Text() + notes.Note(2)->Text(), "abc");
+  notes.Delete(2);
+  EXPECT_EQ(notes.Count(), 2);
+  EXPECT_EQ(notes.Note(1)->Text(), "b");
+}
+
 TEST(Collection, DeleteAndItemDestructionTakeTheItemOut) {
   TNotes notes(nullptr);
   TNoteItem* a = static_cast<TNoteItem*>(notes.Add());
@@ -195,6 +236,20 @@ TEST(Collection, AssignMakesItemsOfTheTargetClassAndCopiesEach) {
   EXPECT_EQ(to.Note(1)->Text(), "two");
   EXPECT_NE(to.Items(0), from.Items(0));
   EXPECT_EQ(to.updates, (std::vector<TCollectionItem*>{nullptr}));
+}
+
+TEST(Collection, AssignToItselfKeepsEveryItem) {
+  TNotes notes(nullptr);
+  static_cast<TNoteItem*>(notes.Add())->SetText("one");
+  static_cast<TNoteItem*>(notes.Add())->SetText("two");
+  TCollectionItem* first = notes.Items(0);
+  notes.updates.clear();
+  notes.Assign(&notes);
+  ASSERT_EQ(notes.Count(), 2);
+  EXPECT_EQ(notes.Items(0), first) << "the same items, not copies";
+  EXPECT_EQ(notes.Note(0)->Text(), "one");
+  EXPECT_EQ(notes.Note(1)->Text(), "two");
+  EXPECT_TRUE(notes.updates.empty()) << "nothing changed, nothing reported";
 }
 
 TEST(Collection, AssignFromSomethingElseRaisesTheAssignmentError) {

@@ -59,6 +59,30 @@ TEST(ComponentNames, NamesMustBeIdentifiersAndUniqueWithinTheOwner) {
   EXPECT_FALSE(IsValidIdent(""));
 }
 
+TEST(ComponentNames, AnOwnedComponentMayChangeTheCaseOfItsOwnName) {
+  TComponent owner(nullptr);
+  auto* a = new TComponent(&owner);
+  auto* b = new TComponent(&owner);
+  a->SetName("Edit1");
+  b->SetName("Edit2");
+  a->SetName("EDIT1");
+  EXPECT_EQ(a->Name(), "EDIT1");
+  EXPECT_EQ(owner.FindComponent("edit1"), a);
+  EXPECT_THROW(a->SetName("edit2"), EComponentError) << "another component's name in another case";
+  EXPECT_EQ(a->Name(), "EDIT1");
+}
+
+TEST(ComponentOwnership, ComponentsAreNumberedFromZeroToTheCountLessOne) {
+  TComponent owner(nullptr);
+  EXPECT_THROW(owner.Components(0), EListError) << "none yet";
+  auto* a = new TComponent(&owner);
+  auto* b = new TComponent(&owner);
+  EXPECT_EQ(owner.Components(0), a);
+  EXPECT_EQ(owner.Components(1), b);
+  EXPECT_THROW(owner.Components(2), EListError);
+  EXPECT_THROW(owner.Components(-1), EListError);
+}
+
 TEST(ComponentOwnership, OwnedComponentsKeepCreationOrderAndTheirIndex) {
   TComponent owner(nullptr);
   auto* a = new TComponent(&owner);

@@ -138,6 +138,41 @@ TEST(TextFormStrings, StringsThatAreNotValidUtf8RoundTripByteForByte) {
   EXPECT_EQ(ToText(StringStream("a\xC2\x85\xFF" "b")), "object F: TTestForm\n  S = 'a'#133%FF'b'\nend\n");
 }
 
+TEST(TextFormStrings, StringsAroundEachLineLengthRoundTripByteForByte) {
+  // Lengths on both sides of each break, and at each break a character of another kind:
+  // a quote, a control code, a byte of no character, a two-byte and a four-byte letter.
+  const std::string ends[] = {"", "'", "\x01", "\xFF", "\xC3\xA9", "\xF0\x9F\x98\x80", "''"};
+  for (std::size_t length : {63u, 64u, 65u, 127u, 128u, 129u, 192u}) {
+    for (const std::string& end : ends) {
+      for (std::size_t at : {length - 1, length, length + 1}) {
+        std::string value(length, 'x');
+        value.insert(std::min(at, value.size()), end);
+        const Bytes binary = StringStream(value);
+        const std::string text = ToText(binary);
+        EXPECT_EQ(ToBinary(text), binary) << value.size() << " bytes:\n" << text;
+      }
+    }
+  }
+}
+
+TEST(TextFormBinary, ValuesAroundEachLineLengthRoundTripByteForByte) {
+  for (std::size_t length : {0u, 1u, 31u, 32u, 33u, 63u, 64u, 65u, 96u}) {
+    Bytes value(length);
+    for (std::size_t i = 0; i < length; ++i) value[i] = static_cast<std::uint8_t>(i * 37 + 5);
+    TMemoryStream s;
+    TWriter w(s);
+    w.WriteSignature();
+    w.WriteStr("TTestForm");
+    w.WriteStr("F");
+    w.WriteStr("B");
+    w.WriteBinary(value);
+    w.WriteListEnd();
+    w.WriteListEnd();
+    const std::string text = ToText(s.Bytes());
+    EXPECT_EQ(ToBinary(text), s.Bytes()) << length << " bytes:\n" << text;
+  }
+}
+
 // ---- the text around the values ----
 
 TEST(TextFormSyntax, ByteOrderMarkIsSkippedOnlyAtTheStart) {

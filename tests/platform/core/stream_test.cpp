@@ -138,6 +138,18 @@ TEST(FormStreamItems, IntegersUseTheSmallestFormAndEveryFormReadsBack) {
   EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(-129); }), B({3, 0x7F, 0xFF}));
   EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(40000); }), B({4, 0x40, 0x9C, 0, 0}));
   EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(INT32_MIN); }), B({4, 0, 0, 0, 0x80}));
+  // One past each small form takes the next wider one; none wraps.
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(128); }), B({3, 0x80, 0}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(32767); }), B({3, 0xFF, 0x7F}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(32768); }), B({4, 0, 0x80, 0, 0}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(-32768); }), B({3, 0, 0x80}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(-32769); }), B({4, 0xFF, 0x7F, 0xFF, 0xFF}));
+  EXPECT_EQ(Written([](TWriter& w) { w.WriteInteger(INT32_MAX); }), B({4, 0xFF, 0xFF, 0xFF, 0x7F}));
+  for (std::int32_t v : {-129, -128, 127, 128, -32769, -32768, 32767, 32768, INT32_MIN, INT32_MAX}) {
+    const Bytes b = Written([v](TWriter& w) { w.WriteInteger(v); });
+    TMemoryStream in(b);
+    EXPECT_EQ(TReader(in).ReadInteger(), v);
+  }
   for (const Bytes& b : {B({2, 5}), B({3, 5, 0}), B({4, 5, 0, 0, 0})}) {
     TMemoryStream in(b);
     EXPECT_EQ(TReader(in).ReadInteger(), 5);
@@ -169,6 +181,61 @@ TEST(FormStreamItems, CharactersTravelAsUtf8Strings) {
   EXPECT_EQ(r.ReadChar(), U'é');
   EXPECT_EQ(r.ReadChar(), U'A');
   EXPECT_THROW(r.ReadChar(), EReadError);
+}
+
+// What another writer put in a stream is checked at the edge of each length and range.
+TEST(FormStreamItems, LengthsAndCodesFromOtherWritersAreReadUpToTheirLastValidValue) {
+  auto error = [](const Bytes& b, auto read) -> std::string {
+    TMemoryStream in(b);
+    TReader r(in);
+    try {
+      read(r);
+    } catch (const EReadError& e) {
+      return e.Message();
+    }
+    return "";
+  };
+  // A length that ends exactly at the end of the stream reads; one byte more runs past it.
+  TMemoryStream exact(B({12, 3, 0, 0, 0, 'a', 'b', 'c'}));
+  EXPECT_EQ(TReader(exact).ReadString(), "abc");
+  TMemoryStream blob(B({10, 2, 0, 0, 0, 7, 8}));
+  EXPECT_EQ(TReader(blob).ReadBinary(), B({7, 8}));
+  TMemoryStream shortstr(B({6, 2, 'o', 'k'}));
+  EXPECT_EQ(TReader(shortstr).ReadString(), "ok");
+  EXPECT_NE(error(B({12, 4, 0, 0, 0, 'a', 'b', 'c'}), [](TReader& r) { r.ReadString(); }).find("runs past the end"),
+            std::string::npos);
+  EXPECT_NE(error(B({6, 3, 'o', 'k'}), [](TReader& r) { r.ReadString(); }).find("runs past the end"), std::string::npos);
+  // The largest length is merely too long for this stream; one more is no length at all.
+  EXPECT_NE(error(B({12, 0xFF, 0xFF, 0xFF, 0x7F}), [](TReader& r) { r.ReadString(); }).find("runs past the end"),
+            std::string::npos);
+  EXPECT_NE(error(B({12, 0, 0, 0, 0x80}), [](TReader& r) { r.ReadString(); }).find("Negative length"),
+            std::string::npos);
+  // Character codes run from 0 to U+10FFFF.
+  TMemoryStream codes(B({2, 0, 4, 0xFF, 0xFF, 0x10, 0}));
+  TReader cr(codes);
+  EXPECT_EQ(cr.ReadChar(), U'\0');
+  EXPECT_EQ(cr.ReadChar(), U'\U0010FFFF');
+  EXPECT_NE(error(B({4, 0, 0, 0x11, 0}), [](TReader& r) { r.ReadChar(); }).find("Invalid character code 1114112"),
+            std::string::npos);
+  EXPECT_NE(error(B({2, 0xFF}), [](TReader& r) { r.ReadChar(); }).find("Invalid character code -1"), std::string::npos);
+  // The collection tag is the last tag there is.
+  TMemoryStream last(B({14}));
+  EXPECT_EQ(TReader(last).ReadValue(), vaCollection);
+  EXPECT_NE(error(B({15}), [](TReader& r) { r.ReadValue(); }).find("Invalid value tag 15"), std::string::npos);
+  // A set holds at most 64 members.
+  auto set_of = [](int members) {
+    Bytes b;
+    for (int i = 0; i < members; ++i) {
+      const std::string name = "m" + std::to_string(i);
+      b.push_back(static_cast<std::uint8_t>(name.size()));
+      b.insert(b.end(), name.begin(), name.end());
+    }
+    b.push_back(0);
+    return b;
+  };
+  TMemoryStream full(set_of(64));
+  EXPECT_EQ(TReader(full).ReadSetNames().size(), 64u);
+  EXPECT_NE(error(set_of(65), [](TReader& r) { r.ReadSetNames(); }).find("Too many set members"), std::string::npos);
 }
 
 // ---- extended reals ----

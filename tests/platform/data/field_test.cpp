@@ -110,6 +110,32 @@ TEST_F(FieldTest, NullAndEmptyTextClearTheValue) {
   EXPECT_EQ(F("b")->AsString(), "");
 }
 
+TEST_F(FieldTest, IntegerFieldsTakeTheEndsOfTheirRangeAndRefuseOnePast) {
+  struct Case {
+    const char* field;
+    std::int32_t lo, hi;
+  };
+  for (const Case& c : {Case{"si", INT16_MIN, INT16_MAX}, Case{"w", 0, 65535}, Case{"i", INT32_MIN, INT32_MAX}}) {
+    TField* f = F(c.field);
+    for (std::int32_t v : {c.lo, c.hi}) {
+      f->SetAsInteger(v);
+      EXPECT_EQ(f->AsInteger(), v) << c.field;
+      f->Clear();
+      f->SetAsString(std::to_string(v));
+      EXPECT_EQ(f->AsInteger(), v) << c.field;
+      f->Clear();
+      f->SetAsFloat(v);
+      EXPECT_EQ(f->AsInteger(), v) << c.field;
+    }
+    f->SetAsInteger(1);
+    for (std::int64_t v : {std::int64_t{c.lo} - 1, std::int64_t{c.hi} + 1}) {
+      EXPECT_THROW(f->SetAsString(std::to_string(v)), EDatabaseError) << c.field << " " << v;
+      EXPECT_THROW(f->SetAsFloat(static_cast<double>(v)), EDatabaseError) << c.field << " " << v;
+      EXPECT_EQ(f->AsInteger(), 1) << c.field;
+    }
+  }
+}
+
 TEST_F(FieldTest, ValuesThatDoNotFitRaiseAndLeaveTheValue) {
   F("s")->SetAsString("abcde");
   EXPECT_THROW(F("s")->SetAsString("abcdef"), EDatabaseError);

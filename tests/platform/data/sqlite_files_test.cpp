@@ -243,6 +243,71 @@ TEST(SQLiteDates, TextFormsAreReadAndWrittenBackAsTheyCame) {
   }
 }
 
+TEST(SQLiteDates, FractionsOfASecondReadAsTheMillisecondsTheyStandFor) {
+  struct Case {
+    const char* text;
+    int ms;
+  };
+  for (const Case& c : {Case{"13:05:09.5", 500}, Case{"13:05:09.25", 250}, Case{"13:05:09.125", 125},
+                        Case{"13:05:09.05", 50}, Case{"13:05:09.007", 7}, Case{"13:05:09.0", 0},
+                        Case{"13:05:09.1239", 123}, Case{"13:05:09.9999999", 999}}) {
+    TDateTime d = 0;
+    SQLiteDateForm form;
+    ASSERT_TRUE(ParseSQLiteDateText(c.text, d, form)) << c.text;
+    EXPECT_DOUBLE_EQ(d, EncodeTime(13, 5, 9, c.ms)) << c.text;
+    ASSERT_TRUE(ParseSQLiteDateText(std::string("2024-02-29T") + c.text + "Z", d, form)) << c.text;
+    EXPECT_DOUBLE_EQ(d, At(2024, 2, 29, 13, 5, 9, c.ms)) << c.text;
+  }
+  TDateTime d = 0;
+  SQLiteDateForm form;
+  EXPECT_FALSE(ParseSQLiteDateText("13:05:09.", d, form)) << "a point without digits";
+  EXPECT_FALSE(ParseSQLiteDateText("13:05.5", d, form)) << "a fraction needs the seconds";
+}
+
+TEST(SQLiteDates, EachFieldReadsUpToItsLastValueAndNoFurther) {
+  TDateTime d = 0;
+  SQLiteDateForm form;
+  ASSERT_TRUE(ParseSQLiteDateText("0001-01-01", d, form));
+  EXPECT_DOUBLE_EQ(d, EncodeDate(1, 1, 1));
+  ASSERT_TRUE(ParseSQLiteDateText("9999-12-31 23:59:59.999", d, form));
+  EXPECT_DOUBLE_EQ(d, At(9999, 12, 31, 23, 59, 59, 999));
+  ASSERT_TRUE(ParseSQLiteDateText("2024-01-31 00:00:00", d, form));
+  EXPECT_DOUBLE_EQ(d, At(2024, 1, 31));
+  for (const char* good : {"2024-12-01", "10:30+14:00", "10:30-14:59", "10:30+00:00"}) {
+    EXPECT_TRUE(ParseSQLiteDateText(good, d, form)) << good;
+  }
+  for (const char* bad : {"0000-01-01", "2024-00-01", "2024-12-32", "2024-04-31", "2024-01-00", "24:00", "23:60",
+                          "23:59:60", "10:30+15:00", "10:30+14:60", "10:30+2:00", "10:30 +02:00"}) {
+    EXPECT_FALSE(ParseSQLiteDateText(bad, d, form)) << bad;
+  }
+}
+
+TEST(SQLiteDates, JulianDaysAreTheNumbersFromYearOneToYear9999) {
+  TDateTime d = 0;
+  SQLiteDateForm::Kind kind{};
+  ASSERT_TRUE(SQLiteNumberToDate(1721425.5, d, kind));
+  EXPECT_EQ(kind, SQLiteDateForm::Kind::Julian);
+  EXPECT_DOUBLE_EQ(d, EncodeDate(1, 1, 1));
+  ASSERT_TRUE(SQLiteNumberToDate(1721425.0, d, kind)) << "half a day before year one: seconds since 1970";
+  EXPECT_EQ(kind, SQLiteDateForm::Kind::Unix);
+  EXPECT_DOUBLE_EQ(d, At(1970, 1, 20, 22, 10, 25));
+  ASSERT_TRUE(SQLiteNumberToDate(5373484.25, d, kind));
+  EXPECT_EQ(kind, SQLiteDateForm::Kind::Julian);
+  EXPECT_DOUBLE_EQ(d, At(9999, 12, 31, 18));
+  ASSERT_TRUE(SQLiteNumberToDate(5373484.5, d, kind)) << "the first moment of year 10000 is no Julian day";
+  EXPECT_EQ(kind, SQLiteDateForm::Kind::Unix);
+  EXPECT_DOUBLE_EQ(DateToUnixTime(d), 5373484.5);
+  // Unix seconds reach from year one to the end of 9999 too.
+  const double last_second = (At(9999, 12, 31, 23, 59, 59) - 25569.0) * 86400.0;
+  ASSERT_TRUE(SQLiteNumberToDate(last_second, d, kind));
+  EXPECT_DOUBLE_EQ(d, At(9999, 12, 31, 23, 59, 59));
+  EXPECT_FALSE(SQLiteNumberToDate(last_second + 1, d, kind)) << "year 10000";
+  const double first_second = (EncodeDate(1, 1, 1) - 25569.0) * 86400.0;
+  ASSERT_TRUE(SQLiteNumberToDate(first_second, d, kind));
+  EXPECT_DOUBLE_EQ(d, EncodeDate(1, 1, 1));
+  EXPECT_FALSE(SQLiteNumberToDate(first_second - 1, d, kind)) << "year zero";
+}
+
 TEST(SQLiteDates, NumbersAreJulianDaysInTheirRangeElseUnixSeconds) {
   TDateTime d = 0;
   SQLiteDateForm::Kind kind{};
@@ -279,6 +344,85 @@ TEST(SQLiteTypes, CellsCorrectTheDeclaredType) {
   EXPECT_EQ(ChooseFieldType(TFieldType::ftBoolean, flags, size), TFieldType::ftInteger) << "2 is no boolean";
   EXPECT_EQ(WidenFieldType(TFieldType::ftDate, SQLITE_TEXT), TFieldType::ftString);
   EXPECT_EQ(WidenFieldType(TFieldType::ftInteger, SQLITE_INTEGER), TFieldType::ftLargeint);
+}
+
+// Integer cells at and one past the edge of each declared type: the column keeps its type
+// while every cell fits and widens otherwise; no cell is ever wrapped into the narrow type.
+TEST(SQLiteTypes, IntegersAtAndPastTheEdgeOfTheirDeclaredTypeReadBackExactly) {
+  const std::string path = testing_support::TempDbPath("edges");
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE edges (id INTEGER PRIMARY KEY, s_edge SMALLINT, s_over SMALLINT, "
+                           "s_under SMALLINT, w_edge WORD, w_over WORD, w_under WORD, i_edge INTEGER, i_over INTEGER);"
+                           "INSERT INTO edges VALUES (1, 32767, 40000, -32769, 65535, 65536, -1, 2147483647, 2147483648);"
+                           "INSERT INTO edges VALUES (2, -32768, 5, 5, 0, 5, 5, -2147483648, 5);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  {
+    TSQLiteTable t(nullptr);
+    t.SetDatabaseName(path);
+    t.SetTableName("edges");
+    t.Open();
+    struct Column {
+      const char* name;
+      TFieldType type;
+      const char* first;
+      const char* second;
+    };
+    using enum TFieldType;
+    for (const Column& c : {Column{"s_edge", ftSmallint, "32767", "-32768"}, Column{"s_over", ftInteger, "40000", "5"},
+                            Column{"s_under", ftInteger, "-32769", "5"}, Column{"w_edge", ftWord, "65535", "0"},
+                            Column{"w_over", ftInteger, "65536", "5"}, Column{"w_under", ftInteger, "-1", "5"},
+                            Column{"i_edge", ftInteger, "2147483647", "-2147483648"},
+                            Column{"i_over", ftLargeint, "2147483648", "5"}}) {
+      EXPECT_EQ(t.FieldByName(c.name)->DataType(), c.type) << c.name;
+      t.First();
+      EXPECT_EQ(t.FieldByName(c.name)->AsString(), c.first) << c.name;
+      t.Next();
+      EXPECT_EQ(t.FieldByName(c.name)->AsString(), c.second) << c.name;
+    }
+  }
+  std::remove(path.c_str());
+}
+
+// A value the database puts in by itself (a column default) that the field cannot hold is
+// refused with the value and the column named, and nothing is stored.
+TEST(SQLiteTypes, AValueTheDatabaseAddsBeyondTheFieldIsRefusedAndNotStored) {
+  const std::string path = testing_support::TempDbPath("defaults");
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE parts (id INTEGER PRIMARY KEY, name TEXT, qty SMALLINT DEFAULT 40000);"
+                           "INSERT INTO parts VALUES (1, 'bolt', 12);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  {
+    TSQLiteTable t(nullptr);
+    t.SetDatabaseName(path);
+    t.SetTableName("parts");
+    t.Open();
+    ASSERT_EQ(t.FieldByName("qty")->DataType(), TFieldType::ftSmallint);
+    t.Append();
+    t.FieldByName("name")->SetAsString("nut");
+    try {
+      t.Post();
+      FAIL() << "the default 40000 was taken into a small integer field";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Message(),
+                "The database stored 40000 in column 'qty', which this field cannot show; the change was not stored");
+    }
+    t.Cancel();
+    EXPECT_EQ(t.RecordCount(), 1);
+  }
+  EXPECT_EQ(RawCell(path, "SELECT count(*) AS x FROM parts"), "integer:1");
+  std::remove(path.c_str());
 }
 
 TEST(SQLiteOpen, FilesThatAreNoDatabaseAreNamedAsSuch) {

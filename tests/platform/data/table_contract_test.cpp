@@ -141,6 +141,36 @@ TYPED_TEST(TableContract, FirstNextAndMoveByWalkWithGrowingRecNo) {
   EXPECT_FALSE(t.Eof());
 }
 
+TYPED_TEST(TableContract, SetRecNoMovesWithinOneToRecordCountAndRefusesTheRest) {
+  TTable& t = this->T();
+  t.SetIndexName("by_name");  // RecNo counts in index order: 3 5 7 4 1 2 6
+  t.SetRecNo(kPeopleRows);
+  EXPECT_EQ(t.RecNo(), kPeopleRows);
+  EXPECT_EQ(this->Id(), 6);
+  t.SetRecNo(1);
+  EXPECT_EQ(this->Id(), 3);
+  t.SetRecNo(4);
+  EXPECT_EQ(this->Id(), 4);
+  for (int bad : {0, -1, kPeopleRows + 1}) {
+    try {
+      t.SetRecNo(bad);
+      FAIL() << bad << " was accepted";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Message(), "Record number " + std::to_string(bad) + " out of range");
+    }
+    EXPECT_EQ(t.RecNo(), 4) << bad;
+    EXPECT_EQ(this->Id(), 4) << bad;
+  }
+  // Filtered, the records are the accepted ones only.
+  t.SetOnFilterRecord([](TDataSet* ds, bool& accept) { accept = ds->FieldByName("city")->AsString() == "Berlin"; });
+  t.SetFiltered(true);
+  ASSERT_EQ(t.RecordCount(), 3);  // 4 1 6
+  t.SetRecNo(3);
+  EXPECT_EQ(this->Id(), 6);
+  EXPECT_THROW(t.SetRecNo(4), EDatabaseError);
+  EXPECT_EQ(this->Id(), 6);
+}
+
 TYPED_TEST(TableContract, RecNoGrowsInIndexOrder) {
   this->T().SetIndexName("by_name");
   EXPECT_EQ(IdsInOrder(this->T()), "3 5 7 1 2 4 6");
@@ -381,6 +411,43 @@ TYPED_TEST(TableContract, PartialKeysCompareTheLeadingFields) {
   EXPECT_EQ(this->Id(), 7);  // Miller, the first Paris
   EXPECT_TRUE(t.FindKey({Variant("Berlin")}));
   EXPECT_EQ(this->Id(), 4);
+}
+
+TYPED_TEST(TableContract, FindKeyAndFindNearestPutKeyFieldCountBack) {
+  TTable& t = this->T();
+  t.SetIndexName("by_city_name");  // Berlin: SMITH 4, Smith 1, Zed 6; Paris: Miller 7, smith 2
+  ASSERT_EQ(t.KeyFieldCount(), 0);
+  EXPECT_TRUE(t.FindKey({Variant("Berlin")}));
+  EXPECT_EQ(this->Id(), 4);
+  EXPECT_EQ(t.KeyFieldCount(), 0);
+  // A full key written afterwards is compared on both fields, not on the city alone.
+  t.SetKey();
+  t.FieldByName("city")->SetAsString("Berlin");
+  t.FieldByName("name")->SetAsString("Zed");
+  EXPECT_TRUE(t.GotoKey());
+  EXPECT_EQ(this->Id(), 6);
+  t.FindNearest({Variant("Paris")});
+  EXPECT_EQ(this->Id(), 7);
+  EXPECT_EQ(t.KeyFieldCount(), 0);
+
+  // A count set by the caller holds for its own seeks and comes back after each Find.
+  t.SetKeyFieldCount(2);
+  EXPECT_TRUE(t.FindKey({Variant("Paris")})) << "one value seeks on one field";
+  EXPECT_EQ(this->Id(), 7);
+  EXPECT_EQ(t.KeyFieldCount(), 2);
+  t.FindNearest({Variant("Rome")});
+  EXPECT_EQ(this->Id(), 5);
+  EXPECT_EQ(t.KeyFieldCount(), 2);
+  EXPECT_FALSE(t.FindKey({Variant("Paris"), Variant("Nobody")}));
+  EXPECT_EQ(t.KeyFieldCount(), 2);
+  EXPECT_THROW(t.FindKey({Variant("a"), Variant("b"), Variant("c")}), EDatabaseError) << "more values than fields";
+  EXPECT_EQ(t.KeyFieldCount(), 2);
+  EXPECT_EQ(t.State(), dsBrowse);
+  t.SetKey();
+  t.FieldByName("city")->SetAsString("Berlin");
+  t.FieldByName("name")->SetAsString("Smith");
+  EXPECT_TRUE(t.GotoKey());
+  EXPECT_EQ(this->Id(), 1);
 }
 
 TYPED_TEST(TableContract, GotoNearestLandsOnTheFirstKeyNotBelow) {
