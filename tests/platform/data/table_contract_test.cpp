@@ -143,14 +143,14 @@ TYPED_TEST(TableContract, FirstNextAndMoveByWalkWithGrowingRecNo) {
 
 TYPED_TEST(TableContract, SetRecNoMovesWithinOneToRecordCountAndRefusesTheRest) {
   TTable& t = this->T();
-  t.SetIndexName("by_name");  // RecNo counts in index order: 3 5 7 4 1 2 6
+  t.SetIndexName("by_name");  // RecNo counts in index order: 3 5 7 1 2 4 6
   t.SetRecNo(kPeopleRows);
   EXPECT_EQ(t.RecNo(), kPeopleRows);
   EXPECT_EQ(this->Id(), 6);
   t.SetRecNo(1);
   EXPECT_EQ(this->Id(), 3);
   t.SetRecNo(4);
-  EXPECT_EQ(this->Id(), 4);
+  EXPECT_EQ(this->Id(), 1);
   for (int bad : {0, -1, kPeopleRows + 1}) {
     try {
       t.SetRecNo(bad);
@@ -159,7 +159,7 @@ TYPED_TEST(TableContract, SetRecNoMovesWithinOneToRecordCountAndRefusesTheRest) 
       EXPECT_EQ(e.Message(), "Record number " + std::to_string(bad) + " out of range");
     }
     EXPECT_EQ(t.RecNo(), 4) << bad;
-    EXPECT_EQ(this->Id(), 4) << bad;
+    EXPECT_EQ(this->Id(), 1) << bad;
   }
   // Filtered, the records are the accepted ones only.
   t.SetOnFilterRecord([](TDataSet* ds, bool& accept) { accept = ds->FieldByName("city")->AsString() == "Berlin"; });
