@@ -1,5 +1,5 @@
 # Thin wrapper around the CMake presets; see README.md.
-.PHONY: all deps build test run bench fuzz clean
+.PHONY: all deps build test run bench fuzz fuzz-smoke clean
 
 all: build
 
@@ -10,10 +10,14 @@ build: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release
 
+# The test build also compiles the examples and benchmarks (without running the benchmarks),
+# and the fuzz targets are built and run briefly on their corpora, so nothing that is not
+# run every day can rot unnoticed.
 test: deps
 	@cmake --preset test >/dev/null
 	@cmake --build --preset test
 	@ctest --preset test
+	@$(MAKE) --no-print-directory fuzz-smoke
 
 # The main job: the query-by-example program on the embedded sample data.
 run: build
@@ -26,6 +30,17 @@ bench: deps
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz
+
+# Each fuzz target for a bounded time on its seed corpus (copied, so new inputs stay out of the
+# tree); a crash or a broken promise fails the run.
+FUZZ_SECONDS ?= 20
+fuzz-smoke: fuzz
+	@for t in reader text; do \
+	  rm -rf build/fuzz/corpus-$$t && cp -r fuzz/corpus/$$t build/fuzz/corpus-$$t && \
+	  ./build/fuzz/fuzz/fuzz_form_$$t -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build/fuzz/ \
+	    build/fuzz/corpus-$$t 2>build/fuzz/fuzz_$$t.log || { tail -40 build/fuzz/fuzz_$$t.log; exit 1; }; \
+	  echo "fuzz_form_$$t: no finding in $(FUZZ_SECONDS) s"; \
+	done
 
 clean:
 	rm -rf build

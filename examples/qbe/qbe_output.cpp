@@ -8,8 +8,6 @@
 namespace qbe {
 namespace {
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
 const char kHex[] = "0123456789abcdef";
 
 void AppendHexByte(unsigned char b, std::string& out) {
@@ -17,35 +15,20 @@ void AppendHexByte(unsigned char b, std::string& out) {
   out += kHex[b & 15];
 }
 
-// The text cut to `width` characters, the last three replaced by dots when cut.
+// The text cut to `width` columns, the last three replaced by dots when cut.
 std::string Fit(std::string_view s, std::size_t width) {
-  if (DisplayWidth(s) <= width) return std::string(s);
+  if (vantor::Utf8DisplayWidth(s) <= width) return std::string(s);
   const std::size_t keep = width > 3 ? width - 3 : 0;
-  std::size_t chars = 0;
-  std::size_t i = 0;
-  for (; i < s.size(); ++i) {
-    if (IsContinuation(static_cast<unsigned char>(s[i]))) continue;
-    if (chars == keep) break;
-    ++chars;
-  }
-  return std::string(s.substr(0, i)) + std::string(std::min<std::size_t>(3, width), '.');
+  return std::string(vantor::Utf8HeadByWidth(s, keep)) + std::string(std::min<std::size_t>(3, width), '.');
 }
 
 void Pad(std::ostream& out, std::string_view cell, std::size_t width, bool right) {
-  const std::size_t fill = width - std::min(width, DisplayWidth(cell));
+  const std::size_t fill = width - std::min(width, vantor::Utf8DisplayWidth(cell));
   if (right) out << std::string(fill, ' ') << cell;
   else out << cell << std::string(fill, ' ');
 }
 
 }  // namespace
-
-std::size_t DisplayWidth(std::string_view s) {
-  std::size_t n = 0;
-  for (char c : s) {
-    if (!IsContinuation(static_cast<unsigned char>(c))) ++n;
-  }
-  return n;
-}
 
 std::string Escaped(std::string_view s) {
   std::string out;
@@ -116,14 +99,14 @@ void WriteAligned(std::ostream& out, const ResultTable& table, std::size_t total
   std::vector<std::string> headers;
   for (std::size_t c = 0; c < columns; ++c) {
     headers.push_back(Escaped(table.headers[c]));
-    width[c] = DisplayWidth(headers[c]);
+    width[c] = vantor::Utf8DisplayWidth(headers[c]);
   }
   for (const auto& row : table.rows) {
     std::vector<std::string> cells;
     cells.reserve(columns);
     for (std::size_t c = 0; c < columns; ++c) {
       cells.push_back(Fit(Escaped(c < row.size() ? row[c] : std::string()), max_cell_width));
-      width[c] = std::max(width[c], DisplayWidth(cells.back()));
+      width[c] = std::max(width[c], vantor::Utf8DisplayWidth(cells.back()));
     }
     shown.push_back(std::move(cells));
   }

@@ -42,8 +42,4 @@ void WriteCsv(std::ostream& out, const ResultTable& table);
 void WriteAligned(std::ostream& out, const ResultTable& table, std::size_t total,
                   std::size_t max_cell_width = 40);
 
-// Number of characters that a UTF-8 text shows (code points; continuation bytes
-// are not counted).
-std::size_t DisplayWidth(std::string_view s);
-
 }  // namespace qbe

@@ -1,15 +1,13 @@
 #include "criteria/compare_options.h"
 
 #include "criteria/count_options.h"
-#include "criteria/fields_list.h"
-#include "panel/panel_fields_set.h"
+#include "criteria/fields_owner.h"
 
 namespace vantor {
 
 namespace {
 constexpr std::array<TCompareType, kTypeCategoryCount> kDefaultCompares{
     ctExact, ctExact, ctExact, ctExact, ctInternal, ctInitial};
-bool ValidCategory(int index) { return index >= 0 && index < kTypeCategoryCount; }
 }  // namespace
 
 const TypeInfo& TCompareOptions::StaticType() {
@@ -27,35 +25,21 @@ const TypeInfo& TCompareOptions::StaticType() {
   return info;
 }
 
-TCompareOptions::TCompareOptions(TPanelFieldsSet* owner)
-    : owner_(owner), compares_(kDefaultCompares) {}
-
-TPersistent* TCompareOptions::GetOwner() const { return owner_; }
+TCompareOptions::TCompareOptions(TFieldsOwner* owner)
+    : TCategoryOptions(owner, kDefaultCompares, ctExact) {}
 
 TCompareType TCompareOptions::DefaultCompare(int index) {
-  return ValidCategory(index) ? kDefaultCompares[static_cast<std::size_t>(index)] : ctExact;
-}
-
-TCompareType TCompareOptions::GetCompare(int index) const {
-  return ValidCategory(index) ? compares_[static_cast<std::size_t>(index)] : ctExact;
-}
-
-void TCompareOptions::StoreCompare(int index, TCompareType value) {
-  if (ValidCategory(index)) compares_[static_cast<std::size_t>(index)] = value;
+  return index >= 0 && index < kTypeCategoryCount ? kDefaultCompares[static_cast<std::size_t>(index)]
+                                                  : ctExact;
 }
 
 void TCompareOptions::SetCompare(int index, TCompareType value) {
-  if (!ValidCategory(index) || compares_[static_cast<std::size_t>(index)] == value) return;
-  compares_[static_cast<std::size_t>(index)] = value;
-  if (owner_ == nullptr) return;
+  if (!Change(index, value) || owner_ == nullptr) return;
   // A containment default cannot go with a range default of the same category.
   if (value == ctInternal && owner_->CountOptions()->GetCount(index) == coTwo) {
     owner_->CountOptions()->StoreCount(index, coOne);
   }
-  if (TFieldsList* fields = owner_->Fields()) {
-    fields->IncludeState({fsPaintNeeded, fsUpdateNeeded});
-    fields->Changed();
-  }
+  CategoryChanged();
 }
 
 void TCompareOptions::SetCaseInsensitive(bool value) {

@@ -4,26 +4,20 @@
 // case (CaseInsensitive). Setting a category to ctInternal pushes the panel's
 // CountOptions entry of that category from coTwo back to coOne.
 
-#include <array>
-
-#include "criteria/criteria_types.h"
-#include "platform/core/persistent.h"
+#include "criteria/category_options.h"
 
 namespace vantor {
 
-class TPanelFieldsSet;
-
-class TCompareOptions : public TPersistent {
+class TCompareOptions : public TCategoryOptions<TCompareType> {
  public:
-  // The owner panel is required by the setters.
-  explicit TCompareOptions(TPanelFieldsSet* owner);
+  // Without an owner the setters only store.
+  explicit TCompareOptions(TFieldsOwner* owner);
 
   static const TypeInfo& StaticType();
   const TypeInfo& ClassType() const override { return StaticType(); }
-  TPersistent* GetOwner() const override;
 
-  // Index: the type category (0 Boolean ... 5 String, FieldTypeCategory).
-  TCompareType GetCompare(int index) const;
+  // Index: the type category (0 Boolean ... 5 String, FieldTypeCategory); ctExact outside.
+  TCompareType GetCompare(int index) const { return Get(index); }
   // Stores a changed value, applies the pair rule, asks the panel's list for a relayout
   // and an update.
   void SetCompare(int index, TCompareType value);
@@ -38,11 +32,9 @@ class TCompareOptions : public TPersistent {
 
   // Direct store of a category, without notification; used by the other option set's
   // pair rule.
-  void StoreCompare(int index, TCompareType value);
+  void StoreCompare(int index, TCompareType value) { Store(index, value); }
 
  private:
-  TPanelFieldsSet* owner_;
-  std::array<TCompareType, kTypeCategoryCount> compares_;
   bool case_insensitive_ = true;
 };
 

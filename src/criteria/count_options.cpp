@@ -1,15 +1,13 @@
 #include "criteria/count_options.h"
 
 #include "criteria/compare_options.h"
-#include "criteria/fields_list.h"
-#include "panel/panel_fields_set.h"
+#include "criteria/fields_owner.h"
 
 namespace vantor {
 
 namespace {
 constexpr std::array<TCountType, kTypeCategoryCount> kDefaultCounts{coOne, coTwo, coTwo,
                                                                     coTwo, coOne, coOne};
-bool ValidCategory(int index) { return index >= 0 && index < kTypeCategoryCount; }
 }  // namespace
 
 const TypeInfo& TCountOptions::StaticType() {
@@ -26,34 +24,21 @@ const TypeInfo& TCountOptions::StaticType() {
   return info;
 }
 
-TCountOptions::TCountOptions(TPanelFieldsSet* owner) : owner_(owner), counts_(kDefaultCounts) {}
-
-TPersistent* TCountOptions::GetOwner() const { return owner_; }
+TCountOptions::TCountOptions(TFieldsOwner* owner)
+    : TCategoryOptions(owner, kDefaultCounts, coNone) {}
 
 TCountType TCountOptions::DefaultCount(int index) {
-  return ValidCategory(index) ? kDefaultCounts[static_cast<std::size_t>(index)] : coNone;
-}
-
-TCountType TCountOptions::GetCount(int index) const {
-  return ValidCategory(index) ? counts_[static_cast<std::size_t>(index)] : coNone;
-}
-
-void TCountOptions::StoreCount(int index, TCountType value) {
-  if (ValidCategory(index)) counts_[static_cast<std::size_t>(index)] = value;
+  return index >= 0 && index < kTypeCategoryCount ? kDefaultCounts[static_cast<std::size_t>(index)]
+                                                  : coNone;
 }
 
 void TCountOptions::SetCount(int index, TCountType value) {
-  if (!ValidCategory(index) || counts_[static_cast<std::size_t>(index)] == value) return;
-  counts_[static_cast<std::size_t>(index)] = value;
-  if (owner_ == nullptr) return;
+  if (!Change(index, value) || owner_ == nullptr) return;
   // A range default cannot go with a containment default of the same category.
   if (value == coTwo && owner_->CompareOptions()->GetCompare(index) == ctInternal) {
     owner_->CompareOptions()->StoreCompare(index, ctInitial);
   }
-  if (TFieldsList* fields = owner_->Fields()) {
-    fields->IncludeState({fsPaintNeeded, fsUpdateNeeded});
-    fields->Changed();
-  }
+  CategoryChanged();
 }
 
 }  // namespace vantor

@@ -4,26 +4,20 @@
 // Setting a category to coTwo pushes the panel's CompareOptions entry of that category
 // from ctInternal back to ctInitial: a range and a containment match exclude each other.
 
-#include <array>
-
-#include "criteria/criteria_types.h"
-#include "platform/core/persistent.h"
+#include "criteria/category_options.h"
 
 namespace vantor {
 
-class TPanelFieldsSet;
-
-class TCountOptions : public TPersistent {
+class TCountOptions : public TCategoryOptions<TCountType> {
  public:
-  // The owner panel is required by the setters.
-  explicit TCountOptions(TPanelFieldsSet* owner);
+  // Without an owner the setters only store.
+  explicit TCountOptions(TFieldsOwner* owner);
 
   static const TypeInfo& StaticType();
   const TypeInfo& ClassType() const override { return StaticType(); }
-  TPersistent* GetOwner() const override;
 
-  // Index: the type category (0 Boolean ... 5 String, FieldTypeCategory).
-  TCountType GetCount(int index) const;
+  // Index: the type category (0 Boolean ... 5 String, FieldTypeCategory); coNone outside.
+  TCountType GetCount(int index) const { return Get(index); }
   // Stores a changed value, applies the pair rule, asks the panel's list for a relayout
   // and an update.
   void SetCount(int index, TCountType value);
@@ -32,11 +26,7 @@ class TCountOptions : public TPersistent {
 
   // Direct store of a category, without notification; used by the other option set's
   // pair rule.
-  void StoreCount(int index, TCountType value);
-
- private:
-  TPanelFieldsSet* owner_;
-  std::array<TCountType, kTypeCategoryCount> counts_;
+  void StoreCount(int index, TCountType value) { Store(index, value); }
 };
 
 }  // namespace vantor

@@ -1,6 +1,6 @@
 #include "criteria/field_captions.h"
 
-#include "panel/panel_fields_set.h"
+#include "criteria/fields_owner.h"
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/string_table.h"
 
@@ -21,10 +21,12 @@ const TypeInfo& TFieldCaptions::StaticType() {
   return info;
 }
 
-TFieldCaptions::TFieldCaptions(TPanelFieldsSet* owner)
+TFieldCaptions::TFieldCaptions(TFieldsOwner* owner)
     : owner_(owner), captions_{DefaultCaption(0), DefaultCaption(1)} {}
 
-TPersistent* TFieldCaptions::GetOwner() const { return owner_; }
+TPersistent* TFieldCaptions::GetOwner() const {
+  return owner_ != nullptr ? owner_->FieldsOwnerPersistent() : nullptr;
+}
 
 std::string TFieldCaptions::DefaultCaption(int index) {
   if (!ValidIndex(index)) return {};

@@ -14,12 +14,12 @@
 
 namespace vantor {
 
-class TPanelFieldsSet;
+class TFieldsOwner;
 
 class TFieldCaptions : public TPersistent {
  public:
   // Starts with the default texts of the string table.
-  explicit TFieldCaptions(TPanelFieldsSet* owner);
+  explicit TFieldCaptions(TFieldsOwner* owner);
 
   static const TypeInfo& StaticType();
   const TypeInfo& ClassType() const override { return StaticType(); }
@@ -35,7 +35,7 @@ class TFieldCaptions : public TPersistent {
   static std::string DefaultCaption(int index);
 
  private:
-  TPanelFieldsSet* owner_;
+  TFieldsOwner* owner_;
   std::array<std::string, 2> captions_;
 };
 

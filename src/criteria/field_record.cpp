@@ -1,14 +1,17 @@
 #include "criteria/field_record.h"
 
 #include "criteria/fields_list.h"
-#include "panel/field_record_edit.h"
-#include "panel/panel_fields_set.h"
+#include "criteria/compare_options.h"
+#include "criteria/count_options.h"
+#include "criteria/fields_owner.h"
+#include "platform/core/temporary_change.h"
 #include "platform/data/data_set.h"
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/string_table.h"
 #include "platform/rtl/value_conversion.h"
 #include "platform/ui/label.h"
+#include "platform/ui/mask_edit.h"
 
 namespace vantor {
 
@@ -85,24 +88,27 @@ TFieldRecord::~TFieldRecord() {
   AddState({fsPaintNeeded, fsUpdateNeeded});
 }
 
-// ---- the list and the panel ----
+// ---- the list and its owner ----
 
 TFieldsList* TFieldRecord::FieldsList() const { return dynamic_cast<TFieldsList*>(Collection()); }
 
-TPanelFieldsSet* TFieldRecord::OwnerPanel() const {
+TFieldsOwner* TFieldRecord::FieldsOwner() const {
   TFieldsList* list = FieldsList();
   return list != nullptr ? list->Owner() : nullptr;
 }
 
-TPersistent* TFieldRecord::GetOwner() const { return OwnerPanel(); }
+TPersistent* TFieldRecord::GetOwner() const {
+  TFieldsOwner* owner = FieldsOwner();
+  return owner != nullptr ? owner->FieldsOwnerPersistent() : nullptr;
+}
 
 void TFieldRecord::AddState(TFieldsState flags) {
   if (TFieldsList* list = FieldsList()) list->IncludeState(flags);
 }
 
 bool TFieldRecord::OwnerLoading() const {
-  TPanelFieldsSet* panel = OwnerPanel();
-  return panel != nullptr && panel->GetComponentState().Contains(csLoading);
+  TFieldsOwner* owner = FieldsOwner();
+  return owner != nullptr && owner->GetComponentState().Contains(csLoading);
 }
 
 std::string TFieldRecord::GetDisplayName() const {
@@ -123,12 +129,11 @@ void TFieldRecord::SetIndex(int index) {
 TField* TFieldRecord::GetDefaultField() const {
   if (record_kind_ == rkCalculated) return nullptr;
   if (field_ != nullptr) return field_;
-  TPanelFieldsSet* panel = OwnerPanel();
-  if (panel == nullptr) return nullptr;
-  TPanelFieldsSetDataLink* link = panel->DataLink();
-  if (link == nullptr || link->Active()) return nullptr;
-  TDataSet* data_set = link->DataSet();
-  if (data_set == nullptr || data_set->DefaultFields()) return nullptr;
+  TFieldsOwner* owner = FieldsOwner();
+  if (owner == nullptr) return nullptr;
+  bool active = false;
+  TDataSet* data_set = owner->OwnerDataSet(active);
+  if (data_set == nullptr || active || data_set->DefaultFields()) return nullptr;
   return data_set->FindField(field_name_);
 }
 
@@ -164,22 +169,22 @@ TAlignment TFieldRecord::DefaultAlignment() const {
 }
 
 TCompareType TFieldRecord::DefaultCompare() const {
-  TPanelFieldsSet* panel = OwnerPanel();
+  TFieldsOwner* owner = FieldsOwner();
   const int category = FieldTypeCategory(GetDataType());
-  if (panel == nullptr || category < 0) return ctExact;
-  return panel->CompareOptions()->GetCompare(category);
+  if (owner == nullptr || category < 0) return ctExact;
+  return owner->CompareOptions()->GetCompare(category);
 }
 
 TCountType TFieldRecord::DefaultCount() const {
-  TPanelFieldsSet* panel = OwnerPanel();
+  TFieldsOwner* owner = FieldsOwner();
   const int category = FieldTypeCategory(GetDataType());
-  if (panel == nullptr || category < 0) return coNone;
-  return panel->CountOptions()->GetCount(category);
+  if (owner == nullptr || category < 0) return coNone;
+  return owner->CountOptions()->GetCount(category);
 }
 
 bool TFieldRecord::DefaultCaseInsensitive() const {
-  TPanelFieldsSet* panel = OwnerPanel();
-  return panel != nullptr ? panel->CompareOptions()->GetCaseInsensitive() : true;
+  TFieldsOwner* owner = FieldsOwner();
+  return owner != nullptr ? owner->CompareOptions()->GetCaseInsensitive() : true;
 }
 
 // ---- assigned-value properties ----
@@ -216,7 +221,7 @@ void TFieldRecord::SetEditMask(const std::string& value) {
   if (IsAssigned(frvEditMask) && edit_mask_ == value) return;
   edit_mask_ = value;
   MarkAssigned(frvEditMask);
-  for (TFieldRecordEdit* edit : edits_) {
+  for (TCustomMaskEdit* edit : edits_) {
     if (edit != nullptr) edit->SetEditMask(value);
   }
 }
@@ -253,9 +258,7 @@ void TFieldRecord::SetAlignment(TAlignment value) {
   if (IsAssigned(frvAlignment) && alignment_ == value) return;
   alignment_ = value;
   MarkAssigned(frvAlignment);
-  for (TFieldRecordEdit* edit : edits_) {
-    if (edit != nullptr) edit->SetAlignment(value);
-  }
+  if (TFieldsOwner* owner = FieldsOwner()) owner->AlignEdits(*this);
 }
 
 TCompareType TFieldRecord::GetCompare() const {
@@ -406,15 +409,10 @@ void TFieldRecord::SetValues(int index, const Variant& value) {
   if (SameValue(converted, values_[slot])) return;
   values_[slot] = std::move(converted);
 
-  if (TFieldRecordEdit* edit = edits_[slot]; edit != nullptr && edit_updating_[slot] == 0) {
+  if (TCustomMaskEdit* edit = edits_[slot]; edit != nullptr && edit_updating_[slot] == 0) {
     {
-      struct Guard {
-        TFieldRecord* r;
-        int i;
-        ~Guard() { r->EndEditUpdating(i); }
-      };
       BeginEditUpdating(index);
-      Guard guard{this, index};
+      ScopeExit done([this, index] { EndEditUpdating(index); });
       edit->SetText(VariantToText(values_[slot]));
     }
     edit->SetModified(false);
@@ -422,11 +420,11 @@ void TFieldRecord::SetValues(int index, const Variant& value) {
 
   TFieldsList* list = FieldsList();
   if (list == nullptr) return;
-  TPanelFieldsSet* panel = OwnerPanel();
+  TFieldsOwner* owner = FieldsOwner();
   const bool apply_now =
-      panel != nullptr &&
-      (panel->GetUpdateState() == usAuto ||
-       (panel->GetComponentState().Contains(csDesigning) && panel->GetUpdateState() != usNone));
+      owner != nullptr &&
+      (owner->GetUpdateState() == usAuto ||
+       (owner->GetComponentState().Contains(csDesigning) && owner->GetUpdateState() != usNone));
   if (apply_now) {
     list->IncludeState({fsValueUpdate});
     Changed(false);
@@ -449,13 +447,14 @@ void TFieldRecord::SetCommentTexts(int index, const std::string& value) {
 // ---- commands ----
 
 void TFieldRecord::Update() {
-  TPanelFieldsSet* panel = OwnerPanel();
+  TFieldsOwner* owner = FieldsOwner();
   field_ = nullptr;
-  if (record_kind_ == rkData && panel != nullptr && panel->DataLink() != nullptr &&
-      panel->DataLink()->Active()) {
-    if (TDataSet* data_set = panel->DataLink()->DataSet()) field_ = data_set->FindField(field_name_);
+  if (record_kind_ == rkData && owner != nullptr) {
+    bool active = false;
+    TDataSet* data_set = owner->OwnerDataSet(active);
+    if (data_set != nullptr && active) field_ = data_set->FindField(field_name_);
   }
-  index_no_ = panel != nullptr ? panel->GetIndexFieldNo(this) : -1;
+  index_no_ = owner != nullptr ? owner->GetIndexFieldNo(this) : -1;
   UpdateValues();
   AddState({fsPaintNeeded, fsUpdateNeeded});
   Changed(false);
@@ -518,10 +517,10 @@ void TFieldRecord::DestroyComponents() {
 
 // ---- controls ----
 
-TFieldRecordEdit* TFieldRecord::Edits(int index) const {
+TCustomMaskEdit* TFieldRecord::Edits(int index) const {
   return Slot(index) ? edits_[static_cast<std::size_t>(index)] : nullptr;
 }
-void TFieldRecord::SetEdits(int index, TFieldRecordEdit* edit) {
+void TFieldRecord::SetEdits(int index, TCustomMaskEdit* edit) {
   if (Slot(index)) edits_[static_cast<std::size_t>(index)] = edit;
 }
 TLabel* TFieldRecord::Labels(int index) const {

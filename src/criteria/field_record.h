@@ -6,13 +6,14 @@
 //
 // Display and matching properties follow the assigned-value pattern: an explicit value
 // counts once assigned (AssignedValues); until then the property reads its default,
-// from the bound data-set field or from the owner panel's option sets. A property goes
+// from the bound data-set field or from the owner's option sets. A property goes
 // to the form stream only when it is assigned and differs from its default.
 //
 // Change notification: setters add flags to the list's State (paint, update, value
 // changed, value update) and report Changed to the collection, whose Update folds the
-// work. Everything that needs the owner panel (Update, SetFieldName with a new name,
-// SetDataType, SetRecordKind) requires the record to live in a list that has one.
+// work. Everything that needs the owner (Update, SetFieldName with a new name,
+// SetDataType, SetRecordKind) requires the record to live in a list that has one; the
+// owner is reached only through the TFieldsOwner interface.
 
 #include <array>
 #include <cstdint>
@@ -27,10 +28,10 @@
 namespace vantor {
 
 class TField;
-class TLabel;
-class TFieldRecordEdit;
+class TCustomMaskEdit;
 class TFieldsList;
-class TPanelFieldsSet;
+class TFieldsOwner;
+class TLabel;
 
 class TFieldRecord : public TCollectionItem {
  public:
@@ -50,12 +51,12 @@ class TFieldRecord : public TCollectionItem {
   std::string GetDisplayName() const override;
   // A move within the list asks for a relayout.
   void SetIndex(int index) override;
-  // The owner panel of the record's list (null without one).
+  // The owner of the record's list (null without one).
   TPersistent* GetOwner() const override;
 
-  // ---- the list and panel the record lives in ----
+  // ---- the list and owner the record lives in ----
   TFieldsList* FieldsList() const;
-  TPanelFieldsSet* OwnerPanel() const;
+  TFieldsOwner* FieldsOwner() const;
 
   // ---- matching options (virtual: find records impose the index's rules) ----
   virtual void SetCompare(TCompareType value);
@@ -152,8 +153,8 @@ class TFieldRecord : public TCollectionItem {
 
   // ---- value conversion by the record's type ----
   // May this printable character be typed? A data record asks its field.
-  bool IsValidChar(char32_t key) const;
-  bool IsConvertText(const std::string& text) const;
+  [[nodiscard]] bool IsValidChar(char32_t key) const;
+  [[nodiscard]] bool IsConvertText(const std::string& text) const;
   Variant TextToVariant(const std::string& text) const;
   std::string VariantToText(const Variant& value) const;
   Variant VarAsDataType(const Variant& value) const;
@@ -165,9 +166,10 @@ class TFieldRecord : public TCollectionItem {
 
   // The record's controls, made by the layout and owned by the record from then on
   // (index 0/1 edits; labels 0 display label, 1 with-caption, 2 on-caption; comment
-  // labels 0/1). Out-of-range indexes read null and are ignored on write.
-  TFieldRecordEdit* Edits(int index) const;
-  void SetEdits(int index, TFieldRecordEdit* edit);
+  // labels 0/1). Out-of-range indexes read null and are ignored on write. The record
+  // needs no more of an edit than a mask edit offers; the layout makes its own class.
+  TCustomMaskEdit* Edits(int index) const;
+  void SetEdits(int index, TCustomMaskEdit* edit);
   TLabel* Labels(int index) const;
   void SetLabels(int index, TLabel* label);
   TLabel* CommentLabels(int index) const;
@@ -182,7 +184,7 @@ class TFieldRecord : public TCollectionItem {
  protected:
   // Adds flags to the list's State; nothing without a list.
   void AddState(TFieldsState flags);
-  // True when the owner panel reports it is loading.
+  // True when the owner reports it is loading.
   bool OwnerLoading() const;
 
  private:
@@ -199,7 +201,7 @@ class TFieldRecord : public TCollectionItem {
   TFieldType data_type_ = TFieldType::ftUnknown;
   std::array<Variant, 2> values_{Variant::Null(), Variant::Null()};
   std::array<Variant, 2> main_values_{Variant::Null(), Variant::Null()};
-  std::array<TFieldRecordEdit*, 2> edits_{};
+  std::array<TCustomMaskEdit*, 2> edits_{};
   std::array<TLabel*, 3> labels_{};
   TField* field_ = nullptr;
   bool visible_ = false;

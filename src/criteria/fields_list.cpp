@@ -3,7 +3,7 @@
 #include <cassert>
 
 #include "criteria/field_record.h"
-#include "panel/panel_fields_set.h"
+#include "criteria/fields_owner.h"
 #include "platform/core/update_guard.h"
 #include "platform/data/data_set.h"
 #include "platform/rtl/ansi_strings.h"
@@ -35,8 +35,8 @@ const TypeInfo& TFieldsList::StaticType() {
   return info;
 }
 
-TFieldsList::TFieldsList(TPanelFieldsSet* owner, const TypeInfo& item_class)
-    : TCollection(owner, item_class), owner_(owner) {
+TFieldsList::TFieldsList(TFieldsOwner* owner, const TypeInfo& item_class)
+    : TCollection(owner != nullptr ? owner->FieldsOwnerPersistent() : nullptr, item_class), owner_(owner) {
   if (!item_class.InheritsFrom(TFieldRecord::StaticType())) {
     throw EInvalidCast("A fields list cannot hold items of class " + item_class.Name());
   }
@@ -91,8 +91,7 @@ void TFieldsList::Update(TCollectionItem* /*item*/) {
 
 void TFieldsList::SetFieldMap() {
   if (owner_ != nullptr && state_.Contains(fsValueUpdate)) {
-    for (int i = 0; i < Count(); ++i) {
-      TFieldRecord* record = Items(i);
+    for (TFieldRecord* record : Records()) {
       record->SetMainValues(0, record->GetValues(0));
       record->SetMainValues(1, record->GetValues(1));
     }
@@ -131,12 +130,12 @@ void TFieldsList::SetFields() {
   UpdateGuard<TCollection> bracket(*this);
 
   if (!default_fields_) {
-    for (int i = 0; i < Count(); ++i) Items(i)->Update();
+    for (TFieldRecord* record : Records()) record->Update();
     return;
   }
-  TPanelFieldsSetDataLink* link = owner_ != nullptr ? owner_->DataLink() : nullptr;
-  TDataSet* data_set = link != nullptr && link->Active() ? link->DataSet() : nullptr;
-  if (data_set == nullptr) {
+  bool active = false;
+  TDataSet* data_set = owner_ != nullptr ? owner_->OwnerDataSet(active) : nullptr;
+  if (data_set == nullptr || !active) {
     Clear();
     return;
   }

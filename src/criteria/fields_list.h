@@ -16,16 +16,17 @@
 
 #include <cstdint>
 #include <memory>
+#include <ranges>
 #include <vector>
 
 #include "criteria/criteria_types.h"
+#include "criteria/field_record.h"
 #include "platform/core/collection.h"
 
 namespace vantor {
 
-class TFieldRecord;
 class TFieldsList;
-class TPanelFieldsSet;
+class TFieldsOwner;
 
 class TFieldsListDesigner {
  public:
@@ -50,17 +51,23 @@ class TFieldsListDesigner {
 class TFieldsList : public TCollection {
  public:
   // `item_class` is the record class (TFieldRecord or a descendant built with .Item()).
-  TFieldsList(TPanelFieldsSet* owner, const TypeInfo& item_class);
+  TFieldsList(TFieldsOwner* owner, const TypeInfo& item_class);
   ~TFieldsList() override;
 
   static const TypeInfo& StaticType();
   const TypeInfo& ClassType() const override { return StaticType(); }
 
-  TPanelFieldsSet* Owner() const { return owner_; }
+  TFieldsOwner* Owner() const { return owner_; }
 
   TFieldRecord* Add();
   // EListError outside 0..Count-1.
   TFieldRecord* Items(int index) const;
+  // The records in order, for range-for (`for (TFieldRecord* r : list.Records())`);
+  // adding or freeing records meanwhile invalidates it.
+  auto Records() const {
+    return std::views::transform(static_cast<const TCollection&>(*this),
+                                 [](TCollectionItem* item) { return static_cast<TFieldRecord*>(item); });
+  }
   // Items(index)->Assign(value).
   void SetItems(int index, const TFieldRecord* value);
 
@@ -106,7 +113,7 @@ class TFieldsList : public TCollection {
   // The field map from the records' main values, as SetFieldMap describes.
   void BuildFieldMap();
 
-  TPanelFieldsSet* owner_;
+  TFieldsOwner* owner_;
   bool default_fields_ = true;
   std::vector<int> field_map_;
   TFieldsListDesigner* designer_ = nullptr;

@@ -1,6 +1,7 @@
 #include "criteria/style_options.h"
 
-#include "panel/panel_fields_set.h"
+#include "criteria/fields_owner.h"
+#include "platform/ui/win_control.h"
 #include "platform/ui/messages.h"
 
 namespace vantor {
@@ -34,7 +35,7 @@ const TypeInfo& TStyleOptions::StaticType() {
   return info;
 }
 
-TStyleOptions::TStyleOptions(TPanelFieldsSet* owner) : owner_(owner), colors_{clBtnFace, clWindow} {
+TStyleOptions::TStyleOptions(TFieldsOwner* owner) : owner_(owner), colors_{clBtnFace, clWindow} {
   for (auto& font : fonts_) {
     font = std::make_unique<TFont>();
     font->OnChange = [this](TObject* sender) { FontChanged(dynamic_cast<const TFont*>(sender)); };
@@ -45,18 +46,24 @@ TStyleOptions::~TStyleOptions() {
   for (auto& font : fonts_) font->OnChange.Clear();
 }
 
-TPersistent* TStyleOptions::GetOwner() const { return owner_; }
+TPersistent* TStyleOptions::GetOwner() const {
+  return owner_ != nullptr ? owner_->FieldsOwnerPersistent() : nullptr;
+}
+
+TWinControl* TStyleOptions::Control() const {
+  return owner_ != nullptr ? owner_->FieldsOwnerControl() : nullptr;
+}
 
 TFont* TStyleOptions::GetFont(int index) const {
   if (!FontIndex(index)) return nullptr;
-  if (index == 0 && owner_ != nullptr) return owner_->Font();
+  if (index == 0 && owner_ != nullptr) return Control()->Font();
   return fonts_[static_cast<std::size_t>(index)].get();
 }
 
 void TStyleOptions::SetFont(int index, const TFont* value) {
   if (!FontIndex(index)) return;
   if (index == 0) {
-    if (owner_ != nullptr) owner_->SetFont(value);
+    if (owner_ != nullptr) Control()->SetFont(value);
     return;
   }
   fonts_[static_cast<std::size_t>(index)]->Assign(value);
@@ -64,7 +71,7 @@ void TStyleOptions::SetFont(int index, const TFont* value) {
 
 bool TStyleOptions::GetParentFont(int index) const {
   if (!FontIndex(index)) return false;
-  if (index == 0 && owner_ != nullptr) return owner_->ParentFont();
+  if (index == 0 && owner_ != nullptr) return Control()->ParentFont();
   return parent_fonts_[static_cast<std::size_t>(index)];
 }
 
@@ -72,23 +79,23 @@ void TStyleOptions::SetParentFont(int index, bool value) {
   if (!FontIndex(index) || GetParentFont(index) == value) return;
   pending_parent_font_ = index;
   if (index == 0) {
-    if (owner_ != nullptr) owner_->SetParentFont(value);
+    if (owner_ != nullptr) Control()->SetParentFont(value);
     return;
   }
   parent_fonts_[static_cast<std::size_t>(index)] = value;
-  if (owner_ != nullptr && owner_->Parent() != nullptr) owner_->Perform(CM_PARENTFONTCHANGED, 0, 0);
+  if (owner_ != nullptr && Control()->Parent() != nullptr) Control()->Perform(CM_PARENTFONTCHANGED, 0, 0);
 }
 
 TColor TStyleOptions::GetColor(int index) const {
   if (!ColorIndex(index)) return clBtnFace;
-  if (index == 0 && owner_ != nullptr) return owner_->Color();
+  if (index == 0 && owner_ != nullptr) return Control()->Color();
   return colors_[static_cast<std::size_t>(index)];
 }
 
 void TStyleOptions::SetColor(int index, TColor value) {
   if (!ColorIndex(index)) return;
   if (index == 0) {
-    if (owner_ != nullptr) owner_->SetColor(value);
+    if (owner_ != nullptr) Control()->SetColor(value);
     return;
   }
   if (value == GetColor(index)) return;
@@ -99,7 +106,7 @@ void TStyleOptions::SetColor(int index, TColor value) {
 
 bool TStyleOptions::GetParentColor(int index) const {
   if (!ColorIndex(index)) return false;
-  if (index == 0 && owner_ != nullptr) return owner_->ParentColor();
+  if (index == 0 && owner_ != nullptr) return Control()->ParentColor();
   return parent_colors_[static_cast<std::size_t>(index)];
 }
 
@@ -107,27 +114,27 @@ void TStyleOptions::SetParentColor(int index, bool value) {
   if (!ColorIndex(index) || GetParentColor(index) == value) return;
   pending_parent_color_ = index;
   if (index == 0) {
-    if (owner_ != nullptr) owner_->SetParentColor(value);
+    if (owner_ != nullptr) Control()->SetParentColor(value);
     return;
   }
   parent_colors_[static_cast<std::size_t>(index)] = value;
-  if (owner_ != nullptr && owner_->Parent() != nullptr) {
-    owner_->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+  if (owner_ != nullptr && Control()->Parent() != nullptr) {
+    Control()->Perform(CM_PARENTCOLORCHANGED, 0, 0);
   }
 }
 
-bool TStyleOptions::GetCtl3D() const { return owner_ != nullptr ? owner_->Ctl3D() : ctl3d_; }
+bool TStyleOptions::GetCtl3D() const { return owner_ != nullptr ? Control()->Ctl3D() : ctl3d_; }
 
 void TStyleOptions::SetCtl3D(bool value) {
-  if (owner_ != nullptr) owner_->SetCtl3D(value);
+  if (owner_ != nullptr) Control()->SetCtl3D(value);
 }
 
 bool TStyleOptions::GetParentCtl3D() const {
-  return owner_ != nullptr ? owner_->ParentCtl3D() : parent_ctl3d_;
+  return owner_ != nullptr ? Control()->ParentCtl3D() : parent_ctl3d_;
 }
 
 void TStyleOptions::SetParentCtl3D(bool value) {
-  if (owner_ != nullptr) owner_->SetParentCtl3D(value);
+  if (owner_ != nullptr) Control()->SetParentCtl3D(value);
 }
 
 void TStyleOptions::FontChanged(const TFont* sender) {
@@ -156,7 +163,7 @@ const TypeInfo& TFSStyleOptions::StaticType() {
 
 TWinControl* TFSStyleOptions::ParentForm() const {
   if (owner_ == nullptr) return nullptr;
-  TComponent* dialog = owner_->Owner();
+  TComponent* dialog = Control()->Owner();
   if (dialog == nullptr) return nullptr;
   return dynamic_cast<TWinControl*>(dialog->Owner());
 }

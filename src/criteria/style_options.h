@@ -21,19 +21,19 @@
 
 namespace vantor {
 
-class TPanelFieldsSet;
+class TFieldsOwner;
 class TWinControl;
 
 class TStyleOptions : public TPersistent {
  public:
-  explicit TStyleOptions(TPanelFieldsSet* owner);
+  explicit TStyleOptions(TFieldsOwner* owner);
   ~TStyleOptions() override;
 
   static const TypeInfo& StaticType();
   const TypeInfo& ClassType() const override { return StaticType(); }
   TPersistent* GetOwner() const override;
 
-  TPanelFieldsSet* Owner() const { return owner_; }
+  TFieldsOwner* Owner() const { return owner_; }
 
   // ---- accessors by index (fonts 0..2, colours 0..1) ----
   virtual TFont* GetFont(int index) const;
@@ -94,7 +94,10 @@ class TStyleOptions : public TPersistent {
   static bool FontIndex(int index) { return index >= 0 && index <= 2; }
   static bool ColorIndex(int index) { return index == 0 || index == 1; }
 
-  TPanelFieldsSet* owner_;
+  // The control whose own font, colour and 3-D look index 0 stands for (the owner's).
+  TWinControl* Control() const;
+
+  TFieldsOwner* owner_;
   std::array<std::unique_ptr<TFont>, 3> fonts_;
   mutable std::array<bool, 3> parent_fonts_{true, true, true};
   std::array<TColor, 2> colors_;

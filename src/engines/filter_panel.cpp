@@ -2,26 +2,11 @@
 
 #include "engines/filter_record.h"
 #include "engines/wait_cursor.h"
+#include "platform/core/temporary_change.h"
 #include "platform/data/data_source.h"
 #include "platform/data/field.h"
 
 namespace vantor {
-
-namespace {
-
-// Holds CanSetFiltered false for the length of UpdateDataSet, on every exit path.
-class FilterSwitchGuard {
- public:
-  explicit FilterSwitchGuard(bool& flag) : flag_(flag) { flag_ = false; }
-  ~FilterSwitchGuard() { flag_ = true; }
-  FilterSwitchGuard(const FilterSwitchGuard&) = delete;
-  FilterSwitchGuard& operator=(const FilterSwitchGuard&) = delete;
-
- private:
-  bool& flag_;
-};
-
-}  // namespace
 
 const TypeInfo& TDBCustomFilterPanel::StaticType() {
   static const TypeInfo info =
@@ -71,7 +56,8 @@ void TDBCustomFilterPanel::FilterRecord(TDataSet* data_set, bool& accept) {
 
 void TDBCustomFilterPanel::UpdateDataSet() {
   TWaitCursor cursor(GetChangeCursor());
-  FilterSwitchGuard guard(can_set_filtered_);
+  // The data set's own change notifications must not switch Filtered back meanwhile.
+  TemporaryChange switching(can_set_filtered_, false);
   TDataSet* data_set = LinkedDataSet();
   if (data_set == nullptr || !data_set->Active() || Fields() == nullptr) return;
   data_set->SetOnFilterRecord(TFilterRecordEvent{});

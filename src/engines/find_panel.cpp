@@ -106,8 +106,7 @@ void TDBCustomFindPanel::UpdateFieldsIndexNo() {
   TFieldsList* list = Fields();
   if (list == nullptr) return;
   bool moved = false;
-  for (int i = 0; i < list->Count(); ++i) {
-    TFieldRecord* record = list->Items(i);
+  for (TFieldRecord* record : list->Records()) {
     const int no = GetIndexFieldNo(record);
     moved = moved || no != record->IndexNo();
     record->SetIndexNo(no);
@@ -164,15 +163,8 @@ void TDBCustomFindPanel::ApplyPendingValues() {
     list->IncludeState({fsValueUpdate});
   }
   // The rebuild ends in Changed -> UpdateDataSet; the caller searches itself.
-  const bool saved = applying_values_;
-  applying_values_ = true;
-  try {
-    list->Changed();
-  } catch (...) {
-    applying_values_ = saved;
-    throw;
-  }
-  applying_values_ = saved;
+  TemporaryChange applying(applying_values_, true);
+  list->Changed();
 }
 
 // ---- the search ----
@@ -309,31 +301,15 @@ bool TDBCustomFindPanel::FindKey(const std::vector<Variant>& key_values, bool ex
   return TableFindKey(key_values, exact);
 }
 
-namespace {
-
-// Leaves the key-edit state when filling the key buffer fails.
-class KeyEditGuard {
- public:
-  explicit KeyEditGuard(TTable& table) : table_(table) {}
-  ~KeyEditGuard() {
-    if (armed_ && table_.State() == dsSetKey) table_.Cancel();
-  }
-  KeyEditGuard(const KeyEditGuard&) = delete;
-  KeyEditGuard& operator=(const KeyEditGuard&) = delete;
-  void Release() { armed_ = false; }
-
- private:
-  TTable& table_;
-  bool armed_ = true;
-};
-
-}  // namespace
-
 bool TDBCustomFindPanel::TableFindKey(const std::vector<Variant>& key_values, bool exact) {
   TTable* table = Table();
   const int high = static_cast<int>(key_values.size()) - 1;
   table->SetKey();
-  KeyEditGuard guard(*table);
+  // Leaves the key-edit state when filling the key buffer fails (Cancel tells the links,
+  // whose handlers may raise: the guard's rule keeps that from ending the program).
+  ScopeExit guard([table] {
+    if (table->State() == dsSetKey) table->Cancel();
+  });
   // Writing stops at the first entry without a field: the key can reach no further.
   for (int i = 0; i < data_set_index_->GetCount(); ++i) {
     const TIndexFieldDef* entry = data_set_index_->GetItem(i);

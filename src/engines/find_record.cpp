@@ -18,7 +18,7 @@ const TypeInfo& TFindRecord::StaticType() {
 }
 
 TDBCustomFindPanel* TFindRecord::FindPanel() const {
-  return dynamic_cast<TDBCustomFindPanel*>(OwnerPanel());
+  return dynamic_cast<TDBCustomFindPanel*>(FieldsOwner());
 }
 
 bool TFindRecord::IsKeyRecord() const {

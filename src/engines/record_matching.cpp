@@ -15,6 +15,7 @@
 #include "panel/panel_fields_set.h"
 #include "platform/data/field.h"
 #include "platform/rtl/ansi_strings.h"
+#include "platform/rtl/utf8.h"
 #include "platform/rtl/variant.h"
 
 namespace vantor {
@@ -41,28 +42,11 @@ std::string_view GenericText(const Variant& value, std::string& buffer) {
   return buffer;
 }
 
-// The first `count` characters (code points) of a UTF-8 text.
-std::string_view HeadChars(std::string_view s, std::size_t count) {
-  std::size_t i = 0;
-  for (; i < s.size(); ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue;
-    if (count == 0) break;
-    --count;
-  }
-  return s.substr(0, i);
-}
-
-std::size_t CharCount(std::string_view s) {
-  std::size_t n = 0;
-  for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return n;
-}
-
 // upper(wanted) occurs at the start of upper(text). Case mapping here maps one character
 // to one character, so only as many leading characters of the text as the wanted text
 // has need upper-casing.
 bool StartsWithUpper(std::string_view wanted, std::string_view text) {
-  return AnsiUpperCase(wanted) == AnsiUpperCase(HeadChars(text, CharCount(wanted)));
+  return AnsiUpperCase(wanted) == AnsiUpperCase(Utf8Head(text, Utf8Length(wanted)));
 }
 
 // One value against the field (coOne).

@@ -129,8 +129,7 @@ Variant ReadValue(TReader& reader, const TFieldsList& fields, int index, TFieldT
 void TPanelFieldsSet::ClearValues() {
   if (!fields_) return;
   UpdateGuard<TCollection> bracket(*fields_);
-  for (int i = 0; i < fields_->Count(); ++i) {
-    TFieldRecord* record = fields_->Items(i);
+  for (TFieldRecord* record : fields_->Records()) {
     record->SetValues(0, Variant::Null());
     record->SetValues(1, Variant::Null());
   }
@@ -147,8 +146,7 @@ void TPanelFieldsSet::SetBuffer(TValueBufferSlot& slot) {
     ClearBfr(slot);
   }
   if (!fields_) return;
-  for (int i = 0; i < fields_->Count(); ++i) {
-    const TFieldRecord* record = fields_->Items(i);
+  for (const TFieldRecord* record : fields_->Records()) {
     if (!NotEmptyRecord(record)) continue;
     slot->push_back({record->GetFieldName(), {record->GetValues(0), record->GetValues(1)}});
   }
@@ -157,8 +155,7 @@ void TPanelFieldsSet::SetBuffer(TValueBufferSlot& slot) {
 void TPanelFieldsSet::GetBuffer(const TValueBufferSlot& slot) {
   if (!slot || !fields_) return;
   UpdateGuard<TCollection> bracket(*fields_);
-  for (int i = 0; i < fields_->Count(); ++i) {
-    TFieldRecord* record = fields_->Items(i);
+  for (TFieldRecord* record : fields_->Records()) {
     const TValueBufferEntry* entry = nullptr;
     for (const TValueBufferEntry& e : *slot) {
       if (AnsiSameText(e.FieldName, record->GetFieldName())) {

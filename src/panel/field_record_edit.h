@@ -5,11 +5,13 @@
 // record's entered value in it; the record frees it (DestroyComponents) or the layout
 // does when the row no longer needs it.
 
+#include <cassert>
+
+#include "criteria/field_record.h"
 #include "panel/vnt_mask_edit.h"
 
 namespace vantor {
 
-class TFieldRecord;
 
 class TFieldRecordEdit : public TVntMaskEdit {
  public:
@@ -25,5 +27,14 @@ class TFieldRecordEdit : public TVntMaskEdit {
  private:
   TFieldRecord* field_record_ = nullptr;
 };
+
+// The record's edit of `slot` as the layout made it, or null. The record holds its edits
+// as mask edits (all the criteria model needs of them); within a panel every one of them
+// is a TFieldRecordEdit, because the layout is the only code that makes them.
+inline TFieldRecordEdit* FieldEdit(const TFieldRecord& record, int slot) {
+  TCustomMaskEdit* edit = record.Edits(slot);
+  assert(edit == nullptr || dynamic_cast<TFieldRecordEdit*>(edit) != nullptr);
+  return static_cast<TFieldRecordEdit*>(edit);
+}
 
 }  // namespace vantor

@@ -72,7 +72,7 @@ TPanelFieldsSet::TPanelFieldsSet(TComponent* owner) : TCustomPanel(owner) {
 TPanelFieldsSet::~TPanelFieldsSet() {
   // The records' controls belong to the inner box as components, so they go before it.
   if (fields_) {
-    for (int i = 0; i < fields_->Count(); ++i) fields_->Items(i)->DestroyComponents();
+    for (TFieldRecord* record : fields_->Records()) record->DestroyComponents();
   }
   TScrollingFieldsSet* box = scroll_box_;
   scroll_box_ = nullptr;  // the layout does nothing from here on
@@ -107,7 +107,7 @@ void TPanelFieldsSet::CreateFieldsList(const TypeInfo& item_class) {
 
 void TPanelFieldsSet::FreeFieldsList() {
   if (!fields_) return;
-  for (int i = 0; i < fields_->Count(); ++i) fields_->Items(i)->DestroyComponents();
+  for (TFieldRecord* record : fields_->Records()) record->DestroyComponents();
   fields_->BeginUpdate();
   fields_.reset();
 }
@@ -139,6 +139,17 @@ void TPanelFieldsSet::ActiveChanged() {
 }
 
 int TPanelFieldsSet::GetIndexFieldNo(const TFieldRecord* /*record*/) const { return -1; }
+
+void TPanelFieldsSet::AlignEdits(const TFieldRecord& record) {
+  for (int slot = 0; slot < 2; ++slot) {
+    if (TFieldRecordEdit* edit = FieldEdit(record, slot)) edit->SetAlignment(record.GetAlignment());
+  }
+}
+
+TDataSet* TPanelFieldsSet::OwnerDataSet(bool& active) const {
+  active = data_link_ != nullptr && data_link_->Active();
+  return data_link_ != nullptr ? data_link_->DataSet() : nullptr;
+}
 
 void TPanelFieldsSet::SetHeight(int value) {
   const TAlign align = Align();
@@ -195,8 +206,7 @@ bool TPanelFieldsSet::MainNotEmptyRecord(const TFieldRecord* record) const {
 
 TFieldRecord* TPanelFieldsSet::FindField(const std::string& field_name) const {
   if (!fields_) return nullptr;
-  for (int i = 0; i < fields_->Count(); ++i) {
-    TFieldRecord* record = fields_->Items(i);
+  for (TFieldRecord* record : fields_->Records()) {
     if (AnsiCompareText(record->GetFieldName(), field_name) == 0) return record;
   }
   return nullptr;
@@ -294,10 +304,9 @@ void TPanelFieldsSet::SetEditCursor(TCursor value) {
   if (edit_cursor_ == value) return;
   edit_cursor_ = value;
   if (!fields_) return;
-  for (int i = 0; i < fields_->Count(); ++i) {
-    TFieldRecord* record = fields_->Items(i);
+  for (TFieldRecord* record : fields_->Records()) {
     for (int j = 0; j < 2; ++j) {
-      if (TFieldRecordEdit* edit = record->Edits(j)) edit->SetCursor(value);
+      if (TCustomMaskEdit* edit = record->Edits(j)) edit->SetCursor(value);
     }
   }
 }
@@ -348,15 +357,8 @@ void TPanelFieldsSet::WndProc(TMessage& message) {
 }
 
 void TPanelFieldsSet::WMWindowPosChanged(TMessage& message) {
-  const bool was = in_window_pos_change_;
-  in_window_pos_change_ = true;
-  try {
-    TCustomPanel::WndProc(message);
-  } catch (...) {
-    in_window_pos_change_ = was;
-    throw;
-  }
-  in_window_pos_change_ = was;
+  TemporaryChange in_change(in_window_pos_change_, true);
+  TCustomPanel::WndProc(message);
 }
 
 void TPanelFieldsSet::CMParentFontChanged(TMessage& message) {

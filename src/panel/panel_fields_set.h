@@ -30,11 +30,13 @@
 #include "criteria/field_captions.h"
 #include "criteria/field_record.h"
 #include "criteria/fields_list.h"
+#include "criteria/fields_owner.h"
 #include "criteria/style_options.h"
 #include "panel/panel_fields_set_data_link.h"
 #include "panel/scrolling_fields_set.h"
 #include "panel/value_buffer.h"
 #include "platform/core/event.h"
+#include "platform/core/update_guard.h"
 #include "platform/ui/custom_panel.h"
 #include "platform/ui/publishing.h"
 
@@ -56,7 +58,8 @@ using TEditKeyPressEvent = Event<TFieldRecord*, char32_t&, int>;
 using TEditMouseEvent = Event<TFieldRecord*, TMouseButton, TShiftState, int, int, int>;
 using TEditMouseMoveEvent = Event<TFieldRecord*, TShiftState, int, int, int>;
 
-class TPanelFieldsSet : public TCustomPanel {
+// The panel is the owner its criteria model talks to (TFieldsOwner).
+class TPanelFieldsSet : public TCustomPanel, public TFieldsOwner {
  public:
   // Builds the data link, option sets, style options, captions, measuring label and the
   // inner box; the field list is the descendant's.
@@ -83,7 +86,7 @@ class TPanelFieldsSet : public TCustomPanel {
   // applied again when UpdateAfterOpen asks for it.
   virtual void ActiveChanged();
   // Position of the record's field among the key fields of the search index; -1.
-  virtual int GetIndexFieldNo(const TFieldRecord* record) const;
+  int GetIndexFieldNo(const TFieldRecord* record) const override;
   // Whether the record test ignores letter case for the record.
   virtual bool CaseInsensitiveField(const TFieldRecord* record) const;
   // Height of the rows plus FrameWidth, unless the alignment fixes the height.
@@ -93,7 +96,7 @@ class TPanelFieldsSet : public TCustomPanel {
   // Relayout: PaintPanel.
   virtual void PaintComponent();
   // The state every loading/designing question reads; the panel's own ComponentState.
-  virtual TComponentState GetComponentState() const;
+  TComponentState GetComponentState() const override;
   // Applies the entered values: a pending fsValueChanged becomes fsValueUpdate (else
   // fsUpdateNeeded), then the list's Changed.
   virtual void ValuesChanged();
@@ -104,14 +107,14 @@ class TPanelFieldsSet : public TCustomPanel {
   // A data record whose count state is coOne with value 0, or coTwo with either value.
   virtual bool NotEmptyRecord(const TFieldRecord* record) const;
   // Whether a data-set field may get a record / take part in matching; True.
-  virtual bool ValidateFieldRecord(const TFieldRecord* record) const;
+  bool ValidateFieldRecord(const TFieldRecord* record) const override;
   // True for the text types, where case sensitivity means anything.
   virtual bool CaseSensitiveDependent(TFieldType type) const;
 
   // ---- the record test (record matching) ----
   // Whether the current record of the data set satisfies field-map positions
   // start_index..end_index (inclusive); true for an empty stretch.
-  bool CheckRecord(int start_index, int end_index);
+  [[nodiscard]] bool CheckRecord(int start_index, int end_index);
 
   // ---- records ----
   // The first record whose FieldName equals `field_name`, letter case ignored; null.
@@ -119,14 +122,14 @@ class TPanelFieldsSet : public TCustomPanel {
   // FindField, raising 25100 "<panel name>: Field '<name>' not found" when absent.
   TFieldRecord* FieldByName(const std::string& field_name) const;
   // NotEmptyRecord on the main values (the applied copies).
-  bool MainNotEmptyRecord(const TFieldRecord* record) const;
+  bool MainNotEmptyRecord(const TFieldRecord* record) const override;
 
   // ---- the data-set update gate ----
   void BeginUpdate() { ++update_count_; }
   // Closes a bracket and calls Changed.
   void EndUpdate();
   // UpdateDataSet when no bracket is open.
-  void Changed();
+  void Changed() override;
   int UpdateCount() const { return update_count_; }
 
   // ---- the relayout gate ----
@@ -134,7 +137,7 @@ class TPanelFieldsSet : public TCustomPanel {
   // Closes a bracket and calls WndChanged.
   void EndPaint();
   // PaintComponent when no bracket is open.
-  void WndChanged();
+  void WndChanged() override;
   int PaintCount() const { return paint_count_; }
 
   // ---- layout (panel_layout.cpp) ----
@@ -206,15 +209,20 @@ class TPanelFieldsSet : public TCustomPanel {
   void WriteCommentTexts(TWriter& writer);
 
   // ---- properties ----
-  TFieldsList* Fields() const { return fields_.get(); }
+  TFieldsList* Fields() const override { return fields_.get(); }
   bool IsFieldsStored() const;
   TPanelFieldsSetDataLink* DataLink() const { return data_link_.get(); }
+  // ---- the criteria model's owner ----
+  TPersistent* FieldsOwnerPersistent() override { return this; }
+  TWinControl* FieldsOwnerControl() override { return this; }
+  TDataSet* OwnerDataSet(bool& active) const override;
+  void AlignEdits(const TFieldRecord& record) override;
   TDataSource* GetDataSource() const;
   void SetDataSource(TDataSource* value);
   std::int32_t GetStepHeight() const { return step_height_; }
   void SetStepHeight(std::int32_t value);
-  TCountOptions* CountOptions() const { return count_options_.get(); }
-  TCompareOptions* CompareOptions() const { return compare_options_.get(); }
+  TCountOptions* CountOptions() const override { return count_options_.get(); }
+  TCompareOptions* CompareOptions() const override { return compare_options_.get(); }
   TStyleOptions* StyleOptions() const { return style_options_.get(); }
   TFieldCaptions* Captions() const { return captions_.get(); }
   bool GetAutoEditWidth() const { return auto_edit_width_; }
@@ -229,7 +237,7 @@ class TPanelFieldsSet : public TCustomPanel {
   void SetAutoSize(bool value);
   bool GetChangeCursor() const { return change_cursor_; }
   void SetChangeCursor(bool value) { change_cursor_ = value; }
-  TUpdateState GetUpdateState() const { return update_state_; }
+  TUpdateState GetUpdateState() const override { return update_state_; }
   // A new usAuto applies the values at once.
   void SetUpdateState(TUpdateState value);
   TPosState GetPosState() const { return pos_state_; }
@@ -328,31 +336,9 @@ class TPanelFieldsSet : public TCustomPanel {
   int required_height_ = 0;
 };
 
-// The relayout bracket BeginPaint ... EndPaint, closed on every path (as UpdateGuard:
-// an error of EndPaint propagates unless another one is already unwinding).
-class PaintGuard {
- public:
-  explicit PaintGuard(TPanelFieldsSet& panel)
-      : panel_(&panel), exceptions_(std::uncaught_exceptions()) {
-    panel_->BeginPaint();
-  }
-  PaintGuard(const PaintGuard&) = delete;
-  PaintGuard& operator=(const PaintGuard&) = delete;
-  ~PaintGuard() noexcept(false) {
-    if (std::uncaught_exceptions() > exceptions_) {
-      try {
-        panel_->EndPaint();
-      } catch (...) {  // NOLINT(bugprone-empty-catch): the unwinding error is the one to report
-      }
-      return;
-    }
-    panel_->EndPaint();
-  }
-
- private:
-  TPanelFieldsSet* panel_;
-  int exceptions_;
-};
+// The relayout bracket BeginPaint ... EndPaint, closed on every path (an error of
+// EndPaint propagates unless another one is already unwinding).
+using PaintGuard = BracketGuard<TPanelFieldsSet, &TPanelFieldsSet::BeginPaint, &TPanelFieldsSet::EndPaint>;
 
 // The host panel's properties that the published criteria panels publish again, after
 // their own: the frame, the state, the popup menu, the tab order and the mouse, focus and

@@ -241,7 +241,7 @@ TPoint TPanelLayoutPass::Run() {
 void TPanelLayoutPass::CleanUp(const RecordState& state) {
   TFieldRecord& record = *state.record;
   auto free_edit = [&](int slot) {
-    TFieldRecordEdit* edit = record.Edits(slot);
+    TFieldRecordEdit* edit = FieldEdit(record, slot);
     record.SetEdits(slot, nullptr);
     delete edit;
   };
@@ -423,7 +423,7 @@ std::int64_t TPanelLayoutPass::PlaceComment(TFieldRecord& record, int slot, std:
 std::int64_t TPanelLayoutPass::PlaceEdit(TFieldRecord& record, int slot, std::int64_t x,
                                          std::int64_t width, bool& created) {
   if (!paint_) return x + width + text_char_;
-  TFieldRecordEdit* edit = record.Edits(slot);
+  TFieldRecordEdit* edit = FieldEdit(record, slot);
   created = edit == nullptr;
   if (created) {
     edit = new TFieldRecordEdit(&box_);
@@ -450,7 +450,7 @@ std::int64_t TPanelLayoutPass::PlaceEdit(TFieldRecord& record, int slot, std::in
 }
 
 void TPanelLayoutPass::FillNewEdit(TFieldRecord& record, int slot) {
-  TFieldRecordEdit* edit = record.Edits(slot);
+  TFieldRecordEdit* edit = FieldEdit(record, slot);
   // PlaceEdit made the edit in this row's handling and nothing since has freed it.
   assert(edit != nullptr);
   // Text written here is the record's own value, not typed input.

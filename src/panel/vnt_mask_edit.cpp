@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/rtl/utf8.h"
 #include "platform/ui/bitmap.h"
 #include "platform/ui/canvas.h"
 #include "platform/ui/font_metrics.h"
-#include "platform/ui/utf8_text.h"
 
 namespace vantor {
 

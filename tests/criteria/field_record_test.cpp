@@ -86,7 +86,7 @@ TEST_F(FieldRecordTest, RecordOutsideAnyListUsesTheBuiltInDefaults) {
   EXPECT_EQ(record.GetCount(), coNone);
   EXPECT_EQ(record.GetCompare(), ctExact);
   EXPECT_TRUE(record.GetCaseInsensitive());
-  EXPECT_EQ(record.OwnerPanel(), nullptr);
+  EXPECT_EQ(record.FieldsOwner(), nullptr);
   // Without a list there is nothing to resolve, but nothing breaks either.
   record.SetFieldName("Free");
   EXPECT_EQ(record.Field(), nullptr);

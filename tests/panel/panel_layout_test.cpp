@@ -99,7 +99,7 @@ TEST(PanelLayout, OneLineFormattedAlignsEveryFirstEditRightOfTheWidestLabel) {
   EXPECT_EQ(t.custno->Edits(0)->TabOrder(), 0);
   EXPECT_EQ(t.custno->Edits(1)->TabOrder(), 1);
   EXPECT_EQ(t.name->Edits(0)->TabOrder(), 2);
-  EXPECT_EQ(t.custno->Edits(0)->FieldRecord(), t.custno);
+  EXPECT_EQ(FieldEdit(*t.custno, 0)->FieldRecord(), t.custno);
   EXPECT_EQ(t.custno->Edits(0)->Parent(), t.panel->ScrollBox());
   EXPECT_EQ(t.custno->Edits(0)->Owner(), t.panel->ScrollBox());
   EXPECT_EQ(t.custno->Labels(0)->Owner(), t.panel->ScrollBox());
@@ -251,12 +251,12 @@ TEST(PanelLayout, CommentsFollowEachEditAtElevenCharactersForAWidthOfTen) {
 TEST(PanelLayout, EllipsisMakesTheEditSixteenPixelsWiderWithItsButtonInside) {
   Rows t;
   t.name->SetButtonStyle(rbsEllipsis);
-  TFieldRecordEdit* edit = t.name->Edits(0);
+  TFieldRecordEdit* edit = FieldEdit(*t.name, 0);
   ExpectBounds(edit, 85, kRowStep, 88 + 16, kEditHeight, "Name edit");
   EXPECT_TRUE(edit->ShowButton());
   // Inside the 3-D border: 104 - 16 - 4 = 84, 21 - 4 = 17 high.
   ExpectBounds(edit->Button(), 84, 0, 16, 17, "button");
-  EXPECT_FALSE(t.custno->Edits(0)->ShowButton());
+  EXPECT_FALSE(FieldEdit(*t.custno, 0)->ShowButton());
   t.name->SetButtonStyle(rbsAuto);
   EXPECT_EQ(t.name->Edits(0), edit);  // the same edit, without its button
   EXPECT_FALSE(edit->ShowButton());
@@ -487,7 +487,7 @@ TEST(PanelLayout, RelayoutCreatesAndFreesOnlyTheControlsThatChanged) {
   }
   {
     FreeCounter counter(box);
-    TFieldRecordEdit* kept = t.custno->Edits(0);
+    TFieldRecordEdit* kept = FieldEdit(*t.custno, 0);
     t.custno->SetCount(coOne);  // the upper bound and both captions go
     EXPECT_EQ(counter.freed, 3);
     EXPECT_EQ(box.ComponentCount(), 8 - 3);
@@ -693,7 +693,7 @@ TEST(PanelLayout, PanelReadBackFromTheFormStreamShowsTheSameControlsInTheSamePla
   }
   EXPECT_EQ(loaded->Fields()->Items(1)->Edits(0)->Text(), "Smi");
   EXPECT_EQ(loaded->Fields()->Items(1)->CommentLabels(0)->Caption(), "any part");
-  EXPECT_TRUE(loaded->Fields()->Items(0)->Edits(0)->ShowButton());
+  EXPECT_TRUE(FieldEdit(*loaded->Fields()->Items(0), 0)->ShowButton());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "panel/field_record_edit.h"
 #include "platform/ui/canvas.h"
 #include "platform/ui/form.h"
+#include "platform/ui/keyboard_input.h"
 #include "platform/ui/messages.h"
 
 namespace vantor {

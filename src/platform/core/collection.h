@@ -77,6 +77,9 @@ class TCollection : public TPersistent {
   TCollectionItem* Items(int index) const;
   // The item with that ID, or null.
   TCollectionItem* FindItemID(std::int32_t id) const;
+  // The items in order, for range-for; adding or freeing items meanwhile invalidates it.
+  auto begin() const { return items_.cbegin(); }
+  auto end() const { return items_.cend(); }
 
   // Creates an item of the item class at the end, then reports the change.
   TCollectionItem* Add();

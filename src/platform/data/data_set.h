@@ -142,7 +142,7 @@ class TDataSet : public TComponent {
   // Releases a handle; None and unknown handles are ignored.
   void FreeBookmark(TBookmark bookmark);
   // Whether the handle still leads to a visible record.
-  bool BookmarkValid(TBookmark bookmark) const;
+  [[nodiscard]] bool BookmarkValid(TBookmark bookmark) const;
   // <0, 0, >0 by position in the current order (0 when either is invalid).
   int CompareBookmarks(TBookmark a, TBookmark b) const;
 

@@ -108,7 +108,7 @@ class TField : public TComponent {
   void SetAsCurrency(Currency value);
 
   // Whether a typed character may appear in a text for this field (never raises).
-  virtual bool IsValidChar(char32_t ch) const;
+  [[nodiscard]] virtual bool IsValidChar(char32_t ch) const;
 
   // The value converted to the field's storage kind; Null stays Null. Raises EDatabaseError
   // (does not fit) or EConvertError (not a value of the type) naming the field.

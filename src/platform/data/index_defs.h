@@ -72,7 +72,7 @@ class TIndexDefs {
   const TIndexDef& Find(std::string_view name) const;
   // The first plain (not descending, not expression) index whose leading fields are
   // `fields` (names compared without regard to case), or null.
-  const TIndexDef* GetIndexForFields(std::string_view fields, bool case_insensitive) const;
+  [[nodiscard]] const TIndexDef* GetIndexForFields(std::string_view fields, bool case_insensitive) const;
   // As GetIndexForFields; EDatabaseError "No index for fields 'X'" when none fits.
   const TIndexDef& FindIndexForFields(std::string_view fields) const;
   void Clear();

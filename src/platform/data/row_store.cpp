@@ -8,6 +8,7 @@
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/utf8.h"
 
 namespace vantor {
 
@@ -100,15 +101,16 @@ TRowStore::TRowStore(const std::vector<TFieldType>& column_types) {
   }
 }
 
-TRowStore::Column& TRowStore::At(int column) {
+TRowStore::Column& TRowStore::At(int column, RowId row) {
+  AssertRow(row);
   if (column < 0 || column >= ColumnCount()) {
     throw EDatabaseError("Column index out of range (" + std::to_string(column) + ")");
   }
   return columns_[Col(column)];
 }
 
-const TRowStore::Column& TRowStore::At(int column) const {
-  return const_cast<TRowStore*>(this)->At(column);
+const TRowStore::Column& TRowStore::At(int column, RowId row) const {
+  return const_cast<TRowStore*>(this)->At(column, row);
 }
 
 void TRowStore::CheckKind(const Column& c, std::initializer_list<TStorageKind> kinds) const {
@@ -172,7 +174,7 @@ void TRowStore::DeleteRow(RowId row) {
 }
 
 bool TRowStore::IsNull(RowId row, int column) const {
-  const Column& c = At(column);
+  const Column& c = At(column, row);
   return ((c.nulls[row / 64] >> (row % 64)) & 1U) != 0;
 }
 
@@ -186,7 +188,7 @@ void TRowStore::SetNullBit(Column& c, RowId row, bool null) {
 }
 
 void TRowStore::SetNull(RowId row, int column) {
-  Column& c = At(column);
+  Column& c = At(column, row);
   if (c.kind == TStorageKind::skText) {
     c.dead_bytes += c.length[row];
     c.length[row] = 0;
@@ -196,7 +198,7 @@ void TRowStore::SetNull(RowId row, int column) {
 }
 
 void TRowStore::SetInt(RowId row, int column, std::int32_t v) {
-  Column& c = At(column);
+  Column& c = At(column, row);
   switch (c.kind) {
     case TStorageKind::skInt16:
       StoreBytes(c.fixed, c.width, row, static_cast<std::int16_t>(v));
@@ -214,35 +216,35 @@ void TRowStore::SetInt(RowId row, int column, std::int32_t v) {
 }
 
 void TRowStore::SetInt64(RowId row, int column, std::int64_t v) {
-  Column& c = At(column);
+  Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skInt64});
   StoreBytes(c.fixed, c.width, row, v);
   SetNullBit(c, row, false);
 }
 
 void TRowStore::SetDouble(RowId row, int column, double v) {
-  Column& c = At(column);
+  Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skDouble, TStorageKind::skDate});
   StoreBytes(c.fixed, c.width, row, v);
   SetNullBit(c, row, false);
 }
 
 void TRowStore::SetCurrency(RowId row, int column, Currency v) {
-  Column& c = At(column);
+  Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skCurrency});
   StoreBytes(c.fixed, c.width, row, v.scaled);
   SetNullBit(c, row, false);
 }
 
 void TRowStore::SetBoolean(RowId row, int column, bool v) {
-  Column& c = At(column);
+  Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skBoolean});
   StoreBytes(c.fixed, c.width, row, static_cast<unsigned char>(v ? 1 : 0));
   SetNullBit(c, row, false);
 }
 
 void TRowStore::SetText(RowId row, int column, std::string_view v) {
-  Column& c = At(column);
+  Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skText});
   if (c.arena.size() + v.size() > std::numeric_limits<std::uint32_t>::max()) {
     CompactText(c);
@@ -271,7 +273,7 @@ void TRowStore::CompactText(Column& c) {
 }
 
 std::int32_t TRowStore::GetInt(RowId row, int column) const {
-  const Column& c = At(column);
+  const Column& c = At(column, row);
   switch (c.kind) {
     case TStorageKind::skInt16: return Load<std::int16_t>(c.fixed, c.width, row);
     case TStorageKind::skUInt16: return Load<std::uint16_t>(c.fixed, c.width, row);
@@ -282,31 +284,31 @@ std::int32_t TRowStore::GetInt(RowId row, int column) const {
 }
 
 std::int64_t TRowStore::GetInt64(RowId row, int column) const {
-  const Column& c = At(column);
+  const Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skInt64});
   return Load<std::int64_t>(c.fixed, c.width, row);
 }
 
 double TRowStore::GetDouble(RowId row, int column) const {
-  const Column& c = At(column);
+  const Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skDouble, TStorageKind::skDate});
   return Load<double>(c.fixed, c.width, row);
 }
 
 Currency TRowStore::GetCurrency(RowId row, int column) const {
-  const Column& c = At(column);
+  const Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skCurrency});
   return Currency::FromScaled(Load<std::int64_t>(c.fixed, c.width, row));
 }
 
 bool TRowStore::GetBoolean(RowId row, int column) const {
-  const Column& c = At(column);
+  const Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skBoolean});
   return Load<unsigned char>(c.fixed, c.width, row) != 0;
 }
 
 std::string_view TRowStore::GetText(RowId row, int column) const {
-  const Column& c = At(column);
+  const Column& c = At(column, row);
   CheckKind(c, {TStorageKind::skText});
   if (c.length[row] == 0) return {};
   return {c.arena.data() + c.offset[row], c.length[row]};
@@ -314,7 +316,7 @@ std::string_view TRowStore::GetText(RowId row, int column) const {
 
 // Every field read comes here: one look at the column, then the cell.
 Variant TRowStore::Get(RowId row, int column) const {
-  const Column& c = At(column);
+  const Column& c = At(column, row);
   if (((c.nulls[row / 64] >> (row % 64)) & 1U) != 0) return Variant::Null();
   switch (c.kind) {
     case TStorageKind::skInt16: return Variant(Load<std::int16_t>(c.fixed, c.width, row));
@@ -336,7 +338,7 @@ void TRowStore::Set(RowId row, int column, const Variant& value) {
     SetNull(row, column);
     return;
   }
-  const Column& c = At(column);
+  const Column& c = At(column, row);
   bool ok = false;
   switch (c.kind) {
     case TStorageKind::skInt16:
@@ -385,6 +387,8 @@ std::string_view TextAt(const std::vector<char>& arena, const std::vector<std::u
 
 // The comparisons run inside binary searches: they read the arrays directly.
 int TRowStore::CompareCells(int column, RowId a, RowId b, bool case_insensitive) const {
+  AssertRow(a);
+  AssertRow(b);
   const Column& c = columns_[Col(column)];
   const bool na = NullBit(c.nulls, a);
   const bool nb = NullBit(c.nulls, b);
@@ -412,6 +416,7 @@ int TRowStore::CompareCells(int column, RowId a, RowId b, bool case_insensitive)
 }
 
 int TRowStore::CompareCellToValue(int column, RowId row, const Variant& value, bool case_insensitive) const {
+  AssertRow(row);
   const Column& c = columns_[Col(column)];
   const bool na = NullBit(c.nulls, row);
   const bool nb = value.IsClear();
@@ -504,63 +509,30 @@ std::uint64_t PackTextKey(const unsigned char* bytes, std::size_t n) {
 // comparison reads it: an upper-cased code point, or a stray byte that is no valid UTF-8
 // (above every code point).
 std::uint32_t UpperAt(std::string_view s, std::size_t i, std::size_t& len) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  len = 1;
-  if (b0 < 0x80) return b0 >= 'a' && b0 <= 'z' ? b0 - 32U : b0;
-  std::size_t n = 0;
-  char32_t cp = 0;
-  char32_t min = 0;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    n = 2, cp = b0 & 0x1FU, min = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    n = 3, cp = b0 & 0x0FU, min = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    n = 4, cp = b0 & 0x07U, min = 0x10000;
-  } else {
-    return 0x110000U + b0;
-  }
-  if (i + n > s.size()) return 0x110000U + b0;
-  for (std::size_t k = 1; k < n; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0x110000U + b0;
-    cp = (cp << 6) | (b & 0x3FU);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0x110000U + b0;
-  len = n;
-  return static_cast<std::uint32_t>(UpperCaseChar(cp));
+  const Utf8Unit u = DecodeUtf8At(s, i);
+  len = u.len;
+  return u.invalid ? 0x110000U + u.cp : static_cast<std::uint32_t>(UpperCaseChar(u.cp));
 }
 
 std::uint64_t TextSortKey(std::string_view s, bool case_insensitive) {
-  unsigned char bytes[7] = {};
   if (!case_insensitive) {
     const std::size_t n = std::min<std::size_t>(s.size(), 7);
-    if (n > 0) std::memcpy(bytes, s.data(), n);
-    return PackTextKey(bytes, n);
+    return PackTextKey(reinterpret_cast<const unsigned char*>(s.data()), n);
   }
-  std::size_t n = 0;
-  auto put = [&](unsigned v) {
-    if (n < 7) bytes[n++] = static_cast<unsigned char>(v);
-  };
-  for (std::size_t i = 0; i < s.size() && n < 7;) {
+  // At most 7 + 3 bytes: the short-string buffer holds them without allocating.
+  std::string folded;
+  for (std::size_t i = 0; i < s.size() && folded.size() < 7;) {
     std::size_t len = 1;
-    const std::uint32_t k = UpperAt(s, i, len);
+    AppendUtf8(UpperAt(s, i, len), folded);
     i += len;
-    if (k < 0x80) {
-      put(k);
-    } else if (k < 0x800) {
-      put(0xC0 | (k >> 6)), put(0x80 | (k & 0x3F));
-    } else if (k < 0x10000) {
-      put(0xE0 | (k >> 12)), put(0x80 | ((k >> 6) & 0x3F)), put(0x80 | (k & 0x3F));
-    } else {
-      put(0xF0 | (k >> 18)), put(0x80 | ((k >> 12) & 0x3F)), put(0x80 | ((k >> 6) & 0x3F)), put(0x80 | (k & 0x3F));
-    }
   }
-  return PackTextKey(bytes, n);
+  return PackTextKey(reinterpret_cast<const unsigned char*>(folded.data()), std::min<std::size_t>(folded.size(), 7));
 }
 
 }  // namespace
 
 std::uint64_t TRowStore::SortKey(int column, RowId row, bool case_insensitive) const {
+  AssertRow(row);
   const Column& c = columns_[Col(column)];
   if (NullBit(c.nulls, row)) return 0;
   switch (c.kind) {

@@ -10,6 +10,7 @@
 // Values travel as Variants of the column's storage kind exactly (see StorageKindOf): a
 // caller converts before it writes; the store does not coerce.
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -100,7 +101,7 @@ class TRowStore {
   std::uint64_t SortKey(int column, RowId row, bool case_insensitive) const;
   // The summary of a Variant of that kind (or Null), as SortKey gives for a cell holding
   // it; false for a value of another kind.
-  static bool SortKeyOf(TStorageKind kind, const Variant& value, bool case_insensitive, std::uint64_t& key);
+  [[nodiscard]] static bool SortKeyOf(TStorageKind kind, const Variant& value, bool case_insensitive, std::uint64_t& key);
   // Whether equal summaries of that kind always mean equal cells.
   static bool SortKeyIsExact(TStorageKind kind);
   // Asks the memory system for the row's cells ahead of reading them (a walk does it for
@@ -124,9 +125,23 @@ class TRowStore {
     std::size_t dead_bytes = 0;
   };
 
-  static std::size_t Col(int column) { return static_cast<std::size_t>(column); }
-  Column& At(int column);
-  const Column& At(int column) const;
+  // Column indexes on the unchecked paths (kinds, comparisons, sort keys) come from the
+  // data set's own bookkeeping, fields and index parts bound against this store's columns
+  // when it opened; one out of range is a bug of the caller.
+  std::size_t Col(int column) const {
+    assert(column >= 0 && column < ColumnCount());
+    return static_cast<std::size_t>(column);
+  }
+  // Row ids are only those this store handed out (and whoever held some forgets them at
+  // Clear), so every id read or written is below RowLimit(); the cell arrays grow with
+  // AppendRow and are indexed by it unchecked.
+  void AssertRow(RowId row) const {
+    assert(row < RowLimit());
+    (void)row;
+  }
+  // The column of a cell, checked (a bad column raises EDatabaseError; the row is asserted).
+  Column& At(int column, RowId row);
+  const Column& At(int column, RowId row) const;
   void CheckKind(const Column& c, std::initializer_list<TStorageKind> kinds) const;
   void SetNullBit(Column& c, RowId row, bool null);
   // Drops dead text bytes once they outweigh the live ones.

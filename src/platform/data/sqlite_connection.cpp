@@ -421,4 +421,41 @@ bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store,
   return false;
 }
 
+int LoadRow(sqlite3_stmt* stmt, int first, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
+            std::vector<SQLiteDateForm>* date_forms) {
+  if (date_forms != nullptr) date_forms->assign(types.size(), SQLiteDateForm{});
+  for (std::size_t c = 0; c < types.size(); ++c) {
+    const int column = static_cast<int>(c);
+    SQLiteDateForm* form = date_forms != nullptr ? &(*date_forms)[c] : nullptr;
+    if (!LoadCell(stmt, first + column, types[c], store, row, column, form)) return column;
+  }
+  return -1;
+}
+
+std::unique_ptr<TRowStore> ReadAllRows(SQLiteStatement& select, bool has_row, int first, std::vector<TFieldType>& types,
+                                       std::size_t expected_rows, const std::function<void()>& restart,
+                                       const SQLiteRowRead& row_read) {
+  sqlite3_stmt* stmt = select.Handle();
+  std::vector<SQLiteDateForm> forms;
+  for (;;) {
+    auto store = std::make_unique<TRowStore>(types);
+    store->Reserve(expected_rows);
+    if (restart) restart();
+    int misfit = -1;
+    for (bool more = has_row; more; more = select.Step()) {
+      const RowId row = store->AppendRow();
+      misfit = LoadRow(stmt, first, types, *store, row, &forms);
+      if (misfit >= 0) break;
+      if (row_read) row_read(*store, row, forms);
+    }
+    if (misfit < 0) return store;
+    const auto m = static_cast<std::size_t>(misfit);
+    types[m] = WidenFieldType(types[m], sqlite3_column_type(stmt, first + misfit));
+    select.Reset();
+    // Usually the first row again; if another program changed the file meanwhile, the
+    // rows read are those the statement gives now.
+    has_row = select.Step();
+  }
+}
+
 }  // namespace vantor

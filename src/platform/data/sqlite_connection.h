@@ -8,8 +8,11 @@
 // program; try again when it is done", "orders.db: no such table: custmers".
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/data/row_store.h"
 #include "platform/data/sqlite_dates.h"
@@ -100,8 +103,27 @@ TFieldType WidenFieldType(TFieldType type, int storage);
 // converting to the store column's kind. Dates are ISO-8601 texts, Julian days or Unix
 // times; `date_form` (may be null) receives the form of a date cell. False, with the
 // cell untouched, for a value that does not fit the type: the caller widens the column.
-bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row, int store_column,
+[[nodiscard]] bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row, int store_column,
               SQLiteDateForm* date_form = nullptr);
+
+// Reads the current result row of `stmt` into `store` at `row`: result column first + c
+// into store column c, of type types[c]. `date_forms` (may be null) receives the date
+// form of each cell. The first column whose cell does not fit its type, or -1 when all fit.
+[[nodiscard]] int LoadRow(sqlite3_stmt* stmt, int first, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
+            std::vector<SQLiteDateForm>* date_forms = nullptr);
+
+// Sees a row just read whole, while the statement still stands on it, with the date forms
+// of its cells.
+using SQLiteRowRead = std::function<void(const TRowStore& store, RowId row, const std::vector<SQLiteDateForm>& forms)>;
+
+// Every row of `select` in a new row store laid out as for LoadRow; the caller has stepped
+// `select` once, `has_row` being what that step answered. A cell that its column's type
+// cannot hold widens that type in `types` (WidenFieldType) and the rows are read again
+// from the start; text takes every cell, so this ends. `restart` is called before each
+// reading (the first one too), `row_read` after each row; either may be empty.
+[[nodiscard]] std::unique_ptr<TRowStore> ReadAllRows(SQLiteStatement& select, bool has_row, int first, std::vector<TFieldType>& types,
+                                       std::size_t expected_rows = 0, const std::function<void()>& restart = {},
+                                       const SQLiteRowRead& row_read = {});
 
 // The message for a database file that cannot be opened, as a sentence for a person:
 // "file.db is not an SQLite database", "file.db is a directory, not a database file".

@@ -37,7 +37,7 @@ SQLiteDateForm DefaultDateForm(TFieldType type);
 
 // An ISO-8601 text as SQLite's date functions accept it (date, time, or both joined by
 // a blank or "T"; seconds, fractions and a zone optional). False for anything else.
-bool ParseSQLiteDateText(std::string_view text, TDateTime& value, SQLiteDateForm& form);
+[[nodiscard]] bool ParseSQLiteDateText(std::string_view text, TDateTime& value, SQLiteDateForm& form);
 // The text of a value in an ISO form. Milliseconds are the precision of TDateTime:
 // further fraction digits are written as zeros.
 std::string FormatSQLiteDateText(TDateTime value, const SQLiteDateForm& form);
@@ -46,7 +46,7 @@ std::string FormatSQLiteDateText(TDateTime value, const SQLiteDateForm& form);
 // (1721425.5 to 5373484.5) are Julian days; other numbers are Unix seconds, which would
 // otherwise be read as dates of January to March 1970 only. False outside the years 1
 // to 9999 either way.
-bool SQLiteNumberToDate(double number, TDateTime& value, SQLiteDateForm::Kind& kind);
+[[nodiscard]] bool SQLiteNumberToDate(double number, TDateTime& value, SQLiteDateForm::Kind& kind);
 double DateToJulianDay(TDateTime value);
 double DateToUnixTime(TDateTime value);
 

@@ -11,30 +11,26 @@
 #include <string>
 
 #include "platform/data/data_set.h"
+#include "platform/data/sqlite_data_set.h"
 
 namespace vantor {
 
-class TSQLiteQuery : public TDataSet {
+class TSQLiteQuery : public TSQLiteDataSet<TDataSet> {
  public:
   explicit TSQLiteQuery(TComponent* owner);
   ~TSQLiteQuery() override;
-
   static const TypeInfo& StaticType();
   const TypeInfo& ClassType() const override { return StaticType(); }
 
-  // The database file; it must exist. Set while closed.
-  const std::string& DatabaseName() const { return database_name_; }
-  void SetDatabaseName(const std::string& name);
   // The SELECT statement. Set while closed.
   const std::string& SQL() const { return sql_; }
-  void SetSQL(const std::string& sql);
+  void SetSQL(const std::string& sql) { SetWhileClosed(sql_, sql); }
 
  protected:
   std::unique_ptr<TRowStore> InternalOpen(std::unique_ptr<TRowStore> existing) override;
   bool ReadOnlyDataSet() const override { return true; }
 
  private:
-  std::string database_name_;
   std::string sql_;
 };
 

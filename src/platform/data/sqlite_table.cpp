@@ -50,30 +50,15 @@ std::string Join(const std::vector<std::string>& names) {
 }  // namespace
 
 const TypeInfo& TSQLiteTable::StaticType() {
-  static const TypeInfo info =
-      TypeBuilder<TSQLiteTable>("TSQLiteTable", &TTable::StaticType())
-          .Component()
-          .Property("DatabaseName", &TSQLiteTable::DatabaseName, &TSQLiteTable::SetDatabaseName, "")
-          .Property("TableName", &TSQLiteTable::TableName, &TSQLiteTable::SetTableName, "")
-          .Build();
+  static const TypeInfo info = DescribeSQLite<TSQLiteTable>("TSQLiteTable")
+                                   .Property("TableName", &TSQLiteTable::TableName, &TSQLiteTable::SetTableName, "")
+                                   .Build();
   return info;
 }
 
-TSQLiteTable::TSQLiteTable(TComponent* owner) : TTable(owner) {}
+TSQLiteTable::TSQLiteTable(TComponent* owner) : TSQLiteDataSet(owner) {}
 
 TSQLiteTable::~TSQLiteTable() { DestroyDataSet(); }
-
-void TSQLiteTable::SetDatabaseName(const std::string& name) {
-  if (name == database_name_) return;
-  if (Active()) Error("Cannot perform this operation on an open dataset");
-  database_name_ = name;
-}
-
-void TSQLiteTable::SetTableName(const std::string& name) {
-  if (name == table_name_) return;
-  if (Active()) Error("Cannot perform this operation on an open dataset");
-  table_name_ = name;
-}
 
 std::string TSQLiteTable::ReadOnlyMessage() const {
   return "'" + table_name_ + "' is a view: its records are shown as the database computes them and cannot be changed";
@@ -99,15 +84,16 @@ void TSQLiteTable::DateForms::Set(RowId row, const SQLiteDateForm& form) {
 }
 
 std::unique_ptr<TRowStore> TSQLiteTable::InternalOpen(std::unique_ptr<TRowStore> /*existing*/) {
-  if (database_name_.empty()) Error("Missing DatabaseName property");
+  // Both names are asked for before the file is opened.
+  if (DatabaseName().empty()) Error("Missing DatabaseName property");
   if (table_name_.empty()) Error("Missing TableName property");
-  connection_ = std::make_unique<SQLiteConnection>(database_name_);
+  connection_ = OpenDatabase();
   {
     SQLiteStatement exists(*connection_,
                            "SELECT type, name FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE");
     exists.BindText(1, table_name_);
     if (!exists.Step()) {
-      Error("There is no table or view '" + table_name_ + "' in " + database_name_);
+      Error("There is no table or view '" + table_name_ + "' in " + DatabaseName());
     }
     is_view_ = ColumnString(exists.Handle(), 0) == "view";
   }
@@ -143,7 +129,7 @@ void TSQLiteTable::ReadColumns() {
       columns_.push_back(std::move(c));
     }
   }
-  if (columns_.empty()) Error("'" + table_name_ + "' in " + database_name_ + " has no columns that can be read");
+  if (columns_.empty()) Error("'" + table_name_ + "' in " + DatabaseName() + " has no columns that can be read");
   // The rowid under a name that no column takes for itself.
   rowid_name_.clear();
   if (!is_view_) {
@@ -269,20 +255,6 @@ void TSQLiteTable::ReadIndexes() {
   }
 }
 
-bool TSQLiteTable::ReadRow(sqlite3_stmt* stmt, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
-                           std::vector<SQLiteDateForm>& forms, int& misfit) const {
-  const int first = rowid_name_.empty() ? 0 : 1;
-  forms.assign(columns_.size(), SQLiteDateForm{});
-  for (std::size_t c = 0; c < columns_.size(); ++c) {
-    const int column = static_cast<int>(c);
-    if (!LoadCell(stmt, first + column, types[c], store, row, column, &forms[c])) {
-      misfit = column;
-      return false;
-    }
-  }
-  return true;
-}
-
 TSQLiteTable::RowKey TSQLiteTable::KeyOf(sqlite3_stmt* stmt) const {
   RowKey key;
   auto raw = [stmt](int column) {
@@ -337,32 +309,20 @@ std::unique_ptr<TRowStore> TSQLiteTable::ReadRows(std::vector<TFieldType>& types
     if (count.Step()) expected = static_cast<std::size_t>(sqlite3_column_int64(count.Handle(), 0));
   }
   SQLiteStatement select(*connection_, "SELECT " + select_list_ + " FROM " + QuoteIdentifier(table_name_));
-  sqlite3_stmt* stmt = select.Handle();
-  // A cell that the chosen type cannot hold (a text in a DATE column that is no date)
-  // widens its column and the rows are read again; text takes every cell, so this ends.
-  for (;;) {
-    auto store = std::make_unique<TRowStore>(types);
-    store->Reserve(expected);
+  const bool has_row = select.Step();
+  auto restart = [this] {
     keys_.clear();
     date_forms_.assign(columns_.size(), DateForms{});
-    std::vector<SQLiteDateForm> forms;
-    int misfit = -1;
-    while (misfit < 0 && select.Step()) {
-      const RowId row = store->AppendRow();
-      if (!ReadRow(stmt, types, *store, row, forms, misfit)) break;
-      if (!is_view_) keys_.push_back(KeyOf(stmt));
-      for (std::size_t c = 0; c < columns_.size(); ++c) {
-        if (StorageKindOf(types[c]) == TStorageKind::skDate && !store->IsNull(row, static_cast<int>(c))) {
-          date_forms_[c].Set(row, forms[c]);
-        }
+  };
+  auto row_read = [this, &select, &types](const TRowStore& store, RowId row, const std::vector<SQLiteDateForm>& forms) {
+    if (!is_view_) keys_.push_back(KeyOf(select.Handle()));
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+      if (StorageKindOf(types[c]) == TStorageKind::skDate && !store.IsNull(row, static_cast<int>(c))) {
+        date_forms_[c].Set(row, forms[c]);
       }
     }
-    if (misfit < 0) return store;
-    const int first = rowid_name_.empty() ? 0 : 1;
-    const auto m = static_cast<std::size_t>(misfit);
-    types[m] = WidenFieldType(types[m], sqlite3_column_type(stmt, first + misfit));
-    select.Reset();
-  }
+  };
+  return ReadAllRows(select, has_row, FirstColumn(), types, expected, restart, row_read);
 }
 
 void TSQLiteTable::InternalClose() {
@@ -387,10 +347,10 @@ void TSQLiteTable::WriteAndReadBack(SQLiteStatement& statement, std::vector<Vari
   for (int c = 0; c < FieldDefs().Count(); ++c) types.push_back(FieldDefs().Items(c).data_type);
   TRowStore back(types);
   const RowId row = back.AppendRow();
-  int misfit = -1;
-  if (!ReadRow(statement.Handle(), types, back, row, pending_forms_, misfit)) {
+  const int misfit = LoadRow(statement.Handle(), FirstColumn(), types, back, row, &pending_forms_);
+  if (misfit >= 0) {
     // A number is named as the file holds it; a text or blob may be long or unprintable.
-    const int cell = (rowid_name_.empty() ? 0 : 1) + misfit;
+    const int cell = FirstColumn() + misfit;
     const int storage = sqlite3_column_type(statement.Handle(), cell);
     const std::string what = storage == SQLITE_INTEGER || storage == SQLITE_FLOAT
                                  ? ColumnString(statement.Handle(), cell)

@@ -27,6 +27,7 @@
 
 struct sqlite3_stmt;
 
+#include "platform/data/sqlite_data_set.h"
 #include "platform/data/sqlite_dates.h"
 #include "platform/data/table.h"
 
@@ -36,19 +37,16 @@ class SQLiteConnection;
 class SQLiteStatement;
 
 
-class TSQLiteTable : public TTable {
+class TSQLiteTable : public TSQLiteDataSet<TTable> {
  public:
   explicit TSQLiteTable(TComponent* owner);
   ~TSQLiteTable() override;
-
   static const TypeInfo& StaticType();
   const TypeInfo& ClassType() const override { return StaticType(); }
 
-  // The database file; it must exist (it is never created). Set while closed.
-  const std::string& DatabaseName() const { return database_name_; }
-  void SetDatabaseName(const std::string& name);
+  // The table or view of the database file, its name in any case. Set while closed.
   const std::string& TableName() const { return table_name_; }
-  void SetTableName(const std::string& name);
+  void SetTableName(const std::string& name) { SetWhileClosed(table_name_, name); }
 
  protected:
   std::unique_ptr<TRowStore> InternalOpen(std::unique_ptr<TRowStore> existing) override;
@@ -90,10 +88,8 @@ class TSQLiteTable : public TTable {
   void ReadIndexes();
   std::vector<TFieldType> ChooseTypes(std::vector<int>& sizes);
   std::unique_ptr<TRowStore> ReadRows(std::vector<TFieldType>& types);
-  // Fills `values` (by column) and `forms` from the current row of a statement whose
-  // result is the select list; false for the first cell that does not fit `types`.
-  bool ReadRow(sqlite3_stmt* stmt, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
-               std::vector<SQLiteDateForm>& forms, int& misfit) const;
+  // The result column of the first table column in a statement whose result is the select list.
+  int FirstColumn() const { return rowid_name_.empty() ? 0 : 1; }
   RowKey KeyOf(sqlite3_stmt* stmt) const;
   void BindKey(SQLiteStatement& statement, int first, const RowKey& key) const;
   std::string KeyCondition(int first) const;
@@ -104,7 +100,6 @@ class TSQLiteTable : public TTable {
   // Raises when edits cannot reach the file: a view, or a table without any row key.
   void CheckKeyed() const;
 
-  std::string database_name_;
   std::string table_name_;
   std::unique_ptr<SQLiteConnection> connection_;
   std::vector<Column> columns_;

@@ -1,6 +1,7 @@
 #include "platform/data/table.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
@@ -128,6 +129,23 @@ std::size_t TTable::RowPosition(const Order& order, RowId row) const {
                         [&](RowId r) { return CompareIn(order, r, row, from) < 0; });
 }
 
+bool TTable::Precedes(const Order& order, std::size_t i, std::size_t j) const {
+  if (order.lead[i] != order.lead[j]) return order.lead[i] < order.lead[j];
+  return CompareIn(order, order.rows[i], order.rows[j], order.lead_exact ? 1 : 0) < 0;
+}
+
+bool TTable::OrderIsSound(const Order& order) const {
+  const TRowStore& store = *Store();
+  if (order.rows.size() != order.lead.size() || order.rows.size() != store.LiveCount()) return false;
+  for (std::size_t i = 0; i < order.rows.size(); ++i) {
+    if (!store.IsLive(order.rows[i]) || order.lead[i] != LeadOf(order, order.rows[i])) return false;
+    // Strictly sorted (the row id breaks every tie) means no row twice; with as many
+    // entries as live rows, every live row is there.
+    if (i > 0 && !Precedes(order, i - 1, i)) return false;
+  }
+  return true;
+}
+
 std::size_t TTable::KeyPosition(const Order& order, const std::vector<Variant>& key, std::size_t count) const {
   if (count == 0 || order.parts.empty()) return 0;
   const KeyPart& p = order.parts.front();
@@ -176,6 +194,9 @@ TTable::Order& TTable::BuildOrder(const TIndexDef* def, const std::vector<std::s
     o.lead.push_back(k);
     o.rows.push_back(r);
   }
+  // Sorted by the same (lead, key, row id) comparison that Precedes makes, from the rows of
+  // the natural order, which are the live rows, each once.
+  assert(OrderIsSound(o));
   orders_.push_back(std::move(order));
   return o;
 }
@@ -277,6 +298,8 @@ void TTable::RowWriting(RowId row) {
       order.rows.erase(order.rows.begin() + static_cast<std::ptrdiff_t>(pos));
       order.lead.erase(order.lead.begin() + static_cast<std::ptrdiff_t>(pos));
     }
+    // Rows and leads change together, one entry each.
+    assert(order.rows.size() == order.lead.size());
   }
   AutoIncRowLeaving(row);
 }
@@ -287,6 +310,10 @@ void TTable::RowWritten(RowId row, bool /*inserted*/) {
     const std::size_t pos = RowPosition(order, row);
     order.rows.insert(order.rows.begin() + static_cast<std::ptrdiff_t>(pos), row);
     order.lead.insert(order.lead.begin() + static_cast<std::ptrdiff_t>(pos), LeadOf(order, row));
+    // RowPosition found the first entry not before the row, and RowWriting took the row
+    // out before its values changed: it now stands between its neighbours, strictly.
+    assert(pos == 0 || Precedes(order, pos - 1, pos));
+    assert(pos + 1 == order.rows.size() || Precedes(order, pos, pos + 1));
   }
   AutoIncRowWritten(row);
 }

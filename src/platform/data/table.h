@@ -65,9 +65,9 @@ class TTable : public TDataSet {
   // --- Keyed seeks (see the header comment) ---
   void SetKey();
   void EditKey();
-  bool GotoKey();
+  [[nodiscard]] bool GotoKey();
   void GotoNearest();
-  bool FindKey(const std::vector<Variant>& values);
+  [[nodiscard]] bool FindKey(const std::vector<Variant>& values);
   void FindNearest(const std::vector<Variant>& values);
   // How many leading index fields the next seek compares; 0: up to the last one written.
   int KeyFieldCount() const { return key_field_count_; }
@@ -139,6 +139,12 @@ class TTable : public TDataSet {
   std::uint64_t LeadOf(const Order& order, RowId row) const;
   // Position of `row` in the order, or where it belongs, by its current values.
   std::size_t RowPosition(const Order& order, RowId row) const;
+  // Whether the entry at position i comes before the one at j, as the order sorts them
+  // (by lead, then by the key parts the lead does not settle, then by row id).
+  bool Precedes(const Order& order, std::size_t i, std::size_t j) const;
+  // Whether `order` holds every live row exactly once, strictly sorted, with a lead for
+  // each: what each order is between two row changes. O(n): for checks after bulk work.
+  bool OrderIsSound(const Order& order) const;
   // Position of the first row of the order whose key is not below `key`.
   std::size_t KeyPosition(const Order& order, const std::vector<Variant>& key, std::size_t count) const;
   // Leaves dsSetKey and returns the key to seek with (valid until the next seek).

@@ -43,9 +43,9 @@ bool ScanTime(std::string_view text, std::size_t& pos, TDateTime& time,
 
 // Whole-text readers. A date-time is a date, then either the end of the text or a
 // time; text after a valid time is not examined.
-bool TryStrToDate(std::string_view text, TDateTime& value, const FormatSettings& fs = CurrentFormat());
-bool TryStrToTime(std::string_view text, TDateTime& value, const FormatSettings& fs = CurrentFormat());
-bool TryStrToDateTime(std::string_view text, TDateTime& value, const FormatSettings& fs = CurrentFormat());
+[[nodiscard]] bool TryStrToDate(std::string_view text, TDateTime& value, const FormatSettings& fs = CurrentFormat());
+[[nodiscard]] bool TryStrToTime(std::string_view text, TDateTime& value, const FormatSettings& fs = CurrentFormat());
+[[nodiscard]] bool TryStrToDateTime(std::string_view text, TDateTime& value, const FormatSettings& fs = CurrentFormat());
 // Raise EConvertError quoting the text ("'31.4.2000' is not a valid date").
 TDateTime StrToDate(std::string_view text);
 TDateTime StrToTime(std::string_view text);

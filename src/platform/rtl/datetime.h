@@ -17,8 +17,8 @@ int DaysInMonth(int year, int month);
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int msec);
 // Non-raising variants: false when the parts are out of range.
-bool TryEncodeDate(int year, int month, int day, TDateTime& out);
-bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out);
+[[nodiscard]] bool TryEncodeDate(int year, int month, int day, TDateTime& out);
+[[nodiscard]] bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out);
 // Decoding rounds to the nearest millisecond (23:59:59.9996 is the next day); a value
 // outside kMinDateTime..kMaxDateTime (or not finite) decodes to zeros.
 void DecodeDate(TDateTime d, int& year, int& month, int& day);

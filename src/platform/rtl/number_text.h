@@ -28,11 +28,11 @@ enum class TFloatValue : std::uint8_t { fvExtended, fvCurrency };
 
 std::string IntToStr(std::int64_t value);
 
-bool TryStrToInt(std::string_view text, std::int32_t& value);
+[[nodiscard]] bool TryStrToInt(std::string_view text, std::int32_t& value);
 // Raises EConvertError "'<text>' is not a valid integer value".
 std::int32_t StrToInt(std::string_view text);
 // The same syntax for the whole 64-bit range (decimal, or "$" and up to 16 hex digits).
-bool TryStrToInt64(std::string_view text, std::int64_t& value);
+[[nodiscard]] bool TryStrToInt64(std::string_view text, std::int64_t& value);
 // Raises EConvertError "'<text>' is not a valid integer value".
 std::int64_t StrToInt64(std::string_view text);
 

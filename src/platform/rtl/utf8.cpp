@@ -45,6 +45,111 @@ void AppendUtf8(char32_t cp, std::string& out) {
   }
 }
 
+std::u32string DecodeUtf8(std::string_view s) {
+  std::u32string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const Utf8Unit u = DecodeUtf8At(s, i);
+    out.push_back(u.cp);  // an invalid byte stays as the Latin-1 character of its value
+    i += u.len;
+  }
+  return out;
+}
+
+std::string EncodeUtf8(char32_t c) {
+  std::string out;
+  AppendUtf8(c, out);
+  return out;
+}
+
+std::string EncodeUtf8(std::u32string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char32_t c : text) AppendUtf8(c, out);
+  return out;
+}
+
+std::size_t Utf8CharStart(std::string_view s, std::size_t i) {
+  if (i >= s.size()) return s.size();
+  // A valid character has at most three continuation bytes; further back is a stray
+  // continuation byte, which is a character of its own.
+  std::size_t start = i;
+  while (start > 0 && i - start < 3 && IsUtf8Continuation(s[start])) --start;
+  const Utf8Unit u = DecodeUtf8At(s, start);
+  return start + u.len > i ? start : i;
+}
+
+std::size_t Utf8Length(std::string_view text) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < text.size(); i += DecodeUtf8At(text, i).len) ++n;
+  return n;
+}
+
+std::string_view Utf8Head(std::string_view s, std::size_t chars) {
+  std::size_t i = 0;
+  for (; i < s.size() && chars > 0; --chars) i += DecodeUtf8At(s, i).len;
+  return s.substr(0, i);
+}
+
+namespace {
+
+struct Range {
+  char32_t first, last;
+};
+
+// Characters that take no column: combining marks and zero-width format characters.
+constexpr Range kZeroWidth[] = {
+    {0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x0610, 0x061A}, {0x064B, 0x065F},
+    {0x0670, 0x0670}, {0x06D6, 0x06DC}, {0x0E31, 0x0E31}, {0x0E34, 0x0E3A}, {0x0E47, 0x0E4E},
+    {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF}, {0x200B, 0x200F}, {0x202A, 0x202E}, {0x2060, 0x2064},
+    {0x20D0, 0x20FF}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F}, {0xFEFF, 0xFEFF}};
+
+// East Asian wide and full-width characters.
+constexpr Range kWide[] = {
+    {0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF},   {0x3400, 0x4DBF},
+    {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3},   {0xF900, 0xFAFF},
+    {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},   {0x1F300, 0x1F64F},
+    {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD}};
+
+template <std::size_t N>
+bool InRanges(const Range (&ranges)[N], char32_t cp) {
+  for (const Range& r : ranges) {
+    if (cp < r.first) return false;  // the tables are sorted
+    if (cp <= r.last) return true;
+  }
+  return false;
+}
+
+std::size_t Columns(const Utf8Unit& u) {
+  if (u.invalid) return 1;
+  if (InRanges(kZeroWidth, u.cp)) return 0;
+  return InRanges(kWide, u.cp) ? 2 : 1;
+}
+
+}  // namespace
+
+std::size_t Utf8DisplayWidth(std::string_view s) {
+  std::size_t columns = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    const Utf8Unit u = DecodeUtf8At(s, i);
+    columns += Columns(u);
+    i += u.len;
+  }
+  return columns;
+}
+
+std::string_view Utf8HeadByWidth(std::string_view s, std::size_t columns) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const Utf8Unit u = DecodeUtf8At(s, i);
+    const std::size_t w = Columns(u);
+    if (w > columns) break;
+    columns -= w;
+    i += u.len;
+  }
+  return s.substr(0, i);
+}
+
 bool Utf16ToUtf8::Append(char32_t unit) {
   if (high_ != 0) {
     if (!IsLowSurrogate(unit)) return false;

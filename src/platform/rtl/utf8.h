@@ -5,6 +5,7 @@
 // that byte, so callers can keep it, show it as a Latin-1 character or refuse it.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,8 +19,33 @@ struct Utf8Unit {
 
 // The unit starting at byte `i` of `s` (i < s.size()).
 Utf8Unit DecodeUtf8At(std::string_view s, std::size_t i);
-// Appends the UTF-8 form of `cp` (any value up to 0x10FFFF) to `out`.
+// Appends the UTF-8 form of `cp` (any value up to 0x10FFFF) to `out`. Values above it,
+// up to 0x1FFFFF, take the four-byte pattern as well: no valid UTF-8, but the bytes still
+// order as the values do, for keys that rank stray bytes (0x110000 + byte) after every
+// code point and compare byte-wise.
 void AppendUtf8(char32_t cp, std::string& out);
+
+// Whole texts as code points and back, for the controls that edit and measure text
+// character by character; an invalid unit becomes the Latin-1 character of its byte, so
+// stray bytes stay visible and editable.
+std::u32string DecodeUtf8(std::string_view text);
+std::string EncodeUtf8(std::u32string_view text);
+std::string EncodeUtf8(char32_t ch);
+
+// ---- character boundaries ----
+// A byte that continues a sequence (10xxxxxx); every other byte starts a character.
+constexpr bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+// The start of the character that byte `i` belongs to (i <= s.size(); s.size() stays).
+std::size_t Utf8CharStart(std::string_view s, std::size_t i);
+// Number of characters (units as DecodeUtf8At reads them).
+std::size_t Utf8Length(std::string_view text);
+// The first `chars` characters of `s` (all of it when it has fewer).
+std::string_view Utf8Head(std::string_view s, std::size_t chars);
+// Columns the text takes on a terminal: East Asian wide and full-width characters take
+// two, combining marks and zero-width characters none, every other character one.
+std::size_t Utf8DisplayWidth(std::string_view s);
+// The longest head of `s` that takes at most `columns` columns.
+std::string_view Utf8HeadByWidth(std::string_view s, std::size_t columns);
 
 // UTF-16 code units, as text written by other programs spells characters (one unit for
 // a character below U+10000, a high then a low surrogate for one above).

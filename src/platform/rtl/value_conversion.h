@@ -21,9 +21,9 @@ namespace vantor {
 
 // Numeric types take signs, digits and (reals) the exponent letter and the locale's
 // decimal separator; every other type takes no typed character.
-bool IsValidCharForType(TFieldType type, char32_t key);
+[[nodiscard]] bool IsValidCharForType(TFieldType type, char32_t key);
 
-bool IsConvertText(TFieldType type, std::string_view text);
+[[nodiscard]] bool IsConvertText(TFieldType type, std::string_view text);
 
 // Integer types give a 32-bit integer variant, booleans a boolean, ftFloat a double,
 // ftCurrency/ftBCD a currency, the date and time types a date; every other type a

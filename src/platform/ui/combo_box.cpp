@@ -4,8 +4,8 @@
 #include <cwctype>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/utf8.h"
 #include "platform/ui/publishing.h"
-#include "platform/ui/utf8_text.h"
 
 namespace vantor {
 

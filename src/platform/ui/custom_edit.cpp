@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "platform/rtl/ansi_strings.h"
+#include "platform/rtl/utf8.h"
 #include "platform/ui/font_metrics.h"
 #include "platform/ui/publishing.h"
-#include "platform/ui/utf8_text.h"
 
 namespace vantor {
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "platform/rtl/utf8.h"
 #include "platform/ui/font.h"
-#include "platform/ui/utf8_text.h"
 
 namespace vantor {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "platform/rtl/ansi_strings.h"
+#include "platform/rtl/utf8.h"
 #include "platform/ui/font_metrics.h"
 #include "platform/ui/hotkey.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/publishing.h"
-#include "platform/ui/utf8_text.h"
 #include "platform/ui/win_control.h"
 
 namespace vantor {

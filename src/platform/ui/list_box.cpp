@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/ui/keyboard_input.h"
 #include "platform/ui/publishing.h"
 
 namespace vantor {

@@ -4,8 +4,8 @@
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/format_settings.h"
+#include "platform/rtl/utf8.h"
 #include "platform/ui/publishing.h"
-#include "platform/ui/utf8_text.h"
 
 namespace vantor {
 

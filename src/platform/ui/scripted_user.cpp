@@ -5,6 +5,7 @@
 
 #include "platform/ui/application.h"
 #include "platform/ui/form.h"
+#include "platform/ui/keyboard_input.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/win_control.h"
 

@@ -81,5 +81,21 @@ TEST(RowStore, RewrittenTextIsCompactedAndMemoryStaysNearTheRawData) {
   EXPECT_LE(store.MemoryBytes(), 2 * store.RawBytes());
 }
 
+#ifndef NDEBUG
+// Checked builds stop at a row id the store never handed out, or a column it does not
+// have, on the paths that read the arrays unchecked; a bad column on the checked paths
+// still raises as it does in every build.
+TEST(RowStoreDeathTest, RowIdsAndColumnsOutOfRangeStopACheckedBuild) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  TRowStore store({TFieldType::ftString});
+  const RowId row = store.AppendRow();
+  store.SetText(row, 0, "a");
+  EXPECT_DEATH((void)store.Get(row + 1, 0), "RowLimit");
+  EXPECT_DEATH((void)store.CompareCells(0, row, row + 64, false), "RowLimit");
+  EXPECT_DEATH((void)store.SortKey(1, row, false), "ColumnCount");
+  EXPECT_THROW((void)store.Get(row, 1), EDatabaseError);
+}
+#endif
+
 }  // namespace
 }  // namespace vantor

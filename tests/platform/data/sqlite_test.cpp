@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/data/sample_database.h"
 #include "platform/data/sqlite_connection.h"
@@ -180,6 +182,46 @@ TEST_F(SQLiteTest, TextInAnIntegerColumnOpensTheColumnAsText) {
   bool seen = false;
   for (t.First(); !t.Eof(); t.Next()) seen = seen || t.FieldByName("qty")->AsString() == "lots";
   EXPECT_TRUE(seen);
+}
+
+TEST_F(SQLiteTest, QueryColumnWhoseCellsChangeKindWidensUntilEveryCellFits) {
+  TSQLiteQuery q(&owner_);
+  q.SetDatabaseName(path_);
+  // The first cell makes the column an integer; a real then a text widen it twice.
+  q.SetSQL("SELECT id, CASE id WHEN 1 THEN 7 WHEN 2 THEN 2.5 ELSE 'many' END AS mixed, "
+           "CASE WHEN id < 3 THEN id ELSE id * 1.5 END AS number FROM people ORDER BY id");
+  q.Open();
+  EXPECT_EQ(q.RecordCount(), testing_support::kPeopleRows);
+  EXPECT_EQ(q.FieldByName("mixed")->DataType(), TFieldType::ftString);
+  EXPECT_EQ(q.FieldByName("number")->DataType(), TFieldType::ftFloat);
+  std::vector<std::string> mixed;
+  for (q.First(); !q.Eof(); q.Next()) mixed.push_back(q.FieldByName("mixed")->AsString());
+  ASSERT_GE(mixed.size(), 3u);
+  EXPECT_EQ(mixed[0], "7");
+  EXPECT_EQ(mixed[1], "2.5");
+  EXPECT_EQ(mixed[2], "many");
+  q.Last();
+  EXPECT_DOUBLE_EQ(q.FieldByName("number")->AsFloat(), q.FieldByName("id")->AsInteger() * 1.5);
+}
+
+TEST_F(SQLiteTest, OpeningNeedsTheFileNamedAndOnlyWhileClosedCanItChange) {
+  TSQLiteQuery q(&owner_);
+  q.SetSQL("SELECT name FROM people");
+  EXPECT_NE(MessageOf([&] { q.Open(); }).find("Missing DatabaseName property"), std::string::npos);
+  TSQLiteTable t(&owner_);
+  t.SetTableName("people");
+  EXPECT_NE(MessageOf([&] { t.Open(); }).find("Missing DatabaseName property"), std::string::npos);
+  t.SetDatabaseName(path_);
+  t.SetTableName("");
+  EXPECT_NE(MessageOf([&] { t.Open(); }).find("Missing TableName property"), std::string::npos);
+  t.SetTableName("people");
+  t.Open();
+  const std::string message = MessageOf([&] { t.SetDatabaseName("other.db"); });
+  EXPECT_NE(message.find("Cannot perform this operation on an open dataset"), std::string::npos) << message;
+  EXPECT_THROW(t.SetTableName("codes"), EDatabaseError);
+  EXPECT_EQ(t.DatabaseName(), path_);
+  EXPECT_EQ(t.TableName(), "people");
+  t.SetTableName("people");  // unchanged: no error while open
 }
 
 TEST(SQLiteTypes, DeclaredTypesMapToFieldTypes) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/rtl/utf8.h"
@@ -16,6 +17,26 @@ TEST(Utf8, DecodesEverySequenceLengthAndEncodesItBack) {
     EXPECT_EQ(u.cp, cp);
     EXPECT_EQ(u.len, text.size());
   }
+}
+
+TEST(Utf8, EncodedBytesOrderAsTheValuesUpTo21Bits) {
+  // Values at the edges of every sequence length, and past Unicode where keys rank
+  // stray bytes (0x110000 + byte) after every code point.
+  const char32_t values[] = {0x0,    0x7F,    0x80,     0x7FF,    0x800,    0xFFFF,  0x10000,
+                             0x10FFFF, 0x110000, 0x110080, 0x1100FF, 0x1FFFFF};
+  std::string previous;
+  for (char32_t cp : values) {
+    std::string bytes;
+    AppendUtf8(cp, bytes);
+    EXPECT_LE(bytes.size(), 4u);
+    if (cp > 0) {
+      EXPECT_LT(previous, bytes) << std::hex << static_cast<std::uint32_t>(cp);
+    }
+    previous = bytes;
+  }
+  std::string stray;
+  AppendUtf8(0x110000 + 0xC3, stray);
+  EXPECT_EQ(stray, "\xF4\x90\x83\x83");
 }
 
 TEST(Utf8, MalformedSequencesAreOneInvalidByte) {
@@ -60,6 +81,41 @@ TEST(Utf8, Utf16UnitsBecomeUtf8AndSurrogatesPairUp) {
   EXPECT_FALSE(lone.Append(0x41));
   EXPECT_FALSE(lone.Append(0x10000));
   EXPECT_EQ(bad, "");
+}
+
+
+TEST(Utf8, CharacterBoundariesNeverSplitASequence) {
+  const std::string s = "a\xC3\xBC\xE6\x9D\xB1\xF0\x9F\x8E\xB2z";  // a ü 東 🎲 z
+  // Every byte of a character leads back to that character's first byte.
+  const std::size_t starts[] = {0, 1, 1, 3, 3, 3, 6, 6, 6, 6, 10};
+  for (std::size_t i = 0; i < s.size(); ++i) EXPECT_EQ(Utf8CharStart(s, i), starts[i]) << i;
+  EXPECT_EQ(Utf8CharStart(s, s.size()), s.size());
+  // A stray continuation byte is a character of its own, not part of the one before.
+  const std::string stray = "ab\x80\x80\x80\x80";
+  EXPECT_EQ(Utf8CharStart(stray, 5), 5u);
+  EXPECT_EQ(Utf8CharStart("\xC3\xBC\x80", 2), 2u);
+
+  EXPECT_EQ(Utf8Length(s), 5u);
+  EXPECT_EQ(Utf8Head(s, 2), "a\xC3\xBC");
+  EXPECT_EQ(Utf8Head(s, 0), "");
+  EXPECT_EQ(Utf8Head(s, 99), s);
+  EXPECT_EQ(Utf8Head("\xFF" "b", 1), "\xFF");  // an invalid byte counts as one character
+}
+
+TEST(Utf8, DisplayWidthCountsTerminalColumns) {
+  EXPECT_EQ(Utf8DisplayWidth("Müller"), 6u);
+  EXPECT_EQ(Utf8DisplayWidth("東京"), 4u);        // wide characters
+  EXPECT_EQ(Utf8DisplayWidth("ｱｲ"), 2u);          // half-width katakana stay narrow
+  EXPECT_EQ(Utf8DisplayWidth("e\xCC\x81"), 1u);  // e + combining acute
+  EXPECT_EQ(Utf8DisplayWidth("한국어"), 6u);
+  EXPECT_EQ(Utf8DisplayWidth("\xFF"), 1u);
+
+  // Cutting by columns never splits a character nor exceeds the columns.
+  EXPECT_EQ(Utf8HeadByWidth("東京都", 3), "東");
+  EXPECT_EQ(Utf8HeadByWidth("東京都", 4), "東京");
+  EXPECT_EQ(Utf8HeadByWidth("ab東", 3), "ab");
+  EXPECT_EQ(Utf8HeadByWidth("e\xCC\x81x", 1), "e\xCC\x81");  // the mark stays with its letter
+  EXPECT_EQ(Utf8HeadByWidth("abc", 0), "");
 }
 
 }  // namespace

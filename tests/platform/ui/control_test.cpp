@@ -6,6 +6,7 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/ui/control.h"
 #include "platform/ui/custom_control.h"
+#include "platform/ui/keyboard_input.h"
 #include "platform/ui/win_control.h"
 
 namespace vantor {

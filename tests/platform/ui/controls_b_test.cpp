@@ -11,6 +11,7 @@
 #include "platform/ui/combo_box.h"
 #include "platform/ui/form.h"
 #include "platform/ui/group_box.h"
+#include "platform/ui/keyboard_input.h"
 #include "platform/ui/list_box.h"
 #include "platform/ui/page_control.h"
 #include "platform/ui/form_fixture.h"

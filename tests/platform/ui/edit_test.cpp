@@ -6,6 +6,7 @@
 #include "platform/ui/custom_edit.h"
 #include "platform/ui/custom_panel.h"
 #include "platform/ui/form.h"
+#include "platform/ui/keyboard_input.h"
 
 namespace vantor {
 namespace {

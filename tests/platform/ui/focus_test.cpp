@@ -5,6 +5,7 @@
 
 #include "platform/rtl/exceptions.h"
 #include "platform/ui/form.h"
+#include "platform/ui/keyboard_input.h"
 #include "platform/ui/win_control.h"
 
 namespace vantor {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/ui/form.h"
+#include "platform/ui/keyboard_input.h"
 #include "platform/ui/mask_edit.h"
 
 namespace vantor {

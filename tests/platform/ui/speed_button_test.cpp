@@ -3,6 +3,7 @@
 #include "platform/core/component.h"
 #include "platform/ui/custom_edit.h"
 #include "platform/ui/custom_panel.h"
+#include "platform/ui/keyboard_input.h"
 #include "platform/ui/label.h"
 #include "platform/ui/mask_edit.h"
 #include "platform/ui/scrolling_win_control.h"

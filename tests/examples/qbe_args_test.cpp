@@ -1,6 +1,6 @@
 // The qbe program's command line. The parser lives with the program (it is not
-// library code), so this test compiles its source directly.
-#include "../../examples/qbe/qbe_args.cpp"
+// library code), so the tests link the program's own library target.
+#include "qbe/qbe_args.h"
 
 #include <gtest/gtest.h>
 

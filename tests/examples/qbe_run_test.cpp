@@ -1,7 +1,10 @@
 // The qbe program as a user meets it, run on a database written the way other programs
 // write them: what it prints, what it says when something is wrong, and its exit codes.
-#include "../../examples/qbe/qbe_run.cpp"
-#include "../platform/data/support/odd_database.cpp"
+#include "qbe/qbe_run.h"
+#include "platform/data/support/odd_database.h"
+#include "platform/rtl/date_text.h"
+#include "platform/rtl/datetime.h"
+#include "platform/rtl/format_settings.h"
 
 #include <gtest/gtest.h>
 
