@@ -16,15 +16,14 @@
 
 #include <cstdint>
 #include <memory>
-#include <ranges>
 #include <vector>
 
 #include "criteria/criteria_types.h"
-#include "criteria/field_record.h"
 #include "platform/core/collection.h"
 
 namespace vantor {
 
+class TFieldRecord;
 class TFieldsList;
 class TFieldsOwner;
 
@@ -64,10 +63,7 @@ class TFieldsList : public TCollection {
   TFieldRecord* Items(int index) const;
   // The records in order, for range-for (`for (TFieldRecord* r : list.Records())`);
   // adding or freeing records meanwhile invalidates it.
-  auto Records() const {
-    return std::views::transform(static_cast<const TCollection&>(*this),
-                                 [](TCollectionItem* item) { return static_cast<TFieldRecord*>(item); });
-  }
+  TCollectionItems<TFieldRecord> Records() const { return ItemsAs<TFieldRecord>(); }
   // Items(index)->Assign(value).
   void SetItems(int index, const TFieldRecord* value);
 

@@ -60,6 +60,34 @@ class TCollectionItem : public TPersistent {
   std::int32_t id_ = 0;
 };
 
+// The items of a collection as their class T, for range-for; adding or freeing items
+// while it is in use invalidates it.
+template <typename T>
+class TCollectionItems {
+ public:
+  using Base = std::vector<TCollectionItem*>::const_iterator;
+  class Iterator {
+   public:
+    explicit Iterator(Base at) : at_(at) {}
+    T* operator*() const { return static_cast<T*>(*at_); }
+    Iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    bool operator==(const Iterator&) const = default;
+
+   private:
+    Base at_;
+  };
+
+  TCollectionItems(Base first, Base last) : first_(first), last_(last) {}
+  Iterator begin() const { return Iterator(first_); }
+  Iterator end() const { return Iterator(last_); }
+
+ private:
+  Base first_, last_;
+};
+
 // The ordered list of items. Items are created through the item class's TypeInfo (which
 // must be built with .Item()), so the form reader and Assign can make new ones.
 class TCollection : public TPersistent {
@@ -77,9 +105,12 @@ class TCollection : public TPersistent {
   TCollectionItem* Items(int index) const;
   // The item with that ID, or null.
   TCollectionItem* FindItemID(std::int32_t id) const;
-  // The items in order, for range-for; adding or freeing items meanwhile invalidates it.
-  auto begin() const { return items_.cbegin(); }
-  auto end() const { return items_.cend(); }
+  // The items in order as their class T (which the item class must be or derive from),
+  // for range-for; adding or freeing items meanwhile invalidates it.
+  template <typename T>
+  TCollectionItems<T> ItemsAs() const {
+    return {items_.cbegin(), items_.cend()};
+  }
 
   // Creates an item of the item class at the end, then reports the change.
   TCollectionItem* Add();
