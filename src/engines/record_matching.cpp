@@ -25,12 +25,6 @@ namespace {
 // char_traits<char>, which orders as unsigned char).
 int Ordinal(std::string_view a, std::string_view b) { return a.compare(b); }
 
-std::string_view Head(std::string_view s, std::size_t length) { return s.substr(0, length); }
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
-
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
@@ -75,7 +69,7 @@ bool MatchOne(const TFieldRecord& record, const TField& field, TCompareType comp
         wanted = record.VariantToText(value);
         text = record.VariantToText(field.AsVariant());
       }
-      return compare == ctInitial ? StartsWith(text, wanted) : Contains(text, wanted);
+      return compare == ctInitial ? text.starts_with(wanted) : Contains(text, wanted);
     }
   }
   return true;
@@ -117,11 +111,12 @@ bool MatchRange(const TFieldRecord& record, const TField& field, TCompareType co
     // L is the length of the bound's own generic text; the field's first L
     // characters are taken before upper-casing.
     const std::string high_generic = VarToStr(high);
-    const std::string field_head = AnsiUpperCase(Head(field.AsString(), high_generic.size()));
+    const std::string field_text = field.AsString();
+    const std::string field_head = AnsiUpperCase(std::string_view(field_text).substr(0, high_generic.size()));
     return Ordinal(AnsiUpperCase(high_generic), field_head) >= 0;
   }
   const std::string high_text = record.VariantToText(high);
-  return Ordinal(high_text, Head(text, high_text.size())) >= 0;
+  return Ordinal(high_text, std::string_view(text).substr(0, high_text.size())) >= 0;
 }
 
 }  // namespace
