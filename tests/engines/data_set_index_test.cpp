@@ -68,12 +68,6 @@ TEST(DataSetIndexNames, CheckRequiresEveryNameToBeListed) {
 
 // ---- following the table ----
 
-using Backends = ::testing::Types<MemoryContacts, SQLiteContacts>;
-struct BackendName {
-  template <typename T>
-  static std::string GetName(int) { return T::kName; }
-};
-
 template <typename Backend>
 class DataSetIndex : public ::testing::Test {
  protected:

@@ -12,12 +12,6 @@
 namespace vantor::engines_test {
 namespace {
 
-using Backends = ::testing::Types<MemoryContacts, SQLiteContacts>;
-struct BackendName {
-  template <typename T>
-  static std::string GetName(int) { return T::kName; }
-};
-
 template <typename Backend>
 class FilterPanel : public ::testing::Test {
  protected:

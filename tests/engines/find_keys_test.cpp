@@ -19,12 +19,6 @@
 namespace vantor::engines_test {
 namespace {
 
-using Backends = ::testing::Types<MemoryContacts, SQLiteContacts>;
-struct BackendName {
-  template <typename T>
-  static std::string GetName(int) { return T::kName; }
-};
-
 template <typename Backend>
 class FindKeys : public ::testing::Test {
  protected:

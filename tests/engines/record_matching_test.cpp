@@ -15,11 +15,6 @@ class RecordMatching : public ::testing::Test {
   Ids Matching() { return MatchingIds(*h.panel, *h.table); }
 };
 
-using Backends = ::testing::Types<MemoryContacts, SQLiteContacts>;
-struct BackendName {
-  template <typename T>
-  static std::string GetName(int) { return T::kName; }
-};
 TYPED_TEST_SUITE(RecordMatching, Backends, BackendName);
 
 TYPED_TEST(RecordMatching, EmptyStretchPassesWithoutReadingTheDataSet) {

@@ -19,6 +19,13 @@
 
 namespace vantor::engines_test {
 
+// The two table backends every engine test runs on, named in the test names.
+using Backends = ::testing::Types<MemoryContacts, SQLiteContacts>;
+struct BackendName {
+  template <typename T>
+  static std::string GetName(int) { return T::kName; }
+};
+
 template <typename Panel, typename Backend>
 struct Harness {
   explicit Harness(const std::string& index_name = "") : table(Backend::Make(nullptr)), source(nullptr) {
