@@ -2,19 +2,15 @@
 
 #include <algorithm>
 #include <cctype>
-#include <strings.h>
 
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/identifiers.h"
 #include "platform/rtl/utf8.h"
 
 namespace vantor {
 
 namespace {
-
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 void Erase(std::vector<TComponent*>& list, TComponent* c) {
   list.erase(std::remove(list.begin(), list.end(), c), list.end());
@@ -89,7 +85,7 @@ int TComponent::ComponentIndex() const {
 TComponent* TComponent::FindComponent(std::string_view name) const {
   if (name.empty()) return nullptr;
   for (TComponent* c : components_) {
-    if (SameText(c->name_, name)) return c;
+    if (SameIdent(c->name_, name)) return c;
   }
   return nullptr;
 }

@@ -1,11 +1,11 @@
 #include "platform/core/reader.h"
 
 #include <algorithm>
-#include <strings.h>
 
 #include "platform/core/collection.h"
 #include "platform/core/component.h"
 #include "platform/core/persistent.h"
+#include "platform/rtl/identifiers.h"
 #include "platform/rtl/utf8.h"
 
 namespace vantor {
@@ -17,9 +17,6 @@ FindGlobalComponentProc& GlobalFinder() {
   return finder;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && (a.empty() || strncasecmp(a.data(), b.data(), a.size()) == 0);
-}
 
 // Decodes `s` as exactly one UTF-8 character; false otherwise.
 bool DecodeOneUtf8(const std::string& s, char32_t& out) {
@@ -59,7 +56,7 @@ void TReader::Fail(const std::string& message) {
 
 void TReader::DefineProperty(const std::string& name, ReaderProc read, WriterProc /*write*/,
                              bool /*has_data*/) {
-  if (defined_handled_ || !SameName(name, defined_name_)) return;
+  if (defined_handled_ || !SameIdent(name, defined_name_)) return;
   defined_handled_ = true;
   if (read) {
     read(*this);
@@ -70,7 +67,7 @@ void TReader::DefineProperty(const std::string& name, ReaderProc read, WriterPro
 
 void TReader::DefineBinaryProperty(const std::string& name, StreamProc read, StreamProc /*write*/,
                                    bool /*has_data*/) {
-  if (defined_handled_ || !SameName(name, defined_name_)) return;
+  if (defined_handled_ || !SameIdent(name, defined_name_)) return;
   defined_handled_ = true;
   if (NextValue() != vaBinary) Fail("Binary value expected for " + name);
   const std::vector<std::uint8_t> bytes = ReadBinary();
@@ -108,7 +105,7 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
       const TypeInfo* streamed = GetClass(class_name);
       bool matches = false;
       for (const TypeInfo* t = &root->ClassType(); t != nullptr && !matches; t = t->Parent()) {
-        matches = SameName(t->Name(), class_name) || (streamed != nullptr && t == streamed);
+        matches = SameIdent(t->Name(), class_name) || (streamed != nullptr && t == streamed);
       }
       if (!matches) Fail("The stream holds a " + class_name + ", not a " + root->ClassName());
     }
@@ -165,7 +162,7 @@ TComponent* TReader::ReadComponent(TComponent* parent) {
   const std::string name = ReadStr();
   TComponent* component = name.empty() ? nullptr : Root()->FindComponent(name);
   if (component != nullptr) {
-    if (!SameName(component->ClassName(), class_name)) {
+    if (!SameIdent(component->ClassName(), class_name)) {
       Fail("Component " + name + " is a " + component->ClassName() + ", the stream holds a " + class_name);
     }
     if (std::find(loaded_.begin(), loaded_.end(), component) != loaded_.end()) {
@@ -287,7 +284,7 @@ void TReader::ReadPropValue(TPersistent& instance, const PropInfo& prop, const s
       if (next != vaIdent && next != vaTrue && next != vaFalse) Invalid(where, "identifier expected");
       const std::string ident = ReadIdent();
       for (std::size_t i = 0; i < prop.names.size(); ++i) {
-        if (SameName(prop.names[i], ident)) {
+        if (SameIdent(prop.names[i], ident)) {
           prop.set_ordinal(instance, static_cast<std::int64_t>(i));
           return;
         }
@@ -300,7 +297,7 @@ void TReader::ReadPropValue(TPersistent& instance, const PropInfo& prop, const s
       std::uint64_t mask = 0;
       for (const std::string& ident : ReadSetNames()) {
         std::size_t i = 0;
-        while (i < prop.names.size() && !SameName(prop.names[i], ident)) ++i;
+        while (i < prop.names.size() && !SameIdent(prop.names[i], ident)) ++i;
         if (i == prop.names.size() || i >= 64) Invalid(where, "unknown set member " + ident);
         mask |= std::uint64_t{1} << i;
       }
@@ -378,13 +375,13 @@ void TReader::ResolveFixups() {
 TComponent* TReader::FindReference(std::string_view name) const {
   const std::size_t dot = name.find('.');
   if (dot == std::string_view::npos) {
-    if (SameName(Root()->Name(), name)) return Root();
+    if (SameIdent(Root()->Name(), name)) return Root();
     return Root()->FindComponent(name);
   }
   const std::string_view owner_name = name.substr(0, dot);
   const std::string_view rest = name.substr(dot + 1);
   TComponent* owner = nullptr;
-  if (SameName(Root()->Name(), owner_name)) {
+  if (SameIdent(Root()->Name(), owner_name)) {
     owner = Root();
   } else if (GlobalFinder()) {
     owner = GlobalFinder()(owner_name);

@@ -1,8 +1,8 @@
 #include "platform/core/strings.h"
 
-#include <strings.h>
 
 #include "platform/core/update_guard.h"
+#include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
 
 namespace vantor {
@@ -78,7 +78,7 @@ void TStrings::Clear() {
 int TStrings::IndexOf(std::string_view s) const {
   for (int i = 0; i < Count(); ++i) {
     const std::string& t = items_[static_cast<std::size_t>(i)].text;
-    if (t.size() == s.size() && strncasecmp(t.data(), s.data(), s.size()) == 0) return i;
+    if (AnsiSameText(t, s)) return i;
   }
   return -1;
 }

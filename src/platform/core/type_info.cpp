@@ -1,28 +1,17 @@
 #include "platform/core/type_info.h"
 
 #include <map>
-#include <strings.h>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/identifiers.h"
 
 namespace vantor {
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
-struct CaseLess {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const {
-    const int c = strncasecmp(a.data(), b.data(), std::min(a.size(), b.size()));
-    return c != 0 ? c < 0 : a.size() < b.size();
-  }
-};
-
-std::map<std::string, const TypeInfo*, CaseLess>& ClassTable() {
-  static std::map<std::string, const TypeInfo*, CaseLess> table;
+std::map<std::string, const TypeInfo*, IdentLess>& ClassTable() {
+  static std::map<std::string, const TypeInfo*, IdentLess> table;
   return table;
 }
 
@@ -75,7 +64,7 @@ bool TypeInfo::InheritsFrom(const TypeInfo& base) const {
 const PropInfo* TypeInfo::FindProperty(std::string_view name) const {
   for (const TypeInfo* t = this; t != nullptr; t = t->parent_) {
     for (const PropInfo& p : t->props_) {
-      if (SameName(p.name, name)) return &p;
+      if (SameIdent(p.name, name)) return &p;
     }
   }
   return nullptr;
@@ -87,7 +76,7 @@ std::vector<const PropInfo*> TypeInfo::Properties() const {
   std::vector<const PropInfo*> result;
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
     for (const PropInfo& p : (*it)->props_) {
-      auto same = [&p](const PropInfo* q) { return SameName(q->name, p.name); };
+      auto same = [&p](const PropInfo* q) { return SameIdent(q->name, p.name); };
       auto found = std::find_if(result.begin(), result.end(), same);
       if (found != result.end()) {
         *found = &p;

@@ -1,10 +1,10 @@
 #include "platform/core/writer.h"
 
-#include <strings.h>
 
 #include "platform/core/collection.h"
 #include "platform/core/component.h"
 #include "platform/core/persistent.h"
+#include "platform/rtl/identifiers.h"
 
 namespace vantor {
 
@@ -263,9 +263,7 @@ void TWriter::WriteExtended(const Extended80& value) {
 }
 
 void TWriter::WriteIdent(std::string_view ident) {
-  auto same = [ident](std::string_view word) {
-    return ident.size() == word.size() && strncasecmp(ident.data(), word.data(), word.size()) == 0;
-  };
+  auto same = [ident](std::string_view word) { return SameIdent(ident, word); };
   if (same("False")) return WriteValue(vaFalse);
   if (same("True")) return WriteValue(vaTrue);
   if (same("nil")) return WriteValue(vaNil);

@@ -1,10 +1,10 @@
 #include "platform/ui/screen.h"
 
 #include <algorithm>
-#include <strings.h>
 
 #include "platform/core/reader.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/identifiers.h"
 #include "platform/ui/form.h"
 #include "platform/ui/system.h"
 
@@ -42,7 +42,7 @@ TForm* TScreen::Forms(int index) const {
 TForm* TScreen::FindForm(std::string_view name) const {
   for (TForm* form : forms_) {
     const std::string& n = form->Name();
-    if (!n.empty() && n.size() == name.size() && strncasecmp(n.data(), name.data(), n.size()) == 0) {
+    if (!n.empty() && SameIdent(n, name)) {
       return form;
     }
   }

@@ -1,8 +1,8 @@
 #include "platform/ui/scripted_user.h"
 
-#include <strings.h>
 #include <utility>
 
+#include "platform/rtl/identifiers.h"
 #include "platform/ui/application.h"
 #include "platform/ui/form.h"
 #include "platform/ui/keyboard_input.h"
@@ -13,15 +13,11 @@ namespace vantor {
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
 // Depth first through the controls inside `parent`.
 TControl* FindChildControl(const TWinControl& parent, std::string_view name) {
   for (int i = 0; i < parent.ControlCount(); ++i) {
     TControl* c = parent.Controls(i);
-    if (SameName(c->Name(), name)) return c;
+    if (SameIdent(c->Name(), name)) return c;
   }
   for (int i = 0; i < parent.ControlCount(); ++i) {
     if (auto* w = dynamic_cast<TWinControl*>(parent.Controls(i))) {

@@ -92,5 +92,15 @@ TEST(Strings, CommaTextQuotesEmptyItemsAndThoseWithBlanksCommasOrQuotes) {
   EXPECT_EQ(s.CommaText(), "plain,\"\",\"two words\",\"a,b\",\"say \"\"hi\"\"\"");
 }
 
+TEST(Strings, IndexOfIgnoresLetterCaseInEveryScript) {
+  TStrings s;
+  for (const char* line : {"Berlin", "MÜLLER", "Ελλάδα", "İzmir"}) s.Add(line);
+  EXPECT_EQ(s.IndexOf("berlin"), 0);
+  EXPECT_EQ(s.IndexOf("Müller"), 1);  // case folding beyond ASCII
+  EXPECT_EQ(s.IndexOf("ΕΛΛΆΔΑ"), 2);
+  EXPECT_EQ(s.IndexOf("Mueller"), -1);
+  EXPECT_EQ(s.IndexOf("Berli"), -1);  // whole lines only
+}
+
 }  // namespace
 }  // namespace vantor
