@@ -23,6 +23,21 @@ std::string FileBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A database file made by SQLite itself from `sql`, as another program would write it;
+// the text of SQLite's error when a statement fails.
+std::string WriteDatabase(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  char* error = nullptr;
+  std::string message;
+  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
+      sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    message = error != nullptr ? error : sqlite3_errmsg(db);
+  }
+  sqlite3_free(error);
+  sqlite3_close(db);
+  return message;
+}
+
 // One cell as the file holds it: "typeof:value".
 std::string RawCell(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
@@ -350,18 +365,12 @@ TEST(SQLiteTypes, CellsCorrectTheDeclaredType) {
 // while every cell fits and widens otherwise; no cell is ever wrapped into the narrow type.
 TEST(SQLiteTypes, IntegersAtAndPastTheEdgeOfTheirDeclaredTypeReadBackExactly) {
   const std::string path = testing_support::TempDbPath("edges");
-  {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE edges (id INTEGER PRIMARY KEY, s_edge SMALLINT, s_over SMALLINT, "
-                           "s_under SMALLINT, w_edge WORD, w_over WORD, w_under WORD, i_edge INTEGER, i_over INTEGER);"
-                           "INSERT INTO edges VALUES (1, 32767, 40000, -32769, 65535, 65536, -1, 2147483647, 2147483648);"
-                           "INSERT INTO edges VALUES (2, -32768, 5, 5, 0, 5, 5, -2147483648, 5);",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
-  }
+  ASSERT_EQ(WriteDatabase(path,
+                          "CREATE TABLE edges (id INTEGER PRIMARY KEY, s_edge SMALLINT, s_over SMALLINT, "
+                          "s_under SMALLINT, w_edge WORD, w_over WORD, w_under WORD, i_edge INTEGER, i_over INTEGER);"
+                          "INSERT INTO edges VALUES (1, 32767, 40000, -32769, 65535, 65536, -1, 2147483647, 2147483648);"
+                          "INSERT INTO edges VALUES (2, -32768, 5, 5, 0, 5, 5, -2147483648, 5);"),
+            "");
   {
     TSQLiteTable t(nullptr);
     t.SetDatabaseName(path);
@@ -393,16 +402,10 @@ TEST(SQLiteTypes, IntegersAtAndPastTheEdgeOfTheirDeclaredTypeReadBackExactly) {
 // refused with the value and the column named, and nothing is stored.
 TEST(SQLiteTypes, AValueTheDatabaseAddsBeyondTheFieldIsRefusedAndNotStored) {
   const std::string path = testing_support::TempDbPath("defaults");
-  {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE parts (id INTEGER PRIMARY KEY, name TEXT, qty SMALLINT DEFAULT 40000);"
-                           "INSERT INTO parts VALUES (1, 'bolt', 12);",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
-  }
+  ASSERT_EQ(WriteDatabase(path,
+                          "CREATE TABLE parts (id INTEGER PRIMARY KEY, name TEXT, qty SMALLINT DEFAULT 40000);"
+                          "INSERT INTO parts VALUES (1, 'bolt', 12);"),
+            "");
   {
     TSQLiteTable t(nullptr);
     t.SetDatabaseName(path);
@@ -467,15 +470,11 @@ namespace {
 
 TEST(SQLiteKeys, ATableWhoseColumnsTakeEveryRowidNameIsReadAndChangedByItsKey) {
   const std::string path = testing_support::TempDbPath("shadow");
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "CREATE TABLE t (rowid TEXT, _rowid_ TEXT, oid TEXT, k INTEGER PRIMARY KEY);"
-                         "CREATE TABLE u (rowid TEXT, _rowid_ TEXT, oid TEXT);"
-                         "INSERT INTO t VALUES ('a', 'b', 'c', 1); INSERT INTO u VALUES ('a', 'b', 'c');",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  ASSERT_EQ(WriteDatabase(path,
+                          "CREATE TABLE t (rowid TEXT, _rowid_ TEXT, oid TEXT, k INTEGER PRIMARY KEY);"
+                          "CREATE TABLE u (rowid TEXT, _rowid_ TEXT, oid TEXT);"
+                          "INSERT INTO t VALUES ('a', 'b', 'c', 1); INSERT INTO u VALUES ('a', 'b', 'c');"),
+            "");
   {
     TSQLiteTable t(nullptr);
     t.SetDatabaseName(path);
