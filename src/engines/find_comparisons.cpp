@@ -18,11 +18,10 @@
 #include "platform/data/field.h"
 #include "platform/rtl/ansi_strings.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/utf8.h"
 
 namespace vantor {
 namespace {
-
-std::string_view Head(std::string_view s, std::size_t length) { return s.substr(0, length); }
 
 // Where a record text lies relative to an entered text, as CompareVariant says it for
 // two texts: ordinal (byte) order, or the order of a case-insensitive index when `fold`
@@ -109,14 +108,14 @@ TComparisonOptions TDBCustomFindPanel::CompareRecord(const TFieldRecord* record)
           CaseSensitiveDependent(record->GetDataType())) {
         // The nearest key only has to begin with the value.
         const std::string text = record->VariantToText(value);
-        result = CompareText(text, Head(field.AsString(), text.size()), fold);
+        result = CompareText(text, Utf8HeadLike(field.AsString(), text), fold);
       }
       return result;
     }
     case ctInitial: {
       const std::string text = record->VariantToText(value);
       const std::string field_text = record->VariantToText(field.AsVariant());
-      return CompareText(text, Head(field_text, text.size()), fold);
+      return CompareText(text, Utf8HeadLike(field_text, text), fold);
     }
     case ctInternal:
       // IndexFieldCheck never lets a substring criterion into the key part.
@@ -143,7 +142,7 @@ TComparisonOptions TDBCustomFindPanel::CompareRange(const TFieldRecord* record) 
   if (CompareText(low_text, field_text, fold) == coLess) return coLess;
   if (high.IsNull()) return coExact;
   const std::string_view upper_end =
-      compare == ctExact ? std::string_view(field_text) : Head(field_text, high_text.size());
+      compare == ctExact ? std::string_view(field_text) : Utf8HeadLike(field_text, high_text);
   return CompareText(high_text, upper_end, fold) == coMore ? coMore : coExact;
 }
 
@@ -190,7 +189,7 @@ TComparisonOptions TDBCustomFindPanel::CaseSensitiveCompare(int key_no) const {
   const std::string field_text = record->VariantToText(record->Field()->AsVariant());
   const std::string first = record->VariantToText(record->GetValues(0));
   TComparisonOptions result =
-      BandCompare(first, exact ? std::string_view(field_text) : Head(field_text, first.size()), case_insensitive);
+      BandCompare(first, exact ? std::string_view(field_text) : Utf8HeadLike(field_text, first), case_insensitive);
   if (CountState(record) == coTwo && result != coLess) {
     const Variant high = record->GetValues(1);
     if (high.IsNull()) {
@@ -198,7 +197,7 @@ TComparisonOptions TDBCustomFindPanel::CaseSensitiveCompare(int key_no) const {
     } else {
       const std::string second = record->VariantToText(high);
       const TComparisonOptions upper_end = BandCompare(
-          second, exact ? std::string_view(field_text) : Head(field_text, second.size()), case_insensitive);
+          second, exact ? std::string_view(field_text) : Utf8HeadLike(field_text, second), case_insensitive);
       result = upper_end == coMore ? coMore : coExact;
     }
   }

@@ -40,7 +40,7 @@ std::string_view GenericText(const Variant& value, std::string& buffer) {
 // to one character, so only as many leading characters of the text as the wanted text
 // has need upper-casing.
 bool StartsWithUpper(std::string_view wanted, std::string_view text) {
-  return AnsiUpperCase(wanted) == AnsiUpperCase(Utf8Head(text, Utf8Length(wanted)));
+  return AnsiUpperCase(wanted) == AnsiUpperCase(Utf8HeadLike(text, wanted));
 }
 
 // One value against the field (coOne).
@@ -50,8 +50,11 @@ bool MatchOne(const TFieldRecord& record, const TField& field, TCompareType comp
   switch (compare) {
     case ctExact: {
       if (!case_insensitive) return VarCompare(value, field.AsVariant()) == 0;
+      // Equal once upper-cased, the one case rule of every text test here and the
+      // equality of a case-insensitive index. Folding to lower case would also equate
+      // "İ" with "i", whose capitals differ, and a find along the index would miss them.
       std::string buffer;
-      return AnsiCompareText(GenericText(value, buffer), field.AsString()) == 0;
+      return AnsiCompareUpper(GenericText(value, buffer), field.AsString()) == 0;
     }
     case ctInitial:
       if (case_insensitive) {
@@ -108,15 +111,16 @@ bool MatchRange(const TFieldRecord& record, const TField& field, TCompareType co
     return Ordinal(AnsiUpperCase(VarToStr(high)), text) >= 0;
   }
   if (case_insensitive) {
-    // L is the length of the bound's own generic text; the field's first L
-    // characters are taken before upper-casing.
+    // L is the length in characters of the bound's own generic text; the field's first
+    // L characters are taken before upper-casing. Counting bytes would be wrong: a
+    // letter and its capital need not have as many bytes ("ı" has two, "I" one).
     const std::string high_generic = VarToStr(high);
     const std::string field_text = field.AsString();
-    const std::string field_head = AnsiUpperCase(std::string_view(field_text).substr(0, high_generic.size()));
+    const std::string field_head = AnsiUpperCase(Utf8HeadLike(field_text, high_generic));
     return Ordinal(AnsiUpperCase(high_generic), field_head) >= 0;
   }
   const std::string high_text = record.VariantToText(high);
-  return Ordinal(high_text, std::string_view(text).substr(0, high_text.size())) >= 0;
+  return Ordinal(high_text, Utf8HeadLike(text, high_text)) >= 0;
 }
 
 }  // namespace

@@ -29,7 +29,10 @@ const std::vector<const char*> kTexts = {
     "smith", "Smith", "SMITH",  "sm\xC3\xADth", "SM\xC3\x8DTH", "\xC3\x89mile", "\xC3\xA9mile", "emile",
     "ab",    "Ab",    "AB",     "abc",          "a_b",          "A_B",          "a[",           "zz",
     "_x",    "Z",     "\xC3\xA9", "\xC3\x89",   "zo\xC3\xAB",   "ZO\xC3\x8B",   "b",            "B",
-    "Bob",   "bob",   "smithers"};
+    "Bob",   "bob",   "smithers",
+    // A dotless i, whose capital "I" has fewer bytes, and a dotted capital I, whose
+    // lower case letter is plain "i": character counts and byte counts part here.
+    "\xC4\xB1Z", "\xC4\xB1" "a", "IA", "Ia", "\xC4\xB0" "b", "ib"};
 
 struct RandomRow {
   int id;

@@ -83,6 +83,41 @@ TYPED_TEST(RecordMatching, InitialTextRangeComparesTheUpperBoundWithAsManyCharac
   EXPECT_EQ(this->h.Record("name")->GetCount(), coOne);
 }
 
+TYPED_TEST(RecordMatching, InitialRangeTakesAsManyCharactersAsTheBoundNotBytes) {
+  // "ı" (dotless i) is two bytes and upper-cases to the one byte "I": the first two
+  // characters of "ıZ" are "IZ" once upper-cased, above the bound "IA"; its first two
+  // bytes would be only "I", below it.
+  this->h.GoTo(11);
+  this->h.table->Edit();
+  this->h.table->FieldByName("name")->SetAsString("\xC4\xB1Z");
+  this->h.table->Post();
+  this->h.GoTo(12);
+  this->h.table->Edit();
+  this->h.table->FieldByName("name")->SetAsString("\xC4\xB1" "a");
+  this->h.table->Post();
+  this->h.Two("name", Variant("I"), Variant("IA"), ctInitial, true);
+  EXPECT_EQ(this->Matching(), (Ids{12}));
+  this->h.Record("name")->SetValues(1, Variant("\xC4\xB1z"));
+  EXPECT_EQ(this->Matching(), (Ids{11, 12}));
+}
+
+TYPED_TEST(RecordMatching, CaseFreeEqualityIsEqualityOfCapitals) {
+  // "İ" lower-cases to "i" but "i" capitalises to "I": they are not case variants of
+  // each other, as a case-insensitive index (ordered by capitals) sees it too.
+  this->h.GoTo(11);
+  this->h.table->Edit();
+  this->h.table->FieldByName("name")->SetAsString("\xC4\xB0" "b");
+  this->h.table->Post();
+  this->h.GoTo(12);
+  this->h.table->Edit();
+  this->h.table->FieldByName("name")->SetAsString("IB");
+  this->h.table->Post();
+  this->h.One("name", Variant("ib"), ctExact, true);
+  EXPECT_EQ(this->Matching(), (Ids{12}));
+  this->h.Record("name")->SetValues(0, Variant("\xC4\xB0" "B"));
+  EXPECT_EQ(this->Matching(), (Ids{11}));
+}
+
 TYPED_TEST(RecordMatching, CaseSensitiveInitialRangeUsesRecordTexts) {
   this->h.Two("name", Variant("S"), Variant("Sm"), ctInitial, false);
   // Byte order: "SMITH" < "Smith" < "Smithers" < "Smyth"; lower-case "smith" is above "Sm".

@@ -41,6 +41,12 @@ std::size_t Utf8CharStart(std::string_view s, std::size_t i);
 std::size_t Utf8Length(std::string_view text);
 // The first `chars` characters of `s` (all of it when it has fewer).
 std::string_view Utf8Head(std::string_view s, std::size_t chars);
+// As many leading characters of `s` as `like` has: the part of a text that a prefix is
+// compared with. Counting bytes instead would be wrong once case folds: a letter and its
+// capital need not have as many bytes ("ı" has two bytes, "I" one).
+inline std::string_view Utf8HeadLike(std::string_view s, std::string_view like) {
+  return Utf8Head(s, Utf8Length(like));
+}
 // Columns the text takes on a terminal: East Asian wide and full-width characters take
 // two, combining marks and zero-width characters none, every other character one.
 std::size_t Utf8DisplayWidth(std::string_view s);
