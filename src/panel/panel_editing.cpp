@@ -10,7 +10,6 @@
 // leaving an edit. The panel's DoExit does the same for leaving the panel, and its
 // SetFocus hands the focus to the first field.
 
-#include <exception>
 #include <optional>
 #include <string>
 
@@ -139,7 +138,6 @@ void TPanelFieldsSet::EditExit(TObject* sender) {
     throw;
   }
 }
-
 
 void TPanelFieldsSet::EditKeyDown(TObject* sender, std::uint16_t& key, TShiftState shift) {
   Forward(OnEditKeyDown, sender, key, shift);
