@@ -300,17 +300,6 @@ void TPanelFieldsSet::SetAutoEditWidth(bool value) {
   WndChanged();
 }
 
-void TPanelFieldsSet::SetEditCursor(TCursor value) {
-  if (edit_cursor_ == value) return;
-  edit_cursor_ = value;
-  if (!fields_) return;
-  for (TFieldRecord* record : fields_->Records()) {
-    for (int j = 0; j < 2; ++j) {
-      if (TCustomMaskEdit* edit = record->Edits(j)) edit->SetCursor(value);
-    }
-  }
-}
-
 void TPanelFieldsSet::SetAutoSize(bool value) {
   if (auto_size_ == value) return;
   auto_size_ = value;

@@ -162,8 +162,19 @@ class TPanelFieldsSet : public TCustomPanel, public TFieldsOwner {
   // With AutoSize, leaving alClient or going to alNone relays out.
   void SetAlign(TAlign value) override;
 
+  // ---- focus ----
+  // Scrolls the box back to its origin and focuses the first edit of the first visible
+  // record that has one; nothing when none has. The panel itself never takes the focus.
+  void SetFocus() override;
+
   // ---- edit handlers (wired to every field edit by the layout) ----
   // Each fires the panel event of the same name with the edit's record and EditNo.
+  // EditChange first takes the text as the record's entered value (blank: Null; a text
+  // that does not convert yet: no change, no error), unless the record itself is
+  // writing the text. EditExit first fires OnEditExit, then rewrites a modified text
+  // in the field type's form (a conversion error propagates), copies a range's lower
+  // bound up into an empty upper bound, and applies the values for usEditExit, or for
+  // usEditExitChange with a change pending; on any failure the edit gets the focus back.
   void EditChange(TObject* sender);
   void EditClick(TObject* sender);
   void EditDblClick(TObject* sender);
@@ -231,6 +242,8 @@ class TPanelFieldsSet : public TCustomPanel, public TFieldsOwner {
   void SetAutoSaveValues(bool value) { auto_save_values_ = value; }
   TAlign GetAlign() const { return Align(); }
   TCursor GetEditCursor() const { return edit_cursor_; }
+  // Stores a different cursor and sends the panel CM_CURSORCHANGED, whose relayout
+  // gives it to every field edit.
   void SetEditCursor(TCursor value);
   bool GetAutoSize() const { return auto_size_; }
   // Stores the value; turning it on relays out.
@@ -292,6 +305,9 @@ class TPanelFieldsSet : public TCustomPanel, public TFieldsOwner {
   void WndProc(TMessage& message) override;
   // The host's resize notification: a relayout outside a layout, then OnResize.
   void Resize() override;
+  // The focus left the panel: OnExit, then the values apply for usExit, or for
+  // usExitChange with a change pending.
+  void DoExit() override;
 
  private:
   friend class TPanelLayoutPass;

@@ -40,21 +40,6 @@ TPoint MeasureA(TLabel& measure, const TFont& font) {
   return {measure.Width(), measure.Height()};
 }
 
-// Keeps a record's text-push lock of one slot raised while the layout writes the text.
-class EditUpdatingLock {
- public:
-  EditUpdatingLock(TFieldRecord& record, int slot) : record_(&record), slot_(slot) {
-    record_->BeginEditUpdating(slot_);
-  }
-  EditUpdatingLock(const EditUpdatingLock&) = delete;
-  EditUpdatingLock& operator=(const EditUpdatingLock&) = delete;
-  ~EditUpdatingLock() { record_->EndEditUpdating(slot_); }
-
- private:
-  TFieldRecord* record_;
-  int slot_;
-};
-
 }  // namespace
 
 // One run of PaintPanelComponents.

@@ -64,6 +64,18 @@ std::uint16_t KeyForChar(char32_t c, TShiftState& shift) {
   }
 }
 
+// Sends a mouse message for a point of `control` to the window under the mouse: a
+// control without a window is reached through its parent's window.
+void SendMouse(TControl* control, std::uint32_t msg, std::intptr_t keys, int x, int y) {
+  TControl* target = control;
+  if (dynamic_cast<TWinControl*>(control) == nullptr && control->Parent() != nullptr) {
+    target = control->Parent();
+    x += control->Left();
+    y += control->Top();
+  }
+  target->Perform(msg, keys, MakeLParam(x, y));
+}
+
 }  // namespace
 
 char32_t KeyToChar(std::uint16_t vk, TShiftState shift) {
@@ -133,16 +145,24 @@ void TypeText(TWinControl* control, std::string_view text) {
 void ClickAt(TControl* control, int x, int y, TShiftState shift) {
   if (control == nullptr) return;
   ShiftGuard guard(shift);
-  TControl* target = control;
-  if (dynamic_cast<TWinControl*>(control) == nullptr && control->Parent() != nullptr) {
-    // A control without a window is clicked through its parent's window.
-    target = control->Parent();
-    x += control->Left();
-    y += control->Top();
-  }
   const std::intptr_t keys = ShiftStateToKeys(shift);
-  target->Perform(WM_LBUTTONDOWN, keys | MK_LBUTTON, MakeLParam(x, y));
-  target->Perform(WM_LBUTTONUP, keys, MakeLParam(x, y));
+  SendMouse(control, WM_LBUTTONDOWN, keys | MK_LBUTTON, x, y);
+  SendMouse(control, WM_LBUTTONUP, keys, x, y);
+}
+
+void DoubleClickAt(TControl* control, int x, int y, TShiftState shift) {
+  if (control == nullptr) return;
+  ClickAt(control, x, y, shift);
+  ShiftGuard guard(shift);
+  const std::intptr_t keys = ShiftStateToKeys(shift);
+  SendMouse(control, WM_LBUTTONDBLCLK, keys | MK_LBUTTON, x, y);
+  SendMouse(control, WM_LBUTTONUP, keys, x, y);
+}
+
+void MoveMouseTo(TControl* control, int x, int y, TShiftState shift) {
+  if (control == nullptr) return;
+  ShiftGuard guard(shift);
+  SendMouse(control, WM_MOUSEMOVE, ShiftStateToKeys(shift), x, y);
 }
 
 }  // namespace vantor

@@ -20,6 +20,11 @@ void SendKey(TWinControl* control, std::uint16_t vk, TShiftState shift = {});
 void TypeText(TWinControl* control, std::string_view text);
 // A left click at a point of the control's client area: WM_LBUTTONDOWN then WM_LBUTTONUP.
 void ClickAt(TControl* control, int x, int y, TShiftState shift = {});
+// A double click there: the first click, then WM_LBUTTONDBLCLK and WM_LBUTTONUP, as the
+// window system reports the second press.
+void DoubleClickAt(TControl* control, int x, int y, TShiftState shift = {});
+// The mouse moved to a point of the control's client area, no button held (WM_MOUSEMOVE).
+void MoveMouseTo(TControl* control, int x, int y, TShiftState shift = {});
 // The character a key makes, or 0 (Enter 13, Backspace 8, Tab 9, Escape 27, space,
 // digits, letters in lower or upper case by ssShift).
 char32_t KeyToChar(std::uint16_t vk, TShiftState shift);
