@@ -85,8 +85,18 @@ TEST_F(SetupFormTest, CancelAfterChangesLeavesTheComponentUnchangedByteForByte) 
   });
   ChooseField(filter, "city");
   Choose("cbCompare", 2);
-  ScriptedUser().Click("bbCancel");
+  TCompareType scratch_string = ctExact;
+  TCompareType scratch_city = ctExact;
+  ScriptedUser()
+      .Run([&](TForm& form) {
+        TFieldsSet& scratch = *Setup(form).Scratch();
+        scratch_string = scratch.CompareOptions()->GetCompare(5);
+        scratch_city = scratch.FieldByName("city")->GetCompare();
+      })
+      .Click("bbCancel");
   EXPECT_FALSE(filter->ShowSetupForm());
+  EXPECT_EQ(scratch_string, ctInternal) << "the copy was changed";
+  EXPECT_EQ(scratch_city, ctInternal);
   EXPECT_EQ(Stream(), before);
 }
 
@@ -225,7 +235,7 @@ TEST_F(SetupFormTest, AMarginThatIsNoNumberIsReportedAndTheFormStaysOpen) {
       .Click("bbCancel");
   EXPECT_FALSE(filter->ShowSetupForm());
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], "'lots' is not a valid integer value");
+  EXPECT_EQ(Messages()[0], "'lots' is not a valid integer value.");
   EXPECT_EQ(filter->GetHorzMargin(), 25) << "what was copied before the bad margin stays";
   EXPECT_EQ(filter->GetVertMargin(), 50);
   EXPECT_EQ(filter->PanelFieldsSet()->UpdateCount(), 0);
