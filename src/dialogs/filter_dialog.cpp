@@ -23,8 +23,7 @@ bool TDBFilterDialog::Execute() {
                    [this](bool /*confirmed*/) {
                      // Whatever the update state, the filter applied when the panel's bracket
                      // closes uses the values the panel holds now (confirmed or restored):
-                     // values still waiting for an exit, and values read from the form
-                     // stream that nothing has applied yet, are taken along.
+                     // values still waiting for an exit are taken along.
                      TFieldsList& list = *Fields();
                      list.ExcludeState({fsValueChanged});
                      list.IncludeState({fsValueUpdate});

@@ -24,10 +24,7 @@ TDBFindDialog::TDBFindDialog(TComponent* owner) : TFieldsSet(owner) {
 TPanelFieldsSet* TDBFindDialog::CreatePanelFieldsSet() { return new TDBFindComponent(this); }
 
 bool TDBFindDialog::Execute() {
-  // The one search after the form uses the values the panel holds now, also those read
-  // from the form stream that nothing has applied yet: they count as entered.
-  const bool result = RunDialog([this] { return NewForm<TfmFind>(this); },
-                                [this](bool /*confirmed*/) { Fields()->IncludeState({fsValueChanged}); });
+  const bool result = RunDialog([this] { return NewForm<TfmFind>(this); });
   // With usAuto the panel searched when its bracket closed; otherwise the search runs
   // here, once, after the form has gone.
   if (result && GetUpdateState() != usAuto) Locate();
