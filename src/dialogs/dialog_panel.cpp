@@ -29,6 +29,12 @@ TfmFieldsSet* TDialogPanel<Base>::ShowingForm() const {
 }
 
 template <typename Base>
+void TDialogPanel<Base>::ValuesChanged() {
+  if (ShowingForm() != nullptr) return;
+  Base::ValuesChanged();
+}
+
+template <typename Base>
 void TDialogPanel<Base>::SetHeight(int value) {
   TfmFieldsSet* form = ShowingForm();
   if (form == nullptr || this->InWindowPosChange()) return;

@@ -7,6 +7,7 @@
 //   - relayout: a relayout request becomes a relayout of the whole dialog form
 //     (TfmFieldsSet::Changed), except while the panel handles its own resizing, when it
 //     re-flows its fields within its current size (the user resizing the form);
+//   - applying: while its form shows it leaves applying the values to the dialog;
 //   - state and look: it reports the dialog's component state as its own (loading,
 //     designing, destroying), keeps the dialog flavour of style options, and ignores the
 //     font, colour, 3-D and cursor notices of the form it sits on.
@@ -42,6 +43,10 @@ class TDialogPanel : public Base {
   void PaintComponent() override;
   // The dialog's state; only csLoading without a dialog.
   TComponentState GetComponentState() const override;
+  // Nothing while the dialog's form shows: leaving an edit or the panel there does not
+  // apply the values, because the dialog applies them once, after its form has closed
+  // (whatever the update state, one search or one filter per confirmed Execute).
+  void ValuesChanged() override;
 
  protected:
   std::unique_ptr<TStyleOptions> CreateStyleOptions() override;
