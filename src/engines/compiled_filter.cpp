@@ -299,6 +299,20 @@ bool HeadUpperIs(std::string_view text, std::size_t chars, std::string_view uppe
   return j == upper.size();
 }
 
+// AnsiCompareText(text, wanted) == 0 for a wanted text of ASCII characters only, given
+// also lower-cased: while the text's characters are ASCII the two are compared byte by
+// byte (one character each, folded alike); the first other character hands the rest to
+// AnsiCompareText, since some of them fold to ASCII letters.
+bool SameTextAsAscii(std::string_view text, std::string_view wanted, std::string_view wanted_lower) {
+  std::size_t i = 0;
+  for (; i < text.size() && i < wanted_lower.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) return AnsiCompareText(wanted, text) == 0;
+    if (static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c) != wanted_lower[i]) return false;
+  }
+  return i == text.size() && i == wanted_lower.size();
+}
+
 class TextTest final : public Test {
  public:
   struct Params {
@@ -324,7 +338,11 @@ class TextTest final : public Test {
         KeepIf(in, out, [&](RowId r) { return c.IsNull(r) ? p.v1_null : !p.v1_null && c.Text(r) == p.w1; });
         break;
       case TextRule::kSameText:
-        KeepIf(in, out, [&](RowId r) { return AnsiCompareText(p.w1, c.Text(r)) == 0; });
+        if (!p.w2.empty() || p.w1.empty()) {
+          KeepIf(in, out, [&](RowId r) { return SameTextAsAscii(c.Text(r), p.w1, p.w2); });
+        } else {
+          KeepIf(in, out, [&](RowId r) { return AnsiCompareText(p.w1, c.Text(r)) == 0; });
+        }
         break;
       case TextRule::kStartsUpper:
         KeepIf(in, out, [&](RowId r) { return HeadUpperIs(c.Text(r), p.n1, p.w1, scratch); });
@@ -403,9 +421,9 @@ class TextTest final : public Test {
   static double CostOf(TextRule rule) {
     switch (rule) {
       case TextRule::kEqual:
-      case TextRule::kStarts: return 2.0;
+      case TextRule::kStarts:
       case TextRule::kSameText:
-      case TextRule::kStartsUpper: return 3.0;
+      case TextRule::kStartsUpper: return 2.0;
       case TextRule::kRangeVariant:
       case TextRule::kRangeRecord: return 3.0;
       case TextRule::kRangeUpper: return 8.0;
@@ -439,6 +457,10 @@ std::unique_ptr<Test> CompileText(const TRowStore::ColumnScan& cells, int column
         if (case_insensitive) {
           p.rule = TextRule::kSameText;
           p.w1 = VarToStr(v1);
+          // w2: the value lower-cased when it is ASCII only (for the byte-wise comparison).
+          if (std::all_of(p.w1.begin(), p.w1.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; })) {
+            for (char ch : p.w1) p.w2 += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch);
+          }
         } else {
           // Only a text or no value compares with the text cells without conversion.
           if (!v1.IsClear() && v1.Get<std::string>() == nullptr) return nullptr;
