@@ -14,7 +14,8 @@ const TypeInfo& TDBCustomFilterPanel::StaticType() {
   return info;
 }
 
-TDBCustomFilterPanel::TDBCustomFilterPanel(TComponent* owner) : TPanelFieldsSet(owner) {
+TDBCustomFilterPanel::TDBCustomFilterPanel(TComponent* owner)
+    : TPanelFieldsSet(owner), compiled_(std::make_unique<TCompiledFilter>(*this)) {
   CreateFieldsList(TFilterRecord::StaticType());
 }
 
@@ -64,7 +65,9 @@ void TDBCustomFilterPanel::UpdateDataSet() {
   if (data_set->Filtered() != filtered_) data_set->SetFiltered(filtered_);
   if (filtered_) {
     if (Fields()->FieldMapCount() > 0) {
-      data_set->SetOnFilterRecord([this](TDataSet* ds, bool& accept) { FilterRecord(ds, accept); });
+      TFilterRecordEvent filter;
+      filter = [this](TDataSet* ds, bool& accept) { FilterRecord(ds, accept); };
+      data_set->SetOnFilterRecord(filter, compiled_.get());
     } else if (OnFilterRecord) {
       data_set->SetOnFilterRecord(OnFilterRecord);
     }

@@ -12,6 +12,9 @@
 // program that switches the data set's Filtered directly. CanSetFiltered is false while
 // UpdateDataSet runs, so the change notifications it causes do not re-enter it.
 
+#include <memory>
+
+#include "engines/compiled_filter.h"
 #include "panel/panel_fields_set.h"
 #include "platform/data/data_set.h"
 
@@ -38,8 +41,13 @@ class TDBCustomFilterPanel : public TPanelFieldsSet {
   TFilterRecordEvent OnFilterRecord;
 
   // The callback installed on the data set: the application's handler first, then, if it
-  // accepted, CheckRecord over the whole field map.
+  // accepted, CheckRecord over the whole field map. The data set runs it for a single row;
+  // for a whole pass it asks the compiled form of the same test (CompiledFilter), which
+  // gives the same answers.
   void FilterRecord(TDataSet* data_set, bool& accept);
+  // The compiled form of FilterRecord, installed along with it.
+  TCompiledFilter& CompiledFilter() { return *compiled_; }
+  const TCompiledFilter& CompiledFilter() const { return *compiled_; }
 
   // Applies Filtered and the criteria to an active data set and moves it to its first
   // record; the hourglass shows meanwhile when ChangeCursor is on.
@@ -57,6 +65,9 @@ class TDBCustomFilterPanel : public TPanelFieldsSet {
 
   bool filtered_ = false;
   bool can_set_filtered_ = true;
+  // Installed on the data set with FilterRecord and dropped by it with that callback, which
+  // the panel clears before it goes (destructor, SetOldDataSet).
+  std::unique_ptr<TCompiledFilter> compiled_;
 };
 
 // The filter panel with its properties published for the form designer.

@@ -1,6 +1,7 @@
 #include "platform/data/data_set.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/core/update_guard.h"
 #include "platform/data/data_source.h"
@@ -29,6 +30,23 @@ const TypeInfo& TDataSet::StaticType() {
 }
 
 TDataSet::TDataSet(TComponent* owner) : TComponent(owner) {}
+
+namespace {
+
+// One counter for every data set, so that a stamp names one state of one data set only.
+std::uint64_t NextStamp() {
+  static std::atomic<std::uint64_t> counter{0};
+  return ++counter;
+}
+
+}  // namespace
+
+void TDataSet::RowsChanged() {
+  stamp_.rows = NextStamp();
+  stamp_.order = stamp_.rows;
+}
+
+void TDataSet::RowOrderChanged() { stamp_.order = NextStamp(); }
 
 TDataSet::~TDataSet() { DestroyDataSet(); }
 
@@ -102,6 +120,7 @@ void TDataSet::OpenCore() {
     if (default_fields_) CreateDefaultFields();
     BindFields();
     ++generation_;
+    RowsChanged();
     state_ = dsBrowse;  // the order and filter below read fields
     AfterBind();
     RebuildView(true);
@@ -143,6 +162,7 @@ void TDataSet::CloseCore(bool notify) {
   accepted_.clear();
   filter_active_ = false;
   ++generation_;
+  RowsChanged();
   cursor_ = 0;
   bof_ = eof_ = true;
   if (notify) DataEvent(deUpdateState);
@@ -292,6 +312,19 @@ bool TDataSet::CallFilter(RowId row) const {
   return accept;
 }
 
+int TFilterPass::CellColumn(const TField& field) const {
+  if (field.DataSet() != data_set_ || field.Calculated() || !data_set_->FilterReadsCells()) return -1;
+  return data_set_->FieldColumn(field);
+}
+
+bool TFilterPass::Call(RowId row, const std::function<bool()>& test) const {
+  auto* self = const_cast<TDataSet*>(data_set_);
+  TemporaryChange<RowId> guard_row(self->read_row_, row);
+  TemporaryChange<TDataSetState> guard_read(self->read_state_, dsBrowse);
+  TemporaryChange<TDataSetState> guard_state(self->state_, dsFilter);
+  return test();
+}
+
 bool TDataSet::RowAccepted(RowId row) const {
   if (!filter_active_) return true;
   return row < accepted_.size() && accepted_[row] != 0;
@@ -301,6 +334,16 @@ void TDataSet::BuildFilteredView(std::vector<RowId>& view, std::vector<unsigned 
   const std::vector<RowId>& order = CurrentOrder();
   accepted.assign(store_->RowLimit(), 0);
   view.clear();
+  if (bulk_filter_ != nullptr) {
+    TFilterPass pass(*this, view);
+    bulk_filter_->FilterRows(pass);
+    for (RowId r : view) {
+      // The pass answers with rows of the current order, which are all live rows.
+      assert(store_->IsLive(r));
+      accepted[r] = 1;
+    }
+    return;
+  }
   for (RowId r : order) {
     if (CallFilter(r)) {
       accepted[r] = 1;
@@ -357,19 +400,27 @@ void TDataSet::SetOnFilterRecord(TFilterRecordEvent::Handler handler) {
   SetOnFilterRecord(event);
 }
 
-void TDataSet::SetOnFilterRecord(const TFilterRecordEvent& event) {
+void TDataSet::SetOnFilterRecord(const TFilterRecordEvent& event) { SetOnFilterRecord(event, nullptr); }
+
+void TDataSet::SetOnFilterRecord(const TFilterRecordEvent& event, TBulkRecordFilter* bulk) {
+  // Without a callback there is nothing for the bulk filter to stand in for.
+  if (!event.Assigned()) bulk = nullptr;
   if (!Active() || !filter_on_) {
     on_filter_record_ = event;
+    bulk_filter_ = bulk;
     return;
   }
   CheckBrowseMode();
   const RowId keep = CurrentRow();
   TFilterRecordEvent saved = on_filter_record_;
+  TBulkRecordFilter* saved_bulk = bulk_filter_;
   on_filter_record_ = event;
+  bulk_filter_ = bulk;
   try {
     RebuildView(true);
   } catch (...) {
     on_filter_record_ = saved;
+    bulk_filter_ = saved_bulk;
     throw;
   }
   Resync(keep);
@@ -385,6 +436,7 @@ void TDataSet::Refresh() {
 
 void TDataSet::OrderChanged(RowId keep_row) {
   if (!Active()) return;
+  RowOrderChanged();
   RebuildView(false);
   Resync(keep_row);
 }
@@ -416,6 +468,7 @@ void TDataSet::DropAllRows() {
   accepted_ = {};
   ++generation_;  // row ids start again: every bookmark is stale
   ++data_version_;
+  RowsChanged();
   calc_row_ = kNoRow;
   cursor_ = 0;
   bof_ = eof_ = true;
@@ -713,6 +766,7 @@ void TDataSet::Post() {
   }
   for (int c = 0; c < store_->ColumnCount(); ++c) store_->Set(row, c, values[static_cast<std::size_t>(c)]);
   ++data_version_;
+  RowsChanged();
   RowWritten(row, inserting);
   if (filter_active_) {
     std::vector<Variant> none;
@@ -759,6 +813,7 @@ void TDataSet::Delete() {
   if (it != natural_.end() && *it == row) natural_.erase(it);
   store_->DeleteRow(row);
   ++data_version_;
+  RowsChanged();
   MoveToViewPosition(position, false);
   if (View().empty()) bof_ = eof_ = true;
   AfterDelete(this);

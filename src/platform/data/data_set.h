@@ -17,7 +17,9 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -78,6 +80,38 @@ enum class TBookmark : std::uint64_t { None = 0 };
 using TDataSetNotifyEvent = Event<TDataSet*>;
 // Called for each record the data set considers while Filtered; set accept to false to hide it.
 using TFilterRecordEvent = Event<TDataSet*, bool&>;
+
+class TFilterPass;
+
+// A record filter that decides a whole pass over the rows at once, from the stored cells,
+// where the OnFilterRecord callback it is installed with decides record by record. It
+// changes how fast the data set filters, never what it shows.
+//
+// Call order: the owner installs it with SetOnFilterRecord(callback, this); from then on,
+// each time the data set builds its filtered view anew (SetFiltered, SetOnFilterRecord,
+// Refresh, Open while filtered) it calls FilterRows once, on its own thread, instead of
+// the callback per row. A single row posted while filtered still goes through the
+// callback. The data set forgets the object when the callback is next replaced, so the
+// owner replaces (or clears) the callback before the object goes.
+class TBulkRecordFilter {
+ public:
+  virtual ~TBulkRecordFilter() = default;
+  // Appends to pass.Accepted() exactly the rows of pass.Order() that the callback would
+  // accept, in that order. Application code (the callback's own handlers, calculated
+  // fields) runs only through pass.Call, on the calling thread, in row order, for the
+  // rows and as often as the callback alone would run it. May raise: the data set then
+  // keeps the view it had.
+  virtual void FilterRows(TFilterPass& pass) = 0;
+};
+
+// Identifies a state of a data set's rows: equal stamps of one data set mean the same rows
+// with the same stored cells (rows) and, further, in the same order (order). Stamps come
+// from one counter for every data set, so no two states anywhere share one.
+struct TRowsStamp {
+  std::uint64_t rows = 0;
+  std::uint64_t order = 0;
+  bool operator==(const TRowsStamp&) const = default;
+};
 
 class TDataSet : public TComponent {
  public:
@@ -164,6 +198,11 @@ class TDataSet : public TComponent {
   const TFilterRecordEvent& OnFilterRecord() const { return on_filter_record_; }
   void SetOnFilterRecord(TFilterRecordEvent::Handler handler);
   void SetOnFilterRecord(const TFilterRecordEvent& event);
+  // Installs the callback together with an object that decides whole passes for it (see
+  // TBulkRecordFilter); `bulk` may be null.
+  void SetOnFilterRecord(const TFilterRecordEvent& event, TBulkRecordFilter* bulk);
+  // The state of the rows and their order, for a filter that keeps what it learned of them.
+  TRowsStamp RowsStamp() const { return stamp_; }
 
   // --- Editing ---
   // Edit on an empty data set starts an insert.
@@ -242,6 +281,10 @@ class TDataSet : public TComponent {
   // Field value routing; a descendant with other buffers (the key buffer) overrides these.
   virtual Variant GetFieldValue(const TField& field) const;
   virtual void SetFieldValue(TField& field, const Variant& value);
+  // Whether a data field read while filtering (State dsFilter) gives its stored cell as it
+  // is, so that a bulk filter may read the cells directly. A descendant whose
+  // GetFieldValue answers otherwise in dsFilter returns false.
+  virtual bool FilterReadsCells() const { return true; }
   void SetState(TDataSetState state);
 
   // Drops every row at once, without the per-row hooks and events of Delete (the
@@ -269,6 +312,7 @@ class TDataSet : public TComponent {
  private:
   friend class TField;
   friend class TDataSource;
+  friend class TFilterPass;
 
   struct BookmarkEntry {
     std::uint64_t generation;
@@ -280,6 +324,9 @@ class TDataSet : public TComponent {
   void AddDataSource(TDataSource* source);
   void RemoveDataSource(TDataSource* source);
 
+  // New stamps after the rows (and so their order) or only their order changed.
+  void RowsChanged();
+  void RowOrderChanged();
   void OpenCore();
   void CloseCore(bool notify);
   void CreateDefaultFields();
@@ -314,6 +361,8 @@ class TDataSet : public TComponent {
   bool filter_on_ = false;
   bool filter_active_ = false;
   TFilterRecordEvent on_filter_record_;
+  TBulkRecordFilter* bulk_filter_ = nullptr;  // not owned; dropped with the callback
+  TRowsStamp stamp_;
   std::vector<RowId> filtered_;
   std::vector<unsigned char> accepted_;  // by row id, while the filter is active
 
@@ -340,6 +389,33 @@ class TDataSet : public TComponent {
   std::unordered_map<std::uint64_t, BookmarkEntry> bookmarks_;
   std::uint64_t next_bookmark_ = 1;
   std::uint64_t generation_ = 1;
+};
+
+// One pass of a bulk filter over a data set's rows (see TBulkRecordFilter): what it may
+// read, and where it puts its answer. Made by the data set for the length of one call.
+class TFilterPass {
+ public:
+  TFilterPass(const TDataSet& data_set, std::vector<RowId>& accepted)
+      : data_set_(&data_set), accepted_(&accepted) {}
+
+  const TDataSet& DataSet() const { return *data_set_; }
+  // The rows to decide, in the data set's current order.
+  std::span<const RowId> Order() const { return data_set_->CurrentOrder(); }
+  const TRowStore& Store() const { return *data_set_->store_; }
+  TRowsStamp Stamp() const { return data_set_->stamp_; }
+  // The store column whose cells are what `field` reads while filtering; -1 when its
+  // values come from elsewhere (a calculated or lookup field, a field of another data set,
+  // a data set that reads otherwise).
+  int CellColumn(const TField& field) const;
+  // Runs `test` with the data set's fields reading `row` (State dsFilter), as the data set
+  // runs its callback, and returns its answer.
+  bool Call(RowId row, const std::function<bool()>& test) const;
+  // The answer: accepted rows, appended in the order of Order().
+  std::vector<RowId>& Accepted() { return *accepted_; }
+
+ private:
+  const TDataSet* data_set_;
+  std::vector<RowId>* accepted_;
 };
 
 // Brackets DisableControls/EnableControls. EnableControls tells the data links what

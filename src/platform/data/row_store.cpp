@@ -314,6 +314,22 @@ std::string_view TRowStore::GetText(RowId row, int column) const {
   return {c.arena.data() + c.offset[row], c.length[row]};
 }
 
+TRowStore::ColumnScan TRowStore::Scan(int column) const {
+  if (column < 0 || column >= ColumnCount()) {
+    throw EDatabaseError("Column index out of range (" + std::to_string(column) + ")");
+  }
+  const Column& c = columns_[Col(column)];
+  ColumnScan scan;
+  scan.kind = c.kind;
+  scan.width = c.width;
+  scan.fixed = c.fixed.data();
+  scan.nulls = c.nulls.data();
+  scan.offset = c.offset.data();
+  scan.length = c.length.data();
+  scan.arena = c.arena.data();
+  return scan;
+}
+
 // Every field read comes here: one look at the column, then the cell.
 Variant TRowStore::Get(RowId row, int column) const {
   const Column& c = At(column, row);

@@ -13,6 +13,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -107,6 +108,38 @@ class TRowStore {
   // Asks the memory system for the row's cells ahead of reading them (a walk does it for
   // the next record while the current one is in use). Never changes anything.
   void Prefetch(RowId row) const;
+
+  // One column's cells laid bare for a scan over many rows (a filter deciding a whole
+  // pass from the stored cells): the same values the typed getters give, without their
+  // per-call checks. Valid until the store next changes; reading it from several threads
+  // at once is safe while nobody writes.
+  struct ColumnScan {
+    TStorageKind kind = TStorageKind::skText;
+    std::size_t width = 0;
+    const unsigned char* fixed = nullptr;
+    const std::uint64_t* nulls = nullptr;
+    const std::uint32_t* offset = nullptr;
+    const std::uint32_t* length = nullptr;
+    const char* arena = nullptr;
+
+    bool IsNull(RowId row) const { return ((nulls[row / 64] >> (row % 64)) & 1U) != 0; }
+    // The stored bytes of a text cell ("" for a null one).
+    std::string_view Text(RowId row) const {
+      return length[row] == 0 ? std::string_view() : std::string_view(arena + offset[row], length[row]);
+    }
+    // A fixed-width cell as its stored type (std::int16_t for skInt16, std::uint16_t for
+    // skUInt16, std::int32_t, std::int64_t, double for skDouble and skDate, std::int64_t
+    // scaled for skCurrency, unsigned char for skBoolean).
+    template <typename T>
+    T Load(RowId row) const {
+      assert(sizeof(T) == width);  // the caller picked the type by the column's kind
+      T v;
+      std::memcpy(&v, fixed + static_cast<std::size_t>(row) * width, sizeof(T));
+      return v;
+    }
+  };
+  // EDatabaseError for a column out of range.
+  ColumnScan Scan(int column) const;
 
   // Bytes held by the store (arrays at their capacity, text arenas, null bits).
   std::size_t MemoryBytes() const;

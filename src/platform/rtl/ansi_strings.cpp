@@ -25,8 +25,8 @@ using Unit = Utf8Unit;
 Unit Decode(std::string_view s, std::size_t i) { return DecodeUtf8At(s, i); }
 
 template <typename Map>
-std::string MapCase(std::string_view s, Map map) {
-  std::string out;
+void MapCaseInto(std::string_view s, Map map, std::string& out) {
+  out.clear();
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
     const Unit u = Decode(s, i);
@@ -36,6 +36,12 @@ std::string MapCase(std::string_view s, Map map) {
       AppendUtf8(map(u.cp), out);
     i += u.len;
   }
+}
+
+template <typename Map>
+std::string MapCase(std::string_view s, Map map) {
+  std::string out;
+  MapCaseInto(s, map, out);
   return out;
 }
 
@@ -103,6 +109,7 @@ bool IsLetterOrDigitChar(char32_t c) {
 
 std::string AnsiUpperCase(std::string_view s) { return MapCase(s, UpperCaseChar); }
 std::string AnsiLowerCase(std::string_view s) { return MapCase(s, LowerCaseChar); }
+void AnsiUpperCaseInto(std::string_view s, std::string& out) { MapCaseInto(s, UpperCaseChar, out); }
 
 int AnsiCompareText(std::string_view a, std::string_view b) { return CompareByKey(a, b, FoldKey); }
 

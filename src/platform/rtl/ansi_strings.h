@@ -13,6 +13,8 @@ namespace vantor {
 
 std::string AnsiUpperCase(std::string_view s);
 std::string AnsiLowerCase(std::string_view s);
+// AnsiUpperCase into a buffer the caller keeps, for loops that upper-case many texts.
+void AnsiUpperCaseInto(std::string_view s, std::string& out);
 // Case-insensitive order (<0, 0, >0): code points compared after case folding.
 int AnsiCompareText(std::string_view a, std::string_view b);
 // The order of a case-insensitive index: code points compared upper-cased, stray bytes

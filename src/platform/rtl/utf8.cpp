@@ -79,6 +79,15 @@ std::size_t Utf8CharStart(std::string_view s, std::size_t i) {
   return start + u.len > i ? start : i;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const Utf8Unit u = DecodeUtf8At(text, i);
+    if (u.invalid) return false;
+    i += u.len;
+  }
+  return true;
+}
+
 std::size_t Utf8Length(std::string_view text) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < text.size(); i += DecodeUtf8At(text, i).len) ++n;

@@ -37,6 +37,8 @@ std::string EncodeUtf8(char32_t ch);
 constexpr bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 // The start of the character that byte `i` belongs to (i <= s.size(); s.size() stays).
 std::size_t Utf8CharStart(std::string_view s, std::size_t i);
+// Whether every unit of the text is a valid code point (no stray byte).
+bool IsValidUtf8(std::string_view text);
 // Number of characters (units as DecodeUtf8At reads them).
 std::size_t Utf8Length(std::string_view text);
 // The first `chars` characters of `s` (all of it when it has fewer).

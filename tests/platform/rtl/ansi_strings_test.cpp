@@ -23,6 +23,14 @@ TEST(AnsiStrings, InvalidBytesPassThrough) {
   EXPECT_GT(AnsiCompareText("\xff", "\xf0\x9f\x98\x80"), 0);  // stray bytes after every code point
 }
 
+TEST(AnsiStrings, UpperCaseIntoAKeptBufferReplacesItsContents) {
+  std::string buffer = "left over from before";
+  for (const char* text : {"straße", "a\xff" "b", "", "Ärger"}) {
+    AnsiUpperCaseInto(text, buffer);
+    EXPECT_EQ(buffer, AnsiUpperCase(text)) << text;
+  }
+}
+
 TEST(AnsiStrings, Comparisons) {
   EXPECT_EQ(AnsiCompareText("Straße", "STRAßE"), 0);
   EXPECT_EQ(AnsiCompareText("äbc", "ÄBC"), 0);

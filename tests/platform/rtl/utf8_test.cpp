@@ -39,6 +39,14 @@ TEST(Utf8, EncodedBytesOrderAsTheValuesUpTo21Bits) {
   EXPECT_EQ(stray, "\xF4\x90\x83\x83");
 }
 
+TEST(Utf8, ValidTextHasNoStrayByte) {
+  EXPECT_TRUE(IsValidUtf8(""));
+  EXPECT_TRUE(IsValidUtf8("straße 日本 \xF0\x9F\x98\x80"));
+  EXPECT_FALSE(IsValidUtf8("abc\xC3"));        // cut off at the end
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));       // overlong
+  EXPECT_FALSE(IsValidUtf8("a\x80" "b"));       // a stray continuation byte
+}
+
 TEST(Utf8, MalformedSequencesAreOneInvalidByte) {
   const std::string cases[] = {
       "\xC0\xAF",          // overlong '/'
