@@ -260,7 +260,7 @@ class BooleanTest final : public Test {
 // (trailing blanks cut); the generic text of a value is VarToStr.
 enum class TextRule : std::uint8_t {
   kEqual,           // one value, exact, case-sensitive: the variants are equal
-  kSameText,        // one value, exact, case-insensitive: AnsiCompareText is 0
+  kSameText,        // one value, exact, case-insensitive: AnsiCompareUpper is 0
   kStartsUpper,     // one value, initial, case-insensitive
   kStarts,          // one value, initial, case-sensitive (record texts)
   kContainsUpper,   // one value, internal, case-insensitive
@@ -299,18 +299,18 @@ bool HeadUpperIs(std::string_view text, std::size_t chars, std::string_view uppe
   return j == upper.size();
 }
 
-// AnsiCompareText(text, wanted) == 0 for a wanted text of ASCII characters only, given
-// also lower-cased: while the text's characters are ASCII the two are compared byte by
-// byte (one character each, folded alike); the first other character hands the rest to
-// AnsiCompareText, since some of them fold to ASCII letters.
-bool SameTextAsAscii(std::string_view text, std::string_view wanted, std::string_view wanted_lower) {
+// AnsiCompareUpper(text, wanted) == 0 for a wanted text of ASCII characters only, given
+// also upper-cased: while the text's characters are ASCII the two are compared byte by
+// byte (one character each, capitalised alike); the first other character hands the
+// whole to AnsiCompareUpper, since some of them capitalise to ASCII letters ("ı", "ſ").
+bool SameCapitalsAsAscii(std::string_view text, std::string_view wanted, std::string_view wanted_upper) {
   std::size_t i = 0;
-  for (; i < text.size() && i < wanted_lower.size(); ++i) {
+  for (; i < text.size() && i < wanted_upper.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x80) return AnsiCompareText(wanted, text) == 0;
-    if (static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c) != wanted_lower[i]) return false;
+    if (c >= 0x80) return AnsiCompareUpper(wanted, text) == 0;
+    if (static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c) != wanted_upper[i]) return false;
   }
-  return i == text.size() && i == wanted_lower.size();
+  return i == text.size() && i == wanted_upper.size();
 }
 
 class TextTest final : public Test {
@@ -321,7 +321,7 @@ class TextTest final : public Test {
     bool v1_null = false, v2_null = false;
     std::string w1, w2;             // the texts the rule compares with (see Compile)
     std::string g1;                 // kStartsUpper: the generic text of the value
-    std::size_t n1 = 0, n2 = 0;     // kStartsUpper: characters of g1; kRangeUpper: bytes of the upper bound
+    std::size_t n1 = 0, n2 = 0;     // kStartsUpper: characters of g1; kRangeUpper: characters of the upper bound
     bool operator==(const Params&) const = default;
   };
 
@@ -339,9 +339,9 @@ class TextTest final : public Test {
         break;
       case TextRule::kSameText:
         if (!p.w2.empty() || p.w1.empty()) {
-          KeepIf(in, out, [&](RowId r) { return SameTextAsAscii(c.Text(r), p.w1, p.w2); });
+          KeepIf(in, out, [&](RowId r) { return SameCapitalsAsAscii(c.Text(r), p.w1, p.w2); });
         } else {
-          KeepIf(in, out, [&](RowId r) { return AnsiCompareText(p.w1, c.Text(r)) == 0; });
+          KeepIf(in, out, [&](RowId r) { return AnsiCompareUpper(p.w1, c.Text(r)) == 0; });
         }
         break;
       case TextRule::kStartsUpper:
@@ -379,7 +379,7 @@ class TextTest final : public Test {
           if (Ordinal(p.w1, scratch) > 0) return false;
           if (p.v2_null) return true;
           if (p.exact) return Ordinal(p.w2, scratch) >= 0;
-          AnsiUpperCaseInto(text.substr(0, p.n2), scratch2);
+          AnsiUpperCaseInto(Utf8Head(text, p.n2), scratch2);
           return Ordinal(p.w2, scratch2) >= 0;
         });
         break;
@@ -388,7 +388,7 @@ class TextTest final : public Test {
           const std::string_view text = TrimRightView(c.Text(r));
           if (Ordinal(p.w1, text) > 0) return false;
           if (p.v2_null) return true;
-          return Ordinal(p.w2, text.substr(0, p.w2.size())) >= 0;
+          return Ordinal(p.w2, Utf8HeadLike(text, p.w2)) >= 0;
         });
         break;
     }
@@ -457,9 +457,9 @@ std::unique_ptr<Test> CompileText(const TRowStore::ColumnScan& cells, int column
         if (case_insensitive) {
           p.rule = TextRule::kSameText;
           p.w1 = VarToStr(v1);
-          // w2: the value lower-cased when it is ASCII only (for the byte-wise comparison).
+          // w2: the value upper-cased when it is ASCII only (for the byte-wise comparison).
           if (std::all_of(p.w1.begin(), p.w1.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; })) {
-            for (char ch : p.w1) p.w2 += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch);
+            for (char ch : p.w1) p.w2 += static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 32 : ch);
           }
         } else {
           // Only a text or no value compares with the text cells without conversion.
@@ -510,7 +510,7 @@ std::unique_ptr<Test> CompileText(const TRowStore::ColumnScan& cells, int column
     if (!p.v2_null) {
       const std::string high = VarToStr(v2);
       p.w2 = AnsiUpperCase(high);
-      p.n2 = high.size();
+      p.n2 = Utf8Length(high);
     }
   } else {
     p.rule = TextRule::kRangeRecord;

@@ -32,7 +32,7 @@ class CapitalsField : public TStringField {
 
 const std::vector<std::string> kPieces = {"a",  "A",  "b",   "Sm", "sm",  "SM", "é",     "É",  "ß",
                                           "ı",  "I",  "i",   "ö",  "Ö",   " ",  "straße", "ǆ", "ǅ",
-                                          "-",  "z",  "\xC3", "ith", "ITH", "0",  "9",     "  "};
+                                          "-",  "z",  "\xC3", "ith", "ITH", "0",  "9",     "  ",  "İ",  "ſ"};
 
 std::string RandomText(std::mt19937& rng, int max_pieces) {
   std::uniform_int_distribution<int> count(0, max_pieces);
@@ -276,7 +276,7 @@ TEST(CompiledFilter, ApplicationHandlerSeesEveryRecordOnceInOrder) {
 }
 
 TEST(CompiledFilter, CalculatedAndOwnTextFieldsStayWithTheRecordTest) {
-  Fixture f(5, 100);
+  Fixture f(5, 400);
   f.panel.BeginUpdate();
   TFieldRecord* calc = f.panel.FieldByName("calc");
   ASSERT_NE(calc, nullptr);
