@@ -348,8 +348,36 @@ void TCustomEdit::NativePaint(TMessage& m) {
   canvas.Brush()->SetColor(Color());
   canvas.FillRect(GetClientRect());
   const TRect r = FormatRect();
+  const std::string text = DisplayText();
+  // The text in three runs: before the selection, the selection (highlighted while the
+  // edit has the focus, or always when HideSelection is off), and after it.
+  const bool focused = Focused();
+  const int sel_from = std::min(anchor_, caret_);
+  const int sel_to = std::max(anchor_, caret_);
+  const bool show_selection = sel_from != sel_to && (focused || !hide_selection_);
+  const std::string_view before = Utf8Head(text, static_cast<std::size_t>(show_selection ? sel_from : caret_));
+  const std::string_view upto = Utf8Head(text, static_cast<std::size_t>(show_selection ? sel_to : caret_));
+  // A long text scrolls so that the caret stays inside the formatting rectangle.
+  const int caret_x = canvas.TextWidth(Utf8Head(text, static_cast<std::size_t>(caret_)));
+  const int scroll = std::max(0, caret_x - std::max(0, r.Width() - 1));
+  const int x = r.Left - scroll;
   canvas.Brush()->SetStyle(bsClear);
-  canvas.TextRect(r, r.Left, r.Top, DisplayText());
+  canvas.TextRect(r, x, r.Top, text);
+  if (show_selection) {
+    const int left = x + canvas.TextWidth(before);
+    const std::string_view selected = std::string_view(upto).substr(before.size());
+    const TRect band{std::max(left, r.Left), r.Top, std::min(left + canvas.TextWidth(selected), r.Right),
+                     r.Top + canvas.TextHeight(text)};
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.Brush()->SetColor(clHighlight);
+    canvas.Font()->SetColor(clHighlightText);
+    canvas.TextRect(band, left, r.Top, selected);
+  }
+  if (focused) {
+    canvas.Pen()->SetColor(Font()->Color());
+    canvas.MoveTo(x + caret_x, r.Top + 1);
+    canvas.LineTo(x + caret_x, r.Top + canvas.TextHeight(text) - 1);
+  }
 }
 
 }  // namespace vantor
