@@ -30,6 +30,8 @@ const std::map<std::string, std::set<std::string>>& AllowedIncludes() {
     t["platform/ui/raster"] = {"platform/rtl", "platform/core", "platform/ui", "platform/ui/raster"};
     t["platform/ui/x11"] = {"platform/rtl", "platform/core", "platform/ui", "platform/ui/raster",
                             "platform/ui/x11"};
+    t["platform/dbctrls"] = {"platform/rtl", "platform/core", "platform/data", "platform/ui",
+                             "platform/dbctrls"};
     t["resources"] = {"platform/rtl", "platform/core", "resources"};
     const std::set<std::string> platform = {"platform/rtl", "platform/core", "platform/data",
                                             "platform/ui", "resources"};

@@ -5,6 +5,7 @@
 #include "platform/ui/canvas.h"
 #include "platform/ui/form.h"
 #include "platform/ui/raster/raster_painter.h"
+#include "platform/ui/scroll_bar_paint.h"
 #include "platform/ui/scrolling_win_control.h"
 #include "platform/ui/win_control.h"
 
@@ -27,54 +28,6 @@ TRect ClientArea(const TWinControl& win) {
   const TPoint client = win.ClientOrigin();
   const TRect r = win.GetClientRect();
   return Bounds(client.X - window.X, client.Y - window.Y, r.Width(), r.Height());
-}
-
-// A raised button face: the classic two-pixel bevel around a filled face.
-void RaisedFace(TCanvas& canvas, TRect r) {
-  Frame3D(canvas, r, cl3DLight, cl3DDkShadow, 1);
-  Frame3D(canvas, r, clBtnHighlight, clBtnShadow, 1);
-  canvas.Brush()->SetColor(clBtnFace);
-  canvas.FillRect(r);
-}
-
-// A small filled triangle pointing in a direction (0 up, 1 down, 2 left, 3 right).
-void Arrow(TCanvas& canvas, const TRect& r, int direction, TColor color) {
-  canvas.Pen()->SetColor(color);
-  const int cx = (r.Left + r.Right) / 2;
-  const int cy = (r.Top + r.Bottom) / 2;
-  for (int i = 0; i < 4; ++i) {
-    switch (direction) {
-      case 0: canvas.MoveTo(cx - i, cy - 2 + i); canvas.LineTo(cx + i + 1, cy - 2 + i); break;
-      case 1: canvas.MoveTo(cx - i, cy + 1 - i); canvas.LineTo(cx + i + 1, cy + 1 - i); break;
-      case 2: canvas.MoveTo(cx - 2 + i, cy - i); canvas.LineTo(cx - 2 + i, cy + i + 1); break;
-      default: canvas.MoveTo(cx + 1 - i, cy - i); canvas.LineTo(cx + 1 - i, cy + i + 1); break;
-    }
-  }
-}
-
-// A scroll bar in `r`: arrow buttons at both ends and a thumb over a dotted track.
-// `position` and `page` are fractions of the range (page 1: no thumb).
-void ScrollBar(TCanvas& canvas, const TRect& r, bool vertical, double position, double page) {
-  canvas.Brush()->SetColor(clBtnHighlight);
-  canvas.FillRect(r);
-  canvas.Brush()->SetColor(clBtnFace);
-  canvas.Brush()->SetStyle(bsDiagCross);
-  canvas.FillRect(r);
-  canvas.Brush()->SetStyle(bsSolid);
-  const int button = vertical ? std::min(r.Width(), r.Height() / 2) : std::min(r.Height(), r.Width() / 2);
-  const TRect first = vertical ? Bounds(r.Left, r.Top, r.Width(), button) : Bounds(r.Left, r.Top, button, r.Height());
-  const TRect last = vertical ? Bounds(r.Left, r.Bottom - button, r.Width(), button)
-                              : Bounds(r.Right - button, r.Top, button, r.Height());
-  RaisedFace(canvas, first);
-  RaisedFace(canvas, last);
-  Arrow(canvas, first, vertical ? 0 : 2, clBtnText);
-  Arrow(canvas, last, vertical ? 1 : 3, clBtnText);
-  const int track = (vertical ? r.Height() : r.Width()) - 2 * button;
-  if (page >= 1.0 || track < 8) return;
-  const int thumb = std::max(8, static_cast<int>(track * page));
-  const int offset = button + static_cast<int>((track - thumb) * std::clamp(position, 0.0, 1.0));
-  RaisedFace(canvas, vertical ? Bounds(r.Left, r.Top + offset, r.Width(), thumb)
-                              : Bounds(r.Left + offset, r.Top, thumb, r.Height()));
 }
 
 // The scroll position of a bar as fractions (position, page) of its range.
@@ -115,7 +68,7 @@ void PaintNonClient(TCanvas& canvas, TWinControl& win, const TRect& client) {
       canvas.Brush()->SetStyle(bsSolid);
       if (form->BorderIcons().Contains(biSystemMenu)) {
         const TRect button = Bounds(bar.Right - close - 2, bar.Top + 2, close + 2, close);
-        RaisedFace(canvas, button);
+        PaintRaisedFace(canvas, button);
         canvas.Pen()->SetColor(clBtnText);
         const int s = std::max(2, close / 2 - 2);
         const int cx = (button.Left + button.Right) / 2 - 1;
@@ -141,11 +94,11 @@ void PaintNonClient(TCanvas& canvas, TWinControl& win, const TRect& client) {
   const bool horizontal = (style & WS_HSCROLL) != 0;
   if (vertical) {
     const auto [position, page] = ScrollFractions(win, true);
-    ScrollBar(canvas, {client.Right, client.Top, r.Right, client.Bottom}, true, position, page);
+    PaintScrollBar(canvas, {client.Right, client.Top, r.Right, client.Bottom}, true, position, page);
   }
   if (horizontal) {
     const auto [position, page] = ScrollFractions(win, false);
-    ScrollBar(canvas, {client.Left, client.Bottom, client.Right, r.Bottom}, false, position, page);
+    PaintScrollBar(canvas, {client.Left, client.Bottom, client.Right, r.Bottom}, false, position, page);
   }
   if (vertical && horizontal) {
     canvas.Brush()->SetColor(clBtnFace);
