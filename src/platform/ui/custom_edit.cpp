@@ -7,6 +7,7 @@
 #include "platform/rtl/utf8.h"
 #include "platform/ui/font_metrics.h"
 #include "platform/ui/publishing.h"
+#include "platform/ui/window_host.h"
 
 namespace vantor {
 
@@ -215,6 +216,9 @@ TRect TCustomEdit::FormatRect() const {
 
 void TCustomEdit::DefaultHandler(TMessage& m) {
   switch (m.Msg) {
+    case WM_COPY: CopyToClipboard(); return;
+    case WM_CUT: CutToClipboard(); return;
+    case WM_PASTE: PasteFromClipboard(); return;
     case WM_SETTEXT:
       TWinControl::DefaultHandler(m);
       // Text set by the program starts unmodified with the caret at the start.
@@ -278,9 +282,32 @@ void TCustomEdit::DefaultHandler(TMessage& m) {
   }
 }
 
+void TCustomEdit::CopyToClipboard() {
+  if (password_char_ != 0 || SelLength() == 0) return;
+  SetClipboardText(SelText());
+}
+
+void TCustomEdit::CutToClipboard() {
+  if (read_only_ || password_char_ != 0) return;
+  CopyToClipboard();
+  SetSelText("");
+}
+
+void TCustomEdit::PasteFromClipboard() {
+  if (read_only_) return;
+  std::string text = ClipboardText();
+  if ((WindowStyle() & ES_MULTILINE) == 0) text = text.substr(0, text.find_first_of("\r\n"));
+  SetSelText(text);
+}
+
 void TCustomEdit::NativeKeyDown(TMessage& m) {
-  const bool shift = KeyboardShiftState().Contains(ssShift);
+  const TShiftState state = KeyboardShiftState();
+  const bool shift = state.Contains(ssShift);
   const int length = TextLength();
+  // The clipboard keys of the old keyboard standard: Ctrl+Insert, Shift+Insert, Shift+Delete.
+  if (m.WParam == VK_INSERT && state.Contains(ssCtrl)) return CopyToClipboard();
+  if (m.WParam == VK_INSERT && shift) return PasteFromClipboard();
+  if (m.WParam == VK_DELETE && shift) return CutToClipboard();
   switch (static_cast<std::uint16_t>(m.WParam)) {
     case VK_LEFT:
       if (!shift && SelLength() > 0) {
@@ -313,6 +340,10 @@ void TCustomEdit::NativeKeyDown(TMessage& m) {
 
 void TCustomEdit::NativeChar(TMessage& m) {
   char32_t ch = static_cast<char32_t>(m.WParam);
+  // Ctrl+C, Ctrl+V and Ctrl+X arrive as the control characters 3, 22 and 24.
+  if (ch == 3) return CopyToClipboard();
+  if (ch == 22) return PasteFromClipboard();
+  if (ch == 24) return CutToClipboard();
   if (ch == 8) {  // Backspace
     if (read_only_) return;
     if (SelLength() == 0) {
