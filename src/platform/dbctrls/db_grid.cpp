@@ -51,7 +51,12 @@ TDBGrid::TDBGrid(TComponent* owner) : TCustomControl(owner), link_(std::make_uni
   SetTabStop(true);
 }
 
-TDBGrid::~TDBGrid() { link_.reset(); }
+TDBGrid::~TDBGrid() {
+  // Let go of the source while the link can still tell the grid (reset() nulls link_
+  // before the link's destructor runs).
+  link_->SetDataSource(nullptr);
+  link_.reset();
+}
 
 TDataSource* TDBGrid::DataSource() const { return link_->DataSource(); }
 
