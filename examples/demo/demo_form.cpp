@@ -9,6 +9,7 @@
 #include "engines/find_panel.h"
 #include "platform/data/data_link.h"
 #include "platform/dbctrls/db_grid.h"
+#include "platform/ui/application.h"
 #include "platform/ui/combo_box.h"
 #include "platform/ui/custom_panel.h"
 #include "platform/ui/label.h"
@@ -166,19 +167,18 @@ TCustomMaskEdit* TDemoForm::FirstFilterEdit() const {
 std::string TDemoForm::StatusText() const { return status_->Caption(); }
 
 void TDemoForm::KeyDown(std::uint16_t& key, TShiftState shift) {
-  // Every key may start a filter or a search: the time runs from the key to the data
-  // set's change notice.
-  started_ = std::chrono::steady_clock::now();
-  timing_ = true;
+  // Every key may start a filter or a search. The time runs from the key to the end of
+  // its handling: a posted call runs once the key's messages have all been handled.
+  const auto started = std::chrono::steady_clock::now();
+  Application->PostCallFor(this, [this, started] {
+    last_ms_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+    DataChanged();
+  });
   TForm::KeyDown(key, shift);
 }
 
 void TDemoForm::DataChanged() {
   if (status_ == nullptr) return;
-  if (timing_) {
-    last_ms_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started_).count();
-    timing_ = false;
-  }
   char time[32];
   std::snprintf(time, sizeof time, "%.1f ms", last_ms_);
   const int count = table_->Active() ? table_->RecordCount() : 0;

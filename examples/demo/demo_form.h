@@ -56,8 +56,6 @@ class TDemoForm : public TForm {
   TDBGrid* grid_ = nullptr;
   TPanel* status_ = nullptr;
   TComboBox* update_state_ = nullptr;
-  std::chrono::steady_clock::time_point started_;
-  bool timing_ = false;
   double last_ms_ = 0;
   std::string report_path_;
 };

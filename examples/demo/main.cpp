@@ -10,6 +10,7 @@
 
 #include "demo/demo_form.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/ui/application.h"
 #include "platform/ui/keyboard_input.h"
 #include "platform/ui/mask_edit.h"
 #include "platform/ui/raster/render.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     if (!screenshot.empty()) {
       form.Show();
       if (!typed.empty()) TypeText(form.FirstFilterEdit(), typed);
+      Application->ProcessMessages();
       SaveControlToPng(form, screenshot);
       std::cout << "demo: " << screenshot << " written (" << form.StatusText().substr(2) << ")\n";
       return 0;
