@@ -176,18 +176,18 @@ void TRasterPainter::Replay(const std::vector<TCanvasOp>& ops) {
   for (const TCanvasOp& op : ops) Replay(op);
 }
 
-void TRasterPainter::SetPixel(int x, int y, TColor rgb) {
+void TRasterPainter::SetPixel(int x, int y, std::uint32_t rgb) {
   const TRect& c = Top().clip;
   if (x < c.Left || y < c.Top || x >= c.Right || y >= c.Bottom) return;
   image_.Data()[static_cast<std::size_t>(y) * static_cast<std::size_t>(image_.Width()) +
-                static_cast<std::size_t>(x)] = static_cast<std::uint32_t>(rgb);
+                static_cast<std::size_t>(x)] = rgb;
 }
 
 void TRasterPainter::FillRect(TRect r, TColor color, TBrushStyle style) {
   if (style == bsClear || color == clNone) return;
   OffsetRect(r, Top().origin.X, Top().origin.Y);
   r = Intersect(r, Top().clip);
-  const auto rgb = static_cast<TColor>(ImageRgb(color));
+  const std::uint32_t rgb = ImageRgb(color);
   for (int y = r.Top; y < r.Bottom; ++y) {
     for (int x = r.Left; x < r.Right; ++x) {
       if (style == bsSolid || HatchCovers(style, x, y)) SetPixel(x, y, rgb);
@@ -198,7 +198,7 @@ void TRasterPainter::FillRect(TRect r, TColor color, TBrushStyle style) {
 // Bresenham's line from `from` to `to`, the end point left out (as the pen draws it).
 void TRasterPainter::Line(TPoint from, TPoint to, TColor color, int width, TPenStyle style) {
   if (style == psClear || color == clNone) return;
-  const auto rgb = static_cast<TColor>(ImageRgb(color));
+  const std::uint32_t rgb = ImageRgb(color);
   const TPoint o = Top().origin;
   int x = from.X + o.X;
   int y = from.Y + o.Y;
@@ -296,11 +296,14 @@ void TRasterPainter::Bitmap(const TCanvasOp& op) {
   const TPoint o = Top().origin;
   const bool keyed = op.bitmap_transparent_color != clNone;
   const auto key = keyed ? ColorToRGB(op.bitmap_transparent_color) : 0;
+  // The canvas records a bitmap's own pixels together with its size, so they agree.
+  assert(op.bitmap_pixels.size() ==
+         static_cast<std::size_t>(op.bitmap_width) * static_cast<std::size_t>(op.bitmap_height));
   for (int y = 0; y < op.bitmap_height; ++y) {
     for (int x = 0; x < op.bitmap_width; ++x) {
       const TColor c = op.bitmap_pixels[static_cast<std::size_t>(y * op.bitmap_width + x)];
       if (c == clNone || (keyed && ColorToRGB(c) == key)) continue;
-      SetPixel(op.at.X + o.X + x, op.at.Y + o.Y + y, static_cast<TColor>(ImageRgb(c)));
+      SetPixel(op.at.X + o.X + x, op.at.Y + o.Y + y, ImageRgb(c));
     }
   }
 }

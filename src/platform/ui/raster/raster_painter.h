@@ -40,7 +40,8 @@ class TRasterPainter {
   struct TextRenderer;
 
   void FillRect(TRect r, TColor color, TBrushStyle style = bsSolid);
-  void SetPixel(int x, int y, TColor rgb);
+  // Sets one pixel (image coordinates, 0x00RRGGBB) when it is inside the current clip.
+  void SetPixel(int x, int y, std::uint32_t rgb);
   void Line(TPoint from, TPoint to, TColor color, int width, TPenStyle style);
   void Text(const TCanvasOp& op, const TRect* clip);
   void Bitmap(const TCanvasOp& op);
