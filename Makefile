@@ -1,5 +1,5 @@
 # Thin wrapper around the CMake presets; see README.md.
-.PHONY: all deps build test run bench fuzz fuzz-smoke clean
+.PHONY: all deps build test run demo bench fuzz fuzz-smoke clean
 
 all: build
 
@@ -22,6 +22,11 @@ test: deps
 # The main job: the query-by-example program on the embedded sample data.
 run: build
 	@./build/release/examples/qbe $(ARGS)
+
+# The demo application: in a window when a display is there, else it says how to get a
+# picture of it (make demo ARGS="--screenshot demo.png").
+demo: build
+	@./build/release/examples/demo $(ARGS)
 
 bench: deps
 	@cmake --preset bench >/dev/null

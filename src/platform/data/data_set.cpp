@@ -325,6 +325,22 @@ bool TFilterPass::Call(RowId row, const std::function<bool()>& test) const {
   return test();
 }
 
+void TDataSet::ReadRecords(int first_rec_no, int count,
+                           const std::function<void(int rec_no)>& read) const {
+  if (!Active()) return;
+  const std::vector<RowId>& view = View();
+  const int size = static_cast<int>(view.size());
+  const int from = std::max(first_rec_no, 1);
+  const int to = std::min(first_rec_no + std::max(count, 0) - 1, size);
+  auto* self = const_cast<TDataSet*>(this);
+  TemporaryChange<TDataSetState> guard_read(read_state_, dsBrowse);
+  TemporaryChange<TDataSetState> guard_state(self->state_, dsFilter);
+  for (int rec_no = from; rec_no <= to; ++rec_no) {
+    TemporaryChange<RowId> guard_row(read_row_, view[static_cast<std::size_t>(rec_no - 1)]);
+    read(rec_no);
+  }
+}
+
 bool TDataSet::RowAccepted(RowId row) const {
   if (!filter_active_) return true;
   return row < accepted_.size() && accepted_[row] != 0;

@@ -165,6 +165,11 @@ class TDataSet : public TComponent {
   void SetRecNo(int rec_no);
   // Records visible to navigation (the accepted ones while filtered).
   int RecordCount() const;
+  // Calls `read` for each record at the positions first_rec_no .. first_rec_no + count - 1
+  // of the view (those that exist), with the fields answering for that record as they do
+  // in a filter callback. The cursor does not move and no link or event hears of it, so a
+  // control showing many records at once reads them without scrolling the data set.
+  void ReadRecords(int first_rec_no, int count, const std::function<void(int rec_no)>& read) const;
   bool IsEmpty() const { return RecordCount() == 0; }
 
   // --- Bookmarks ---

@@ -109,6 +109,7 @@ void TBitmap::Assign(const TPersistent* source) {
   height_ = bitmap->height_;
   pixels_ = bitmap->pixels_;
   resource_name_ = bitmap->resource_name_;
+  transparent_ = bitmap->transparent_;
   Changed();
 }
 

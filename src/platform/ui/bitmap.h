@@ -46,6 +46,9 @@ class TBitmap : public TPersistent {
   const std::vector<TColor>& Pixels() const { return pixels_; }
   // The colour treated as transparent when the bitmap is a glyph: its bottom-left pixel.
   TColor TransparentColor() const;
+  // Drawn with the pixels of TransparentColor left out (a glyph on a button face).
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool value) { transparent_ = value; }
 
   // Replaces the picture with the registered bitmap of that name (case-insensitive);
   // EResNotFound "Resource NAME not found" when there is none.
@@ -68,6 +71,7 @@ class TBitmap : public TPersistent {
   int height_ = 0;
   std::vector<TColor> pixels_;  // row by row from the top
   std::string resource_name_;
+  bool transparent_ = false;
 };
 
 // Registers (or replaces) a bitmap resource; `pixels` holds width * height colours row

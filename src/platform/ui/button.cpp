@@ -358,7 +358,10 @@ void TBitBtn::PaintWindow(HDC dc) {
   canvas.SetHandle(dc);
   const int glyph_height = glyph_->Height();
   const int x = margin_ >= 0 ? margin_ : 4;
-  canvas.Draw(x, (Height() - glyph_height) / 2, glyph_.get());
+  TBitmap glyph;  // a glyph shows the button face around its picture
+  glyph.Assign(glyph_.get());
+  glyph.SetTransparent(true);
+  canvas.Draw(x, (Height() - glyph_height) / 2, &glyph);
 }
 
 }  // namespace vantor

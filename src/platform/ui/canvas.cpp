@@ -186,6 +186,7 @@ void TCanvas::Draw(int x, int y, const TBitmap* bitmap) {
   op.bitmap_height = bitmap->Height();
   op.bitmap_pixels = bitmap->Pixels();
   op.bitmap_resource = bitmap->ResourceName();
+  if (bitmap->Transparent()) op.bitmap_transparent_color = bitmap->TransparentColor();
   Record(std::move(op));
 }
 

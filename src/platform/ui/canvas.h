@@ -122,6 +122,8 @@ struct TCanvasOp {
   int bitmap_height = 0;
   std::vector<TColor> bitmap_pixels;
   std::string bitmap_resource;
+  // The colour left out when the picture is drawn, clNone when every pixel is drawn.
+  TColor bitmap_transparent_color = clNone;
 };
 
 // A device context: the recording surface of a window, a bitmap or a memory canvas.

@@ -261,6 +261,14 @@ void TComboBox::PaintWindow(HDC dc) {
   Frame3D(canvas, arrow, clBtnHighlight, cl3DDkShadow, 1);
   canvas.Brush()->SetColor(clBtnFace);
   canvas.FillRect(arrow);
+  // The drop-down arrow: a small black triangle in the middle of the button.
+  canvas.Pen()->SetColor(Enabled() ? clBtnText : clGrayText);
+  const int cx = (arrow.Left + arrow.Right) / 2;
+  const int cy = (arrow.Top + arrow.Bottom) / 2 - 1;
+  for (int i = 0; i < 4; ++i) {
+    canvas.MoveTo(cx - 3 + i, cy + i);
+    canvas.LineTo(cx + 4 - i, cy + i);
+  }
 }
 
 }  // namespace vantor

@@ -7,6 +7,7 @@
 #include "platform/rtl/utf8.h"
 #include "platform/ui/font_metrics.h"
 #include "platform/ui/publishing.h"
+#include "platform/ui/window_host.h"
 
 namespace vantor {
 
@@ -215,6 +216,9 @@ TRect TCustomEdit::FormatRect() const {
 
 void TCustomEdit::DefaultHandler(TMessage& m) {
   switch (m.Msg) {
+    case WM_COPY: CopyToClipboard(); return;
+    case WM_CUT: CutToClipboard(); return;
+    case WM_PASTE: PasteFromClipboard(); return;
     case WM_SETTEXT:
       TWinControl::DefaultHandler(m);
       // Text set by the program starts unmodified with the caret at the start.
@@ -278,9 +282,32 @@ void TCustomEdit::DefaultHandler(TMessage& m) {
   }
 }
 
+void TCustomEdit::CopyToClipboard() {
+  if (password_char_ != 0 || SelLength() == 0) return;
+  SetClipboardText(SelText());
+}
+
+void TCustomEdit::CutToClipboard() {
+  if (read_only_ || password_char_ != 0) return;
+  CopyToClipboard();
+  SetSelText("");
+}
+
+void TCustomEdit::PasteFromClipboard() {
+  if (read_only_) return;
+  std::string text = ClipboardText();
+  if ((WindowStyle() & ES_MULTILINE) == 0) text = text.substr(0, text.find_first_of("\r\n"));
+  SetSelText(text);
+}
+
 void TCustomEdit::NativeKeyDown(TMessage& m) {
-  const bool shift = KeyboardShiftState().Contains(ssShift);
+  const TShiftState state = KeyboardShiftState();
+  const bool shift = state.Contains(ssShift);
   const int length = TextLength();
+  // The clipboard keys of the old keyboard standard: Ctrl+Insert, Shift+Insert, Shift+Delete.
+  if (m.WParam == VK_INSERT && state.Contains(ssCtrl)) return CopyToClipboard();
+  if (m.WParam == VK_INSERT && shift) return PasteFromClipboard();
+  if (m.WParam == VK_DELETE && shift) return CutToClipboard();
   switch (static_cast<std::uint16_t>(m.WParam)) {
     case VK_LEFT:
       if (!shift && SelLength() > 0) {
@@ -313,6 +340,10 @@ void TCustomEdit::NativeKeyDown(TMessage& m) {
 
 void TCustomEdit::NativeChar(TMessage& m) {
   char32_t ch = static_cast<char32_t>(m.WParam);
+  // Ctrl+C, Ctrl+V and Ctrl+X arrive as the control characters 3, 22 and 24.
+  if (ch == 3) return CopyToClipboard();
+  if (ch == 22) return PasteFromClipboard();
+  if (ch == 24) return CutToClipboard();
   if (ch == 8) {  // Backspace
     if (read_only_) return;
     if (SelLength() == 0) {
@@ -348,8 +379,36 @@ void TCustomEdit::NativePaint(TMessage& m) {
   canvas.Brush()->SetColor(Color());
   canvas.FillRect(GetClientRect());
   const TRect r = FormatRect();
+  const std::string text = DisplayText();
+  // The text in three runs: before the selection, the selection (highlighted while the
+  // edit has the focus, or always when HideSelection is off), and after it.
+  const bool focused = Focused();
+  const int sel_from = std::min(anchor_, caret_);
+  const int sel_to = std::max(anchor_, caret_);
+  const bool show_selection = sel_from != sel_to && (focused || !hide_selection_);
+  const std::string_view before = Utf8Head(text, static_cast<std::size_t>(show_selection ? sel_from : caret_));
+  const std::string_view upto = Utf8Head(text, static_cast<std::size_t>(show_selection ? sel_to : caret_));
+  // A long text scrolls so that the caret stays inside the formatting rectangle.
+  const int caret_x = canvas.TextWidth(Utf8Head(text, static_cast<std::size_t>(caret_)));
+  const int scroll = std::max(0, caret_x - std::max(0, r.Width() - 1));
+  const int x = r.Left - scroll;
   canvas.Brush()->SetStyle(bsClear);
-  canvas.TextRect(r, r.Left, r.Top, DisplayText());
+  canvas.TextRect(r, x, r.Top, text);
+  if (show_selection) {
+    const int left = x + canvas.TextWidth(before);
+    const std::string_view selected = std::string_view(upto).substr(before.size());
+    const TRect band{std::max(left, r.Left), r.Top, std::min(left + canvas.TextWidth(selected), r.Right),
+                     r.Top + canvas.TextHeight(text)};
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.Brush()->SetColor(clHighlight);
+    canvas.Font()->SetColor(clHighlightText);
+    canvas.TextRect(band, left, r.Top, selected);
+  }
+  if (focused) {
+    canvas.Pen()->SetColor(Font()->Color());
+    canvas.MoveTo(x + caret_x, r.Top + 1);
+    canvas.LineTo(x + caret_x, r.Top + canvas.TextHeight(text) - 1);
+  }
 }
 
 }  // namespace vantor

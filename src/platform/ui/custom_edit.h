@@ -59,6 +59,11 @@ class TCustomEdit : public TWinControl {
   void SetSelText(const std::string& text);
   void SelectAll();
   void ClearSelection() { SetSelText(""); }
+  // The clipboard (window_host.h): copying a password edit copies nothing; pasting into a
+  // one-line edit takes the text up to its first line break.
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
   void Clear() { SetText(""); }
 
   // The text in display form (what the window shows).

@@ -18,6 +18,7 @@
 #include "platform/ui/page_control.h"
 #include "platform/ui/publishing.h"
 #include "platform/ui/screen.h"
+#include "platform/ui/window_host.h"
 #include "platform/ui/scripted_user.h"
 
 namespace vantor {
@@ -299,6 +300,7 @@ void TForm::ShowForm() {
   TWinControl::SetVisible(true);
   Guarded(this, [this] { DoShow(); });
   PlaceOnScreen();
+  if (TWindowHost* host = WindowHost()) host->FormShown(*this);
   if (Enabled()) Activate();
 }
 
@@ -309,6 +311,7 @@ void TForm::HideForm() {
   // Take the focus out of the window that disappears.
   if (was_active && focused_control_ != nullptr) RemoveFocus(false);
   TWinControl::SetVisible(false);
+  if (TWindowHost* host = WindowHost()) host->FormHidden(*this);
   if (was_active) {
     Screen->SetActiveForm(nullptr);
     if (TForm* next = Screen->PreviousActiveForm(this)) next->Activate();
@@ -527,6 +530,10 @@ TModalResult TForm::ShowModal() {
       if (modal_result_ != mrNone) {
         CloseModal();
         if (modal_result_ != mrNone) break;
+        continue;
+      }
+      if (TWindowHost* host = WindowHost()) {
+        host->WaitForInput(*this);
         continue;
       }
       if (ScriptedUser().Empty()) {

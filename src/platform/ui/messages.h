@@ -79,6 +79,9 @@ inline constexpr std::uint32_t WM_MBUTTONDOWN = 0x0207;
 inline constexpr std::uint32_t WM_MBUTTONUP = 0x0208;
 inline constexpr std::uint32_t WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr std::uint32_t WM_MOUSELAST = 0x0209;
+// WParam: key flags in the low word, the wheel distance (120 a notch, forward positive) in
+// the high word; LParam: the screen point.
+inline constexpr std::uint32_t WM_MOUSEWHEEL = 0x020A;
 inline constexpr std::uint32_t WM_CUT = 0x0300;
 inline constexpr std::uint32_t WM_COPY = 0x0301;
 inline constexpr std::uint32_t WM_PASTE = 0x0302;

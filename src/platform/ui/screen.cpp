@@ -4,6 +4,7 @@
 
 #include "platform/core/reader.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/ui/window_host.h"
 #include "platform/rtl/identifiers.h"
 #include "platform/ui/form.h"
 #include "platform/ui/system.h"
@@ -30,6 +31,7 @@ void TScreen::SetCursor(TCursor value) {
   if (value == cursor_) return;
   cursor_ = value;
   cursor_log_.push_back(value);
+  if (TWindowHost* host = WindowHost()) host->CursorChanged(value);
 }
 
 TForm* TScreen::Forms(int index) const {

@@ -155,6 +155,7 @@ void TSpeedButton::Paint() {
   canvas->FillRect(rect);
   TBitmap image;
   GlyphImage(shown, image);
+  image.SetTransparent(true);  // a glyph shows the button face around its picture
   const std::string caption = Caption();
   canvas->SetFont(Font());
   const int text_width = caption.empty() ? 0 : canvas->TextWidth(caption);

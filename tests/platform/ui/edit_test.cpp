@@ -7,6 +7,7 @@
 #include "platform/ui/custom_panel.h"
 #include "platform/ui/form.h"
 #include "platform/ui/keyboard_input.h"
+#include "platform/ui/window_host.h"
 
 namespace vantor {
 namespace {
@@ -238,6 +239,47 @@ TEST_F(EditTest, NativePaintShowsTheTextOrThePasswordCharacter) {
   EXPECT_TRUE(dc->ops.empty());
   edit->EndPaint();
   EXPECT_FALSE(edit->PaintPending());
+}
+
+}  // namespace
+}  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// Copy, cut and paste through the clipboard, by the keys and by the messages (headless, the
+// clipboard is kept in the process).
+TEST(EditClipboard, CopyCutAndPasteByKeysAndMessages) {
+  TForm form(nullptr, TCreateNew{});
+  auto* edit = new TEdit(&form);
+  edit->SetParent(&form);
+  form.Show();
+  edit->SetFocus();
+  edit->SetText("Weber Söhne");
+  edit->SetSelStart(6);
+  edit->SetSelLength(5);
+  SendKey(edit, 'C', {ssCtrl});
+  EXPECT_EQ(ClipboardText(), "Söhne");
+  edit->SetSelStart(0);
+  edit->SetSelLength(0);
+  SendKey(edit, 'V', {ssCtrl});
+  EXPECT_EQ(edit->Text(), "SöhneWeber Söhne");
+  edit->SetSelStart(0);
+  edit->SetSelLength(5);
+  edit->Perform(WM_CUT);
+  EXPECT_EQ(edit->Text(), "Weber Söhne");
+  EXPECT_EQ(ClipboardText(), "Söhne");
+  SetClipboardText("one\ntwo");
+  edit->SetSelStart(0);
+  edit->SetSelLength(0);
+  SendKey(edit, VK_INSERT, {ssShift});
+  EXPECT_EQ(edit->Text(), "oneWeber Söhne") << "a one-line edit pastes the first line";
+  edit->SetPasswordChar(U'*');
+  edit->SelectAll();
+  SetClipboardText("kept");
+  edit->Perform(WM_COPY);
+  EXPECT_EQ(ClipboardText(), "kept") << "a password is never copied";
+  form.Hide();
 }
 
 }  // namespace

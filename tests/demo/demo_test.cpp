@@ -1,0 +1,237 @@
+// The demo application: headless (a screenshot of the filtered table) and in a real window
+// on a virtual X server started by the test, driven by real X key events.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "demo/demo_form.h"
+#include "engines/filter_panel.h"
+#include "platform/data/sample_database.h"
+#include "platform/ui/keyboard_input.h"
+#include "platform/ui/mask_edit.h"
+#include "platform/ui/raster/raster_image.h"
+#include "platform/ui/raster/render.h"
+
+extern char** environ;
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// A sample database of 3000 customers, written once for the whole program.
+const std::string& TestDatabase() {
+  static const std::string path = [] {
+    const fs::path p = fs::temp_directory_path() / ("vantor_demo_test_" + std::to_string(::getpid()) + ".db");
+    CreateSampleDatabase(p.string(), 3000, 10);
+    return p.string();
+  }();
+  return path;
+}
+
+struct DatabaseCleanup : ::testing::Environment {
+  void TearDown() override { fs::remove(TestDatabase()); }
+};
+const auto* const kCleanup = ::testing::AddGlobalTestEnvironment(new DatabaseCleanup);
+
+// The count the filter gives headless when `text` is typed into the first filter field.
+int HeadlessCount(const std::string& text) {
+  TDemoForm form(TestDatabase(), "customers");
+  form.Show();
+  TypeText(form.FirstFilterEdit(), text);
+  const int count = form.Table().RecordCount();
+  form.Hide();
+  return count;
+}
+
+TEST(Demo, TypingANamePrefixFiltersAndTheScreenshotShowsIt) {
+  TDemoForm form(TestDatabase(), "customers");
+  form.Show();
+  const int all = form.Table().RecordCount();
+  ASSERT_EQ(all, 3000);
+  TypeText(form.FirstFilterEdit(), "Ber");
+  const int filtered = form.Table().RecordCount();
+  EXPECT_GT(filtered, 0);
+  EXPECT_LT(filtered, all);
+  EXPECT_NE(form.StatusText().find(std::to_string(filtered) + " records"), std::string::npos) << form.StatusText();
+  for (form.Table().First(); !form.Table().Eof(); form.Table().Next()) {
+    const std::string name = form.Table().FieldByName("name")->AsString();
+    ASSERT_TRUE(name.size() >= 3 && (name.compare(0, 3, "Ber") == 0 || name.compare(0, 3, "ber") == 0 ||
+                                     name.compare(0, 3, "BER") == 0))
+        << name;
+  }
+  const fs::path png = fs::temp_directory_path() / "vantor_demo_test.png";
+  SaveControlToPng(form, png.string());
+  const TRasterImage image = TRasterImage::LoadPng(png.string());
+  fs::remove(png);
+  EXPECT_EQ(image.Width(), form.Width());
+  EXPECT_EQ(image.Height(), form.Height());
+  form.Hide();
+}
+
+// --- The real window ---
+
+std::string Which(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  for (std::size_t start = 0; start <= dirs.size();) {
+    const std::size_t end = std::min(dirs.find(':', start), dirs.size());
+    const fs::path candidate = fs::path(dirs.substr(start, end - start)) / program;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+    start = end + 1;
+  }
+  return {};
+}
+
+// A child process, ended (SIGTERM, then waited for) when it goes out of scope.
+class Process {
+ public:
+  Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
+          const std::string& output = "/dev/null") {
+    std::vector<std::string> environment;
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string entry = *e;
+      if (env.count(entry.substr(0, entry.find('='))) == 0) environment.push_back(entry);
+    }
+    for (const auto& [k, v] : env) environment.push_back(k + "=" + v);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> envp;
+    for (auto& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Process() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  bool Started() const { return pid_ > 0; }
+  // Whether it is still running.
+  bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// Runs a program (looked up in PATH) to its end, for at most 30 seconds; its exit
+// status, -1 when it could not start or did not end in time.
+int RunToEnd(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
+  std::vector<std::string> full = argv;
+  full[0] = Which(argv[0]);
+  if (full[0].empty()) return -1;
+  std::vector<std::string> environment;
+  for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
+  for (const auto& [k, v] : env) environment.push_back(k + "=" + v);
+  std::vector<char*> args;
+  for (auto& a : full) args.push_back(a.data());
+  args.push_back(nullptr);
+  std::vector<char*> envp;
+  for (auto& e : environment) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), envp.data()) != 0) return -1;
+  int status = 0;
+  for (auto deadline = std::chrono::steady_clock::now() + 30s; ::waitpid(pid, &status, WNOHANG) == 0;) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(20ms);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::map<std::string, std::string> ReadReport(const fs::path& path) {
+  std::map<std::string, std::string> values;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    const auto eq = line.find('=');
+    if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  return values;
+}
+
+// Waits until the report shows `text` and its count has stayed the same for a moment (the
+// grid has settled); the last report read.
+std::map<std::string, std::string> WaitForText(const fs::path& report, const std::string& text) {
+  std::map<std::string, std::string> last;
+  int steady = 0;
+  for (auto deadline = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < deadline;) {
+    auto now = ReadReport(report);
+    steady = (now == last && now["text"] == text) ? steady + 1 : 0;
+    last = now;
+    if (steady >= 5) break;
+    std::this_thread::sleep_for(100ms);
+  }
+  return last;
+}
+
+TEST(DemoWindow, TypedKeysFilterLikeHeadlessAndAccentedLettersArrive) {
+  const std::string xvfb = Which("Xvfb");
+  if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed (make deps installs it): no real-window test";
+  ASSERT_FALSE(Which("xdotool").empty()) << "xdotool is missing (make deps installs it)";
+  // A display number no other server uses.
+  int display = 71;
+  while (fs::exists("/tmp/.X" + std::to_string(display) + "-lock") ||
+         fs::exists("/tmp/.X11-unix/X" + std::to_string(display))) {
+    ++display;
+  }
+  const std::string name = ":" + std::to_string(display);
+  Process server({xvfb, name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+  ASSERT_TRUE(server.Started());
+  for (auto deadline = std::chrono::steady_clock::now() + 20s;
+       !fs::exists("/tmp/.X11-unix/X" + std::to_string(display));) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "Xvfb did not start";
+    std::this_thread::sleep_for(50ms);
+  }
+  const std::map<std::string, std::string> env{{"DISPLAY", name}};
+  const fs::path report = fs::temp_directory_path() / ("vantor_demo_report_" + std::to_string(::getpid()));
+  fs::remove(report);
+  Process demo({VANTOR_DEMO_PROGRAM, "--db", TestDatabase(), "--table", "customers", "--report", report.string()},
+               env);
+  ASSERT_TRUE(demo.Started());
+  ASSERT_EQ(RunToEnd({"xdotool", "search", "--sync", "--name", "Vantor demo", "windowfocus", "--sync"}, env), 0);
+  ASSERT_EQ(WaitForText(report, "")["count"], "3000") << "the window shows the whole table first";
+
+  ASSERT_EQ(RunToEnd({"xdotool", "type", "--delay", "40", "Ber"}, env), 0);
+  auto seen = WaitForText(report, "Ber");
+  EXPECT_EQ(seen["text"], "Ber");
+  EXPECT_EQ(seen["count"], std::to_string(HeadlessCount("Ber")));
+  EXPECT_NE(seen["count"], "3000");
+
+  // xdotool types a letter that is not on the keyboard map by mapping it to a spare key for
+  // the length of the delay; a long one leaves a busy client time to read the new map.
+  ASSERT_EQ(RunToEnd({"xdotool", "type", "--delay", "800", "é"}, env), 0);
+  seen = WaitForText(report, "Beré");
+  EXPECT_EQ(seen["text"], "Beré") << "the accented letter arrived as a character";
+  EXPECT_EQ(seen["count"], std::to_string(HeadlessCount("Beré")));
+  EXPECT_TRUE(demo.Running());
+  fs::remove(report);
+}
+
+}  // namespace
+}  // namespace vantor
