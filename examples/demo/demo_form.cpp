@@ -105,22 +105,12 @@ TDemoForm::TDemoForm(const std::string& path, const std::string& table)
     if (TFieldRecord* limit = filter_->FieldByName("credit_limit"); limit != nullptr && customers) limit->SetCount(coTwo);
   }
 
-  // Each accepted change of an edit's text becomes the record's entered value at once, so
-  // the filter follows every keystroke. A text that is no value yet (half a date) leaves
-  // the value as it was.
-  auto take_value = [](TFieldRecord* record, int edit_no) {
-    const TCustomMaskEdit* edit = record->Edits(edit_no);
-    if (edit == nullptr || !record->IsConvertText(edit->Text())) return;
-    record->SetValues(edit_no, record->TextToVariant(edit->Text()));
-  };
-  filter_->OnEditChange = take_value;
 
   find_ = new TDBFindPanel(this);
   find_->SetName("paFind");
   find_->SetParent(this);
   find_->SetAlign(alTop);
   find_->SetDataSource(source_.get());
-  find_->OnEditChange = take_value;
   {
     PaintGuard bracket(*find_);
     const std::string key = customers ? "name" : (table_->FieldCount() > 0 ? table_->Fields(0)->FieldName() : "");
