@@ -240,6 +240,18 @@ class TypeBuilder {
     return *this;
   }
 
+  // An event that another object keeps, reached through an accessor of C (a component
+  // that publishes the events of an object it owns): `E& (C::*)()`.
+  template <typename B, typename... A>
+  TypeBuilder& EventVia(std::string name, vantor::Event<A...>& (B::*accessor)()) {
+    PropInfo p;
+    p.name = std::move(name);
+    p.kind = TPropKind::Event;
+    p.get_event = [accessor](TPersistent& t) -> EventBase* { return &(static_cast<C&>(t).*accessor)(); };
+    info_.props_.push_back(std::move(p));
+    return *this;
+  }
+
   TypeInfo Build() { return std::move(info_); }
 
  private:

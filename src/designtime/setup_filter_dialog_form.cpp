@@ -1,0 +1,21 @@
+#include "designtime/setup_filter_dialog_form.h"
+
+#include "dialogs/filter_dialog.h"
+#include "dialogs/form_resource.h"
+
+namespace vantor {
+
+const TypeInfo& TfmSetupFilterDialog::StaticType() {
+  static const TypeInfo info =
+      TypeBuilder<TfmSetupFilterDialog>("TfmSetupFilterDialog", &TfmSetupRecord::StaticType()).Build();
+  return info;
+}
+
+TfmSetupFilterDialog::TfmSetupFilterDialog(TFieldsSet* owner)
+    : TfmSetupRecord(owner, TDBFilterDialog::StaticType()) {
+  ReadFormResource(*this, "TfmSetupFilterDialog");
+}
+
+const TypeInfo& TfmSetupFilterDialog::OwnerClass() const { return TDBFilterDialog::StaticType(); }
+
+}  // namespace vantor

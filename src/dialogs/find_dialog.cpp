@@ -1,0 +1,39 @@
+#include "dialogs/find_dialog.h"
+
+#include "dialogs/find_form.h"
+
+namespace vantor {
+
+const TypeInfo& TDBFindDialog::StaticType() {
+  using C = TDBFindDialog;
+  static const TypeInfo info = TypeBuilder<C>("TDBFindDialog", &TFieldsSet::StaticType())
+                                   .Component()
+                                   .Property("FindOptions", &C::GetFindOptions, &C::SetFindOptions, foFast)
+                                   .Property("DataSetIndex", &C::DataSetIndex)
+                                   .Stored(&C::IsDataSetIndexStored)
+                                   .Property("ShowBox", &C::GetShowBox, &C::SetShowBox, true)
+                                   .Build();
+  return info;
+}
+
+TDBFindDialog::TDBFindDialog(TComponent* owner) : TFieldsSet(owner) {
+  CreatePanel();
+  SetShowBox(true);
+}
+
+TPanelFieldsSet* TDBFindDialog::CreatePanelFieldsSet() { return new TDBFindComponent(this); }
+
+bool TDBFindDialog::Execute() {
+  // The one search after the form uses the values the panel holds now, also those read
+  // from the form stream that nothing has applied yet: they count as entered.
+  const bool result = RunDialog([this] { return NewForm<TfmFind>(this); },
+                                [this](bool /*confirmed*/) { Fields()->IncludeState({fsValueChanged}); });
+  // With usAuto the panel searched when its bracket closed; otherwise the search runs
+  // here, once, after the form has gone.
+  if (result && GetUpdateState() != usAuto) Locate();
+  return result;
+}
+
+bool TDBFindDialog::ShowSetupForm() { return RunSetupForm(*this); }
+
+}  // namespace vantor
