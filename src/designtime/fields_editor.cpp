@@ -26,30 +26,6 @@ constexpr const char* kRegKeyBase = "Software\\Corvale\\Collection Editor\\";
 // The key is kept in a short string.
 constexpr std::size_t kMaxRegKey = 255;
 
-// Pairs BeginUpdate and EndUpdate of a collection on every way out.
-class CollectionUpdate {
- public:
-  explicit CollectionUpdate(TCollection& c) : c_(c) { c_.BeginUpdate(); }
-  CollectionUpdate(const CollectionUpdate&) = delete;
-  CollectionUpdate& operator=(const CollectionUpdate&) = delete;
-  ~CollectionUpdate() { c_.EndUpdate(); }
-
- private:
-  TCollection& c_;
-};
-
-// Pairs BeginUpdate and EndUpdate of a string list.
-class StringsUpdate {
- public:
-  explicit StringsUpdate(TStrings& s) : s_(s) { s_.BeginUpdate(); }
-  StringsUpdate(const StringsUpdate&) = delete;
-  StringsUpdate& operator=(const StringsUpdate&) = delete;
-  ~StringsUpdate() { s_.EndUpdate(); }
-
- private:
-  TStrings& s_;
-};
-
 TPanelFieldsSet* PanelOf(const TFieldsList* list) {
   return list == nullptr ? nullptr : dynamic_cast<TPanelFieldsSet*>(list->Owner());
 }
@@ -155,7 +131,7 @@ void TFieldsEditDlg::UpdateFields() {
   if (FieldsList == nullptr) return;
   TStrings& lines = *lbFields->Items();
   {
-    StringsUpdate update(lines);
+    UpdateGuard<TStrings> update(lines);
     if (FieldsList->DefaultFields()) {
       lines.Clear();
     } else {
@@ -254,7 +230,7 @@ void TFieldsEditDlg::lbFieldsDragDrop(TObject* /*sender*/, TObject* source, int 
 void TFieldsEditDlg::buAddClick(TObject* /*sender*/) {
   if (FieldsList == nullptr) return;
   {
-    CollectionUpdate update(*FieldsList);
+    UpdateGuard<TCollection> update(*FieldsList);
     // The first explicit field replaces the implicit default list.
     if (FieldsList->DefaultFields()) FieldsList->Clear();
     FieldsList->Add();
@@ -304,7 +280,7 @@ void TFieldsEditDlg::buAddAllClick(TObject* /*sender*/) {
   }
   if (answer == mrCancel) return;
   {
-    CollectionUpdate update(*FieldsList);
+    UpdateGuard<TCollection> update(*FieldsList);
     if (answer == mrYes) {
       FieldsList->Clear();
       lbFields->Clear();
@@ -326,7 +302,7 @@ void TFieldsEditDlg::buDeleteAllClick(TObject* /*sender*/) {
   const TModalResult answer = MessageDlg("Delete all fields?", mtConfirmation, {mbYes, mbNo}, 0);
   if (answer != mrYes || lbFields->Items()->Count() == 0) return;
   {
-    CollectionUpdate update(*FieldsList);
+    UpdateGuard<TCollection> update(*FieldsList);
     FieldsList->Clear();
     FieldsList->SetDefaultFields(FieldsList->Count() == 0);
   }
