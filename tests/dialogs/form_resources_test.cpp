@@ -40,7 +40,8 @@ TEST(FormResources, EveryDescriptionIsCompiledAndConvertsBackToTheSameBytes) {
         << resource.class_name;
   }
   EXPECT_EQ(names, (std::set<std::string>{"TfmFieldsSet", "TfmFind", "TfmFilter", "TfmSetupRecord",
-                                          "TfmSetupFilterDialog", "TfmSetupFindDialog"}));
+                                          "TfmSetupFilterDialog", "TfmSetupFindDialog", "TfmValues",
+                                          "TFieldsEditDlg"}));
   EXPECT_FALSE(FindFormResource("tfmfind").empty()) << "class names compare without case";
   EXPECT_TRUE(FindFormResource("TfmNothing").empty());
 }

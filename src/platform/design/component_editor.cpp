@@ -1,0 +1,16 @@
+#include "platform/design/component_editor.h"
+
+#include "platform/rtl/exceptions.h"
+
+namespace vantor {
+
+TComponentEditor::TComponentEditor(TComponent* component, TFormDesigner& designer)
+    : component_(component), designer_(designer) {
+  if (component_ == nullptr) throw EInvalidOperation("A component editor needs a component");
+}
+
+void TComponentEditor::Edit() {
+  if (GetVerbCount() > 0) ExecuteVerb(0);
+}
+
+}  // namespace vantor
