@@ -1,5 +1,5 @@
 # Thin wrapper around the CMake presets; see README.md.
-.PHONY: all deps build test run bench fuzz fuzz-smoke clean
+.PHONY: all deps build test run bench fuzz fuzz-smoke docs clean
 
 all: build
 
@@ -22,6 +22,11 @@ test: deps
 # The main job: the query-by-example program on the embedded sample data.
 run: build
 	@./build/release/examples/qbe $(ARGS)
+
+# The API reference, in build/release/docs/html (doxygen; warnings fail the run).
+docs: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target docs
 
 bench: deps
 	@cmake --preset bench >/dev/null

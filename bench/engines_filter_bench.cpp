@@ -6,10 +6,10 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include "engines/filter_panel.h"
+#include <vantor/engines/filter_panel.h>
 #include "engines_sample.h"
-#include "platform/data/field.h"
-#include "platform/rtl/ansi_strings.h"
+#include <vantor/platform/data/field.h>
+#include <vantor/platform/rtl/ansi_strings.h>
 
 namespace vantor::bench {
 namespace {

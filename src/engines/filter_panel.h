@@ -12,8 +12,8 @@
 // program that switches the data set's Filtered directly. CanSetFiltered is false while
 // UpdateDataSet runs, so the change notifications it causes do not re-enter it.
 
-#include "panel/panel_fields_set.h"
-#include "platform/data/data_set.h"
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/data/data_set.h>
 
 namespace vantor {
 

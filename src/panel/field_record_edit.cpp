@@ -1,4 +1,4 @@
-#include "panel/field_record_edit.h"
+#include <vantor/panel/field_record_edit.h>
 
 namespace vantor {
 

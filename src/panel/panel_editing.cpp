@@ -3,8 +3,8 @@
 // of the same name with them; key variables are passed through, so the application's
 // handler can change or cancel a key, and mouse coordinates stay the edit's own.
 
-#include "panel/field_record_edit.h"
-#include "panel/panel_fields_set.h"
+#include <vantor/panel/field_record_edit.h>
+#include <vantor/panel/panel_fields_set.h>
 
 namespace vantor {
 

@@ -1,12 +1,12 @@
-#include "platform/ui/custom_edit.h"
+#include <vantor/platform/ui/custom_edit.h>
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/utf8.h"
-#include "platform/ui/font_metrics.h"
-#include "platform/ui/publishing.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/font_metrics.h>
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

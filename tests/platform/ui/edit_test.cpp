@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/custom_edit.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
+#include <vantor/platform/ui/custom_edit.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
 
 namespace vantor {
 namespace {
