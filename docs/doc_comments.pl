@@ -12,7 +12,7 @@
 #   - comments inside function bodies, above includes or followed by a blank line stay
 #     plain comments.
 # Characters doxygen would take as commands or markup (\ @ < > & # $ %) are escaped
-# outside `code spans` and indented code lines.
+# outside `code spans`; indented lines are shown verbatim, as laid out in the header.
 use strict;
 use warnings;
 
@@ -32,19 +32,25 @@ sub escape_text {
   return join '', @parts;
 }
 
-# Comment texts as documentation lines with the prefix `mark`.
+# Comment texts as documentation lines with the prefix `mark`. Indented lines (tables of
+# options, examples of text forms) keep their lines and columns: a run of them is shown
+# verbatim.
 sub doc_lines {
   my ($mark, @texts) = @_;
   my @out;
-  my $previous_blank = 1;
-  my $in_code = 0;
+  my $verbatim = 0;
   for my $text (@texts) {
-    my $blank = $text =~ /^\s*$/;
-    # Markdown's indented code block: four spaces in, after a blank line.
-    $in_code = $text =~ /^ {4}/ && ($previous_blank || $in_code);
-    push @out, $mark . ($in_code || $blank ? $text : escape_text($text));
-    $previous_blank = $blank;
+    my $indented = $text =~ /^ {2,}\S/;
+    if ($indented && !$verbatim) {
+      push @out, $mark . '```';
+      $verbatim = 1;
+    } elsif (!$indented && $verbatim) {
+      push @out, $mark . '```';
+      $verbatim = 0;
+    }
+    push @out, $mark . ($verbatim || $text =~ /^\s*$/ ? $text : escape_text($text));
   }
+  push @out, $mark . '```' if $verbatim;
   return @out;
 }
 
