@@ -1,5 +1,5 @@
 # Thin wrapper around the CMake presets; see README.md.
-.PHONY: all deps build test run demo bench fuzz fuzz-smoke clean
+.PHONY: all deps build test run demo bench fuzz fuzz-smoke docs clean
 
 all: build
 
@@ -27,6 +27,11 @@ run: build
 # picture of it (make demo ARGS="--screenshot demo.png").
 demo: build
 	@./build/release/examples/demo $(ARGS)
+
+# The API reference, in build/release/docs/html (doxygen; warnings fail the run).
+docs: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release --target docs
 
 bench: deps
 	@cmake --preset bench >/dev/null

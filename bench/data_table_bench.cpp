@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/data/sample_database.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/data/table.h"
+#include <vantor/platform/data/sample_database.h>
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/data/table.h>
 
 namespace {
 

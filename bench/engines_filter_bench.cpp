@@ -12,10 +12,10 @@
 
 #include <vector>
 
-#include "engines/filter_panel.h"
+#include <vantor/engines/filter_panel.h>
 #include "engines_sample.h"
-#include "platform/data/field.h"
-#include "platform/rtl/ansi_strings.h"
+#include <vantor/platform/data/field.h>
+#include <vantor/platform/rtl/ansi_strings.h>
 
 namespace vantor::bench {
 namespace {

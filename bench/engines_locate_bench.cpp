@@ -4,7 +4,7 @@
 //                                     map rebuild and the seek (target < 1 ms)
 #include <benchmark/benchmark.h>
 
-#include "engines/find_panel.h"
+#include <vantor/engines/find_panel.h>
 #include "engines_sample.h"
 
 namespace vantor::bench {

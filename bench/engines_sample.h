@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/data/data_source.h"
-#include "platform/data/sample_database.h"
-#include "platform/data/sqlite_table.h"
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/sample_database.h>
+#include <vantor/platform/data/sqlite_table.h>
 
 namespace vantor::bench {
 

@@ -7,12 +7,12 @@
 //   BM_RefilterOnly                 the filter with the same value, applied again
 #include <benchmark/benchmark.h>
 
-#include "engines/filter_panel.h"
+#include <vantor/engines/filter_panel.h>
 #include "engines_sample.h"
-#include "panel/field_record_edit.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/messages.h"
+#include <vantor/panel/field_record_edit.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/messages.h>
 
 namespace vantor::bench {
 namespace {

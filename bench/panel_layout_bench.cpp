@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "criteria/field_record.h"
-#include "panel/field_record_edit.h"
-#include "panel/panel_fields_set.h"
-#include "platform/data/data_source.h"
-#include "platform/data/table.h"
-#include "platform/ui/label.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/panel/field_record_edit.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/ui/label.h>
 
 namespace vantor::bench {
 namespace {

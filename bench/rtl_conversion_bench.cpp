@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/field_type.h"
-#include "platform/rtl/value_conversion.h"
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/field_type.h>
+#include <vantor/platform/rtl/value_conversion.h>
 
 namespace vantor {
 namespace {

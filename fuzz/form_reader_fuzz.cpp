@@ -8,10 +8,10 @@
 #include <memory>
 #include <span>
 
-#include "platform/core/object_text.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
 #include "stream_fixtures.h"
 
 using namespace vantor;

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/core/object_text.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
 #include "stream_fixtures.h"
 
 using namespace vantor;

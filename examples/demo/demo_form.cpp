@@ -4,16 +4,16 @@
 #include <cstdio>
 #include <set>
 
-#include "criteria/field_record.h"
-#include "engines/filter_panel.h"
-#include "engines/find_panel.h"
-#include "platform/data/data_link.h"
-#include "platform/dbctrls/db_grid.h"
-#include "platform/ui/application.h"
-#include "platform/ui/combo_box.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/label.h"
-#include "platform/ui/mask_edit.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/engines/filter_panel.h>
+#include <vantor/engines/find_panel.h>
+#include <vantor/platform/data/data_link.h>
+#include <vantor/platform/dbctrls/db_grid.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/combo_box.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/mask_edit.h>
 
 namespace vantor {
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/data/data_source.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/ui/form.h"
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/ui/form.h>
 
 namespace vantor {
 

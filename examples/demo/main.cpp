@@ -9,12 +9,12 @@
 #include <string>
 
 #include "demo/demo_form.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/application.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/mask_edit.h"
-#include "platform/ui/raster/render.h"
-#include "platform/ui/x11/x11_host.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/raster/render.h>
+#include <vantor/platform/ui/x11/x11_host.h>
 #include "qbe/qbe_run.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/data/sample_database.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/sample_database.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace {
 

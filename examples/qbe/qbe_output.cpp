@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "platform/rtl/utf8.h"
+#include <vantor/platform/rtl/utf8.h>
 
 namespace qbe {
 namespace {

@@ -12,18 +12,18 @@
 #include <sstream>
 #include <vector>
 
-#include "engines/filter_panel.h"
-#include "engines/find_panel.h"
-#include "platform/data/data_source.h"
-#include "platform/data/sample_database.h"
-#include "platform/data/sqlite_connection.h"
-#include "platform/data/sqlite_dates.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/format_settings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/application.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/engines/find_panel.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/sample_database.h>
+#include <vantor/platform/data/sqlite_connection.h>
+#include <vantor/platform/data/sqlite_dates.h>
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/format_settings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/application.h>
 #include "qbe_output.h"
 
 namespace qbe {

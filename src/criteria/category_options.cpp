@@ -1,7 +1,7 @@
-#include "criteria/category_options.h"
+#include <vantor/criteria/category_options.h>
 
-#include "criteria/fields_list.h"
-#include "criteria/fields_owner.h"
+#include <vantor/criteria/fields_list.h>
+#include <vantor/criteria/fields_owner.h>
 
 namespace vantor {
 

@@ -10,13 +10,15 @@
 #include <array>
 #include <cstddef>
 
-#include "criteria/criteria_types.h"
-#include "platform/core/persistent.h"
+#include <vantor/criteria/criteria_types.h>
+#include <vantor/platform/core/persistent.h>
 
 namespace vantor {
 
 class TFieldsOwner;
 
+// What all per-category option sets share, whatever their value type: the owner they
+// report changes to and the range of categories.
 class TCategoryOptionsBase : public TPersistent {
  public:
   // The owner of the option set's panel or dialog; null for a detached set.

@@ -1,7 +1,7 @@
-#include "criteria/compare_options.h"
+#include <vantor/criteria/compare_options.h>
 
-#include "criteria/count_options.h"
-#include "criteria/fields_owner.h"
+#include <vantor/criteria/count_options.h>
+#include <vantor/criteria/fields_owner.h>
 
 namespace vantor {
 

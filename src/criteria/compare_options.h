@@ -4,7 +4,7 @@
 // case (CaseInsensitive). Setting a category to ctInternal pushes the panel's
 // CountOptions entry of that category from coTwo back to coOne.
 
-#include "criteria/category_options.h"
+#include <vantor/criteria/category_options.h>
 
 namespace vantor {
 

@@ -4,7 +4,7 @@
 // Setting a category to coTwo pushes the panel's CompareOptions entry of that category
 // from ctInternal back to ctInitial: a range and a containment match exclude each other.
 
-#include "criteria/category_options.h"
+#include <vantor/criteria/category_options.h>
 
 namespace vantor {
 

@@ -11,9 +11,9 @@
 #include <functional>
 #include <string_view>
 
-#include "platform/rtl/enum_names.h"
-#include "platform/rtl/field_type.h"
-#include "platform/rtl/set.h"
+#include <vantor/platform/rtl/enum_names.h>
+#include <vantor/platform/rtl/field_type.h>
+#include <vantor/platform/rtl/set.h>
 
 namespace vantor {
 

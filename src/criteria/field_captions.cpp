@@ -1,8 +1,8 @@
-#include "criteria/field_captions.h"
+#include <vantor/criteria/field_captions.h>
 
-#include "criteria/fields_owner.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/criteria/fields_owner.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor {
 

@@ -10,7 +10,7 @@
 #include <array>
 #include <string>
 
-#include "platform/core/persistent.h"
+#include <vantor/platform/core/persistent.h>
 
 namespace vantor {
 

@@ -1,17 +1,17 @@
-#include "criteria/field_record.h"
+#include <vantor/criteria/field_record.h>
 
-#include "criteria/fields_list.h"
-#include "criteria/compare_options.h"
-#include "criteria/count_options.h"
-#include "criteria/fields_owner.h"
-#include "platform/core/temporary_change.h"
-#include "platform/data/data_set.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/string_table.h"
-#include "platform/rtl/value_conversion.h"
-#include "platform/ui/label.h"
-#include "platform/ui/mask_edit.h"
+#include <vantor/criteria/fields_list.h>
+#include <vantor/criteria/compare_options.h>
+#include <vantor/criteria/count_options.h>
+#include <vantor/criteria/fields_owner.h>
+#include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/string_table.h>
+#include <vantor/platform/rtl/value_conversion.h>
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/mask_edit.h>
 
 namespace vantor {
 

@@ -19,11 +19,11 @@
 #include <cstdint>
 #include <string>
 
-#include "criteria/criteria_types.h"
-#include "platform/core/alignment.h"
-#include "platform/core/collection.h"
-#include "platform/rtl/field_type.h"
-#include "platform/rtl/variant.h"
+#include <vantor/criteria/criteria_types.h>
+#include <vantor/platform/core/alignment.h>
+#include <vantor/platform/core/collection.h>
+#include <vantor/platform/rtl/field_type.h>
+#include <vantor/platform/rtl/variant.h>
 
 namespace vantor {
 

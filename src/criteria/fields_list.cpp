@@ -1,13 +1,13 @@
-#include "criteria/fields_list.h"
+#include <vantor/criteria/fields_list.h>
 
 #include <cassert>
 
-#include "criteria/field_record.h"
-#include "criteria/fields_owner.h"
-#include "platform/core/update_guard.h"
-#include "platform/data/data_set.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/criteria/fields_owner.h>
+#include <vantor/platform/core/update_guard.h>
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

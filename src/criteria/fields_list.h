@@ -18,8 +18,8 @@
 #include <memory>
 #include <vector>
 
-#include "criteria/criteria_types.h"
-#include "platform/core/collection.h"
+#include <vantor/criteria/criteria_types.h>
+#include <vantor/platform/core/collection.h>
 
 namespace vantor {
 

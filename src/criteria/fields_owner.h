@@ -9,8 +9,8 @@
 // exist and whether it carries a criterion, and reports Changed/WndChanged; every
 // "is the owner loading or being designed" question goes through GetComponentState.
 
-#include "criteria/criteria_types.h"
-#include "platform/core/component.h"
+#include <vantor/criteria/criteria_types.h>
+#include <vantor/platform/core/component.h>
 
 namespace vantor {
 

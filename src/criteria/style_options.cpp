@@ -1,8 +1,8 @@
-#include "criteria/style_options.h"
+#include <vantor/criteria/style_options.h>
 
-#include "criteria/fields_owner.h"
-#include "platform/ui/win_control.h"
-#include "platform/ui/messages.h"
+#include <vantor/criteria/fields_owner.h>
+#include <vantor/platform/ui/win_control.h>
+#include <vantor/platform/ui/messages.h>
 
 namespace vantor {
 

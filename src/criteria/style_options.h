@@ -15,9 +15,9 @@
 #include <array>
 #include <memory>
 
-#include "platform/core/persistent.h"
-#include "platform/ui/color.h"
-#include "platform/ui/font.h"
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/ui/color.h>
+#include <vantor/platform/ui/font.h>
 
 namespace vantor {
 

@@ -1,22 +1,22 @@
-#include "designtime/fields_editor.h"
+#include <vantor/designtime/fields_editor.h>
 
 #include <algorithm>
 #include <cassert>
 #include <memory>
 
-#include "criteria/field_record.h"
-#include "designtime/values_form.h"
-#include "dialogs/fields_set.h"
-#include "dialogs/form_resource.h"
-#include "panel/panel_fields_set.h"
-#include "platform/core/registry.h"
-#include "platform/core/strings.h"
-#include "platform/core/update_guard.h"
-#include "platform/data/data_source.h"
-#include "platform/design/form_designer.h"
-#include "platform/rtl/number_text.h"
-#include "platform/ui/application.h"
-#include "platform/ui/message_dialogs.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/designtime/values_form.h>
+#include <vantor/dialogs/fields_set.h>
+#include <vantor/dialogs/form_resource.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/core/registry.h>
+#include <vantor/platform/core/strings.h>
+#include <vantor/platform/core/update_guard.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/design/form_designer.h>
+#include <vantor/platform/rtl/number_text.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/message_dialogs.h>
 
 namespace vantor {
 

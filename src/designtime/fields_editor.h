@@ -15,14 +15,14 @@
 
 #include <string>
 
-#include "criteria/fields_list.h"
-#include "platform/design/component_editor.h"
-#include "platform/design/property_editor.h"
-#include "platform/ui/bevel.h"
-#include "platform/ui/button.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/form.h"
-#include "platform/ui/list_box.h"
+#include <vantor/criteria/fields_list.h>
+#include <vantor/platform/design/component_editor.h>
+#include <vantor/platform/design/property_editor.h>
+#include <vantor/platform/ui/bevel.h>
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/list_box.h>
 
 namespace vantor {
 

@@ -2,9 +2,9 @@
 #include <string_view>
 #include <vector>
 
-#include "designtime/registration.h"
-#include "platform/ui/bitmap.h"
-#include "platform/ui/color.h"
+#include <vantor/designtime/registration.h>
+#include <vantor/platform/ui/bitmap.h>
+#include <vantor/platform/ui/color.h>
 
 namespace vantor {
 

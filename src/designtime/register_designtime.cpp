@@ -1,10 +1,10 @@
-#include "designtime/register_designtime.h"
+#include <vantor/designtime/register_designtime.h>
 
-#include "designtime/setup_filter_dialog_form.h"
-#include "designtime/setup_find_dialog_form.h"
-#include "dialogs/filter_dialog.h"
-#include "dialogs/find_dialog.h"
-#include "dialogs/register_dialogs.h"
+#include <vantor/designtime/setup_filter_dialog_form.h>
+#include <vantor/designtime/setup_find_dialog_form.h>
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/find_dialog.h>
+#include <vantor/dialogs/register_dialogs.h>
 
 namespace vantor {
 

@@ -1,12 +1,12 @@
-#include "designtime/registration.h"
+#include <vantor/designtime/registration.h>
 
-#include "criteria/field_record.h"
-#include "designtime/fields_editor.h"
-#include "dialogs/filter_dialog.h"
-#include "dialogs/find_dialog.h"
-#include "engines/filter_panel.h"
-#include "engines/find_panel.h"
-#include "platform/design/design_registry.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/designtime/fields_editor.h>
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/find_dialog.h>
+#include <vantor/engines/filter_panel.h>
+#include <vantor/engines/find_panel.h>
+#include <vantor/platform/design/design_registry.h>
 
 namespace vantor {
 

@@ -1,7 +1,7 @@
-#include "designtime/setup_filter_dialog_form.h"
+#include <vantor/designtime/setup_filter_dialog_form.h>
 
-#include "dialogs/filter_dialog.h"
-#include "dialogs/form_resource.h"
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/form_resource.h>
 
 namespace vantor {
 

@@ -3,7 +3,7 @@
 // filter), and its scratch copy carries each record's type and labels itself, since it
 // has no data source.
 
-#include "designtime/setup_record_form.h"
+#include <vantor/designtime/setup_record_form.h>
 
 namespace vantor {
 

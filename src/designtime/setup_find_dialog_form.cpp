@@ -1,10 +1,10 @@
-#include "designtime/setup_find_dialog_form.h"
+#include <vantor/designtime/setup_find_dialog_form.h>
 
 #include <array>
 #include <cassert>
 
-#include "dialogs/find_dialog.h"
-#include "dialogs/form_resource.h"
+#include <vantor/dialogs/find_dialog.h>
+#include <vantor/dialogs/form_resource.h>
 
 namespace vantor {
 

@@ -4,7 +4,7 @@
 // component's data source, so the records keep their bound fields and the index rules
 // (a key field compared other than exactly leaves the index modes) apply on the copy.
 
-#include "designtime/setup_record_form.h"
+#include <vantor/designtime/setup_record_form.h>
 
 namespace vantor {
 

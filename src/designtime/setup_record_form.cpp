@@ -1,4 +1,4 @@
-#include "designtime/setup_record_form.h"
+#include <vantor/designtime/setup_record_form.h>
 
 #include <array>
 #include <algorithm>
@@ -6,14 +6,14 @@
 #include <optional>
 #include <string>
 
-#include "criteria/style_options.h"
-#include "dialogs/fields_set_form.h"
-#include "dialogs/form_resource.h"
-#include "platform/core/temporary_change.h"
-#include "platform/core/update_guard.h"
-#include "platform/rtl/number_text.h"
-#include "platform/rtl/string_table.h"
-#include "platform/ui/application.h"
+#include <vantor/criteria/style_options.h>
+#include <vantor/dialogs/fields_set_form.h>
+#include <vantor/dialogs/form_resource.h>
+#include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/core/update_guard.h>
+#include <vantor/platform/rtl/number_text.h>
+#include <vantor/platform/rtl/string_table.h>
+#include <vantor/platform/ui/application.h>
 
 namespace vantor {
 

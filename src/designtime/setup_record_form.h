@@ -20,15 +20,15 @@
 #include <memory>
 #include <vector>
 
-#include "dialogs/fields_set.h"
-#include "platform/ui/button.h"
-#include "platform/ui/check_box.h"
-#include "platform/ui/combo_box.h"
-#include "platform/ui/custom_edit.h"
-#include "platform/ui/form.h"
-#include "platform/ui/group_box.h"
-#include "platform/ui/label.h"
-#include "platform/ui/page_control.h"
+#include <vantor/dialogs/fields_set.h>
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/check_box.h>
+#include <vantor/platform/ui/combo_box.h>
+#include <vantor/platform/ui/custom_edit.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/group_box.h>
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/page_control.h>
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
-#include "designtime/values_form.h"
+#include <vantor/designtime/values_form.h>
 
 #include <cassert>
 
-#include "criteria/field_record.h"
-#include "dialogs/form_resource.h"
-#include "platform/ui/system.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/dialogs/form_resource.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 

@@ -7,10 +7,10 @@
 
 #include <array>
 
-#include "panel/vnt_mask_edit.h"
-#include "platform/ui/button.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/form.h"
+#include <vantor/panel/vnt_mask_edit.h>
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/form.h>
 
 namespace vantor {
 

@@ -1,12 +1,12 @@
-#include "dialogs/dialog_panel.h"
+#include <vantor/dialogs/dialog_panel.h>
 
 #include <algorithm>
 #include <type_traits>
 
-#include "criteria/style_options.h"
-#include "dialogs/fields_set.h"
-#include "dialogs/fields_set_form.h"
-#include "platform/ui/screen.h"
+#include <vantor/criteria/style_options.h>
+#include <vantor/dialogs/fields_set.h>
+#include <vantor/dialogs/fields_set_form.h>
+#include <vantor/platform/ui/screen.h>
 
 namespace vantor {
 

@@ -16,8 +16,8 @@
 
 #include <memory>
 
-#include "engines/filter_panel.h"
-#include "engines/find_panel.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/engines/find_panel.h>
 
 namespace vantor {
 

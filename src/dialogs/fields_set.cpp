@@ -1,14 +1,14 @@
-#include "dialogs/fields_set.h"
+#include <vantor/dialogs/fields_set.h>
 
 #include <cassert>
 #include <map>
 #include <memory>
 
-#include "dialogs/fields_set_form.h"
-#include "platform/core/filer.h"
-#include "platform/data/data_source.h"
-#include "platform/core/update_guard.h"
-#include "platform/ui/application.h"
+#include <vantor/dialogs/fields_set_form.h>
+#include <vantor/platform/core/filer.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/core/update_guard.h>
+#include <vantor/platform/ui/application.h>
 
 namespace vantor {
 

@@ -21,11 +21,11 @@
 #include <functional>
 #include <string>
 
-#include "criteria/criteria_types.h"
-#include "panel/panel_fields_set.h"
-#include "platform/core/component.h"
-#include "platform/core/event.h"
-#include "platform/ui/message_dialogs.h"
+#include <vantor/criteria/criteria_types.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/event.h>
+#include <vantor/platform/ui/message_dialogs.h>
 
 namespace vantor {
 

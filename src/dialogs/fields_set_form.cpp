@@ -1,12 +1,12 @@
-#include "dialogs/fields_set_form.h"
+#include <vantor/dialogs/fields_set_form.h>
 
 #include <cassert>
 
-#include "dialogs/form_resource.h"
-#include "platform/core/temporary_change.h"
-#include "platform/ui/application.h"
-#include "platform/ui/mask_edit.h"
-#include "platform/ui/screen.h"
+#include <vantor/dialogs/form_resource.h>
+#include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/screen.h>
 
 namespace vantor {
 

@@ -21,10 +21,10 @@
 
 #include <string>
 
-#include "dialogs/fields_set.h"
-#include "platform/ui/button.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/form.h"
+#include <vantor/dialogs/fields_set.h>
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/form.h>
 
 namespace vantor {
 

@@ -1,6 +1,6 @@
-#include "dialogs/filter_dialog.h"
+#include <vantor/dialogs/filter_dialog.h>
 
-#include "dialogs/filter_form.h"
+#include <vantor/dialogs/filter_form.h>
 
 namespace vantor {
 

@@ -4,8 +4,8 @@
 // is applied once with the values and the Filtered state the panel then holds: the values
 // the user confirmed, or after Cancel the restored ones.
 
-#include "dialogs/dialog_panel.h"
-#include "dialogs/fields_set.h"
+#include <vantor/dialogs/dialog_panel.h>
+#include <vantor/dialogs/fields_set.h>
 
 namespace vantor {
 

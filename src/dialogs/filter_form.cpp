@@ -1,8 +1,8 @@
-#include "dialogs/filter_form.h"
+#include <vantor/dialogs/filter_form.h>
 
-#include "dialogs/filter_dialog.h"
-#include "dialogs/form_resource.h"
-#include "platform/data/data_source.h"
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/form_resource.h>
+#include <vantor/platform/data/data_source.h>
 
 namespace vantor {
 

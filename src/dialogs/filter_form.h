@@ -3,8 +3,8 @@
 // box shows the dialog's Filtered when the form is activated; a confirmed close with a
 // connected data set makes its state the dialog's Filtered.
 
-#include "dialogs/fields_set_form.h"
-#include "platform/ui/check_box.h"
+#include <vantor/dialogs/fields_set_form.h>
+#include <vantor/platform/ui/check_box.h>
 
 namespace vantor {
 

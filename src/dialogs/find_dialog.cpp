@@ -1,6 +1,6 @@
-#include "dialogs/find_dialog.h"
+#include <vantor/dialogs/find_dialog.h>
 
-#include "dialogs/find_form.h"
+#include <vantor/dialogs/find_form.h>
 
 namespace vantor {
 

@@ -6,8 +6,8 @@
 // Not finding a record is no error: Execute still returns true, and the panel shows "The
 // record is not found" / "The following record is not found" when ShowBox is on.
 
-#include "dialogs/dialog_panel.h"
-#include "dialogs/fields_set.h"
+#include <vantor/dialogs/dialog_panel.h>
+#include <vantor/dialogs/fields_set.h>
 
 namespace vantor {
 

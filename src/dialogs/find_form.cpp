@@ -1,7 +1,7 @@
-#include "dialogs/find_form.h"
+#include <vantor/dialogs/find_form.h>
 
-#include "dialogs/find_dialog.h"
-#include "dialogs/form_resource.h"
+#include <vantor/dialogs/find_dialog.h>
+#include <vantor/dialogs/form_resource.h>
 
 namespace vantor {
 

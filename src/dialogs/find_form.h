@@ -3,7 +3,7 @@
 // the current one; both close the form as confirmed. Its description ("fmFind") adds the
 // two click handlers to the inherited one.
 
-#include "dialogs/fields_set_form.h"
+#include <vantor/dialogs/fields_set_form.h>
 
 namespace vantor {
 

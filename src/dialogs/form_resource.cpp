@@ -1,11 +1,11 @@
-#include "dialogs/form_resource.h"
+#include <vantor/dialogs/form_resource.h>
 
-#include "engines/register_engines.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/ui/form.h"
-#include "platform/ui/ui_classes.h"
-#include "resources/form_resources.h"
+#include <vantor/engines/register_engines.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/ui_classes.h>
+#include <vantor/resources/form_resources.h>
 
 namespace vantor {
 

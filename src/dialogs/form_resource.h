@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/core/component.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

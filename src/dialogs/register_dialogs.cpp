@@ -1,8 +1,8 @@
-#include "dialogs/register_dialogs.h"
+#include <vantor/dialogs/register_dialogs.h>
 
-#include "dialogs/filter_dialog.h"
-#include "dialogs/find_dialog.h"
-#include "dialogs/form_resource.h"
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/find_dialog.h>
+#include <vantor/dialogs/form_resource.h>
 
 namespace vantor {
 

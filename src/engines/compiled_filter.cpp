@@ -1,4 +1,4 @@
-#include "engines/compiled_filter.h"
+#include <vantor/engines/compiled_filter.h>
 
 #include <algorithm>
 #include <bit>
@@ -13,16 +13,16 @@
 #include <type_traits>
 #include <typeinfo>
 
-#include "criteria/field_record.h"
-#include "criteria/fields_list.h"
-#include "engines/filter_panel.h"
-#include "platform/data/field.h"
-#include "platform/data/typed_fields.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/utf8.h"
-#include "platform/rtl/value_conversion.h"
-#include "platform/rtl/variant.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/criteria/fields_list.h>
+#include <vantor/engines/filter_panel.h>
+#include <vantor/platform/data/field.h>
+#include <vantor/platform/data/typed_fields.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/rtl/value_conversion.h>
+#include <vantor/platform/rtl/variant.h>
 
 namespace vantor {
 namespace filter_detail {

@@ -25,7 +25,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/data/data_set.h"
+#include <vantor/platform/data/data_set.h>
 
 namespace vantor {
 

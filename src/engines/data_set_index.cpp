@@ -1,10 +1,10 @@
-#include "engines/data_set_index.h"
+#include <vantor/engines/data_set_index.h>
 
-#include "engines/find_panel.h"
-#include "platform/data/table.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/engines/find_panel.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor {
 

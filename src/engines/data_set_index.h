@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/persistent.h"
-#include "platform/data/index_defs.h"
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/data/index_defs.h>
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
-#include "engines/filter_panel.h"
+#include <vantor/engines/filter_panel.h>
 
-#include "engines/filter_record.h"
-#include "engines/wait_cursor.h"
-#include "platform/core/temporary_change.h"
-#include "platform/data/data_source.h"
-#include "platform/data/field.h"
+#include <vantor/engines/filter_record.h>
+#include <vantor/engines/wait_cursor.h>
+#include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/field.h>
 
 namespace vantor {
 

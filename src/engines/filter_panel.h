@@ -14,9 +14,9 @@
 
 #include <memory>
 
-#include "engines/compiled_filter.h"
-#include "panel/panel_fields_set.h"
-#include "platform/data/data_set.h"
+#include <vantor/engines/compiled_filter.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/data/data_set.h>
 
 namespace vantor {
 

@@ -3,7 +3,7 @@
 // a plain field record does; the class exists so that a stored list names its panel's
 // record class and a filter panel's records can be told apart from a find panel's.
 
-#include "criteria/field_record.h"
+#include <vantor/criteria/field_record.h>
 
 namespace vantor {
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <string_view>
 
-#include "engines/find_panel.h"
-#include "platform/data/field.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/utf8.h"
+#include <vantor/engines/find_panel.h>
+#include <vantor/platform/data/field.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/utf8.h>
 
 namespace vantor {
 namespace {

@@ -1,17 +1,17 @@
 // The find panel: its life cycle, Locate and the keyed seeks. The comparisons that
 // tell where the current record lies along the index are in find_comparisons.cpp.
 
-#include "engines/find_panel.h"
+#include <vantor/engines/find_panel.h>
 
 #include <algorithm>
 
-#include "engines/find_record.h"
-#include "engines/wait_cursor.h"
-#include "platform/data/table.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/string_table.h"
-#include "platform/ui/message_dialogs.h"
+#include <vantor/engines/find_record.h>
+#include <vantor/engines/wait_cursor.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/string_table.h>
+#include <vantor/platform/ui/message_dialogs.h>
 
 namespace vantor {
 

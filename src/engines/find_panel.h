@@ -26,9 +26,9 @@
 #include <string>
 #include <vector>
 
-#include "engines/data_set_index.h"
-#include "panel/panel_fields_set.h"
-#include "platform/rtl/variant.h"
+#include <vantor/engines/data_set_index.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/rtl/variant.h>
 
 namespace vantor {
 

@@ -1,7 +1,7 @@
-#include "engines/find_record.h"
+#include <vantor/engines/find_record.h>
 
-#include "engines/filter_record.h"
-#include "engines/find_panel.h"
+#include <vantor/engines/filter_record.h>
+#include <vantor/engines/find_panel.h>
 
 namespace vantor {
 

@@ -7,7 +7,7 @@
 // after which the record reports its own settings again. In the other modes a find
 // record behaves as a plain field record.
 
-#include "criteria/field_record.h"
+#include <vantor/criteria/field_record.h>
 
 namespace vantor {
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <string_view>
 
-#include "panel/panel_fields_set.h"
-#include "platform/data/field.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/utf8.h"
-#include "platform/rtl/variant.h"
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/data/field.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/rtl/variant.h>
 
 namespace vantor {
 namespace {

@@ -1,9 +1,9 @@
-#include "engines/register_engines.h"
+#include <vantor/engines/register_engines.h>
 
-#include "engines/filter_panel.h"
-#include "engines/filter_record.h"
-#include "engines/find_panel.h"
-#include "engines/find_record.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/engines/filter_record.h>
+#include <vantor/engines/find_panel.h>
+#include <vantor/engines/find_record.h>
 
 namespace vantor {
 

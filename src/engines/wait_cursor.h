@@ -2,7 +2,7 @@
 // TWaitCursor: shows the hourglass on the screen for the length of a scope when asked
 // to (a panel's ChangeCursor), and puts the default cursor back on every exit path.
 
-#include "platform/ui/screen.h"
+#include <vantor/platform/ui/screen.h>
 
 namespace vantor {
 

@@ -14,15 +14,15 @@
 
 #include <cstdint>
 
-#include "criteria/field_record.h"
-#include "criteria/fields_list.h"
-#include "panel/panel_fields_set.h"
-#include "platform/core/extended.h"
-#include "platform/core/reader.h"
-#include "platform/core/update_guard.h"
-#include "platform/core/writer.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/criteria/fields_list.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/core/extended.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/update_guard.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

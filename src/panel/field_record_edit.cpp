@@ -1,6 +1,6 @@
-#include "panel/field_record_edit.h"
+#include <vantor/panel/field_record_edit.h>
 
-#include "platform/ui/system.h"
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 

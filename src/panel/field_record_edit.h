@@ -12,8 +12,8 @@
 
 #include <cassert>
 
-#include "criteria/field_record.h"
-#include "panel/vnt_mask_edit.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/panel/vnt_mask_edit.h>
 
 namespace vantor {
 

@@ -13,9 +13,9 @@
 #include <optional>
 #include <string>
 
-#include "panel/field_record_edit.h"
-#include "panel/panel_fields_set.h"
-#include "platform/ui/mask_edit.h"
+#include <vantor/panel/field_record_edit.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/ui/mask_edit.h>
 
 namespace vantor {
 

@@ -1,11 +1,11 @@
-#include "panel/panel_fields_set.h"
+#include <vantor/panel/panel_fields_set.h>
 
-#include "panel/field_record_edit.h"
-#include "platform/data/data_set.h"
-#include "platform/data/data_source.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/string_table.h"
-#include "platform/ui/label.h"
+#include <vantor/panel/field_record_edit.h>
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/string_table.h>
+#include <vantor/platform/ui/label.h>
 
 namespace vantor {
 

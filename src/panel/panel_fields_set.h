@@ -24,21 +24,21 @@
 #include <memory>
 #include <string>
 
-#include "criteria/compare_options.h"
-#include "criteria/count_options.h"
-#include "criteria/criteria_types.h"
-#include "criteria/field_captions.h"
-#include "criteria/field_record.h"
-#include "criteria/fields_list.h"
-#include "criteria/fields_owner.h"
-#include "criteria/style_options.h"
-#include "panel/panel_fields_set_data_link.h"
-#include "panel/scrolling_fields_set.h"
-#include "panel/value_buffer.h"
-#include "platform/core/event.h"
-#include "platform/core/update_guard.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/publishing.h"
+#include <vantor/criteria/compare_options.h>
+#include <vantor/criteria/count_options.h>
+#include <vantor/criteria/criteria_types.h>
+#include <vantor/criteria/field_captions.h>
+#include <vantor/criteria/field_record.h>
+#include <vantor/criteria/fields_list.h>
+#include <vantor/criteria/fields_owner.h>
+#include <vantor/criteria/style_options.h>
+#include <vantor/panel/panel_fields_set_data_link.h>
+#include <vantor/panel/scrolling_fields_set.h>
+#include <vantor/panel/value_buffer.h>
+#include <vantor/platform/core/event.h>
+#include <vantor/platform/core/update_guard.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

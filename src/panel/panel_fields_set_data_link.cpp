@@ -1,6 +1,6 @@
-#include "panel/panel_fields_set_data_link.h"
+#include <vantor/panel/panel_fields_set_data_link.h>
 
-#include "panel/panel_fields_set.h"
+#include <vantor/panel/panel_fields_set.h>
 
 namespace vantor {
 

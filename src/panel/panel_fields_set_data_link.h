@@ -4,7 +4,7 @@
 // remembers the data set it last saw, so that a data set the link leaves is handed to
 // the panel's SetOldDataSet exactly once.
 
-#include "platform/data/data_link.h"
+#include <vantor/platform/data/data_link.h>
 
 namespace vantor {
 

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "panel/field_record_edit.h"
-#include "panel/panel_fields_set.h"
-#include "platform/core/temporary_change.h"
-#include "platform/ui/label.h"
+#include <vantor/panel/field_record_edit.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/ui/label.h>
 
 namespace vantor {
 

@@ -1,9 +1,9 @@
-#include "panel/scrolling_fields_set.h"
+#include <vantor/panel/scrolling_fields_set.h>
 
 #include <cstdint>
 
-#include "panel/panel_fields_set.h"
-#include "platform/ui/messages.h"
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/ui/messages.h>
 
 namespace vantor {
 

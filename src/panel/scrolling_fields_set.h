@@ -4,7 +4,7 @@
 // the window system answer its hit tests, and hands mouse messages on to the owner
 // panel in the panel's coordinates, so the panel's mouse events fire over empty space.
 
-#include "platform/ui/scrolling_win_control.h"
+#include <vantor/platform/ui/scrolling_win_control.h>
 
 namespace vantor {
 

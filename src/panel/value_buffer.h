@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtl/variant.h"
+#include <vantor/platform/rtl/variant.h>
 
 namespace vantor {
 
+// The two values entered for one field, by the field's name.
 struct TValueBufferEntry {
   std::string FieldName;
   std::array<Variant, 2> Values{Variant::Null(), Variant::Null()};

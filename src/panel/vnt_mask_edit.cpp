@@ -1,12 +1,12 @@
-#include "panel/vnt_mask_edit.h"
+#include <vantor/panel/vnt_mask_edit.h>
 
 #include <algorithm>
 #include <string>
 
-#include "platform/rtl/utf8.h"
-#include "platform/ui/bitmap.h"
-#include "platform/ui/canvas.h"
-#include "platform/ui/font_metrics.h"
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/bitmap.h>
+#include <vantor/platform/ui/canvas.h>
+#include <vantor/platform/ui/font_metrics.h>
 
 namespace vantor {
 

@@ -11,9 +11,9 @@
 
 #include <memory>
 
-#include "platform/core/alignment.h"
-#include "platform/ui/mask_edit.h"
-#include "platform/ui/speed_button.h"
+#include <vantor/platform/core/alignment.h>
+#include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/speed_button.h>
 
 namespace vantor {
 

@@ -1,6 +1,6 @@
-#include "resources/form_resources.h"
+#include <vantor/resources/form_resources.h>
 
-#include "platform/rtl/identifiers.h"
+#include <vantor/platform/rtl/identifiers.h>
 
 namespace vantor {
 

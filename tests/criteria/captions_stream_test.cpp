@@ -2,15 +2,15 @@
 
 #include <string>
 
-#include "criteria/compare_options.h"
-#include "criteria/count_options.h"
-#include "criteria/field_captions.h"
-#include "criteria/style_options.h"
+#include <vantor/criteria/compare_options.h>
+#include <vantor/criteria/count_options.h>
+#include <vantor/criteria/field_captions.h>
+#include <vantor/criteria/style_options.h>
 #include "panel/support/test_panel.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
-#include "platform/ui/form.h"
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/ui/form.h>
 
 namespace vantor {
 namespace {

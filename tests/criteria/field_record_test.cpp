@@ -1,4 +1,4 @@
-#include "criteria/field_record.h"
+#include <vantor/criteria/field_record.h>
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "criteria/fields_list.h"
-#include "panel/field_record_edit.h"
+#include <vantor/criteria/fields_list.h>
+#include <vantor/panel/field_record_edit.h>
 #include "panel/support/test_panel.h"
-#include "platform/data/typed_fields.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/label.h"
+#include <vantor/platform/data/typed_fields.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/label.h>
 
 namespace vantor {
 namespace {

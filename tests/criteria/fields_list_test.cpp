@@ -1,4 +1,4 @@
-#include "criteria/fields_list.h"
+#include <vantor/criteria/fields_list.h>
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "criteria/field_record.h"
+#include <vantor/criteria/field_record.h>
 #include "panel/support/test_panel.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 namespace {

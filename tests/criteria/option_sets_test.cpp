@@ -4,18 +4,18 @@
 #include <string>
 #include <vector>
 
-#include "criteria/compare_options.h"
-#include "criteria/count_options.h"
-#include "criteria/field_captions.h"
-#include "criteria/field_record.h"
-#include "criteria/fields_list.h"
+#include <vantor/criteria/compare_options.h>
+#include <vantor/criteria/count_options.h>
+#include <vantor/criteria/field_captions.h>
+#include <vantor/criteria/field_record.h>
+#include <vantor/criteria/fields_list.h>
 #include "panel/support/test_panel.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/string_table.h"
-#include "platform/ui/form.h"
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/string_table.h>
+#include <vantor/platform/ui/form.h>
 
 namespace vantor {
 namespace {

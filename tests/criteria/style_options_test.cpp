@@ -1,4 +1,4 @@
-#include "criteria/style_options.h"
+#include <vantor/criteria/style_options.h>
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "panel/support/test_panel.h"
-#include "platform/ui/form.h"
-#include "platform/ui/messages.h"
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/messages.h>
 
 namespace vantor {
 namespace {

@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "demo/demo_form.h"
-#include "engines/filter_panel.h"
-#include "platform/data/sample_database.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/mask_edit.h"
-#include "platform/ui/raster/raster_image.h"
-#include "platform/ui/raster/render.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/platform/data/sample_database.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/raster/raster_image.h>
+#include <vantor/platform/ui/raster/render.h>
 
 extern char** environ;
 

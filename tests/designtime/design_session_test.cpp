@@ -13,19 +13,19 @@
 
 #include <unistd.h>
 
-#include "criteria/field_record.h"
-#include "designtime/fields_editor.h"
-#include "designtime/registration.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/designtime/fields_editor.h>
+#include <vantor/designtime/registration.h>
 #include "dialogs/support/dialog_fixture.h"
-#include "engines/filter_panel.h"
-#include "platform/core/object_text.h"
-#include "platform/core/reader.h"
-#include "platform/core/registry.h"
-#include "platform/core/writer.h"
-#include "platform/design/design_registry.h"
-#include "platform/design/form_designer.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/ui/form.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/registry.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/design/design_registry.h>
+#include <vantor/platform/design/form_designer.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/ui/form.h>
 
 namespace vantor::dialogs_test {
 namespace {

@@ -2,7 +2,7 @@
 // designer: the context-menu verb opens the window, buttons are clicked, lines are
 // dragged, questions answered; the inspector's selection is the designer's.
 
-#include "designtime/fields_editor.h"
+#include <vantor/designtime/fields_editor.h>
 
 #include <gtest/gtest.h>
 
@@ -13,18 +13,18 @@
 
 #include <unistd.h>
 
-#include "criteria/field_record.h"
-#include "designtime/registration.h"
-#include "dialogs/filter_dialog.h"
-#include "dialogs/find_dialog.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/designtime/registration.h>
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/find_dialog.h>
 #include "dialogs/support/dialog_fixture.h"
-#include "engines/filter_panel.h"
-#include "engines/find_panel.h"
-#include "platform/core/registry.h"
-#include "platform/design/design_registry.h"
-#include "platform/design/form_designer.h"
-#include "platform/ui/bitmap.h"
-#include "platform/ui/form.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/engines/find_panel.h>
+#include <vantor/platform/core/registry.h>
+#include <vantor/platform/design/design_registry.h>
+#include <vantor/platform/design/form_designer.h>
+#include <vantor/platform/ui/bitmap.h>
+#include <vantor/platform/ui/form.h>
 
 namespace vantor::dialogs_test {
 namespace {

@@ -8,16 +8,16 @@
 #include <memory>
 #include <string>
 
-#include "designtime/register_designtime.h"
-#include "designtime/setup_filter_dialog_form.h"
-#include "designtime/setup_find_dialog_form.h"
-#include "dialogs/filter_dialog.h"
-#include "dialogs/find_dialog.h"
+#include <vantor/designtime/register_designtime.h>
+#include <vantor/designtime/setup_filter_dialog_form.h>
+#include <vantor/designtime/setup_find_dialog_form.h>
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/find_dialog.h>
 #include "dialogs/support/dialog_fixture.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
 
 namespace vantor::dialogs_test {
 namespace {

@@ -2,19 +2,19 @@
 // edits left, OK and Cancel clicked, on records of a filter panel bound to the customers
 // table (name is text, visits a small integer, active a Boolean).
 
-#include "designtime/values_form.h"
+#include <vantor/designtime/values_form.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "criteria/field_record.h"
+#include <vantor/criteria/field_record.h>
 #include "dialogs/support/dialog_fixture.h"
-#include "engines/filter_panel.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/system.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor::dialogs_test {
 namespace {

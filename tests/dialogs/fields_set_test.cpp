@@ -7,18 +7,18 @@
 #include <memory>
 #include <stdexcept>
 
-#include "dialogs/dialog_panel.h"
-#include "dialogs/filter_dialog.h"
-#include "dialogs/filter_form.h"
-#include "dialogs/find_dialog.h"
+#include <vantor/dialogs/dialog_panel.h>
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/filter_form.h>
+#include <vantor/dialogs/find_dialog.h>
 #include "dialogs/support/dialog_fixture.h"
-#include "platform/core/object_text.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
-#include "platform/ui/form.h"
-#include "platform/ui/mask_edit.h"
-#include "platform/ui/scrolling_win_control.h"
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/scrolling_win_control.h>
 
 namespace vantor::dialogs_test {
 namespace {

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "dialogs/filter_dialog.h"
-#include "dialogs/filter_form.h"
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/filter_form.h>
 #include "dialogs/support/dialog_fixture.h"
-#include "platform/ui/keyboard_input.h"
+#include <vantor/platform/ui/keyboard_input.h>
 
 namespace vantor::dialogs_test {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "dialogs/find_dialog.h"
-#include "dialogs/find_form.h"
+#include <vantor/dialogs/find_dialog.h>
+#include <vantor/dialogs/find_form.h>
 #include "dialogs/support/dialog_fixture.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor::dialogs_test {
 namespace {

@@ -7,16 +7,16 @@
 #include <set>
 #include <string>
 
-#include "dialogs/fields_set_form.h"
-#include "dialogs/filter_dialog.h"
-#include "dialogs/filter_form.h"
-#include "dialogs/find_dialog.h"
-#include "dialogs/find_form.h"
-#include "dialogs/form_resource.h"
-#include "dialogs/register_dialogs.h"
-#include "platform/core/object_text.h"
-#include "platform/core/stream.h"
-#include "resources/form_resources.h"
+#include <vantor/dialogs/fields_set_form.h>
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/filter_form.h>
+#include <vantor/dialogs/find_dialog.h>
+#include <vantor/dialogs/find_form.h>
+#include <vantor/dialogs/form_resource.h>
+#include <vantor/dialogs/register_dialogs.h>
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/resources/form_resources.h>
 
 namespace vantor {
 namespace {

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/filter_dialog.h"
-#include "dialogs/filter_form.h"
-#include "dialogs/find_dialog.h"
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/filter_form.h>
+#include <vantor/dialogs/find_dialog.h>
 #include "dialogs/support/dialog_fixture.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/ui/check_box.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/mask_edit.h"
-#include "platform/ui/messages.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/ui/check_box.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/messages.h>
 
 namespace vantor::dialogs_test {
 namespace {

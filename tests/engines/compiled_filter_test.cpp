@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "engines/filter_panel.h"
+#include <vantor/engines/filter_panel.h>
 #include "engines/support/contacts.h"
-#include "platform/data/data_source.h"
-#include "platform/data/table.h"
-#include "platform/data/typed_fields.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/data/typed_fields.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor::engines_test {
 namespace {

@@ -1,15 +1,15 @@
 // The description of the search index: default and custom index, the name lists, the
 // validation message and what is stored.
-#include "engines/data_set_index.h"
+#include <vantor/engines/data_set_index.h>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "engines/find_panel.h"
+#include <vantor/engines/find_panel.h>
 #include "engines/support/harness.h"
-#include "platform/data/sqlite_query.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/sqlite_query.h>
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor::engines_test {
 namespace {

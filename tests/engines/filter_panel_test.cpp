@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "engines/filter_panel.h"
-#include "engines/register_engines.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/engines/register_engines.h>
 #include "engines/support/harness.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor::engines_test {
 namespace {

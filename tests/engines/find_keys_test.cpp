@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "engines/find_panel.h"
+#include <vantor/engines/find_panel.h>
 #include "engines/support/harness.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor::engines_test {
 namespace {

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "engines/find_panel.h"
-#include "engines/find_record.h"
-#include "engines/register_engines.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
-#include "platform/ui/form.h"
+#include <vantor/engines/find_panel.h>
+#include <vantor/engines/find_record.h>
+#include <vantor/engines/register_engines.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/ui/form.h>
 #include "engines/support/harness.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor::engines_test {
 namespace {

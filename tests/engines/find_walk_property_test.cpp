@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "engines/find_panel.h"
+#include <vantor/engines/find_panel.h>
 #include "engines/support/contacts.h"
 #include "engines/support/harness.h"
-#include "platform/data/data_source.h"
-#include "platform/data/sqlite_table.h"
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/sqlite_table.h>
 
 namespace vantor::engines_test {
 namespace {

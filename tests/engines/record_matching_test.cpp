@@ -1,8 +1,8 @@
 // The record test (CheckRecord) and its queries, on both kinds of table.
 #include <gtest/gtest.h>
 
-#include "engines/filter_panel.h"
-#include "engines/find_panel.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/engines/find_panel.h>
 #include "engines/support/harness.h"
 
 namespace vantor::engines_test {

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "engines/filter_panel.h"
-#include "engines/find_panel.h"
+#include <vantor/engines/filter_panel.h>
+#include <vantor/engines/find_panel.h>
 #include "panel/support/typing_form.h"
-#include "platform/data/field.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/data/field.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/format_settings.h>
 #include "platform/rtl/test_locales.h"
 #include "platform/ui/form_fixture.h"
 

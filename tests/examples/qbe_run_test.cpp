@@ -2,9 +2,9 @@
 // write them: what it prints, what it says when something is wrong, and its exit codes.
 #include "qbe/qbe_run.h"
 #include "platform/data/support/odd_database.h"
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/datetime.h"
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/datetime.h>
+#include <vantor/platform/rtl/format_settings.h>
 
 #include <gtest/gtest.h>
 

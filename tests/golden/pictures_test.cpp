@@ -7,23 +7,23 @@
 #include <memory>
 #include <string>
 
-#include "criteria/field_record.h"
-#include "engines/filter_panel.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/engines/filter_panel.h>
 #include "golden.h"
-#include "panel/panel_fields_set.h"
-#include "platform/data/data_source.h"
-#include "platform/data/table.h"
-#include "platform/ui/application.h"
-#include "platform/ui/button.h"
-#include "platform/ui/check_box.h"
-#include "platform/ui/combo_box.h"
-#include "platform/ui/custom_edit.h"
-#include "platform/ui/form.h"
-#include "platform/ui/group_box.h"
-#include "platform/ui/label.h"
-#include "platform/ui/list_box.h"
-#include "platform/ui/raster/render.h"
-#include "platform/ui/screen.h"
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/check_box.h>
+#include <vantor/platform/ui/combo_box.h>
+#include <vantor/platform/ui/custom_edit.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/group_box.h>
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/list_box.h>
+#include <vantor/platform/ui/raster/render.h>
+#include <vantor/platform/ui/screen.h>
 
 namespace vantor {
 namespace {

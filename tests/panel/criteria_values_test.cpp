@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "criteria/field_record.h"
-#include "criteria/fields_list.h"
-#include "panel/panel_fields_set.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/criteria/fields_list.h>
+#include <vantor/panel/panel_fields_set.h>
 #include "panel/support/test_panel.h"
-#include "platform/core/extended.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
-#include "platform/rtl/datetime.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/core/extended.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/rtl/datetime.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 namespace {

@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "criteria/field_record.h"
-#include "criteria/fields_list.h"
-#include "panel/panel_fields_set.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/criteria/fields_list.h>
+#include <vantor/panel/panel_fields_set.h>
 #include "panel/support/test_panel.h"
-#include "platform/core/object_text.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/form.h"
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/form.h>
 
 namespace vantor {
 namespace {

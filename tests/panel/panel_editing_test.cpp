@@ -11,11 +11,11 @@
 
 #include "panel/support/test_panel.h"
 #include "panel/support/typing_form.h"
-#include "platform/rtl/datetime.h"
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/rtl/datetime.h>
+#include <vantor/platform/rtl/format_settings.h>
 #include "platform/rtl/test_locales.h"
 #include "platform/ui/form_fixture.h"
-#include "platform/ui/system.h"
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 namespace {

@@ -1,4 +1,4 @@
-#include "panel/panel_fields_set.h"
+#include <vantor/panel/panel_fields_set.h>
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "panel/support/test_panel.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/form.h"
-#include "platform/ui/messages.h"
-#include "platform/ui/label.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/messages.h>
+#include <vantor/platform/ui/label.h>
 
 namespace vantor {
 namespace {

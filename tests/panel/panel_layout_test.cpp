@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "criteria/field_record.h"
-#include "panel/field_record_edit.h"
-#include "panel/panel_fields_set.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/panel/field_record_edit.h>
+#include <vantor/panel/panel_fields_set.h>
 #include "panel/support/test_panel.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/form.h"
-#include "platform/ui/label.h"
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/label.h>
 
 namespace vantor {
 namespace {

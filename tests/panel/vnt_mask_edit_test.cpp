@@ -1,4 +1,4 @@
-#include "panel/vnt_mask_edit.h"
+#include <vantor/panel/vnt_mask_edit.h>
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <memory>
 #include <vector>
 
-#include "panel/field_record_edit.h"
-#include "platform/ui/canvas.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/messages.h"
+#include <vantor/panel/field_record_edit.h>
+#include <vantor/platform/ui/canvas.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/messages.h>
 
 namespace vantor {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/core/collection.h"
+#include <vantor/platform/core/collection.h>
 
 #include <algorithm>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/persistent.h"
-#include "platform/core/update_guard.h"
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/core/update_guard.h>
 
 namespace vantor {
 

@@ -1,12 +1,12 @@
-#include "platform/core/component.h"
+#include <vantor/platform/core/component.h>
 
 #include <algorithm>
 #include <cctype>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/identifiers.h"
-#include "platform/rtl/utf8.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/identifiers.h>
+#include <vantor/platform/rtl/utf8.h>
 
 namespace vantor {
 

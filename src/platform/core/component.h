@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/persistent.h"
-#include "platform/rtl/set.h"
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/rtl/set.h>
 
 namespace vantor {
 

@@ -11,6 +11,8 @@
 
 namespace vantor {
 
+// What the form stream and the designer need of any event, whatever its arguments: whether
+// a handler is bound, the name it was bound from, and binding by that name.
 class EventBase {
  public:
   virtual ~EventBase() = default;

@@ -1,4 +1,4 @@
-#include "platform/core/extended.h"
+#include <vantor/platform/core/extended.h>
 
 #include <bit>
 #include <cassert>

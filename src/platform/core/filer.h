@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/core/stream.h"
-#include "platform/rtl/enum_names.h"
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/rtl/enum_names.h>
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "platform/core/object_text.h"
+#include <vantor/platform/core/object_text.h>
 
 #include <cctype>
 #include <charconv>
@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/core/component.h"
-#include "platform/core/extended.h"
-#include "platform/core/reader.h"
-#include "platform/core/writer.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/utf8.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/extended.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/utf8.h>
 
 namespace vantor {
 

@@ -34,8 +34,8 @@
 //   2d      a date (days since 1899-12-30): the nearest double, held exactly.
 // Anything else is an error naming the value and its line.
 
-#include "platform/core/stream.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

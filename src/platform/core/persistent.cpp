@@ -1,6 +1,6 @@
-#include "platform/core/persistent.h"
+#include <vantor/platform/core/persistent.h>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

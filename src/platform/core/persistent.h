@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/core/type_info.h"
+#include <vantor/platform/core/type_info.h>
 
 namespace vantor {
 

@@ -1,12 +1,12 @@
-#include "platform/core/reader.h"
+#include <vantor/platform/core/reader.h>
 
 #include <algorithm>
 
-#include "platform/core/collection.h"
-#include "platform/core/component.h"
-#include "platform/core/persistent.h"
-#include "platform/rtl/identifiers.h"
-#include "platform/rtl/utf8.h"
+#include <vantor/platform/core/collection.h>
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/rtl/identifiers.h>
+#include <vantor/platform/rtl/utf8.h>
 
 namespace vantor {
 

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/extended.h"
-#include "platform/core/filer.h"
+#include <vantor/platform/core/extended.h>
+#include <vantor/platform/core/filer.h>
 
 namespace vantor {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

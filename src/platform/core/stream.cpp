@@ -1,4 +1,4 @@
-#include "platform/core/stream.h"
+#include <vantor/platform/core/stream.h>
 
 #include <fcntl.h>
 #include <unistd.h>

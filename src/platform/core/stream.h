@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 
@@ -18,6 +18,7 @@ class EFCreateError : public EStreamError {
   using EStreamError::EStreamError;
   const char* ClassName() const noexcept override { return "EFCreateError"; }
 };
+// A file that cannot be opened (missing, or not readable or writable as asked).
 class EFOpenError : public EStreamError {
  public:
   using EStreamError::EStreamError;

@@ -1,9 +1,9 @@
-#include "platform/core/strings.h"
+#include <vantor/platform/core/strings.h>
 
 
-#include "platform/core/update_guard.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/core/update_guard.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

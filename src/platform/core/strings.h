@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/persistent.h"
+#include <vantor/platform/core/persistent.h>
 
 namespace vantor {
 

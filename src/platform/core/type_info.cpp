@@ -1,9 +1,9 @@
-#include "platform/core/type_info.h"
+#include <vantor/platform/core/type_info.h>
 
 #include <map>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/identifiers.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/identifiers.h>
 
 namespace vantor {
 

@@ -36,9 +36,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/core/event.h"
-#include "platform/rtl/enum_names.h"
-#include "platform/rtl/set.h"
+#include <vantor/platform/core/event.h>
+#include <vantor/platform/rtl/enum_names.h>
+#include <vantor/platform/rtl/set.h>
 
 namespace vantor {
 
@@ -107,6 +107,7 @@ struct PropInfo {
   bool IsReadOnly() const;
 };
 
+// The description of one class: its name, parent, factory and published properties.
 class TypeInfo {
  public:
   using ComponentFactory = std::function<TComponent*(TComponent* owner)>;

@@ -6,7 +6,7 @@
 
 #include <exception>
 
-#include "platform/core/temporary_change.h"
+#include <vantor/platform/core/temporary_change.h>
 
 namespace vantor {
 

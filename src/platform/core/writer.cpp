@@ -1,10 +1,10 @@
-#include "platform/core/writer.h"
+#include <vantor/platform/core/writer.h>
 
 
-#include "platform/core/collection.h"
-#include "platform/core/component.h"
-#include "platform/core/persistent.h"
-#include "platform/rtl/identifiers.h"
+#include <vantor/platform/core/collection.h>
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/rtl/identifiers.h>
 
 namespace vantor {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/core/extended.h"
-#include "platform/core/filer.h"
+#include <vantor/platform/core/extended.h>
+#include <vantor/platform/core/filer.h>
 
 namespace vantor {
 

@@ -1,6 +1,6 @@
-#include "platform/data/data_link.h"
+#include <vantor/platform/data/data_link.h>
 
-#include "platform/data/data_source.h"
+#include <vantor/platform/data/data_source.h>
 
 namespace vantor {
 

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "platform/data/data_set.h"
+#include <vantor/platform/data/data_set.h>
 
 namespace vantor {
 

@@ -1,13 +1,13 @@
-#include "platform/data/data_set.h"
+#include <vantor/platform/data/data_set.h>
 
 #include <algorithm>
 #include <atomic>
 
-#include "platform/core/update_guard.h"
-#include "platform/data/data_source.h"
-#include "platform/data/typed_fields.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/core/update_guard.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/typed_fields.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

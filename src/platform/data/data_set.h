@@ -25,13 +25,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/core/component.h"
-#include "platform/core/event.h"
-#include "platform/core/strings.h"
-#include "platform/core/temporary_change.h"
-#include "platform/data/field.h"
-#include "platform/data/field_defs.h"
-#include "platform/data/row_store.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/event.h>
+#include <vantor/platform/core/strings.h>
+#include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/data/field.h>
+#include <vantor/platform/data/field_defs.h>
+#include <vantor/platform/data/row_store.h>
 
 namespace vantor {
 

@@ -1,8 +1,8 @@
-#include "platform/data/data_source.h"
+#include <vantor/platform/data/data_source.h>
 
 #include <algorithm>
 
-#include "platform/data/data_link.h"
+#include <vantor/platform/data/data_link.h>
 
 namespace vantor {
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "platform/core/component.h"
-#include "platform/data/data_set.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/data/data_set.h>
 
 namespace vantor {
 

@@ -1,9 +1,9 @@
-#include "platform/data/field.h"
+#include <vantor/platform/data/field.h>
 
 #include <algorithm>
 
-#include "platform/data/data_set.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

@@ -13,12 +13,12 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/core/alignment.h"
-#include "platform/core/component.h"
-#include "platform/rtl/currency.h"
-#include "platform/rtl/datetime.h"
-#include "platform/rtl/field_type.h"
-#include "platform/rtl/variant.h"
+#include <vantor/platform/core/alignment.h>
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/rtl/currency.h>
+#include <vantor/platform/rtl/datetime.h>
+#include <vantor/platform/rtl/field_type.h>
+#include <vantor/platform/rtl/variant.h>
 
 namespace vantor {
 

@@ -1,8 +1,8 @@
-#include "platform/data/field_defs.h"
+#include <vantor/platform/data/field_defs.h>
 
-#include "platform/data/typed_fields.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/typed_fields.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

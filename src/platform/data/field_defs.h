@@ -7,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/rtl/field_type.h"
+#include <vantor/platform/rtl/field_type.h>
 
 namespace vantor {
 
+// One physical column: name, type, size and whether a value is required.
 struct TFieldDef {
   std::string name;
   TFieldType data_type = TFieldType::ftUnknown;

@@ -1,7 +1,7 @@
-#include "platform/data/index_defs.h"
+#include <vantor/platform/data/index_defs.h>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/rtl/enum_names.h"
-#include "platform/rtl/set.h"
+#include <vantor/platform/rtl/enum_names.h>
+#include <vantor/platform/rtl/set.h>
 
 namespace vantor {
 
@@ -30,6 +30,7 @@ struct EnumNames<TIndexOption> {
 // Splits a ";"-separated field list; empty elements are dropped, blanks are kept.
 std::vector<std::string> SplitFieldNames(std::string_view names);
 
+// One index definition: its name, the fields that order it and its options.
 class TIndexDef {
  public:
   TIndexDef(std::string name, std::string fields, TIndexOptions options)

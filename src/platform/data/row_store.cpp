@@ -1,4 +1,4 @@
-#include "platform/data/row_store.h"
+#include <vantor/platform/data/row_store.h>
 
 #include <algorithm>
 #include <cmath>
@@ -6,9 +6,9 @@
 #include <limits>
 #include <optional>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/utf8.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/utf8.h>
 
 namespace vantor {
 

@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/rtl/field_type.h"
-#include "platform/rtl/variant.h"
+#include <vantor/platform/rtl/field_type.h>
+#include <vantor/platform/rtl/variant.h>
 
 namespace vantor {
 

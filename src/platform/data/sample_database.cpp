@@ -1,4 +1,4 @@
-#include "platform/data/sample_database.h"
+#include <vantor/platform/data/sample_database.h>
 
 #include <sqlite3.h>
 
@@ -7,7 +7,7 @@
 #include <random>
 #include <string_view>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "platform/data/sqlite_connection.h"
+#include <vantor/platform/data/sqlite_connection.h>
 
 #include <sqlite3.h>
 
@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/number_text.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/number_text.h>
 
 namespace vantor {
 

@@ -14,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/data/row_store.h"
-#include "platform/data/sqlite_dates.h"
-#include "platform/rtl/field_type.h"
-#include "platform/rtl/variant.h"
+#include <vantor/platform/data/row_store.h>
+#include <vantor/platform/data/sqlite_dates.h>
+#include <vantor/platform/rtl/field_type.h>
+#include <vantor/platform/rtl/variant.h>
 
 struct sqlite3;
 struct sqlite3_stmt;

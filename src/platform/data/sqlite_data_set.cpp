@@ -1,7 +1,7 @@
-#include "platform/data/sqlite_data_set.h"
+#include <vantor/platform/data/sqlite_data_set.h>
 
-#include "platform/data/sqlite_connection.h"
-#include "platform/data/table.h"
+#include <vantor/platform/data/sqlite_connection.h>
+#include <vantor/platform/data/table.h>
 
 namespace vantor {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/core/type_info.h"
+#include <vantor/platform/core/type_info.h>
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "platform/data/sqlite_dates.h"
+#include <vantor/platform/data/sqlite_dates.h>
 
 #include <cmath>
 #include <cstdio>

@@ -11,11 +11,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/rtl/datetime.h"
-#include "platform/rtl/field_type.h"
+#include <vantor/platform/rtl/datetime.h>
+#include <vantor/platform/rtl/field_type.h>
 
 namespace vantor {
 
+// The form in which a date cell was written, so an edited value goes back in it.
 struct SQLiteDateForm {
   enum class Kind : std::uint8_t { Iso, Julian, Unix };
   Kind kind = Kind::Iso;

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/data/data_set.h"
-#include "platform/data/sqlite_data_set.h"
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/data/sqlite_data_set.h>
 
 namespace vantor {
 

@@ -1,12 +1,12 @@
-#include "platform/data/sqlite_table.h"
+#include <vantor/platform/data/sqlite_table.h>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 
-#include "platform/data/sqlite_connection.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/sqlite_connection.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

@@ -27,9 +27,9 @@
 
 struct sqlite3_stmt;
 
-#include "platform/data/sqlite_data_set.h"
-#include "platform/data/sqlite_dates.h"
-#include "platform/data/table.h"
+#include <vantor/platform/data/sqlite_data_set.h>
+#include <vantor/platform/data/sqlite_dates.h>
+#include <vantor/platform/data/table.h>
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
-#include "platform/data/table.h"
+#include <vantor/platform/data/table.h>
 
 #include <algorithm>
 #include <cassert>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

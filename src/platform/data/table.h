@@ -34,8 +34,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/data/data_set.h"
-#include "platform/data/index_defs.h"
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/data/index_defs.h>
 
 namespace vantor {
 

@@ -1,13 +1,13 @@
-#include "platform/data/typed_fields.h"
+#include <vantor/platform/data/typed_fields.h>
 
 #include <cmath>
 
-#include "platform/data/data_set.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/format_settings.h"
-#include "platform/rtl/number_text.h"
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/format_settings.h>
+#include <vantor/platform/rtl/number_text.h>
 
 namespace vantor {
 

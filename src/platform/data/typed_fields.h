@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/data/field.h"
+#include <vantor/platform/data/field.h>
 
 namespace vantor {
 
@@ -45,6 +45,7 @@ class TIntegerField : public TField {
   std::int32_t max_;
 };
 
+// A 16-bit signed integer field (ftSmallint).
 class TSmallintField : public TIntegerField {
  public:
   explicit TSmallintField(TComponent* owner);
@@ -56,6 +57,7 @@ class TSmallintField : public TIntegerField {
   Variant Make(std::int32_t v) const override { return Variant(static_cast<std::int16_t>(v)); }
 };
 
+// A 16-bit unsigned integer field (ftWord).
 class TWordField : public TIntegerField {
  public:
   explicit TWordField(TComponent* owner);
@@ -92,6 +94,7 @@ class TLargeintField : public TField {
   Variant TextToValue(const std::string& text) const override;
 };
 
+// A true/false field (ftBoolean).
 class TBooleanField : public TField {
  public:
   explicit TBooleanField(TComponent* owner);
@@ -106,6 +109,7 @@ class TBooleanField : public TField {
   Variant TextToValue(const std::string& text) const override;
 };
 
+// A floating-point field (ftFloat).
 class TFloatField : public TField {
  public:
   explicit TFloatField(TComponent* owner);
@@ -142,6 +146,7 @@ class TBCDField : public TCurrencyField {
   bool IsValidChar(char32_t ch) const override;
 };
 
+// A date and time field (ftDateTime), the base of the date-only and time-only fields.
 class TDateTimeField : public TField {
  public:
   explicit TDateTimeField(TComponent* owner);

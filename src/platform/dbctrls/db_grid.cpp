@@ -1,15 +1,15 @@
-#include "platform/dbctrls/db_grid.h"
+#include <vantor/platform/dbctrls/db_grid.h>
 
 #include <algorithm>
 #include <cassert>
 
-#include "platform/core/type_info.h"
-#include "platform/data/data_link.h"
-#include "platform/data/data_set.h"
-#include "platform/data/field.h"
-#include "platform/ui/font_metrics.h"
-#include "platform/ui/publishing.h"
-#include "platform/ui/scroll_bar_paint.h"
+#include <vantor/platform/core/type_info.h>
+#include <vantor/platform/data/data_link.h>
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/data/field.h>
+#include <vantor/platform/ui/font_metrics.h>
+#include <vantor/platform/ui/publishing.h>
+#include <vantor/platform/ui/scroll_bar_paint.h>
 
 namespace vantor {
 

@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/data/data_source.h"
-#include "platform/ui/custom_control.h"
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/ui/custom_control.h>
 
 namespace vantor {
 

@@ -1,6 +1,6 @@
-#include "platform/design/component_editor.h"
+#include <vantor/platform/design/component_editor.h>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

@@ -1,9 +1,9 @@
-#include "platform/design/design_registry.h"
+#include <vantor/platform/design/design_registry.h>
 
 #include <climits>
 
-#include "platform/core/component.h"
-#include "platform/rtl/ansi_strings.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/rtl/ansi_strings.h>
 
 namespace vantor {
 

@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/type_info.h"
-#include "platform/design/component_editor.h"
-#include "platform/design/property_editor.h"
+#include <vantor/platform/core/type_info.h>
+#include <vantor/platform/design/component_editor.h>
+#include <vantor/platform/design/property_editor.h>
 
 namespace vantor {
 

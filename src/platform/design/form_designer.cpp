@@ -1,10 +1,10 @@
-#include "platform/design/form_designer.h"
+#include <vantor/platform/design/form_designer.h>
 
 #include <cassert>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/number_text.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/number_text.h>
 
 namespace vantor {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/component.h"
+#include <vantor/platform/core/component.h>
 
 namespace vantor {
 

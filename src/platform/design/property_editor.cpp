@@ -1,13 +1,13 @@
-#include "platform/design/property_editor.h"
+#include <vantor/platform/design/property_editor.h>
 
 #include <cassert>
 
-#include "platform/core/component.h"
-#include "platform/design/design_registry.h"
-#include "platform/design/form_designer.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/number_text.h"
-#include "platform/rtl/utf8.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/design/design_registry.h>
+#include <vantor/platform/design/form_designer.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/number_text.h>
+#include <vantor/platform/rtl/utf8.h>
 
 namespace vantor {
 

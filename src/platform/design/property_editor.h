@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/persistent.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/set.h"
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/set.h>
 
 namespace vantor {
 

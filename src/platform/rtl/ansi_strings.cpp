@@ -1,11 +1,11 @@
-#include "platform/rtl/ansi_strings.h"
+#include <vantor/platform/rtl/ansi_strings.h>
 
 #include <locale.h>
 #include <wctype.h>
 
 #include <cstdint>
 
-#include "platform/rtl/utf8.h"
+#include <vantor/platform/rtl/utf8.h>
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
-#include "platform/rtl/currency.h"
+#include <vantor/platform/rtl/currency.h>
 
 #include <charconv>
 #include <cmath>
 #include <string>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

@@ -1,7 +1,7 @@
-#include "platform/rtl/date_text.h"
+#include <vantor/platform/rtl/date_text.h>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/rtl/datetime.h"
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/rtl/datetime.h>
+#include <vantor/platform/rtl/format_settings.h>
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
-#include "platform/rtl/datetime.h"
+#include <vantor/platform/rtl/datetime.h>
 
 #include <cmath>
 #include <cstdint>
 #include <ctime>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

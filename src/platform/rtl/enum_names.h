@@ -10,6 +10,7 @@
 
 namespace vantor {
 
+// The names of the values of the enumeration E, specialised beside each streamed one.
 template <typename E>
 struct EnumNames;
 

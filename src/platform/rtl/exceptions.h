@@ -7,6 +7,8 @@
 
 namespace vantor {
 
+// The base of every error the library raises: a message for the user and the host's class
+// name for the program.
 class Exception : public std::exception {
  public:
   explicit Exception(std::string message) : message_(std::move(message)) {}
@@ -39,7 +41,9 @@ VANTOR_EXCEPTION_CLASS(EAbstractError, Exception);
 VANTOR_EXCEPTION_CLASS(EInvalidCast, Exception);
 // Bad or truncated form-stream data.
 VANTOR_EXCEPTION_CLASS(EFilerError, Exception);
+// Form-stream data that cannot be read: damaged, truncated or of another kind than expected.
 VANTOR_EXCEPTION_CLASS(EReadError, EFilerError);
+// A value that cannot be written to a form stream (a name too long for its short string).
 VANTOR_EXCEPTION_CLASS(EWriteError, EFilerError);
 // A class name that is not registered.
 VANTOR_EXCEPTION_CLASS(EClassNotFound, EFilerError);

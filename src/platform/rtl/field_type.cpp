@@ -1,4 +1,4 @@
-#include "platform/rtl/field_type.h"
+#include <vantor/platform/rtl/field_type.h>
 
 namespace vantor {
 

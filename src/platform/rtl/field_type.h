@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/rtl/enum_names.h"
+#include <vantor/platform/rtl/enum_names.h>
 
 namespace vantor {
 

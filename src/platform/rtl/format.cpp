@@ -1,4 +1,4 @@
-#include "platform/rtl/format.h"
+#include <vantor/platform/rtl/format.h>
 
 #include <algorithm>
 #include <cctype>
@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/rtl/format_settings.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/rtl/format_settings.h>
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor {
 

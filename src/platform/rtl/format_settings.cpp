@@ -1,4 +1,4 @@
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/rtl/format_settings.h>
 
 #include <langinfo.h>
 #include <locale.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
-#include "platform/rtl/number_text.h"
+#include <vantor/platform/rtl/number_text.h>
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor {
 

@@ -19,8 +19,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/rtl/currency.h"
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/rtl/currency.h>
+#include <vantor/platform/rtl/format_settings.h>
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/rtl/string_table.h>
 
 #include <algorithm>
 #include <array>
 #include <string_view>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "platform/rtl/format.h"
+#include <vantor/platform/rtl/format.h>
 
 namespace vantor {
 

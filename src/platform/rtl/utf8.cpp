@@ -1,4 +1,4 @@
-#include "platform/rtl/utf8.h"
+#include <vantor/platform/rtl/utf8.h>
 
 namespace vantor {
 

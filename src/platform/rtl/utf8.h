@@ -11,6 +11,7 @@
 
 namespace vantor {
 
+// One decoded unit of a UTF-8 text: a code point, or one stray byte.
 struct Utf8Unit {
   char32_t cp;      // the code point, or the stray byte when `invalid`
   std::size_t len;  // bytes taken: 1..4 (1 for an invalid unit)

@@ -1,12 +1,12 @@
-#include "platform/rtl/value_conversion.h"
+#include <vantor/platform/rtl/value_conversion.h>
 
 #include <algorithm>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/format_settings.h"
-#include "platform/rtl/number_text.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/format_settings.h>
+#include <vantor/platform/rtl/number_text.h>
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor {
 

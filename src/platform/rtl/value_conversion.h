@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/rtl/field_type.h"
-#include "platform/rtl/variant.h"
+#include <vantor/platform/rtl/field_type.h>
+#include <vantor/platform/rtl/variant.h>
 
 namespace vantor {
 

@@ -1,13 +1,13 @@
-#include "platform/rtl/variant.h"
+#include <vantor/platform/rtl/variant.h>
 
 #include <cmath>
 #include <limits>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/number_text.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/number_text.h>
+#include <vantor/platform/rtl/string_table.h>
 
 namespace vantor {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <variant>
 
-#include "platform/rtl/currency.h"
-#include "platform/rtl/datetime.h"
+#include <vantor/platform/rtl/currency.h>
+#include <vantor/platform/rtl/datetime.h>
 
 namespace vantor {
 

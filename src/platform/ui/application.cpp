@@ -1,14 +1,14 @@
-#include "platform/ui/application.h"
+#include <vantor/platform/ui/application.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <utility>
 
-#include "platform/ui/form.h"
-#include "platform/ui/menus.h"
-#include "platform/ui/screen.h"
-#include "platform/ui/scripted_user.h"
-#include "platform/ui/system.h"
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/menus.h>
+#include <vantor/platform/ui/screen.h>
+#include <vantor/platform/ui/scripted_user.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 

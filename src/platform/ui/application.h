@@ -15,10 +15,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/component.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/control.h"
-#include "platform/ui/message_dialogs.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/control.h>
+#include <vantor/platform/ui/message_dialogs.h>
 
 namespace vantor {
 

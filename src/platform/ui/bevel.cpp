@@ -1,4 +1,4 @@
-#include "platform/ui/bevel.h"
+#include <vantor/platform/ui/bevel.h>
 
 namespace vantor {
 

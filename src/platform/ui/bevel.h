@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/ui/control.h"
+#include <vantor/platform/ui/control.h>
 
 namespace vantor {
 

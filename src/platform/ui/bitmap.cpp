@@ -1,9 +1,9 @@
-#include "platform/ui/bitmap.h"
+#include <vantor/platform/ui/bitmap.h>
 
 #include <algorithm>
 #include <map>
 
-#include "platform/rtl/ansi_strings.h"
+#include <vantor/platform/rtl/ansi_strings.h>
 
 namespace vantor {
 

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/persistent.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/color.h"
-#include "platform/ui/font.h"
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/color.h>
+#include <vantor/platform/ui/font.h>
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
-#include "platform/ui/button.h"
+#include <vantor/platform/ui/button.h>
 
 #include <vector>
 
-#include "platform/ui/application.h"
-#include "platform/ui/form.h"
-#include "platform/ui/publishing.h"
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

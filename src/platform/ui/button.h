@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/ui/bitmap.h"
-#include "platform/ui/button_layout.h"
-#include "platform/ui/message_dialogs.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/bitmap.h>
+#include <vantor/platform/ui/button_layout.h>
+#include <vantor/platform/ui/message_dialogs.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

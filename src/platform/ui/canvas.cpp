@@ -1,8 +1,8 @@
-#include "platform/ui/canvas.h"
+#include <vantor/platform/ui/canvas.h>
 
-#include "platform/ui/bitmap.h"
-#include "platform/ui/control.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/bitmap.h>
+#include <vantor/platform/ui/control.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/persistent.h"
-#include "platform/ui/color.h"
-#include "platform/ui/font.h"
-#include "platform/ui/font_metrics.h"
-#include "platform/ui/system.h"
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/ui/color.h>
+#include <vantor/platform/ui/font.h>
+#include <vantor/platform/ui/font_metrics.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 
@@ -56,6 +56,7 @@ struct EnumNames<TPenStyle> {
       "psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"};
 };
 
+// How a canvas fills areas: its colour and style.
 class TBrush : public TPersistent {
  public:
   static const TypeInfo& StaticType();
@@ -72,6 +73,7 @@ class TBrush : public TPersistent {
   TBrushStyle style_ = bsSolid;
 };
 
+// How a canvas draws lines: its colour, width and style.
 class TPen : public TPersistent {
  public:
   static const TypeInfo& StaticType();

@@ -1,6 +1,6 @@
-#include "platform/ui/check_box.h"
+#include <vantor/platform/ui/check_box.h>
 
-#include "platform/ui/publishing.h"
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

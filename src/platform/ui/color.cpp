@@ -1,9 +1,9 @@
-#include "platform/ui/color.h"
+#include <vantor/platform/ui/color.h>
 
 #include <array>
 #include <cstdio>
 
-#include "platform/rtl/ansi_strings.h"
+#include <vantor/platform/rtl/ansi_strings.h>
 
 namespace vantor {
 

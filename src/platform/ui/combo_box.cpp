@@ -1,11 +1,11 @@
-#include "platform/ui/combo_box.h"
+#include <vantor/platform/ui/combo_box.h>
 
 #include <algorithm>
 #include <cwctype>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/utf8.h"
-#include "platform/ui/publishing.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

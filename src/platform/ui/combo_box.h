@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/core/strings.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/core/strings.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

@@ -1,10 +1,10 @@
-#include "platform/ui/control.h"
+#include <vantor/platform/ui/control.h>
 
 #include <algorithm>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/menus.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/menus.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

@@ -12,16 +12,16 @@
 #include <memory>
 #include <string>
 
-#include "platform/core/alignment.h"
-#include "platform/core/component.h"
-#include "platform/core/event.h"
-#include "platform/rtl/enum_names.h"
-#include "platform/rtl/set.h"
-#include "platform/ui/canvas.h"
-#include "platform/ui/color.h"
-#include "platform/ui/font.h"
-#include "platform/ui/messages.h"
-#include "platform/ui/system.h"
+#include <vantor/platform/core/alignment.h>
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/event.h>
+#include <vantor/platform/rtl/enum_names.h>
+#include <vantor/platform/rtl/set.h>
+#include <vantor/platform/ui/canvas.h>
+#include <vantor/platform/ui/color.h>
+#include <vantor/platform/ui/font.h>
+#include <vantor/platform/ui/messages.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 

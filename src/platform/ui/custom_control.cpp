@@ -1,4 +1,4 @@
-#include "platform/ui/custom_control.h"
+#include <vantor/platform/ui/custom_control.h>
 
 namespace vantor {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

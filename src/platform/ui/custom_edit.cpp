@@ -1,13 +1,13 @@
-#include "platform/ui/custom_edit.h"
+#include <vantor/platform/ui/custom_edit.h>
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/utf8.h"
-#include "platform/ui/font_metrics.h"
-#include "platform/ui/publishing.h"
-#include "platform/ui/window_host.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/font_metrics.h>
+#include <vantor/platform/ui/publishing.h>
+#include <vantor/platform/ui/window_host.h>
 
 namespace vantor {
 

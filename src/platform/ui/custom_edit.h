@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 
@@ -118,6 +118,7 @@ class TCustomEdit : public TWinControl {
   TRect format_rect_;
 };
 
+// The single-line edit with its properties published.
 class TEdit : public TCustomEdit {
  public:
   using TCustomEdit::TCustomEdit;

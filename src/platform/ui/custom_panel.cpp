@@ -1,8 +1,8 @@
-#include "platform/ui/custom_panel.h"
+#include <vantor/platform/ui/custom_panel.h>
 
 #include <algorithm>
 
-#include "platform/ui/publishing.h"
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

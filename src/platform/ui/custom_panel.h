@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/ui/custom_control.h"
+#include <vantor/platform/ui/custom_control.h>
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "platform/ui/font.h"
+#include <vantor/platform/ui/font.h>
 
 #include <cstdlib>
 

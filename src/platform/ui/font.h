@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/core/event.h"
-#include "platform/core/persistent.h"
-#include "platform/rtl/enum_names.h"
-#include "platform/rtl/set.h"
-#include "platform/ui/color.h"
+#include <vantor/platform/core/event.h>
+#include <vantor/platform/core/persistent.h>
+#include <vantor/platform/rtl/enum_names.h>
+#include <vantor/platform/rtl/set.h>
+#include <vantor/platform/ui/color.h>
 
 namespace vantor {
 

@@ -1,9 +1,9 @@
-#include "platform/ui/font_metrics.h"
+#include <vantor/platform/ui/font_metrics.h>
 
 #include <array>
 
-#include "platform/rtl/utf8.h"
-#include "platform/ui/font.h"
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/font.h>
 
 namespace vantor {
 

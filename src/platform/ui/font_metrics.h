@@ -12,6 +12,7 @@ namespace vantor {
 
 class TFont;
 
+// The vertical measures and the average and widest character of a font (GetTextMetrics).
 struct TTextMetric {
   int tmHeight = 0;
   int tmAscent = 0;

@@ -1,25 +1,25 @@
-#include "platform/ui/form.h"
+#include <vantor/platform/ui/form.h>
 
 #include <algorithm>
 #include <exception>
 
-#include "platform/core/object_text.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/temporary_change.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/application.h"
-#include "platform/ui/bevel.h"
-#include "platform/ui/button.h"
-#include "platform/ui/check_box.h"
-#include "platform/ui/combo_box.h"
-#include "platform/ui/group_box.h"
-#include "platform/ui/list_box.h"
-#include "platform/ui/page_control.h"
-#include "platform/ui/publishing.h"
-#include "platform/ui/screen.h"
-#include "platform/ui/window_host.h"
-#include "platform/ui/scripted_user.h"
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/bevel.h>
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/check_box.h>
+#include <vantor/platform/ui/combo_box.h>
+#include <vantor/platform/ui/group_box.h>
+#include <vantor/platform/ui/list_box.h>
+#include <vantor/platform/ui/page_control.h>
+#include <vantor/platform/ui/publishing.h>
+#include <vantor/platform/ui/screen.h>
+#include <vantor/platform/ui/window_host.h>
+#include <vantor/platform/ui/scripted_user.h>
 
 namespace vantor {
 

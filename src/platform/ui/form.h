@@ -24,10 +24,10 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/rtl/enum_names.h"
-#include "platform/rtl/set.h"
-#include "platform/ui/message_dialogs.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/rtl/enum_names.h>
+#include <vantor/platform/rtl/set.h>
+#include <vantor/platform/ui/message_dialogs.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

@@ -1,6 +1,6 @@
-#include "platform/ui/group_box.h"
+#include <vantor/platform/ui/group_box.h>
 
-#include "platform/ui/publishing.h"
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

@@ -2,7 +2,7 @@
 // TGroupBox: a framed container with its caption set into the top edge. Controls placed
 // in it are aligned within the frame, below the caption.
 
-#include "platform/ui/custom_control.h"
+#include <vantor/platform/ui/custom_control.h>
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "platform/ui/hotkey.h"
+#include <vantor/platform/ui/hotkey.h>
 
 namespace vantor {
 

@@ -1,7 +1,7 @@
-#include "platform/ui/keyboard_input.h"
+#include <vantor/platform/ui/keyboard_input.h>
 
-#include "platform/rtl/utf8.h"
-#include "platform/ui/messages.h"
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/messages.h>
 
 namespace vantor {
 

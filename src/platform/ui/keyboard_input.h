@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

@@ -1,14 +1,14 @@
-#include "platform/ui/label.h"
+#include <vantor/platform/ui/label.h>
 
 #include <algorithm>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/utf8.h"
-#include "platform/ui/font_metrics.h"
-#include "platform/ui/hotkey.h"
-#include "platform/ui/menus.h"
-#include "platform/ui/publishing.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/font_metrics.h>
+#include <vantor/platform/ui/hotkey.h>
+#include <vantor/platform/ui/menus.h>
+#include <vantor/platform/ui/publishing.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/control.h"
+#include <vantor/platform/ui/control.h>
 
 namespace vantor {
 
+// The label with its properties unpublished, the base of TLabel.
 class TCustomLabel : public TGraphicControl {
  public:
   explicit TCustomLabel(TComponent* owner);

@@ -1,11 +1,11 @@
-#include "platform/ui/list_box.h"
+#include <vantor/platform/ui/list_box.h>
 
 #include <algorithm>
 #include <cwctype>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/publishing.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

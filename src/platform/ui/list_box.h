@@ -16,8 +16,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/core/strings.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/core/strings.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 
@@ -45,6 +45,7 @@ using TEndDragEvent = Event<TObject*, TObject*, int, int>;
 
 // What CM_DRAG carries (LParam points to it; WParam is the TDragMessage).
 enum class TDragMessage : std::uint8_t { dmDragEnter, dmDragLeave, dmDragMove, dmDragDrop, dmDragCancel };
+// The drag operation a CM_DRAG message is about.
 struct TDragRec {
   TObject* source = nullptr;
   TPoint pos;  // in the receiving control's client coordinates

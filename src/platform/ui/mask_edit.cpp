@@ -1,11 +1,11 @@
-#include "platform/ui/mask_edit.h"
+#include <vantor/platform/ui/mask_edit.h>
 
 #include <algorithm>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/format_settings.h"
-#include "platform/rtl/utf8.h"
-#include "platform/ui/publishing.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/format_settings.h>
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/custom_edit.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/custom_edit.h>
 
 namespace vantor {
 
@@ -124,6 +124,7 @@ class TCustomMaskEdit : public TCustomEdit {
   std::string old_value_;
 };
 
+// The masked edit with its properties published.
 class TMaskEdit : public TCustomMaskEdit {
  public:
   using TCustomMaskEdit::TCustomMaskEdit;

@@ -1,10 +1,10 @@
-#include "platform/ui/menus.h"
+#include <vantor/platform/ui/menus.h>
 
 #include <algorithm>
 
-#include "platform/core/type_info.h"
-#include "platform/rtl/ansi_strings.h"
-#include "platform/ui/application.h"
+#include <vantor/platform/core/type_info.h>
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/ui/application.h>
 
 namespace vantor {
 

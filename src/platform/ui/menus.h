@@ -19,12 +19,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/component.h"
-#include "platform/core/event.h"
-#include "platform/rtl/enum_names.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/font.h"
-#include "platform/ui/hotkey.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/event.h>
+#include <vantor/platform/rtl/enum_names.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/font.h>
+#include <vantor/platform/ui/hotkey.h>
 
 namespace vantor {
 
@@ -56,6 +56,7 @@ struct EnumNames<TPopupAlignment> {
   static constexpr std::array<std::string_view, 3> value{"paLeft", "paRight", "paCenter"};
 };
 
+// One command of a menu, or a submenu when it has items of its own.
 class TMenuItem : public TComponent {
  public:
   explicit TMenuItem(TComponent* owner);
@@ -150,6 +151,7 @@ class TMenu : public TComponent {
   std::unique_ptr<TMenuItem> items_;
 };
 
+// The menu a control shows where the user right-clicks it.
 class TPopupMenu : public TMenu {
  public:
   explicit TPopupMenu(TComponent* owner);

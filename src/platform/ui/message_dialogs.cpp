@@ -1,7 +1,7 @@
-#include "platform/ui/message_dialogs.h"
+#include <vantor/platform/ui/message_dialogs.h>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/application.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/application.h>
 
 namespace vantor {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/rtl/enum_names.h"
-#include "platform/rtl/set.h"
-#include "platform/ui/system.h"
+#include <vantor/platform/rtl/enum_names.h>
+#include <vantor/platform/rtl/set.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 

@@ -206,6 +206,7 @@ inline constexpr std::uint32_t SWP_NOACTIVATE = 0x0010;
 inline constexpr std::uint32_t SWP_SHOWWINDOW = 0x0040;
 inline constexpr std::uint32_t SWP_HIDEWINDOW = 0x0080;
 
+// The new position, size and z-order a WM_WINDOWPOSCHANGED message reports.
 struct TWindowPos {
   std::intptr_t hwnd = 0;
   std::intptr_t hwndInsertAfter = 0;

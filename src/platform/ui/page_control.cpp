@@ -1,9 +1,9 @@
-#include "platform/ui/page_control.h"
+#include <vantor/platform/ui/page_control.h>
 
 #include <algorithm>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/publishing.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 
@@ -16,6 +16,7 @@ class TPageControl;
 
 using TTabChangingEvent = Event<TObject*, bool&>;
 
+// One page of a TPageControl.
 class TTabSheet : public TWinControl {
  public:
   explicit TTabSheet(TComponent* owner);

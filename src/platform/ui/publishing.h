@@ -12,11 +12,11 @@
 // none of the class's own properties comes between the members of its run; such a
 // class writes those lines itself.
 
-#include "platform/core/type_info.h"
-#include "platform/ui/custom_edit.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/menus.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/core/type_info.h>
+#include <vantor/platform/ui/custom_edit.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/menus.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

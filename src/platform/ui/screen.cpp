@@ -1,13 +1,13 @@
-#include "platform/ui/screen.h"
+#include <vantor/platform/ui/screen.h>
 
 #include <algorithm>
 
-#include "platform/core/reader.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/window_host.h"
-#include "platform/rtl/identifiers.h"
-#include "platform/ui/form.h"
-#include "platform/ui/system.h"
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/window_host.h>
+#include <vantor/platform/rtl/identifiers.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/core/component.h"
-#include "platform/ui/control.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/ui/control.h>
 
 namespace vantor {
 

@@ -1,13 +1,13 @@
-#include "platform/ui/scripted_user.h"
+#include <vantor/platform/ui/scripted_user.h>
 
 #include <utility>
 
-#include "platform/rtl/identifiers.h"
-#include "platform/ui/application.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/screen.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/rtl/identifiers.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/screen.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

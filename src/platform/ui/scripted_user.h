@@ -29,9 +29,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/control.h"
-#include "platform/ui/message_dialogs.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/control.h>
+#include <vantor/platform/ui/message_dialogs.h>
 
 namespace vantor {
 
@@ -46,6 +46,7 @@ class EScriptError : public EInvalidOperation {
   const char* ClassName() const noexcept override { return "EScriptError"; }
 };
 
+// The queue of input steps a test fills before the code under test waits for input.
 class TScriptedUser {
  public:
   // --- Steps, queued in the order given ---

@@ -1,4 +1,4 @@
-#include "platform/ui/scroll_bar_paint.h"
+#include <vantor/platform/ui/scroll_bar_paint.h>
 
 #include <algorithm>
 

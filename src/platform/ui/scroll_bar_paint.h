@@ -2,7 +2,7 @@
 // The classic look of scroll bars and raised button faces, painted on a canvas: shared by
 // the window frames the raster backend draws and by controls that draw their own bars.
 
-#include "platform/ui/canvas.h"
+#include <vantor/platform/ui/canvas.h>
 
 namespace vantor {
 

@@ -1,9 +1,9 @@
-#include "platform/ui/scrolling_win_control.h"
+#include <vantor/platform/ui/scrolling_win_control.h>
 
 #include <algorithm>
 
-#include "platform/core/temporary_change.h"
-#include "platform/ui/publishing.h"
+#include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
 

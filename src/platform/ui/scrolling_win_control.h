@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 
@@ -23,6 +23,8 @@ struct EnumNames<TScrollBarKind> {
   static constexpr std::array<std::string_view, 2> value{"sbHorizontal", "sbVertical"};
 };
 
+// One scroll bar of a TScrollingWinControl, horizontal or vertical: its Range, Position
+// and visibility.
 class TControlScrollBar : public TPersistent {
  public:
   TControlScrollBar(TScrollingWinControl* control, TScrollBarKind kind);

@@ -1,9 +1,9 @@
-#include "platform/ui/speed_button.h"
+#include <vantor/platform/ui/speed_button.h>
 
 #include <algorithm>
 
-#include "platform/ui/publishing.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/publishing.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

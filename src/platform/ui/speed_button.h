@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/ui/bitmap.h"
-#include "platform/ui/button_layout.h"
-#include "platform/ui/control.h"
+#include <vantor/platform/ui/bitmap.h>
+#include <vantor/platform/ui/button_layout.h>
+#include <vantor/platform/ui/control.h>
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "platform/ui/system.h"
+#include <vantor/platform/ui/system.h>
 
 #include <algorithm>
 #include <map>

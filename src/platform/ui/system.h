@@ -8,6 +8,7 @@
 
 namespace vantor {
 
+// A point in pixels.
 struct TPoint {
   int X = 0;
   int Y = 0;

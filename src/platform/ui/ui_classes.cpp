@@ -1,12 +1,12 @@
-#include "platform/ui/ui_classes.h"
+#include <vantor/platform/ui/ui_classes.h>
 
-#include "platform/core/type_info.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/label.h"
-#include "platform/ui/mask_edit.h"
-#include "platform/ui/menus.h"
-#include "platform/ui/scrolling_win_control.h"
-#include "platform/ui/speed_button.h"
+#include <vantor/platform/core/type_info.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/menus.h>
+#include <vantor/platform/ui/scrolling_win_control.h>
+#include <vantor/platform/ui/speed_button.h>
 
 namespace vantor {
 

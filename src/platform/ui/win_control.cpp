@@ -1,11 +1,11 @@
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/win_control.h>
 
 #include <algorithm>
 #include <climits>
 #include <unordered_map>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/form.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/form.h>
 
 namespace vantor {
 

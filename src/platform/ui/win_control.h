@@ -24,8 +24,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ui/canvas.h"
-#include "platform/ui/control.h"
+#include <vantor/platform/ui/canvas.h>
+#include <vantor/platform/ui/control.h>
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "platform/ui/window_host.h"
+#include <vantor/platform/ui/window_host.h>
 
 namespace vantor {
 

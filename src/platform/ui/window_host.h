@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/ui/control.h"
+#include <vantor/platform/ui/control.h>
 
 namespace vantor {
 

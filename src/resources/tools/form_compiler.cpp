@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/object_text.h"
-#include "platform/core/stream.h"
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/stream.h>
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <unistd.h>
 
-#include "dialogs/register_dialogs.h"
-#include "platform/data/sample_database.h"
+#include <vantor/dialogs/register_dialogs.h>
+#include <vantor/platform/data/sample_database.h>
 
 namespace vantor::dialogs_test {
 

@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/fields_set.h"
-#include "dialogs/fields_set_form.h"
-#include "platform/data/data_source.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/rtl/variant.h"
-#include "platform/ui/application.h"
-#include "platform/ui/screen.h"
-#include "platform/ui/scripted_user.h"
+#include <vantor/dialogs/fields_set.h>
+#include <vantor/dialogs/fields_set_form.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/rtl/variant.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/screen.h>
+#include <vantor/platform/ui/scripted_user.h>
 
 namespace vantor::dialogs_test {
 

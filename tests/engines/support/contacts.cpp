@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "platform/data/sqlite_table.h"
+#include <vantor/platform/data/sqlite_table.h>
 
 namespace vantor::engines_test {
 namespace {

@@ -25,9 +25,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/component.h"
-#include "platform/data/data_source.h"
-#include "platform/data/table.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/table.h>
 
 namespace vantor::engines_test {
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "engines/support/contacts.h"
-#include "panel/panel_fields_set.h"
-#include "platform/data/data_source.h"
-#include "platform/data/table.h"
-#include "platform/rtl/variant.h"
-#include "platform/ui/application.h"
-#include "platform/ui/screen.h"
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/rtl/variant.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/screen.h>
 
 namespace vantor::engines_test {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "criteria/field_record.h"
-#include "panel/panel_fields_set.h"
-#include "platform/data/data_set.h"
-#include "platform/data/data_source.h"
-#include "platform/data/table.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/table.h>
 
 namespace vantor::testing {
 

@@ -16,18 +16,18 @@
 #include <utility>
 #include <vector>
 
-#include "criteria/field_record.h"
-#include "panel/field_record_edit.h"
-#include "panel/panel_fields_set.h"
-#include "platform/data/data_source.h"
-#include "platform/data/sample_database.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/application.h"
-#include "platform/ui/custom_edit.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/scripted_user.h"
+#include <vantor/criteria/field_record.h>
+#include <vantor/panel/field_record_edit.h>
+#include <vantor/panel/panel_fields_set.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/sample_database.h>
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/custom_edit.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/scripted_user.h>
 
 namespace vantor::testing {
 

@@ -1,12 +1,12 @@
-#include "platform/core/collection.h"
+#include <vantor/platform/core/collection.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/core/component.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 namespace {

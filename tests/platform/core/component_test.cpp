@@ -1,11 +1,11 @@
-#include "platform/core/component.h"
+#include <vantor/platform/core/component.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 namespace {

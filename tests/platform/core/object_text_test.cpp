@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/component.h"
-#include "platform/core/extended.h"
-#include "platform/core/object_text.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/extended.h>
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
 #include "stream_fixtures.h"
 
 namespace vantor {

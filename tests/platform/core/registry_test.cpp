@@ -1,4 +1,4 @@
-#include "platform/core/registry.h"
+#include <vantor/platform/core/registry.h>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/core/collection.h"
-#include "platform/core/component.h"
-#include "platform/core/reader.h"
-#include "platform/core/writer.h"
+#include <vantor/platform/core/collection.h>
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/writer.h>
 
 namespace vantor::testing {
 

@@ -2,14 +2,14 @@
 // and a closing call whose error propagates on a normal exit but never ends the program
 // while another error is unwinding.
 
-#include "platform/core/temporary_change.h"
+#include <vantor/platform/core/temporary_change.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 namespace {

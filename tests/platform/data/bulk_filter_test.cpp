@@ -5,9 +5,9 @@
 #include <functional>
 #include <vector>
 
-#include "platform/data/data_set.h"
-#include "platform/data/table.h"
-#include "platform/data/typed_fields.h"
+#include <vantor/platform/data/data_set.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/data/typed_fields.h>
 
 namespace vantor {
 namespace {

@@ -1,13 +1,13 @@
-#include "platform/data/data_link.h"
+#include <vantor/platform/data/data_link.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-#include "platform/data/data_source.h"
-#include "platform/data/table.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 namespace {

@@ -1,14 +1,14 @@
-#include "platform/data/field.h"
+#include <vantor/platform/data/field.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "platform/data/table.h"
-#include "platform/data/typed_fields.h"
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/data/typed_fields.h>
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/format_settings.h>
 
 namespace vantor {
 namespace {

@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/data/data_link.h"
-#include "platform/data/data_source.h"
-#include "platform/data/row_store.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/data/table.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/data_link.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/row_store.h>
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/rtl/exceptions.h>
 #include "support/people.h"
 
 namespace vantor {

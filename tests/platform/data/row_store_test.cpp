@@ -1,8 +1,8 @@
-#include "platform/data/row_store.h"
+#include <vantor/platform/data/row_store.h>
 
 #include <gtest/gtest.h>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 namespace {

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/data/sqlite_connection.h"
-#include "platform/data/sqlite_dates.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/data/typed_fields.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/sqlite_connection.h>
+#include <vantor/platform/data/sqlite_dates.h>
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/data/typed_fields.h>
+#include <vantor/platform/rtl/exceptions.h>
 #include "support/odd_database.h"
 #include "support/people.h"
 

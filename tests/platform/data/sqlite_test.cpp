@@ -1,4 +1,4 @@
-#include "platform/data/sqlite_table.h"
+#include <vantor/platform/data/sqlite_table.h>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/data/sample_database.h"
-#include "platform/data/sqlite_connection.h"
-#include "platform/data/sqlite_query.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/data/sample_database.h>
+#include <vantor/platform/data/sqlite_connection.h>
+#include <vantor/platform/data/sqlite_query.h>
+#include <vantor/platform/rtl/exceptions.h>
 #include "support/people.h"
 
 namespace vantor {

@@ -6,10 +6,10 @@
 #include <memory>
 #include <stdexcept>
 
-#include "platform/core/strings.h"
-#include "platform/data/data_link.h"
-#include "platform/data/data_source.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/core/strings.h>
+#include <vantor/platform/data/data_link.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/rtl/exceptions.h>
 #include "support/people.h"
 
 namespace vantor {

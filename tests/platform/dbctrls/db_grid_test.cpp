@@ -3,13 +3,13 @@
 #include <memory>
 #include <string>
 
-#include "platform/data/data_source.h"
-#include "platform/data/table.h"
-#include "platform/dbctrls/db_grid.h"
-#include "platform/ui/application.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/screen.h"
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/dbctrls/db_grid.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/screen.h>
 
 namespace vantor {
 namespace {

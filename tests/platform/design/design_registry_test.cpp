@@ -1,4 +1,4 @@
-#include "platform/design/design_registry.h"
+#include <vantor/platform/design/design_registry.h>
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/design/support/design_fixture.h"
-#include "platform/design/form_designer.h"
+#include <vantor/platform/design/form_designer.h>
 
 namespace vantor {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/rtl/ansi_strings.h"
+#include <vantor/platform/rtl/ansi_strings.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/rtl/format_settings.h>
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/exceptions.h>
 #include "platform/rtl/test_locales.h"
 
 namespace vantor {

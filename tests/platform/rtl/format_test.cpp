@@ -1,9 +1,9 @@
-#include "platform/rtl/format.h"
+#include <vantor/platform/rtl/format.h>
 
 #include <gtest/gtest.h>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/string_table.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/string_table.h>
 #include "platform/rtl/test_locales.h"
 
 namespace vantor {

@@ -1,4 +1,4 @@
-#include "platform/rtl/identifiers.h"
+#include <vantor/platform/rtl/identifiers.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "platform/rtl/number_text.h"
+#include <vantor/platform/rtl/number_text.h>
 
 #include <gtest/gtest.h>
 
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/exceptions.h>
 #include "platform/rtl/test_locales.h"
 
 namespace vantor {

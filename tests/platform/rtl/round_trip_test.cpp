@@ -9,10 +9,10 @@
 #include <limits>
 #include <random>
 
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/format_settings.h>
 #include "platform/rtl/test_locales.h"
-#include "platform/rtl/value_conversion.h"
+#include <vantor/platform/rtl/value_conversion.h>
 
 namespace vantor {
 namespace {

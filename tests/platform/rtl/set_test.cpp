@@ -1,8 +1,8 @@
-#include "platform/rtl/set.h"
+#include <vantor/platform/rtl/set.h>
 
 #include <gtest/gtest.h>
 
-#include "platform/rtl/field_type.h"
+#include <vantor/platform/rtl/field_type.h>
 
 namespace vantor {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/rtl/format_settings.h>
 
 namespace vantor::testing {
 

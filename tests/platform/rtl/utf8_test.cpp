@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/rtl/utf8.h"
+#include <vantor/platform/rtl/utf8.h>
 
 namespace vantor {
 namespace {

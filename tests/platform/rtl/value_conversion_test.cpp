@@ -1,14 +1,14 @@
-#include "platform/rtl/value_conversion.h"
+#include <vantor/platform/rtl/value_conversion.h>
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string_view>
 
-#include "platform/rtl/ansi_strings.h"
-#include "platform/rtl/date_text.h"
-#include "platform/rtl/exceptions.h"
-#include "platform/rtl/format_settings.h"
+#include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/date_text.h>
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/format_settings.h>
 #include "platform/rtl/test_locales.h"
 
 namespace vantor {

@@ -1,12 +1,12 @@
-#include "platform/rtl/variant.h"
+#include <vantor/platform/rtl/variant.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "platform/rtl/number_text.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/rtl/number_text.h>
+#include <vantor/platform/rtl/exceptions.h>
 #include "platform/rtl/test_locales.h"
 
 namespace vantor {

@@ -1,16 +1,16 @@
 // The application object and the screen: posted messages, message boxes and their
 // record, exceptions, help requests, the screen's size, cursor and forms.
 
-#include "platform/ui/application.h"
+#include <vantor/platform/ui/application.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/ui/button.h"
-#include "platform/ui/form.h"
-#include "platform/ui/message_dialogs.h"
-#include "platform/ui/screen.h"
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/message_dialogs.h>
+#include <vantor/platform/ui/screen.h>
 #include "platform/ui/form_fixture.h"
 
 namespace vantor {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/label.h"
-#include "platform/ui/scrolling_win_control.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/scrolling_win_control.h>
 
 namespace vantor {
 namespace {

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/control.h"
-#include "platform/ui/custom_control.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/control.h>
+#include <vantor/platform/ui/custom_control.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 namespace {

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/bevel.h"
-#include "platform/ui/button.h"
-#include "platform/ui/check_box.h"
-#include "platform/ui/combo_box.h"
-#include "platform/ui/form.h"
-#include "platform/ui/group_box.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/list_box.h"
-#include "platform/ui/page_control.h"
+#include <vantor/platform/ui/bevel.h>
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/check_box.h>
+#include <vantor/platform/ui/combo_box.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/group_box.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/list_box.h>
+#include <vantor/platform/ui/page_control.h>
 #include "platform/ui/form_fixture.h"
 
 namespace vantor {

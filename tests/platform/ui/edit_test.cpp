@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/custom_edit.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/window_host.h"
+#include <vantor/platform/ui/custom_edit.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/window_host.h>
 
 namespace vantor {
 namespace {

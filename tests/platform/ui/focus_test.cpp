@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtl/exceptions.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 namespace {

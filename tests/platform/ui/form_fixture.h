@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ui/application.h"
-#include "platform/ui/screen.h"
-#include "platform/ui/scripted_user.h"
-#include "platform/ui/system.h"
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/screen.h>
+#include <vantor/platform/ui/scripted_user.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor::testing {
 

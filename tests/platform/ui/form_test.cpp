@@ -1,15 +1,15 @@
 // Forms: modal runs driven by the scripted user, the close protocol, default and cancel
 // buttons, focus order, placement on the screen and the frame, activation, key preview.
 
-#include "platform/ui/form.h"
+#include <vantor/platform/ui/form.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/ui/button.h"
-#include "platform/ui/check_box.h"
-#include "platform/ui/combo_box.h"
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/check_box.h>
+#include <vantor/platform/ui/combo_box.h>
 #include "platform/ui/form_fixture.h"
 
 namespace vantor {

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "platform/ui/bitmap.h"
-#include "platform/ui/canvas.h"
-#include "platform/ui/color.h"
-#include "platform/ui/font.h"
-#include "platform/ui/font_metrics.h"
-#include "platform/ui/system.h"
+#include <vantor/platform/ui/bitmap.h>
+#include <vantor/platform/ui/canvas.h>
+#include <vantor/platform/ui/color.h>
+#include <vantor/platform/ui/font.h>
+#include <vantor/platform/ui/font_metrics.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/mask_edit.h"
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/mask_edit.h>
 
 namespace vantor {
 namespace {

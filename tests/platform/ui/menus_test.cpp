@@ -1,23 +1,23 @@
 // Popup menus: the item tree, popping up on a right click, the scripted user's choice,
 // the control's reference to its menu, and menus in the form stream.
-#include "platform/ui/menus.h"
+#include <vantor/platform/ui/menus.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "platform/core/object_text.h"
-#include "platform/core/reader.h"
-#include "platform/core/stream.h"
-#include "platform/core/writer.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/form.h"
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/core/writer.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/form.h>
 #include "platform/ui/form_fixture.h"
-#include "platform/ui/label.h"
-#include "platform/ui/mask_edit.h"
-#include "platform/ui/scrolling_win_control.h"
-#include "platform/ui/speed_button.h"
-#include "platform/ui/ui_classes.h"
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/scrolling_win_control.h>
+#include <vantor/platform/ui/speed_button.h>
+#include <vantor/platform/ui/ui_classes.h>
 
 namespace vantor {
 namespace {

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "platform/core/component.h"
-#include "platform/ui/custom_edit.h"
-#include "platform/ui/custom_panel.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/label.h"
-#include "platform/ui/mask_edit.h"
-#include "platform/ui/scrolling_win_control.h"
-#include "platform/ui/speed_button.h"
-#include "platform/ui/ui_classes.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/ui/custom_edit.h>
+#include <vantor/platform/ui/custom_panel.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/scrolling_win_control.h>
+#include <vantor/platform/ui/speed_button.h>
+#include <vantor/platform/ui/ui_classes.h>
 
 namespace vantor {
 namespace {

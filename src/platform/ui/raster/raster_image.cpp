@@ -1,4 +1,4 @@
-#include "platform/ui/raster/raster_image.h"
+#include <vantor/platform/ui/raster/raster_image.h>
 
 #include <cairo.h>
 
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/core/stream.h"
-#include "platform/rtl/exceptions.h"
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
 

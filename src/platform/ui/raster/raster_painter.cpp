@@ -1,4 +1,4 @@
-#include "platform/ui/raster/raster_painter.h"
+#include <vantor/platform/ui/raster/raster_painter.h>
 
 #include <cairo-ft.h>
 #include <cairo.h>
@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/core/stream.h"
-#include "platform/rtl/utf8.h"
-#include "platform/ui/font.h"
-#include "platform/ui/font_metrics.h"
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/font.h>
+#include <vantor/platform/ui/font_metrics.h>
 
 namespace vantor {
 

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/ui/canvas.h"
-#include "platform/ui/raster/raster_image.h"
-#include "platform/ui/system.h"
+#include <vantor/platform/ui/canvas.h>
+#include <vantor/platform/ui/raster/raster_image.h>
+#include <vantor/platform/ui/system.h>
 
 namespace vantor {
 

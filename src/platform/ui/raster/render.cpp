@@ -1,13 +1,13 @@
-#include "platform/ui/raster/render.h"
+#include <vantor/platform/ui/raster/render.h>
 
 #include <algorithm>
 
-#include "platform/ui/canvas.h"
-#include "platform/ui/form.h"
-#include "platform/ui/raster/raster_painter.h"
-#include "platform/ui/scroll_bar_paint.h"
-#include "platform/ui/scrolling_win_control.h"
-#include "platform/ui/win_control.h"
+#include <vantor/platform/ui/canvas.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/raster/raster_painter.h>
+#include <vantor/platform/ui/scroll_bar_paint.h>
+#include <vantor/platform/ui/scrolling_win_control.h>
+#include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/ui/raster/raster_image.h"
+#include <vantor/platform/ui/raster/raster_image.h>
 
 namespace vantor {
 

@@ -1,4 +1,4 @@
-#include "platform/ui/x11/x11_host.h"
+#include <vantor/platform/ui/x11/x11_host.h>
 
 
 #include <algorithm>
@@ -7,13 +7,13 @@
 #include <map>
 #include <vector>
 
-#include "platform/rtl/utf8.h"
-#include "platform/ui/application.h"
-#include "platform/ui/form.h"
-#include "platform/ui/keyboard_input.h"
-#include "platform/ui/messages.h"
-#include "platform/ui/raster/render.h"
-#include "platform/ui/screen.h"
+#include <vantor/platform/rtl/utf8.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/keyboard_input.h>
+#include <vantor/platform/ui/messages.h>
+#include <vantor/platform/ui/raster/render.h>
+#include <vantor/platform/ui/screen.h>
 
 // Xlib last: its macros (KeyPress, None, Status ...) would otherwise rewrite our headers.
 #include <X11/Xatom.h>

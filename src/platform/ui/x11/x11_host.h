@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/ui/window_host.h"
+#include <vantor/platform/ui/window_host.h>
 
 namespace vantor {
 

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "platform/rtl/datetime.h"
+#include <vantor/platform/rtl/datetime.h>
 
 namespace vantor::testing_support {
 

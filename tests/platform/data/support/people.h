@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/core/component.h"
-#include "platform/data/sqlite_table.h"
-#include "platform/data/table.h"
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/data/sqlite_table.h>
+#include <vantor/platform/data/table.h>
 
 namespace vantor::testing_support {
 

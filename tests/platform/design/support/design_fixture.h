@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "platform/core/collection.h"
-#include "platform/core/component.h"
-#include "platform/core/event.h"
-#include "platform/rtl/set.h"
+#include <vantor/platform/core/collection.h>
+#include <vantor/platform/core/component.h>
+#include <vantor/platform/core/event.h>
+#include <vantor/platform/rtl/set.h>
 
 namespace vantor {
 

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/core/stream.h"
-#include "platform/ui/bitmap.h"
-#include "platform/ui/canvas.h"
-#include "platform/ui/font.h"
-#include "platform/ui/raster/raster_image.h"
-#include "platform/ui/raster/raster_painter.h"
+#include <vantor/platform/core/stream.h>
+#include <vantor/platform/ui/bitmap.h>
+#include <vantor/platform/ui/canvas.h>
+#include <vantor/platform/ui/font.h>
+#include <vantor/platform/ui/raster/raster_image.h>
+#include <vantor/platform/ui/raster/raster_painter.h>
 
 namespace vantor {
 namespace {
