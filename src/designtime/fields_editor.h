@@ -47,6 +47,8 @@ class TFLDesigner : public TFieldsListDesigner {
 using TFLDesignerClass = TFLDesigner* (*)(TFieldsList* list);
 TFLDesigner* NewFLDesigner(TFieldsList* list);
 
+// The fields editor window: the list of a panel's or dialog's field records, with Add,
+// Add All, Delete, Delete All, moving, Edit Data and Update Data.
 class TFieldsEditDlg : public TForm {
  public:
   // Reads the window's description; owned by `owner` (the application object).
@@ -155,11 +157,15 @@ class TCustomFieldsEditor : public TComponentEditor {
   int GetVerbCount() const override { return 1; }
   std::string GetVerb(int index) const override;
 };
+
+// The fields editor verb of a find or filter dialog component.
 class TFieldsEditor : public TCustomFieldsEditor {
  public:
   using TCustomFieldsEditor::TCustomFieldsEditor;
   void ExecuteVerb(int index) override;
 };
+
+// The fields editor verb of a find or filter panel.
 class TPanelFieldsEditor : public TCustomFieldsEditor {
  public:
   using TCustomFieldsEditor::TCustomFieldsEditor;

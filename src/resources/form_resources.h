@@ -11,6 +11,7 @@
 
 namespace vantor {
 
+// One compiled form description: the class it describes and its binary form stream.
 struct TFormResource {
   std::string_view class_name;           // "TfmFieldsSet"
   std::span<const std::uint8_t> stream;  // "TPF0" ...

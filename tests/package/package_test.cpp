@@ -37,7 +37,7 @@ std::set<std::string> IncludedBy(const fs::path& umbrella) {
 std::vector<std::string> Sublayers() {
   std::vector<std::string> out;
   std::stringstream list(VANTOR_SUBLAYERS);
-  for (std::string item; std::getline(list, item, ';');) out.push_back(item);
+  for (std::string item; std::getline(list, item, ',');) out.push_back(item);
   return out;
 }
 

@@ -61,6 +61,8 @@ TComponentEditorClass ComponentEditorClass(std::string name) {
           }};
 }
 
+// What a designer looks up: the palette pages, and the property and component editors
+// registered for classes (descendants inherit them).
 class TDesignRegistry {
  public:
   // Adds the classes at the end of the palette page (made on first use) and registers

@@ -45,6 +45,7 @@ using enum TPropertyAttribute;
 
 using TGetStrProc = std::function<void(const std::string&)>;
 
+// One published property of the selected objects as the inspector shows and sets it.
 class TPropertyEditor {
  public:
   // `selection` holds at least one object; each has `prop` among its published properties.
@@ -101,6 +102,7 @@ class TOrdinalProperty : public TPropertyEditor {
   bool AllEqual() const override;
 };
 
+// An integer property, written in decimal and read in decimal or $hex.
 class TIntegerProperty : public TOrdinalProperty {
  public:
   using TOrdinalProperty::TOrdinalProperty;
@@ -109,6 +111,7 @@ class TIntegerProperty : public TOrdinalProperty {
   void SetValue(const std::string& value) override;
 };
 
+// A character property: the character itself, or #n for one that cannot be shown.
 class TCharProperty : public TOrdinalProperty {
  public:
   using TOrdinalProperty::TOrdinalProperty;
@@ -133,6 +136,7 @@ class TEnumProperty : public TOrdinalProperty {
   std::vector<std::string> Names() const;
 };
 
+// A floating-point property, edited as the text of its number.
 class TFloatProperty : public TPropertyEditor {
  public:
   using TPropertyEditor::TPropertyEditor;
@@ -142,6 +146,7 @@ class TFloatProperty : public TPropertyEditor {
   bool AllEqual() const override;
 };
 
+// A string property, edited as its text.
 class TStringProperty : public TPropertyEditor {
  public:
   using TPropertyEditor::TPropertyEditor;

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   }
   std::ostringstream out;
   out << "// Written by the form compiler from src/resources/forms; do not edit.\n"
-         "#include \"resources/form_resources.h\"\n\nnamespace vantor {\n\nnamespace {\n\n";
+         "#include <vantor/resources/form_resources.h>\n\nnamespace vantor {\n\nnamespace {\n\n";
   std::vector<std::string> classes;
   for (int i = 2; i < argc; ++i) {
     std::string stream;
