@@ -5,11 +5,14 @@
 #include <set>
 
 #include <vantor/criteria/field_record.h>
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/find_dialog.h>
 #include <vantor/engines/filter_panel.h>
 #include <vantor/engines/find_panel.h>
 #include <vantor/platform/data/data_link.h>
 #include <vantor/platform/dbctrls/db_grid.h>
 #include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/button.h>
 #include <vantor/platform/ui/combo_box.h>
 #include <vantor/platform/ui/custom_panel.h>
 #include <vantor/platform/ui/label.h>
@@ -87,6 +90,25 @@ TDemoForm::TDemoForm(const std::string& path, const std::string& table)
   update_state_->OnChange = [this](TObject*) {
     if (update_state_->ItemIndex() >= 0) filter_->SetUpdateState(static_cast<TUpdateState>(update_state_->ItemIndex()));
   };
+  find_button_ = new TButton(this);
+  find_button_->SetName("btFind");
+  find_button_->SetParent(top);
+  find_button_->SetBounds(262, 3, 80, 24);
+  find_button_->SetCaption("Find...");
+  find_button_->OnClick = [this](TObject*) { RunFindDialog(); };
+  filter_button_ = new TButton(this);
+  filter_button_->SetName("btFilter");
+  filter_button_->SetParent(top);
+  filter_button_->SetBounds(348, 3, 80, 24);
+  filter_button_->SetCaption("Filter...");
+  filter_button_->OnClick = [this](TObject*) { RunFilterDialog(); };
+
+  find_dialog_ = new TDBFindDialog(this);
+  find_dialog_->SetName("FindDialog1");
+  find_dialog_->SetDataSource(source_.get());
+  filter_dialog_ = new TDBFilterDialog(this);
+  filter_dialog_->SetName("FilterDialog1");
+  filter_dialog_->SetDataSource(source_.get());
 
   filter_ = new TDBFilterPanel(this);
   filter_->SetName("paFilter");
@@ -165,6 +187,18 @@ void TDemoForm::KeyDown(std::uint16_t& key, TShiftState shift) {
     DataChanged();
   });
   TForm::KeyDown(key, shift);
+}
+
+void TDemoForm::RunFindDialog() {
+  find_dialog_->Execute();
+  DataChanged();
+}
+
+void TDemoForm::RunFilterDialog() {
+  filter_dialog_->Execute();
+  // Unfiltered by the dialog, the table goes back to the panel's filter.
+  if (!filter_dialog_->GetFiltered()) filter_->SetFiltered(true);
+  DataChanged();
 }
 
 void TDemoForm::DataChanged() {

@@ -1,8 +1,10 @@
 #pragma once
 // The demo's main form: a table of an SQLite database in a data grid, a filter panel above
 // it (type to filter; the update state can be chosen), a find panel for a search along an
-// index, and a status line with the record count and the time the last filter or search
-// took. It runs in a real window or headless (for a screenshot and for tests) alike.
+// index, buttons that run the find and the filter dialog, and a status line with the record
+// count and the time the last filter or search took. The filter panel and the filter dialog
+// filter the same table: the one used last decides (a dialog confirmed without "Filtered"
+// hands the table back to the panel). It runs in a real window or headless (for a screenshot and for tests) alike.
 
 #include <chrono>
 #include <fstream>
@@ -15,9 +17,12 @@
 
 namespace vantor {
 
+class TButton;
 class TComboBox;
 class TCustomMaskEdit;
+class TDBFilterDialog;
 class TDBFilterPanel;
+class TDBFindDialog;
 class TDBFindPanel;
 class TDBGrid;
 class TPanel;
@@ -32,6 +37,11 @@ class TDemoForm : public TForm {
   TDBFilterPanel* FilterPanel() const { return filter_; }
   TDBFindPanel* FindPanel() const { return find_; }
   TDBGrid* Grid() const { return grid_; }
+  TDBFindDialog* FindDialog() const { return find_dialog_; }
+  TDBFilterDialog* FilterDialog() const { return filter_dialog_; }
+  // The buttons that run the dialogs ("Find...", "Filter...").
+  TButton* FindButton() const { return find_button_; }
+  TButton* FilterButton() const { return filter_button_; }
   // The first edit of the filter panel (where typing starts), or null.
   TCustomMaskEdit* FirstFilterEdit() const;
   std::string StatusText() const;
@@ -46,6 +56,8 @@ class TDemoForm : public TForm {
  private:
   class Watch;
   void DataChanged();
+  void RunFindDialog();
+  void RunFilterDialog();
   void WriteReport() const;
 
   std::unique_ptr<TSQLiteTable> table_;
@@ -56,6 +68,10 @@ class TDemoForm : public TForm {
   TDBGrid* grid_ = nullptr;
   TPanel* status_ = nullptr;
   TComboBox* update_state_ = nullptr;
+  TDBFindDialog* find_dialog_ = nullptr;
+  TDBFilterDialog* filter_dialog_ = nullptr;
+  TButton* find_button_ = nullptr;
+  TButton* filter_button_ = nullptr;
   double last_ms_ = 0;
   std::string report_path_;
 };

@@ -17,12 +17,19 @@
 #include <vector>
 
 #include "demo/demo_form.h"
+#include <vantor/dialogs/filter_dialog.h>
+#include <vantor/dialogs/filter_form.h>
+#include <vantor/dialogs/find_dialog.h>
 #include <vantor/engines/filter_panel.h>
 #include <vantor/platform/data/sample_database.h>
+#include <vantor/platform/ui/application.h>
+#include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/check_box.h>
 #include <vantor/platform/ui/keyboard_input.h>
 #include <vantor/platform/ui/mask_edit.h>
 #include <vantor/platform/ui/raster/raster_image.h>
 #include <vantor/platform/ui/raster/render.h>
+#include <vantor/platform/ui/scripted_user.h>
 
 extern char** environ;
 
@@ -79,6 +86,72 @@ TEST(Demo, TypingANamePrefixFiltersAndTheScreenshotShowsIt) {
   fs::remove(png);
   EXPECT_EQ(image.Width(), form.Width());
   EXPECT_EQ(image.Height(), form.Height());
+  form.Hide();
+}
+
+// The number of records whose `field` text is `value`, walking the table as it stands.
+int CountWhere(TDataSet& table, const std::string& field, const std::string& value) {
+  int count = 0;
+  for (table.First(); !table.Eof(); table.Next()) count += table.FieldByName(field)->AsString() == value;
+  return count;
+}
+
+TEST(Demo, TheFilterDialogAndThePanelFilterTheTableWhicheverWasUsedLast) {
+  TDemoForm form(TestDatabase(), "customers");
+  form.Show();
+  form.Table().First();
+  const std::string city = form.Table().FieldByName("city")->AsString();
+  const int in_city = CountWhere(form.Table(), "city", city);
+  ASSERT_GT(in_city, 0);
+  ASSERT_LT(in_city, 3000);
+
+  ScriptedUser()
+      .Run([&](TForm& dialog) {
+        TFieldRecord* record = form.FilterDialog()->FieldByName("city");
+        record->SetCompare(ctExact);
+        record->SetCaseInsensitive(false);
+        record->SetValues(0, Variant(city));
+        TCheckBox* box = static_cast<TfmFilter&>(dialog).cbFiltered;
+        if (!box->Checked()) ClickAt(box, box->Width() / 2, box->Height() / 2);
+      })
+      .Click("bbOk");
+  ClickAt(form.FilterButton(), 10, 10);
+  EXPECT_EQ(form.Table().RecordCount(), in_city);
+  EXPECT_EQ(CountWhere(form.Table(), "city", city), in_city);
+  EXPECT_NE(form.StatusText().find(std::to_string(in_city) + " records"), std::string::npos) << form.StatusText();
+
+  // Typing into the panel gives the table back to the panel's filter.
+  TypeText(form.FirstFilterEdit(), "Ber");
+  EXPECT_EQ(form.Table().RecordCount(), HeadlessCount("Ber"));
+
+  // The dialog confirmed without "Filtered": the panel's filter holds again.
+  ScriptedUser()
+      .Run([](TForm& dialog) {
+        TCheckBox* box = static_cast<TfmFilter&>(dialog).cbFiltered;
+        if (box->Checked()) ClickAt(box, box->Width() / 2, box->Height() / 2);
+      })
+      .Click("bbOk");
+  ClickAt(form.FilterButton(), 10, 10);
+  EXPECT_EQ(form.Table().RecordCount(), HeadlessCount("Ber"));
+  form.Hide();
+}
+
+TEST(Demo, TheFindDialogMovesToTheFirstRecordWithTheName) {
+  TDemoForm form(TestDatabase(), "customers");
+  form.Show();
+  form.Table().Last();
+  const std::string name = form.Table().FieldByName("name")->AsString();
+  form.Table().First();
+  ScriptedUser()
+      .Run([&](TForm&) {
+        TFieldRecord* record = form.FindDialog()->FieldByName("name");
+        record->SetCompare(ctExact);
+        record->SetValues(0, Variant(name));
+      })
+      .Click("bbOk");
+  ClickAt(form.FindButton(), 10, 10);
+  EXPECT_EQ(form.Table().FieldByName("name")->AsString(), name);
+  EXPECT_TRUE(Application->MessageBoxes().empty());
   form.Hide();
 }
 
