@@ -83,6 +83,12 @@ TEST(FontMetrics, CharactersOutsideTheTable) {
   TFont f;
   EXPECT_EQ(TextWidth(f, "\xC3\xA9"), 7);       // é from the Latin-1 part
   EXPECT_EQ(TextWidth(f, "\xE6\x97\xA5"), 11);  // a wide character takes the em
+  // Latin Extended-A has its own widths: the dotted capital I and the dotless i are as
+  // narrow as I and i (3 pixels), not a digit wide; ł is 3 too, Œ wider than O.
+  EXPECT_EQ(TextWidth(f, "\xC4\xB0"), TextWidth(f, "I"));
+  EXPECT_EQ(TextWidth(f, "\xC4\xB1"), TextWidth(f, "i"));
+  EXPECT_EQ(TextWidth(f, "\xC5\x82"), 3);
+  EXPECT_GT(TextWidth(f, "\xC5\x92"), TextWidth(f, "O"));
   EXPECT_EQ(TextWidth(f, "\t"), 0);             // control characters have no width
   EXPECT_EQ(GetSystemFontMetrics().tmHeight, 16);
 }

@@ -3,7 +3,7 @@
 
 Reads the font's 'head', 'hhea', 'OS/2', 'cmap' (format 4) and 'hmtx' tables with
 the standard library only, and writes the advance widths, in font units, of the
-code points 32..126 and 160..255.  Usage: make_font_metrics.py DejaVuSans.ttf
+code points 32..126, 160..255 and 256..383 (Latin Extended-A).  Usage: make_font_metrics.py DejaVuSans.ttf
 """
 import struct
 import sys
@@ -64,7 +64,7 @@ def main(path):
 
     print("// units per em %d, ascender %d, descender %d, line gap %d, average width %d"
           % (upem, asc, -desc, gap, avg))
-    for lo, hi in ((32, 127), (160, 256)):
+    for lo, hi in ((32, 127), (160, 256), (256, 384)):
         row = [str(advance(cp)) for cp in range(lo, hi)]
         for i in range(0, len(row), 16):
             print("    " + ", ".join(row[i:i + 16]) + ",")
