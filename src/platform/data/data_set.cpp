@@ -302,13 +302,15 @@ Variant TDataSet::CalcValue(const TField& field) const {
 
 // --- Filtering -----------------------------------------------------------------------
 
+TDataSet::FilterReadScope::FilterReadScope(const TDataSet& data_set, RowId row)
+    : row_(data_set.read_row_, row),
+      read_(data_set.read_state_, dsBrowse),
+      state_(const_cast<TDataSet&>(data_set).state_, dsFilter) {}
+
 bool TDataSet::CallFilter(RowId row) const {
   bool accept = true;
-  auto* self = const_cast<TDataSet*>(this);
-  TemporaryChange<RowId> guard_row(read_row_, row);
-  TemporaryChange<TDataSetState> guard_read(read_state_, dsBrowse);
-  TemporaryChange<TDataSetState> guard_state(self->state_, dsFilter);
-  on_filter_record_(self, accept);
+  FilterReadScope reading(*this, row);
+  on_filter_record_(const_cast<TDataSet*>(this), accept);
   return accept;
 }
 
@@ -318,10 +320,7 @@ int TFilterPass::CellColumn(const TField& field) const {
 }
 
 bool TFilterPass::Call(RowId row, const std::function<bool()>& test) const {
-  auto* self = const_cast<TDataSet*>(data_set_);
-  TemporaryChange<RowId> guard_row(self->read_row_, row);
-  TemporaryChange<TDataSetState> guard_read(self->read_state_, dsBrowse);
-  TemporaryChange<TDataSetState> guard_state(self->state_, dsFilter);
+  TDataSet::FilterReadScope reading(*data_set_, row);
   return test();
 }
 
@@ -332,11 +331,8 @@ void TDataSet::ReadRecords(int first_rec_no, int count,
   const int size = static_cast<int>(view.size());
   const int from = std::max(first_rec_no, 1);
   const int to = std::min(first_rec_no + std::max(count, 0) - 1, size);
-  auto* self = const_cast<TDataSet*>(this);
-  TemporaryChange<TDataSetState> guard_read(read_state_, dsBrowse);
-  TemporaryChange<TDataSetState> guard_state(self->state_, dsFilter);
   for (int rec_no = from; rec_no <= to; ++rec_no) {
-    TemporaryChange<RowId> guard_row(read_row_, view[static_cast<std::size_t>(rec_no - 1)]);
+    FilterReadScope reading(*this, view[static_cast<std::size_t>(rec_no - 1)]);
     read(rec_no);
   }
 }

@@ -375,6 +375,18 @@ class TDataSet : public TComponent {
   mutable RowId read_row_ = kNoRow;
   mutable TDataSetState read_state_ = dsInactive;
 
+  // While it lives, the fields read `row` in the filter state, without moving the cursor:
+  // what a filter callback, a compiled filter pass and a grid reading its rows all see.
+  class FilterReadScope {
+   public:
+    FilterReadScope(const TDataSet& data_set, RowId row);
+
+   private:
+    TemporaryChange<RowId> row_;
+    TemporaryChange<TDataSetState> read_;
+    TemporaryChange<TDataSetState> state_;
+  };
+
   std::vector<Variant> edit_buffer_;  // by column
   RowId edit_row_ = kNoRow;
 
