@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -292,6 +294,22 @@ TFieldType ChooseFieldType(TFieldType declared, const SQLiteColumnContents& c, i
   }
 }
 
+void SQLiteColumnContents::Add(int storage, sqlite3_stmt* stmt, int column) {
+  switch (storage) {
+    case SQLITE_INTEGER: {
+      const std::int64_t v = sqlite3_column_int64(stmt, column);
+      min_integer = integers == 0 ? v : std::min(min_integer, v);
+      max_integer = integers == 0 ? v : std::max(max_integer, v);
+      ++integers;
+      break;
+    }
+    case SQLITE_FLOAT: ++reals; break;
+    case SQLITE_TEXT: ++texts; break;
+    case SQLITE_BLOB: ++blobs; break;
+    default: break;
+  }
+}
+
 TFieldType WidenFieldType(TFieldType type, int storage) {
   using enum TFieldType;
   if (storage == SQLITE_INTEGER && IsIntegerFamily(type) && type != ftLargeint) return ftLargeint;
@@ -315,9 +333,11 @@ std::string QuoteIdentifier(std::string_view name) {
 
 // --- Cells ------------------------------------------------------------------------------------
 
-bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row, int store_column,
-              SQLiteDateForm* date_form) {
-  const int storage = sqlite3_column_type(stmt, column);
+namespace {
+
+// LoadCell for a cell whose storage class the caller has asked for already.
+bool LoadCellOf(sqlite3_stmt* stmt, int column, int storage, TFieldType type, TRowStore& store, RowId row,
+                int store_column, SQLiteDateForm* date_form) {
   if (storage == SQLITE_NULL) {
     store.SetNull(row, store_column);
     return true;
@@ -396,7 +416,7 @@ bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store,
       TDateTime d = 0;
       SQLiteDateForm form;
       if (storage == SQLITE_TEXT) {
-        if (!ParseSQLiteDateText(Trim(ColumnText(stmt, column)), d, form)) return false;
+        if (!ParseSQLiteDateText(TrimView(ColumnText(stmt, column)), d, form)) return false;
       } else if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
         if (!SQLiteNumberToDate(sqlite3_column_double(stmt, column), d, form.kind)) return false;
         form.integer = storage == SQLITE_INTEGER;
@@ -421,13 +441,22 @@ bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store,
   return false;
 }
 
+}  // namespace
+
+bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row, int store_column,
+              SQLiteDateForm* date_form) {
+  return LoadCellOf(stmt, column, sqlite3_column_type(stmt, column), type, store, row, store_column, date_form);
+}
+
 int LoadRow(sqlite3_stmt* stmt, int first, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
-            std::vector<SQLiteDateForm>* date_forms) {
+            std::vector<SQLiteDateForm>* date_forms, std::vector<SQLiteColumnContents>* contents) {
   if (date_forms != nullptr) date_forms->assign(types.size(), SQLiteDateForm{});
   for (std::size_t c = 0; c < types.size(); ++c) {
     const int column = static_cast<int>(c);
+    const int storage = sqlite3_column_type(stmt, first + column);
+    if (contents != nullptr) (*contents)[c].Add(storage, stmt, first + column);
     SQLiteDateForm* form = date_forms != nullptr ? &(*date_forms)[c] : nullptr;
-    if (!LoadCell(stmt, first + column, types[c], store, row, column, form)) return column;
+    if (!LoadCellOf(stmt, first + column, storage, types[c], store, row, column, form)) return column;
   }
   return -1;
 }
@@ -456,6 +485,53 @@ std::unique_ptr<TRowStore> ReadAllRows(SQLiteStatement& select, bool has_row, in
     // rows read are those the statement gives now.
     has_row = select.Step();
   }
+}
+
+std::unique_ptr<TRowStore> ReadAllRowsChoosingTypes(SQLiteStatement& select, bool has_row, int first,
+                                                    const std::vector<TFieldType>& declared,
+                                                    std::vector<TFieldType>& types, std::vector<int>& sizes,
+                                                    std::size_t expected_rows, const std::function<void()>& restart,
+                                                    const SQLiteRowRead& row_read) {
+  assert(declared.size() == sizes.size());  // one declared type and size per column
+  sqlite3_stmt* stmt = select.Handle();
+  const std::size_t columns = declared.size();
+  // A column without a declared type is read as text, which takes every cell, until its
+  // cells have chosen.
+  types.clear();
+  for (TFieldType t : declared) types.push_back(t == TFieldType::ftUnknown ? TFieldType::ftString : t);
+  std::vector<SQLiteColumnContents> contents(columns);
+  std::vector<SQLiteDateForm> forms;
+  auto store = std::make_unique<TRowStore>(types);
+  store->Reserve(expected_rows);
+  if (restart) restart();
+  for (bool more = has_row; more; more = select.Step()) {
+    if (!store) {
+      // After a cell that did not fit, the remaining rows are only counted.
+      for (std::size_t c = 0; c < columns; ++c) {
+        const int column = first + static_cast<int>(c);
+        contents[c].Add(sqlite3_column_type(stmt, column), stmt, column);
+      }
+      continue;
+    }
+    const RowId row = store->AppendRow();
+    const int misfit = LoadRow(stmt, first, types, *store, row, &forms, &contents);
+    if (misfit < 0) {
+      if (row_read) row_read(*store, row, forms);
+      continue;
+    }
+    // The misfit's row has been counted up to the misfit; the rest of it now.
+    for (std::size_t c = static_cast<std::size_t>(misfit) + 1; c < columns; ++c) {
+      const int column = first + static_cast<int>(c);
+      contents[c].Add(sqlite3_column_type(stmt, column), stmt, column);
+    }
+    store.reset();
+  }
+  std::vector<TFieldType> chosen;
+  for (std::size_t c = 0; c < columns; ++c) chosen.push_back(ChooseFieldType(declared[c], contents[c], sizes[c]));
+  if (store && chosen == types) return store;
+  types = std::move(chosen);
+  select.Reset();
+  return ReadAllRows(select, select.Step(), first, types, expected_rows, restart, row_read);
 }
 
 }  // namespace vantor

@@ -78,7 +78,7 @@ class SQLiteStatement {
 TFieldType FieldTypeFromDeclared(std::string_view declared, bool rowid_alias, int& size);
 
 // What the cells of one column hold: the count of each storage class and the range of
-// the integers. Gathered by one pass of SQL over the table.
+// the integers (both 0 without integers). Gathered while the rows are read.
 struct SQLiteColumnContents {
   std::int64_t integers = 0;
   std::int64_t reals = 0;
@@ -86,6 +86,10 @@ struct SQLiteColumnContents {
   std::int64_t blobs = 0;
   std::int64_t min_integer = 0;
   std::int64_t max_integer = 0;
+
+  // Counts the cell of result column `column` of the current row of `stmt`, of storage
+  // class `storage`; called before the cell is read in any other way, which may convert it.
+  void Add(int storage, sqlite3_stmt* stmt, int column);
 };
 
 // The field type for a column: the declared one, unless the cells contradict it, then
@@ -108,9 +112,11 @@ TFieldType WidenFieldType(TFieldType type, int storage);
 
 // Reads the current result row of `stmt` into `store` at `row`: result column first + c
 // into store column c, of type types[c]. `date_forms` (may be null) receives the date
-// form of each cell. The first column whose cell does not fit its type, or -1 when all fit.
+// form of each cell, `contents` (may be null) counts each cell read. The first column
+// whose cell does not fit its type, or -1 when all fit.
 [[nodiscard]] int LoadRow(sqlite3_stmt* stmt, int first, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
-            std::vector<SQLiteDateForm>* date_forms = nullptr);
+            std::vector<SQLiteDateForm>* date_forms = nullptr,
+            std::vector<SQLiteColumnContents>* contents = nullptr);
 
 // Sees a row just read whole, while the statement still stands on it, with the date forms
 // of its cells.
@@ -124,6 +130,18 @@ using SQLiteRowRead = std::function<void(const TRowStore& store, RowId row, cons
 [[nodiscard]] std::unique_ptr<TRowStore> ReadAllRows(SQLiteStatement& select, bool has_row, int first, std::vector<TFieldType>& types,
                                        std::size_t expected_rows = 0, const std::function<void()>& restart = {},
                                        const SQLiteRowRead& row_read = {});
+
+// Every row of `select` as ReadAllRows reads them, with the column types chosen from the
+// cells (ChooseFieldType) instead of given. `declared` holds each column's declared type
+// (ftUnknown where none) and `sizes` its declared size; on return `types` and `sizes` are
+// the chosen ones. The rows are read once under the declared types while the cells are
+// counted; only when the cells choose another type for some column are they read again.
+[[nodiscard]] std::unique_ptr<TRowStore> ReadAllRowsChoosingTypes(SQLiteStatement& select, bool has_row, int first,
+                                                    const std::vector<TFieldType>& declared,
+                                                    std::vector<TFieldType>& types, std::vector<int>& sizes,
+                                                    std::size_t expected_rows = 0,
+                                                    const std::function<void()>& restart = {},
+                                                    const SQLiteRowRead& row_read = {});
 
 // The message for a database file that cannot be opened, as a sentence for a person:
 // "file.db is not an SQLite database", "file.db is a directory, not a database file".

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cassert>
 
 #include <vantor/platform/data/sqlite_connection.h>
 #include <vantor/platform/rtl/ansi_strings.h>
@@ -98,9 +99,9 @@ std::unique_ptr<TRowStore> TSQLiteTable::InternalOpen(std::unique_ptr<TRowStore>
     is_view_ = ColumnString(exists.Handle(), 0) == "view";
   }
   ReadColumns();
+  std::vector<TFieldType> types;
   std::vector<int> sizes;
-  std::vector<TFieldType> types = ChooseTypes(sizes);
-  auto store = ReadRows(types);
+  auto store = ReadRows(types, sizes);
   FieldDefs().Clear();
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     const bool rowid_alias = static_cast<int>(i) == rowid_column_;
@@ -167,40 +168,6 @@ void TSQLiteTable::ReadColumns() {
   }
   select_list_ = rowid_name_;
   for (const Column& c : columns_) select_list_ += (select_list_.empty() ? "" : ", ") + QuoteIdentifier(c.name);
-}
-
-std::vector<TFieldType> TSQLiteTable::ChooseTypes(std::vector<int>& sizes) {
-  // One pass over the table tells what every column holds.
-  std::string sql = "SELECT ";
-  for (std::size_t i = 0; i < columns_.size(); ++i) {
-    const std::string q = QuoteIdentifier(columns_[i].name);
-    const std::string is_int = "typeof(" + q + ") = 'integer'";
-    sql += std::string(i == 0 ? "" : ", ") + "count(CASE WHEN " + is_int + " THEN 1 END), count(CASE WHEN typeof(" + q +
-           ") = 'real' THEN 1 END), count(CASE WHEN typeof(" + q + ") = 'text' THEN 1 END), count(CASE WHEN typeof(" + q +
-           ") = 'blob' THEN 1 END), min(CASE WHEN " + is_int + " THEN " + q + " END), max(CASE WHEN " + is_int + " THEN " +
-           q + " END)";
-  }
-  sql += " FROM " + QuoteIdentifier(table_name_);
-  SQLiteStatement stats(*connection_, sql);
-  const bool has_row = stats.Step();
-  std::vector<TFieldType> types;
-  sizes.assign(columns_.size(), 0);
-  for (std::size_t i = 0; i < columns_.size(); ++i) {
-    SQLiteColumnContents contents;
-    if (has_row) {
-      const int b = static_cast<int>(i) * 6;
-      sqlite3_stmt* st = stats.Handle();
-      contents = {sqlite3_column_int64(st, b), sqlite3_column_int64(st, b + 1), sqlite3_column_int64(st, b + 2),
-                  sqlite3_column_int64(st, b + 3), sqlite3_column_int64(st, b + 4), sqlite3_column_int64(st, b + 5)};
-    }
-    int size = 0;
-    const TFieldType declared =
-        FieldTypeFromDeclared(columns_[i].declared, static_cast<int>(i) == rowid_column_, size);
-    const TFieldType chosen = ChooseFieldType(declared, contents, size);
-    types.push_back(chosen);
-    sizes[i] = size;
-  }
-  return types;
 }
 
 void TSQLiteTable::ReadIndexes() {
@@ -287,6 +254,29 @@ std::string TSQLiteTable::KeyCondition(int first) const {
   return where;
 }
 
+std::size_t TSQLiteTable::KeyCount() const { return rowid_name_.empty() ? keys_.size() : rowids_.size(); }
+
+TSQLiteTable::RowKey TSQLiteTable::KeyAt(RowId row) const {
+  assert(row < KeyCount());  // callers check the row against KeyCount first
+  if (rowid_name_.empty()) return keys_[row];
+  RawValue rowid;
+  rowid.storage = SQLITE_INTEGER;
+  rowid.integer = rowids_[row];
+  return {rowid};
+}
+
+void TSQLiteTable::SetKeyAt(RowId row, const RowKey& key) {
+  if (rowid_name_.empty()) {
+    if (keys_.size() <= row) keys_.resize(static_cast<std::size_t>(row) + 1);
+    keys_[row] = key;
+    return;
+  }
+  // A rowid is always an integer; KeyOf took it as one.
+  assert(key.size() == 1 && key[0].storage == SQLITE_INTEGER);
+  if (rowids_.size() <= row) rowids_.resize(static_cast<std::size_t>(row) + 1);
+  rowids_[row] = key[0].integer;
+}
+
 void TSQLiteTable::BindKey(SQLiteStatement& statement, int first, const RowKey& key) const {
   sqlite3_stmt* stmt = statement.Handle();
   for (std::size_t k = 0; k < key.size(); ++k) {
@@ -302,7 +292,12 @@ void TSQLiteTable::BindKey(SQLiteStatement& statement, int first, const RowKey& 
   }
 }
 
-std::unique_ptr<TRowStore> TSQLiteTable::ReadRows(std::vector<TFieldType>& types) {
+std::unique_ptr<TRowStore> TSQLiteTable::ReadRows(std::vector<TFieldType>& types, std::vector<int>& sizes) {
+  std::vector<TFieldType> declared;
+  sizes.assign(columns_.size(), 0);
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    declared.push_back(FieldTypeFromDeclared(columns_[i].declared, static_cast<int>(i) == rowid_column_, sizes[i]));
+  }
   std::size_t expected = 0;
   {
     SQLiteStatement count(*connection_, "SELECT count(*) FROM " + QuoteIdentifier(table_name_));
@@ -311,23 +306,30 @@ std::unique_ptr<TRowStore> TSQLiteTable::ReadRows(std::vector<TFieldType>& types
   SQLiteStatement select(*connection_, "SELECT " + select_list_ + " FROM " + QuoteIdentifier(table_name_));
   const bool has_row = select.Step();
   auto restart = [this] {
+    rowids_.clear();
     keys_.clear();
     date_forms_.assign(columns_.size(), DateForms{});
   };
   auto row_read = [this, &select, &types](const TRowStore& store, RowId row, const std::vector<SQLiteDateForm>& forms) {
-    if (!is_view_) keys_.push_back(KeyOf(select.Handle()));
+    if (is_view_) {
+    } else if (!rowid_name_.empty()) {
+      rowids_.push_back(sqlite3_column_int64(select.Handle(), 0));
+    } else {
+      keys_.push_back(KeyOf(select.Handle()));
+    }
     for (std::size_t c = 0; c < columns_.size(); ++c) {
       if (StorageKindOf(types[c]) == TStorageKind::skDate && !store.IsNull(row, static_cast<int>(c))) {
         date_forms_[c].Set(row, forms[c]);
       }
     }
   };
-  return ReadAllRows(select, has_row, FirstColumn(), types, expected, restart, row_read);
+  return ReadAllRowsChoosingTypes(select, has_row, FirstColumn(), declared, types, sizes, expected, restart, row_read);
 }
 
 void TSQLiteTable::InternalClose() {
   TTable::InternalClose();
   connection_.reset();
+  rowids_ = {};
   keys_ = {};
   date_forms_ = {};
 }
@@ -375,7 +377,7 @@ void TSQLiteTable::CheckKeyed() const {
 
 void TSQLiteTable::InternalPost(RowId row, std::vector<Variant>& values) {
   CheckKeyed();
-  if (row != kNoRow && row >= keys_.size()) Error("The record cannot be found again in '" + table_name_ + "'");
+  if (row != kNoRow && row >= KeyCount()) Error("The record cannot be found again in '" + table_name_ + "'");
   CheckUniqueKeys(row, values);
   const int columns = FieldDefs().Count();
   const TRowStore* store = Store();
@@ -390,7 +392,7 @@ void TSQLiteTable::InternalPost(RowId row, std::vector<Variant>& values) {
     written.push_back(c);
   }
   if (row != kNoRow && written.empty()) {
-    pending_key_ = keys_[row];
+    pending_key_ = KeyAt(row);
     pending_forms_.clear();
     return;
   }
@@ -417,15 +419,14 @@ void TSQLiteTable::InternalPost(RowId row, std::vector<Variant>& values) {
     const int c = written[k];
     write.Bind(static_cast<int>(k) + 1, FieldDefs().Items(c).data_type, values[static_cast<std::size_t>(c)], FormFor(c, row));
   }
-  if (row != kNoRow) BindKey(write, static_cast<int>(written.size()) + 1, keys_[row]);
+  if (row != kNoRow) BindKey(write, static_cast<int>(written.size()) + 1, KeyAt(row));
   WriteAndReadBack(write, values);
   transaction.Commit();
 }
 
 void TSQLiteTable::RowWritten(RowId row, bool inserted) {
   TTable::RowWritten(row, inserted);
-  if (keys_.size() <= row) keys_.resize(static_cast<std::size_t>(row) + 1);
-  keys_[row] = pending_key_;
+  SetKeyAt(row, pending_key_);
   for (std::size_t c = 0; c < pending_forms_.size() && c < date_forms_.size(); ++c) {
     if (StorageKindOf(FieldDefs().Items(static_cast<int>(c)).data_type) == TStorageKind::skDate) {
       date_forms_[c].Set(row, pending_forms_[c]);
@@ -435,10 +436,10 @@ void TSQLiteTable::RowWritten(RowId row, bool inserted) {
 
 void TSQLiteTable::InternalDelete(RowId row) {
   CheckKeyed();
-  if (row >= keys_.size()) Error("The record cannot be found again in '" + table_name_ + "'");
+  if (row >= KeyCount()) Error("The record cannot be found again in '" + table_name_ + "'");
   Transaction transaction(*connection_);
   SQLiteStatement remove(*connection_, "DELETE FROM " + QuoteIdentifier(table_name_) + " WHERE " + KeyCondition(1));
-  BindKey(remove, 1, keys_[row]);
+  BindKey(remove, 1, KeyAt(row));
   remove.Step();
   transaction.Commit();
 }
@@ -448,6 +449,7 @@ void TSQLiteTable::InternalEmpty() {
   Transaction transaction(*connection_);
   connection_->Exec("DELETE FROM " + QuoteIdentifier(table_name_));
   transaction.Commit();
+  rowids_ = {};
   keys_ = {};
 }
 

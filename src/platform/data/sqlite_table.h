@@ -86,11 +86,14 @@ class TSQLiteTable : public TSQLiteDataSet<TTable> {
 
   void ReadColumns();
   void ReadIndexes();
-  std::vector<TFieldType> ChooseTypes(std::vector<int>& sizes);
-  std::unique_ptr<TRowStore> ReadRows(std::vector<TFieldType>& types);
+  // Every row, with the field types and sizes the declared types and the cells choose.
+  std::unique_ptr<TRowStore> ReadRows(std::vector<TFieldType>& types, std::vector<int>& sizes);
   // The result column of the first table column in a statement whose result is the select list.
   int FirstColumn() const { return rowid_name_.empty() ? 0 : 1; }
   RowKey KeyOf(sqlite3_stmt* stmt) const;
+  std::size_t KeyCount() const;
+  RowKey KeyAt(RowId row) const;
+  void SetKeyAt(RowId row, const RowKey& key);
   void BindKey(SQLiteStatement& statement, int first, const RowKey& key) const;
   std::string KeyCondition(int first) const;
   // Runs an INSERT or UPDATE ending in RETURNING select list, and takes back what the
@@ -108,7 +111,11 @@ class TSQLiteTable : public TSQLiteDataSet<TTable> {
   std::string rowid_name_;       // "rowid", or an alias no column shadows; empty without one
   std::string select_list_;      // key (rowid tables) then every column, quoted
   std::vector<int> key_columns_;  // WITHOUT ROWID: the primary key's columns in key order
-  std::vector<RowKey> keys_;      // by row id of the store; empty for a view
+  // The key of each row of the store, by row id: its rowid in a rowid table (plain
+  // integers, so a million rows take no million allocations), its primary key's cells in a
+  // WITHOUT ROWID table; none for a view.
+  std::vector<std::int64_t> rowids_;
+  std::vector<RowKey> keys_;
   std::vector<DateForms> date_forms_;  // by column (empty for other types)
   int rowid_column_ = -1;         // the INTEGER PRIMARY KEY column, -1 without one
   RowKey pending_key_;

@@ -160,6 +160,13 @@ std::string TrimLeft(std::string_view s) {
   return std::string(s.substr(i));
 }
 
-std::string Trim(std::string_view s) { return TrimLeft(TrimRightView(s)); }
+std::string_view TrimView(std::string_view s) {
+  s = TrimRightView(s);
+  std::size_t i = 0;
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  return s.substr(i);
+}
+
+std::string Trim(std::string_view s) { return std::string(TrimView(s)); }
 
 }  // namespace vantor

@@ -48,5 +48,6 @@ std::string TrimRight(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string Trim(std::string_view s);
 std::string_view TrimRightView(std::string_view s);
+std::string_view TrimView(std::string_view s);
 
 }  // namespace vantor
