@@ -1,7 +1,7 @@
 #pragma once
 // SQLite plumbing shared by the SQLite data sets: an open database file, prepared
-// statements, the choice of field types from declared types and cell contents, and the
-// typed transfer of values between statement columns and a row store.
+// statements and the field types of declared column types. Reading result rows into a
+// row store is in sqlite_rows.h.
 //
 // Every failure raises EDatabaseError with a sentence about the file, not the SQL that
 // failed: "orders.db is not an SQLite database", "orders.db is in use by another
@@ -76,72 +76,6 @@ class SQLiteStatement {
 // `rowid_alias` marks an INTEGER PRIMARY KEY column, which becomes ftAutoInc. A column
 // without a declared type gives ftUnknown: its cells decide (ChooseFieldType).
 TFieldType FieldTypeFromDeclared(std::string_view declared, bool rowid_alias, int& size);
-
-// What the cells of one column hold: the count of each storage class and the range of
-// the integers (both 0 without integers). Gathered while the rows are read.
-struct SQLiteColumnContents {
-  std::int64_t integers = 0;
-  std::int64_t reals = 0;
-  std::int64_t texts = 0;
-  std::int64_t blobs = 0;
-  std::int64_t min_integer = 0;
-  std::int64_t max_integer = 0;
-
-  // Counts the cell of result column `column` of the current row of `stmt`, of storage
-  // class `storage`; called before the cell is read in any other way, which may convert it.
-  void Add(int storage, sqlite3_stmt* stmt, int column);
-};
-
-// The field type for a column: the declared one, unless the cells contradict it, then
-// the narrowest that holds every cell: a larger integer type for integers beyond the
-// declared range, ftFloat for reals among integers, text (ftString of any length) for
-// texts or blobs among numbers. An untyped column takes the type its cells share.
-TFieldType ChooseFieldType(TFieldType declared, const SQLiteColumnContents& contents, int& size);
-
-// The type to read a column as after one of its cells (of SQLite storage class
-// `storage`) did not fit `type`: ftLargeint for an integer beyond 32 bits, ftFloat for a
-// real among integers or currencies, else text. Text takes every cell.
-TFieldType WidenFieldType(TFieldType type, int storage);
-
-// Reads column `column` of the current result row into `store` at (row, store_column),
-// converting to the store column's kind. Dates are ISO-8601 texts, Julian days or Unix
-// times; `date_form` (may be null) receives the form of a date cell. False, with the
-// cell untouched, for a value that does not fit the type: the caller widens the column.
-[[nodiscard]] bool LoadCell(sqlite3_stmt* stmt, int column, TFieldType type, TRowStore& store, RowId row, int store_column,
-              SQLiteDateForm* date_form = nullptr);
-
-// Reads the current result row of `stmt` into `store` at `row`: result column first + c
-// into store column c, of type types[c]. `date_forms` (may be null) receives the date
-// form of each cell, `contents` (may be null) counts each cell read. The first column
-// whose cell does not fit its type, or -1 when all fit.
-[[nodiscard]] int LoadRow(sqlite3_stmt* stmt, int first, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
-            std::vector<SQLiteDateForm>* date_forms = nullptr,
-            std::vector<SQLiteColumnContents>* contents = nullptr);
-
-// Sees a row just read whole, while the statement still stands on it, with the date forms
-// of its cells.
-using SQLiteRowRead = std::function<void(const TRowStore& store, RowId row, const std::vector<SQLiteDateForm>& forms)>;
-
-// Every row of `select` in a new row store laid out as for LoadRow; the caller has stepped
-// `select` once, `has_row` being what that step answered. A cell that its column's type
-// cannot hold widens that type in `types` (WidenFieldType) and the rows are read again
-// from the start; text takes every cell, so this ends. `restart` is called before each
-// reading (the first one too), `row_read` after each row; either may be empty.
-[[nodiscard]] std::unique_ptr<TRowStore> ReadAllRows(SQLiteStatement& select, bool has_row, int first, std::vector<TFieldType>& types,
-                                       std::size_t expected_rows = 0, const std::function<void()>& restart = {},
-                                       const SQLiteRowRead& row_read = {});
-
-// Every row of `select` as ReadAllRows reads them, with the column types chosen from the
-// cells (ChooseFieldType) instead of given. `declared` holds each column's declared type
-// (ftUnknown where none) and `sizes` its declared size; on return `types` and `sizes` are
-// the chosen ones. The rows are read once under the declared types while the cells are
-// counted; only when the cells choose another type for some column are they read again.
-[[nodiscard]] std::unique_ptr<TRowStore> ReadAllRowsChoosingTypes(SQLiteStatement& select, bool has_row, int first,
-                                                    const std::vector<TFieldType>& declared,
-                                                    std::vector<TFieldType>& types, std::vector<int>& sizes,
-                                                    std::size_t expected_rows = 0,
-                                                    const std::function<void()>& restart = {},
-                                                    const SQLiteRowRead& row_read = {});
 
 // The message for a database file that cannot be opened, as a sentence for a person:
 // "file.db is not an SQLite database", "file.db is a directory, not a database file".

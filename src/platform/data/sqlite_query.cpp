@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <vantor/platform/data/sqlite_connection.h>
+#include <vantor/platform/data/sqlite_rows.h>
 #include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {

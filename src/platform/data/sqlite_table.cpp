@@ -6,6 +6,7 @@
 #include <cassert>
 
 #include <vantor/platform/data/sqlite_connection.h>
+#include <vantor/platform/data/sqlite_rows.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
 
@@ -222,23 +223,21 @@ void TSQLiteTable::ReadIndexes() {
   }
 }
 
-TSQLiteTable::RowKey TSQLiteTable::KeyOf(sqlite3_stmt* stmt) const {
+TSQLiteTable::RowKey TSQLiteTable::KeyOf(const SQLiteRow& cells) const {
   RowKey key;
-  auto raw = [stmt](int column) {
+  auto raw = [&cells](int column) {
+    const SQLiteCell cell = cells[column];
     RawValue v;
-    v.storage = sqlite3_column_type(stmt, column);
-    if (v.storage == SQLITE_INTEGER) v.integer = sqlite3_column_int64(stmt, column);
-    if (v.storage == SQLITE_FLOAT) v.real = sqlite3_column_double(stmt, column);
-    if (v.storage == SQLITE_TEXT || v.storage == SQLITE_BLOB) {
-      const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, column));
-      v.bytes.assign(p == nullptr ? "" : p, static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)));
-    }
+    v.storage = cell.storage;
+    if (v.storage == SQLITE_INTEGER) v.integer = cell.integer;
+    if (v.storage == SQLITE_FLOAT) v.real = cell.real;
+    if (v.storage == SQLITE_TEXT || v.storage == SQLITE_BLOB) v.bytes.assign(cell.bytes);
     return v;
   };
   if (!rowid_name_.empty()) {
     key.push_back(raw(0));
   } else {
-    for (int c : key_columns_) key.push_back(raw(c));
+    for (int c : key_columns_) key.push_back(raw(FirstColumn() + c));
   }
   return key;
 }
@@ -310,12 +309,13 @@ std::unique_ptr<TRowStore> TSQLiteTable::ReadRows(std::vector<TFieldType>& types
     keys_.clear();
     date_forms_.assign(columns_.size(), DateForms{});
   };
-  auto row_read = [this, &select, &types](const TRowStore& store, RowId row, const std::vector<SQLiteDateForm>& forms) {
+  auto row_read = [this, &types](const TRowStore& store, RowId row, const SQLiteRow& cells,
+                                  const std::vector<SQLiteDateForm>& forms) {
     if (is_view_) {
     } else if (!rowid_name_.empty()) {
-      rowids_.push_back(sqlite3_column_int64(select.Handle(), 0));
+      rowids_.push_back(cells[0].integer);
     } else {
-      keys_.push_back(KeyOf(select.Handle()));
+      keys_.push_back(KeyOf(cells));
     }
     for (std::size_t c = 0; c < columns_.size(); ++c) {
       if (StorageKindOf(types[c]) == TStorageKind::skDate && !store.IsNull(row, static_cast<int>(c))) {
@@ -349,18 +349,21 @@ void TSQLiteTable::WriteAndReadBack(SQLiteStatement& statement, std::vector<Vari
   for (int c = 0; c < FieldDefs().Count(); ++c) types.push_back(FieldDefs().Items(c).data_type);
   TRowStore back(types);
   const RowId row = back.AppendRow();
-  const int misfit = LoadRow(statement.Handle(), FirstColumn(), types, back, row, &pending_forms_);
+  SQLiteRowBatch read_back(TextColumns(FirstColumn(), types));
+  read_back.Add(statement.Handle());
+  const SQLiteRow cells{&read_back, 0};
+  const int misfit = LoadRow(cells, FirstColumn(), types, back, row, &pending_forms_);
   if (misfit >= 0) {
     // A number is named as the file holds it; a text or blob may be long or unprintable.
     const int cell = FirstColumn() + misfit;
-    const int storage = sqlite3_column_type(statement.Handle(), cell);
+    const int storage = cells[cell].storage;
     const std::string what = storage == SQLITE_INTEGER || storage == SQLITE_FLOAT
                                  ? ColumnString(statement.Handle(), cell)
                                  : std::string("a value");
     Error("The database stored " + what + " in column '" + columns_[static_cast<std::size_t>(misfit)].name +
           "', which this field cannot show; the change was not stored");
   }
-  pending_key_ = KeyOf(statement.Handle());
+  pending_key_ = KeyOf(cells);
   for (std::size_t c = 0; c < columns_.size(); ++c) values[c] = back.Get(row, static_cast<int>(c));
   // RETURNING gives one row; stepping to the end completes the statement.
   while (statement.Step()) {

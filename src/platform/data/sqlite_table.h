@@ -35,6 +35,7 @@ namespace vantor {
 
 class SQLiteConnection;
 class SQLiteStatement;
+struct SQLiteRow;
 
 
 class TSQLiteTable : public TSQLiteDataSet<TTable> {
@@ -90,7 +91,7 @@ class TSQLiteTable : public TSQLiteDataSet<TTable> {
   std::unique_ptr<TRowStore> ReadRows(std::vector<TFieldType>& types, std::vector<int>& sizes);
   // The result column of the first table column in a statement whose result is the select list.
   int FirstColumn() const { return rowid_name_.empty() ? 0 : 1; }
-  RowKey KeyOf(sqlite3_stmt* stmt) const;
+  RowKey KeyOf(const SQLiteRow& cells) const;
   std::size_t KeyCount() const;
   RowKey KeyAt(RowId row) const;
   void SetKeyAt(RowId row, const RowKey& key);
