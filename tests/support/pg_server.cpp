@@ -175,4 +175,19 @@ void PgExec(const std::string& conninfo, const std::string& sql) {
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) throw std::runtime_error(message + "in: " + sql);
 }
 
+std::string PgValue(const std::string& conninfo, const std::string& sql,
+                    const std::vector<std::optional<std::string>>& params) {
+  PGconn* conn = PQconnectdb(conninfo.c_str());
+  std::vector<const char*> values;
+  for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
+  PGresult* result = PQexecParams(conn, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(), nullptr,
+                                  nullptr, 0);
+  const bool ok = PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0;
+  const std::string value = ok ? PQgetvalue(result, 0, 0) : std::string(PQerrorMessage(conn));
+  PQclear(result);
+  PQfinish(conn);
+  if (!ok) throw std::runtime_error("no value from " + sql + ": " + value);
+  return value;
+}
+
 }  // namespace vantor::testing_support

@@ -10,8 +10,10 @@
 // without the word "done" (the program died), stops the server and removes the directory.
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vantor::testing_support {
 
@@ -51,5 +53,9 @@ class PgServer {
 // PQexec, so several statements may be separated by ";"); std::runtime_error with the
 // server's message on failure.
 void PgExec(const std::string& conninfo, const std::string& sql);
+// The first cell of a query's result ("" for NULL), with parameters in text form
+// (nullopt: NULL); std::runtime_error when it fails or returns no row.
+std::string PgValue(const std::string& conninfo, const std::string& sql,
+                    const std::vector<std::optional<std::string>>& params = {});
 
 }  // namespace vantor::testing_support

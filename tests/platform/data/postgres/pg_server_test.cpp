@@ -2,7 +2,6 @@
 // and gone without a trace when its owner ends, normally or not.
 
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,29 +15,18 @@
 namespace vantor::testing_support {
 namespace {
 
-// The first cell of a one-row query.
-std::string QueryValue(const std::string& conninfo, const std::string& sql) {
-  PGconn* conn = PQconnectdb(conninfo.c_str());
-  EXPECT_EQ(PQstatus(conn), CONNECTION_OK) << PQerrorMessage(conn);
-  PGresult* result = PQexec(conn, sql.c_str());
-  std::string value = PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) == 1 ? PQgetvalue(result, 0, 0) : "?";
-  PQclear(result);
-  PQfinish(conn);
-  return value;
-}
-
 using PgServerTest = PgTest;
 
 TEST_F(PgServerTest, ListensOnItsSocketOnlyWithDurabilityOff) {
-  EXPECT_EQ(QueryValue(ConnInfo(), "SHOW listen_addresses"), "");
-  EXPECT_EQ(QueryValue(ConnInfo(), "SHOW unix_socket_directories"), Server().Directory());
-  EXPECT_EQ(QueryValue(ConnInfo(), "SHOW fsync"), "off");
-  EXPECT_EQ(QueryValue(ConnInfo(), "SHOW synchronous_commit"), "off");
-  EXPECT_EQ(QueryValue(ConnInfo(), "SHOW full_page_writes"), "off");
-  EXPECT_EQ(QueryValue(ConnInfo(), "SHOW server_encoding"), "UTF8");
-  EXPECT_EQ(QueryValue(ConnInfo(), "SELECT current_database()"), "pgservertest_listensonitssocketonlywithdurabilityoff");
+  EXPECT_EQ(PgValue(ConnInfo(), "SHOW listen_addresses"), "");
+  EXPECT_EQ(PgValue(ConnInfo(), "SHOW unix_socket_directories"), Server().Directory());
+  EXPECT_EQ(PgValue(ConnInfo(), "SHOW fsync"), "off");
+  EXPECT_EQ(PgValue(ConnInfo(), "SHOW synchronous_commit"), "off");
+  EXPECT_EQ(PgValue(ConnInfo(), "SHOW full_page_writes"), "off");
+  EXPECT_EQ(PgValue(ConnInfo(), "SHOW server_encoding"), "UTF8");
+  EXPECT_EQ(PgValue(ConnInfo(), "SELECT current_database()"), "pgservertest_listensonitssocketonlywithdurabilityoff");
   // Each test's database starts empty.
-  EXPECT_EQ(QueryValue(ConnInfo(), "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), "0");
+  EXPECT_EQ(PgValue(ConnInfo(), "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), "0");
 }
 
 TEST_F(PgServerTest, RaisesTheServersMessageForABadStatement) {
@@ -66,7 +54,7 @@ TEST_F(PgServerTest, AServerOfItsOwnIsRemovedWhenDestroyed) {
     const std::unique_ptr<PgServer> own = PgServer::Start();
     dir = own->Directory();
     EXPECT_NE(dir, Server().Directory());
-    EXPECT_EQ(QueryValue(own->ConnInfo(), "SELECT 6 * 7"), "42");
+    EXPECT_EQ(PgValue(own->ConnInfo(), "SELECT 6 * 7"), "42");
   }
   EXPECT_FALSE(std::filesystem::exists(dir));
 }
