@@ -118,37 +118,80 @@ void TPgTable::ReadCatalog() {
   key_columns_.clear();
   const PgResult list = connection.Exec(
       "SELECT i.relname, x.indisunique, x.indisprimary, x.indkey::text, x.indoption::text, x.indnkeyatts, "
-      "x.indexprs IS NOT NULL OR x.indpred IS NOT NULL, am.amname, "
+      "x.indpred IS NOT NULL, am.amname, "
       "EXISTS (SELECT 1 FROM unnest(x.indcollation) AS k(coll) JOIN pg_collation co ON co.oid = k.coll "
-      "        WHERE NOT co.collisdeterministic) "
+      "        WHERE NOT co.collisdeterministic), "
+      "(SELECT string_agg(pg_get_indexdef(x.indexrelid, k, true), E'\\n' ORDER BY k) "
+      "   FROM generate_series(1, x.indnkeyatts) AS k) "
       "FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_am am ON am.oid = i.relam "
       "WHERE x.indrelid = $1 AND x.indisvalid ORDER BY x.indisprimary DESC, i.oid",
       {oid});
   for (int r = 0; r < list.Rows(); ++r) {
-    Index index{list.Text(r, 0), {}, {}, list.Text(r, 1) == "t", list.Text(r, 2) == "t"};
+    Index index{list.Text(r, 0), {}, {}, {}, list.Text(r, 1) == "t", list.Text(r, 2) == "t"};
     const std::vector<int> keys = Numbers(list.Text(r, 3));
     const std::vector<int> options = Numbers(list.Text(r, 4));
     const auto key_count = static_cast<std::size_t>(std::stoi(list.Text(r, 5)));
     bool usable = list.Text(r, 6) == "f" && list.Text(r, 7) == "btree" && list.Text(r, 8) == "f";
+    std::vector<std::string> definitions;
+    {
+      std::istringstream lines(list.Text(r, 9));
+      for (std::string line; std::getline(lines, line);) definitions.push_back(line);
+    }
     std::vector<int> columns;
     for (std::size_t k = 0; k < key_count && k < keys.size(); ++k) {
-      const int c = keys[k] == 0 ? -1 : column_of(keys[k]);  // 0: an expression
+      int c = keys[k] == 0 ? -1 : column_of(keys[k]);  // 0: an expression
+      bool case_insensitive = false;
+      if (c < 0 && k < definitions.size()) {
+        c = CaseFoldedColumn(definitions[k]);
+        case_insensitive = c >= 0;
+      }
       if (c < 0) {
         usable = false;
         continue;
       }
-      columns.push_back(c);
+      columns.push_back(keys[k] == 0 ? -1 : c);
       const std::string& name = columns_[static_cast<std::size_t>(c)].name;
       index.fields.push_back(name);
+      if (case_insensitive) index.case_insensitive.push_back(name);
       // Bit 0 of a column's options: descending.
       if (k < options.size() && (options[k] & 1) != 0) index.descending.push_back(name);
       // Index field lists are separated by ";": a column whose name holds one cannot be named.
       if (name.find(';') != std::string::npos) usable = false;
     }
-    if (index.primary && key_columns_.empty() && columns.size() == key_count) key_columns_ = columns;
+    const bool plain = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
+    if (index.primary && key_columns_.empty() && plain && columns.size() == key_count) key_columns_ = columns;
     if (usable && !index.fields.empty()) indexes_.push_back(std::move(index));
   }
   keyed_ = (kind_ == 'r' || kind_ == 'p' || kind_ == 'f') && !key_columns_.empty();
+}
+
+int TPgTable::CaseFoldedColumn(std::string_view expression) const {
+  // The server writes lower(name), lower(name::text), lower((name)::text) or
+  // lower("Name") for a case-folded column.
+  if (!(expression.starts_with("lower(") || expression.starts_with("upper(")) || !expression.ends_with(")")) return -1;
+  expression = expression.substr(6, expression.size() - 7);
+  for (std::string_view cast : {"::text", "::character varying", "::bpchar"}) {
+    if (expression.ends_with(cast)) {
+      expression.remove_suffix(cast.size());
+      break;
+    }
+  }
+  if (expression.size() >= 2 && expression.front() == '(' && expression.back() == ')') {
+    expression = expression.substr(1, expression.size() - 2);
+  }
+  std::string name;
+  if (expression.size() >= 2 && expression.front() == '"' && expression.back() == '"') {
+    for (std::size_t i = 1; i + 1 < expression.size(); ++i) {
+      name += expression[i];
+      if (expression[i] == '"') ++i;  // a doubled quote is one
+    }
+  } else {
+    name = std::string(expression);
+  }
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    if (columns_[c].name == name) return static_cast<int>(c);
+  }
+  return -1;
 }
 
 TPgTable::Rows TPgTable::ReadRows() {
@@ -184,8 +227,11 @@ void TPgTable::DefineFields(const std::vector<PgColumn>& columns) {
     if (index.unique) options.Include(ixUnique);
     if (index.primary) options.Include(ixPrimary);
     if (!index.descending.empty() && index.descending.size() == index.fields.size()) options.Include(ixDescending);
+    const bool all_folded = index.case_insensitive.size() == index.fields.size();
+    if (all_folded) options.Include(ixCaseInsensitive);
     TIndexDef& def = IndexDefs().Add(index.name, Join(index.fields), options);
     if (!index.descending.empty() && index.descending.size() != index.fields.size()) def.SetDescFields(Join(index.descending));
+    if (!index.case_insensitive.empty() && !all_folded) def.SetCaseInsFields(Join(index.case_insensitive));
   }
 }
 

@@ -8,16 +8,19 @@
 // looks names up (search_path; unquoted names in lower case), then, failing that, as the
 // one visible table of that name in any letter case.
 //
-// Indexes come from the catalog: plain B-tree indexes over columns, with their column
-// order, descending columns, uniqueness and the primary key. Indexes over expressions
-// (lower(name)), partial indexes and indexes with a nondeterministic collation are left
-// out: their order is not one the client's key comparison can reproduce exactly.
+// Indexes come from the catalog: B-tree indexes over columns, with their column order,
+// descending columns, uniqueness and the primary key. A key lower(column) or
+// upper(column) makes that column case-insensitive in the index (the rows are ordered by
+// the client's own case rule, which may differ from the server's lower() for a few
+// letters such as "ß"). Other expressions, partial indexes and indexes with a
+// nondeterministic collation are left out: they have no order the client can rebuild.
 //
 // Edits find their row by its primary key; a table without one (and a view) is read
 // only, with a sentence saying why. An insert leaves unset columns to the server's
 // defaults (sequences, identity columns) and reads back what the server stored.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <vantor/platform/data/postgres/pg_data_set.h>
@@ -56,11 +59,14 @@ class TPgTable : public TPgDataSet<TTable> {
     std::string name;
     std::vector<std::string> fields;
     std::vector<std::string> descending;
+    std::vector<std::string> case_insensitive;
     bool unique = false;
     bool primary = false;
   };
 
   void FindTable();
+  // The column of an index expression lower(column) or upper(column), else -1.
+  int CaseFoldedColumn(std::string_view expression) const;
   void ReadCatalog();
   // "col1 = $n AND col2 = $n+1 ..." over the primary key.
   std::string KeyCondition(int first) const;

@@ -60,6 +60,8 @@ class PgTable : public PgTest {
         "CREATE UNIQUE INDEX people_city_name ON people (city, name) INCLUDE (score);"
         "CREATE INDEX people_lower ON people (lower(name));"
         "CREATE INDEX people_partial ON people (score) WHERE score > 3;"
+        "CREATE INDEX people_expr ON people ((score + 1));"
+        "CREATE INDEX people_city_upper ON people (city, upper(name) DESC);"
         "CREATE INDEX people_hash ON people USING hash (city);"
         "INSERT INTO people (name, city, born) VALUES ('Smith', 'Berlin', '1980-01-02'), ('adams', 'Paris', NULL), "
         "('Baker', NULL, '1975-05-05'), ('smith', 'Rome', '1990-12-31')");
@@ -82,9 +84,17 @@ TEST_F(PgTable, ReadsColumnsAndThePlainIndexesFromTheCatalog) {
   EXPECT_FALSE(t.FieldDefs().Find("twice")->required);
   std::vector<std::string> names;
   for (int i = 0; i < t.IndexDefs().Count(); ++i) names.push_back(t.IndexDefs().Items(i).Name());
-  // Expression, partial and hash indexes have no order the client can rebuild exactly.
+  // Partial and hash indexes and other expressions have no order the client can rebuild;
+  // a case-folded column is a case-insensitive one.
   EXPECT_EQ(names, (std::vector<std::string>{"people_pkey", "people_name", "people_city_born", "people_born_desc",
-                                             "people_city_name"}));
+                                             "people_city_name", "people_lower", "people_city_upper"}));
+  const TIndexDef& lower = t.IndexDefs().Find("people_lower");
+  EXPECT_EQ(lower.Fields(), "name");
+  EXPECT_TRUE(lower.Options().Contains(ixCaseInsensitive));
+  const TIndexDef& city_upper = t.IndexDefs().Find("people_city_upper");
+  EXPECT_EQ(city_upper.Fields(), "city;name");
+  EXPECT_EQ(city_upper.CaseInsFields(), "name");
+  EXPECT_EQ(city_upper.DescFields(), "name");
   const TIndexDef& pk = t.IndexDefs().Find("people_pkey");
   EXPECT_TRUE(pk.Options().Contains(ixPrimary));
   EXPECT_TRUE(pk.Options().Contains(ixUnique));
@@ -101,6 +111,10 @@ TEST_F(PgTable, ReadsColumnsAndThePlainIndexesFromTheCatalog) {
   EXPECT_EQ(Column(t, "name"), (std::vector<std::string>{"Baker", "Smith", "adams", "smith"}));
   EXPECT_TRUE(t.FindKey({Variant("adams")}));
   EXPECT_EQ(t.FieldByName("city")->AsString(), "Paris");
+  t.SetIndexName("people_lower");
+  EXPECT_EQ(Column(t, "name"), (std::vector<std::string>{"adams", "Baker", "Smith", "smith"}));
+  EXPECT_TRUE(t.FindKey({Variant("SMITH")}));
+  EXPECT_EQ(t.FieldByName("city")->AsString(), "Berlin");
 }
 
 TEST_F(PgTable, FindsSchemaQualifiedQuotedAndDifferentlyCasedNames) {
