@@ -125,9 +125,10 @@ typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& 
           const std::string_view text(PQgetvalue(result.Handle(), 0, c),
                                       static_cast<std::size_t>(PQgetlength(result.Handle(), 0, c)));
           if (!LoadPgCell(text, column.oid, column.type, store, row, c)) {
+            // The rest is read and dropped rather than cancelled: the statement sent next
+            // would otherwise risk meeting a cancel that came too late for this one.
             column.widened = true;
             stop = Stop::Widened;
-            connection.Cancel();
             break;
           }
         }
@@ -159,7 +160,15 @@ std::unique_ptr<TRowStore> TPgDataSet<Base>::InternalOpen(std::unique_ptr<TRowSt
     rows = std::move(pending_);
   } else {
     cancel_requested_ = false;
-    rows = ReadRows();
+    try {
+      rows = ReadRows();
+    } catch (...) {
+      // A data set that did not open holds no connection: the next Open connects anew,
+      // with the properties it has then.
+      std::lock_guard lock(connection_mutex_);
+      connection_.reset();
+      throw;
+    }
   }
   DefineFields(rows.columns);
   return std::move(rows.store);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include <vantor/platform/data/postgres/pg_types.h>
+#include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
@@ -106,8 +107,19 @@ void TPgTable::ReadCatalog() {
         {oid});
     for (int r = 0; r < info.Rows(); ++r) {
       attnums.push_back(std::stoi(info.Text(r, 0)));
-      columns_.push_back(Column{info.Text(r, 1), info.Text(r, 2) == "t", info.Text(r, 3) == "t", info.Text(r, 4) == "t"});
+      columns_.push_back(
+          Column{info.Text(r, 1), "", info.Text(r, 2) == "t", info.Text(r, 3) == "t", info.Text(r, 4) == "t"});
     }
+  }
+  // Field names ignore letter case; the server's quoted names do not ("ID" and "id").
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    std::string name = columns_[c].name;
+    auto taken = [this, c](const std::string& n) {
+      return std::any_of(columns_.begin(), columns_.begin() + static_cast<std::ptrdiff_t>(c),
+                         [&n](const Column& other) { return AnsiSameText(other.field_name, n); });
+    };
+    for (int n = 1; taken(name); ++n) name = columns_[c].name + "_" + std::to_string(n);
+    columns_[c].field_name = name;
   }
   if (columns_.empty()) Error("'" + table_name_ + "' has no columns that can be read");
   auto column_of = [&attnums](int attnum) {
@@ -150,7 +162,7 @@ void TPgTable::ReadCatalog() {
         continue;
       }
       columns.push_back(keys[k] == 0 ? -1 : c);
-      const std::string& name = columns_[static_cast<std::size_t>(c)].name;
+      const std::string& name = columns_[static_cast<std::size_t>(c)].field_name;
       index.fields.push_back(name);
       if (case_insensitive) index.case_insensitive.push_back(name);
       // Bit 0 of a column's options: descending.
@@ -219,7 +231,7 @@ void TPgTable::DefineFields(const std::vector<PgColumn>& columns) {
     const PgColumn& read = columns[c];
     const Column& column = columns_[c];
     const bool required = column.not_null && !column.has_default && !column.generated;
-    FieldDefs().Add(column.name, read.type, read.type == TFieldType::ftString ? read.size : 0, required);
+    FieldDefs().Add(column.field_name, read.type, read.type == TFieldType::ftString ? read.size : 0, required);
   }
   IndexDefs().Clear();
   for (const Index& index : indexes_) {

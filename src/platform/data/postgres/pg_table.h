@@ -51,6 +51,7 @@ class TPgTable : public TPgDataSet<TTable> {
  private:
   struct Column {
     std::string name;
+    std::string field_name;  // the name, numbered when another column differs only in case
     bool not_null = false;
     bool has_default = false;  // a default, a sequence or an identity fills it on insert
     bool generated = false;    // computed by the server from other columns

@@ -1,7 +1,8 @@
-// The filter panel on a table of the PostgreSQL server against the very same rows in a
-// table of a SQLite file: random rows (letter-case variants, accented, Turkish and Greek
-// letters, LIKE's own characters, NULLs, numbers, dates), random criteria of every count,
-// comparison and case rule; both must show the same records, or both refuse.
+// The filter and find panels on a table of the PostgreSQL server against the very same
+// rows in a table of a SQLite file: random rows (letter-case variants, accented, Turkish
+// and Greek letters, LIKE's own characters, NULLs, numbers, dates), random criteria of
+// every count, comparison and case rule; both must show the same records and find the
+// same records in the same sequence, or both refuse.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -9,9 +10,11 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <vantor/engines/filter_panel.h>
+#include <vantor/engines/find_panel.h>
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/data/postgres/pg_table.h>
 #include <vantor/platform/data/sqlite_table.h>
@@ -116,12 +119,17 @@ struct Criterion {
   Variant low, high;
 };
 
-// A filter panel on one table.
+// A filter or find panel on one table.
+template <typename Panel>
 struct Side {
   explicit Side(TTable& table) : source(nullptr), panel(nullptr) {
     source.SetDataSet(&table);
     panel.SetDataSource(&source);
-    panel.SetFiltered(true);
+    if constexpr (std::is_same_v<Panel, TDBFilterPanel>) {
+      panel.SetFiltered(true);
+    } else {
+      panel.SetUpdateState(usNone);
+    }
   }
   ~Side() {
     panel.SetDataSource(nullptr);
@@ -158,67 +166,155 @@ struct Side {
     for (data.First(); !data.Eof(); data.Next()) ids.push_back(data.FieldByName("id")->AsInteger());
     return ids;
   }
+  // Finds the first match and up to `more` next ones: the id of each record found, 0 for
+  // a search that found nothing, -1 for one that raised.
+  std::vector<int> Finds(int more) {
+    std::vector<int> ids;
+    TDataSet& data = *source.DataSet();
+    for (int i = 0; i <= more; ++i) {
+      panel.SetRestart(i == 0);
+      try {
+        ids.push_back(panel.Locate() ? data.FieldByName("id")->AsInteger() : 0);
+      } catch (const Exception&) {
+        ids.push_back(-1);
+      }
+      if (ids.back() <= 0) break;
+    }
+    return ids;
+  }
   TDataSource source;
-  TDBFilterPanel panel;
+  Panel panel;
+};
+
+// A random criterion for one of `fields`.
+Criterion RandomCriterion(std::mt19937& rng, TDataSet& table, const std::vector<std::string>& fields) {
+  std::uniform_int_distribution<std::size_t> field(0, fields.size() - 1);
+  std::uniform_int_distribution<int> three(0, 2);
+  std::bernoulli_distribution coin(0.5);
+  Criterion c;
+  c.field = fields[field(rng)];
+  c.count = coin(rng) ? coTwo : coOne;
+  c.compare = static_cast<TCompareType>(three(rng));
+  c.case_insensitive = coin(rng);
+  const TFieldType type = table.FieldByName(c.field)->DataType();
+  c.low = RandomValue(rng, type);
+  c.high = RandomValue(rng, type);
+  return c;
+}
+
+std::string Describe(const std::vector<Criterion>& criteria) {
+  std::string what;
+  for (const Criterion& c : criteria) {
+    what += c.field + (c.count == coTwo ? " range " : " one ") + VarToStr(c.low) + ".." + VarToStr(c.high) + " cmp" +
+            std::to_string(static_cast<int>(c.compare)) + (c.case_insensitive ? " ci; " : " cs; ");
+  }
+  return what;
+}
+
+// The random table of `seed` in a SQLite file and on the server, both open; the file is
+// removed and the server's table dropped at the end.
+struct Pair {
+  Pair(std::mt19937& rng, const std::string& conninfo, const std::string& server_indexes, const char* file_indexes)
+      : path(WriteRandomSQLite(rng, 250)), conninfo(conninfo), lite(nullptr), pg(nullptr) {
+    if (file_indexes != nullptr) {
+      sqlite3* db = nullptr;
+      sqlite3_open(path.c_str(), &db);
+      sqlite3_exec(db, file_indexes, nullptr, nullptr, nullptr);
+      sqlite3_close(db);
+    }
+    lite.SetDatabaseName(path);
+    lite.SetTableName("t");
+    lite.Open();
+    CopyToServer(lite, conninfo, "t", "id");
+    if (!server_indexes.empty()) PgExec(conninfo, server_indexes);
+    pg.SetConnectionString(conninfo);
+    pg.SetTableName("t");
+    pg.Open();
+  }
+  ~Pair() {
+    lite.Close();
+    pg.Close();
+    std::filesystem::remove(path);
+    PgExec(conninfo, "DROP TABLE t");
+  }
+  std::string path;
+  std::string conninfo;
+  TSQLiteTable lite;
+  TPgTable pg;
 };
 
 using PgDifferential = PgTest;
 
 TEST_F(PgDifferential, FilterPanelShowsTheSameRecordsAsOnTheSQLiteTable) {
   std::size_t nonempty = 0, rounds = 0;
+  const std::vector<std::string> fields(std::begin(kFields), std::end(kFields));
   for (std::uint32_t seed = 1; seed <= 3; ++seed) {
     std::mt19937 rng(seed);
-    const std::string path = WriteRandomSQLite(rng, 250);
-    TSQLiteTable lite(nullptr);
-    lite.SetDatabaseName(path);
-    lite.SetTableName("t");
-    lite.Open();
-    const std::string table = "t" + std::to_string(seed);
-    CopyToServer(lite, ConnInfo(), table, "id");
-    TPgTable pg(nullptr);
-    pg.SetConnectionString(ConnInfo());
-    pg.SetTableName(table);
-    pg.Open();
+    Pair pair(rng, ConnInfo(), "", nullptr);
     // The same fields of the same types on both sides; the server numbers new records
     // itself, so its key is a plain integer where SQLite's rowid key is an auto-increment.
-    ASSERT_EQ(pg.FieldCount(), lite.FieldCount());
-    for (int f = 0; f < pg.FieldCount(); ++f) {
-      const TFieldType type = lite.Fields(f)->DataType();
-      EXPECT_EQ(pg.Fields(f)->DataType(), type == TFieldType::ftAutoInc ? TFieldType::ftInteger : type)
-          << lite.Fields(f)->FieldName();
+    ASSERT_EQ(pair.pg.FieldCount(), pair.lite.FieldCount());
+    for (int f = 0; f < pair.pg.FieldCount(); ++f) {
+      const TFieldType type = pair.lite.Fields(f)->DataType();
+      EXPECT_EQ(pair.pg.Fields(f)->DataType(), type == TFieldType::ftAutoInc ? TFieldType::ftInteger : type)
+          << pair.lite.Fields(f)->FieldName();
     }
-    Side on_lite(lite), on_pg(pg);
-    std::uniform_int_distribution<int> fields(1, 3);
-    std::uniform_int_distribution<std::size_t> field(0, std::size(kFields) - 1);
-    std::uniform_int_distribution<int> three(0, 2);
-    std::bernoulli_distribution coin(0.5);
+    Side<TDBFilterPanel> on_lite(pair.lite), on_pg(pair.pg);
+    std::uniform_int_distribution<int> count(1, 3);
     for (int round = 0; round < 80; ++round) {
       std::vector<Criterion> criteria;
-      std::string what;
-      for (int n = fields(rng); n > 0; --n) {
-        Criterion c;
-        c.field = kFields[field(rng)];
-        c.count = coin(rng) ? coTwo : coOne;
-        c.compare = static_cast<TCompareType>(three(rng));
-        c.case_insensitive = coin(rng);
-        const TFieldType type = lite.FieldByName(c.field)->DataType();
-        c.low = RandomValue(rng, type);
-        c.high = RandomValue(rng, type);
-        what += c.field + (c.count == coTwo ? " range " : " one ") + VarToStr(c.low) + ".." + VarToStr(c.high) + " cmp" +
-                std::to_string(static_cast<int>(c.compare)) + (c.case_insensitive ? " ci; " : " cs; ");
-        criteria.push_back(std::move(c));
-      }
+      for (int n = count(rng); n > 0; --n) criteria.push_back(RandomCriterion(rng, pair.lite, fields));
       const std::vector<int> expected = on_lite.Apply(criteria);
-      EXPECT_EQ(on_pg.Apply(criteria), expected) << "seed " << seed << ": " << what;
+      EXPECT_EQ(on_pg.Apply(criteria), expected) << "seed " << seed << ": " << Describe(criteria);
       ++rounds;
       if (!expected.empty() && expected.front() != -1) ++nonempty;
     }
-    on_lite.panel.SetDataSource(nullptr);
-    lite.Close();
-    std::filesystem::remove(path);
   }
   // The criteria found records often enough for the comparison to mean something.
   EXPECT_GT(nonempty, rounds / 4);
+}
+
+TEST_F(PgDifferential, FindNextVisitsTheSameRecordsAsOnTheSQLiteTable) {
+  // The same orders on both sides: a case-insensitive name (COLLATE NOCASE in the file,
+  // lower(name) on the server), two columns, a descending date.
+  const char* file_indexes =
+      "CREATE INDEX t_name_ci ON t (name COLLATE NOCASE); CREATE INDEX t_city_amount ON t (city, amount);"
+      "CREATE INDEX t_day_desc ON t (day DESC)";
+  const std::string server_indexes =
+      "CREATE INDEX t_name_ci ON t (lower(name)); CREATE INDEX t_city_amount ON t (city, amount);"
+      "CREATE INDEX t_day_desc ON t (day DESC)";
+  const struct {
+    const char* index;
+    std::vector<std::string> fields;
+  } orders[] = {{"", {"name", "amount", "day"}},
+                {"t_name_ci", {"name", "city"}},
+                {"t_city_amount", {"city", "amount", "name"}},
+                {"t_day_desc", {"day", "flag"}}};
+  std::size_t found = 0;
+  for (std::uint32_t seed = 11; seed <= 12; ++seed) {
+    std::mt19937 rng(seed);
+    Pair pair(rng, ConnInfo(), server_indexes, file_indexes);
+    Side<TDBFindPanel> on_lite(pair.lite), on_pg(pair.pg);
+    std::uniform_int_distribution<int> count(1, 2);
+    std::bernoulli_distribution coin(0.5);
+    for (int round = 0; round < 60; ++round) {
+      const auto& order = orders[static_cast<std::size_t>(round) % std::size(orders)];
+      pair.lite.SetIndexName(order.index);
+      pair.pg.SetIndexName(order.index);
+      std::vector<Criterion> criteria;
+      for (int n = count(rng); n > 0; --n) criteria.push_back(RandomCriterion(rng, pair.lite, order.fields));
+      const TFindOptions mode = coin(rng) ? foFast : foNormal;
+      std::vector<int> expected, actual;
+      for (auto* side : {&on_lite, &on_pg}) {
+        side->Apply(criteria);
+        side->panel.SetFindOptions(mode);
+        (side == &on_lite ? expected : actual) = side->Finds(5);
+      }
+      EXPECT_EQ(actual, expected) << "seed " << seed << " index '" << order.index << "': " << Describe(criteria);
+      if (!expected.empty() && expected.front() > 0) ++found;
+    }
+  }
+  EXPECT_GT(found, 20u);
 }
 
 }  // namespace

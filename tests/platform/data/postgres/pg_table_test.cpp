@@ -253,6 +253,33 @@ TEST_F(PgTable, ConnectsThroughThePgEnvironmentVariablesWhenNoStringIsGiven) {
   EXPECT_EQ(t.RecordCount(), 4);
 }
 
+TEST_F(PgTable, ColumnsDifferingOnlyInCaseGetNumberedFieldNames) {
+  Exec("CREATE TABLE twins (\"ID\" int PRIMARY KEY, id int, \"Id\" text); INSERT INTO twins VALUES (1, 2, 'x');"
+       "CREATE INDEX twins_id ON twins (id)");
+  TPgTable t(nullptr);
+  Bind(t, "twins");
+  t.Open();
+  ASSERT_EQ(t.FieldCount(), 3);
+  EXPECT_EQ(t.Fields(1)->FieldName(), "id_1");
+  EXPECT_EQ(t.Fields(2)->FieldName(), "Id_2");
+  EXPECT_EQ(t.IndexDefs().Find("twins_id").Fields(), "id_1");
+  t.Edit();
+  t.FieldByName("id_1")->SetAsInteger(7);
+  t.Post();
+  EXPECT_EQ(PgValue(ConnInfo(), "SELECT \"ID\" || ' ' || id FROM twins"), "1 7");
+}
+
+TEST_F(PgTable, AFailedOpenConnectsAnewWithTheChangedConnectionString) {
+  const std::string other = Server().CreateDatabase("pgtable_other");
+  PgExec(other, "CREATE TABLE only_here (n int); INSERT INTO only_here VALUES (42)");
+  TPgTable t(nullptr);
+  Bind(t, "only_here");
+  EXPECT_NE(ErrorOf([&] { t.Open(); }), "");
+  t.SetConnectionString(other);
+  t.Open();
+  EXPECT_EQ(t.FieldByName("n")->AsInteger(), 42);
+}
+
 TEST_F(PgTable, AQueryReadsAnySqlWithNumberedDuplicateNames) {
   TPgQuery q(nullptr);
   q.SetConnectionString(ConnInfo());
