@@ -163,6 +163,12 @@ Session::~Session() {
   // The form goes first: its field lists close their editor windows, which still talk
   // to the designer while they close.
   form_.reset();
+  // The editor windows of the form's panels released themselves when the panels went;
+  // freeing them now keeps their names free for the next session.
+  try {
+    Application->ProcessMessages();
+  } catch (...) {  // NOLINT(bugprone-empty-catch): nothing is left to report an error to
+  }
   designer_.reset();
   Application->OnException = saved_on_exception_;
 }
@@ -360,8 +366,10 @@ void Session::Adopt(TForm* form) {
   std::unique_ptr<TForm> owned(form);
   form->SetDesigning(true);
   auto designer = std::make_unique<TFormDesigner>(form);
-  // The old form goes before its designer (see the destructor).
+  // The old form goes before its designer, and its editor windows with it (see the
+  // destructor).
   form_.reset();
+  Application->ProcessMessages();
   designer_.reset();
   form_ = std::move(owned);
   designer_ = std::move(designer);
@@ -468,6 +476,8 @@ void Session::Delete(const std::string& name) {
   // The selection may hold the component or one of its parts; it must not outlive them.
   designer.SelectComponent(nullptr);
   delete c;
+  // Its editor window released itself; it goes now, not at some later command.
+  Application->ProcessMessages();
   designer.Modified();
 }
 
