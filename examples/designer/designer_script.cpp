@@ -6,6 +6,7 @@
 #include <istream>
 #include <sstream>
 
+#include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/ui/message_dialogs.h>
 #include <vantor/platform/ui/messages.h>
 
@@ -67,15 +68,9 @@ constexpr std::array kCommands{
     Spec{"echo", Kind::Design, 0, 1, true, "echo TEXT", "print the text"},
 };
 
-bool SameWord(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 const Spec* FindSpec(std::string_view word) {
   for (const Spec& s : kCommands) {
-    if (SameWord(word, s.name)) return &s;
+    if (vantor::AnsiSameText(word, s.name)) return &s;
   }
   return nullptr;
 }
@@ -179,14 +174,14 @@ Key ParseKey(std::string_view name) {
     const std::size_t plus = rest.find('+');
     if (plus == std::string_view::npos || plus + 1 == rest.size()) break;
     const std::string_view modifier = rest.substr(0, plus);
-    if (SameWord(modifier, "Shift")) key.shift = true;
-    else if (SameWord(modifier, "Ctrl")) key.ctrl = true;
-    else if (SameWord(modifier, "Alt")) key.alt = true;
+    if (vantor::AnsiSameText(modifier, "Shift")) key.shift = true;
+    else if (vantor::AnsiSameText(modifier, "Ctrl")) key.ctrl = true;
+    else if (vantor::AnsiSameText(modifier, "Alt")) key.alt = true;
     else throw ScriptError("'" + std::string(modifier) + "' is no modifier key (Shift, Ctrl, Alt) in " + std::string(name));
     rest.remove_prefix(plus + 1);
   }
   for (const NamedKey& k : kKeys) {
-    if (SameWord(rest, k.name)) {
+    if (vantor::AnsiSameText(rest, k.name)) {
       key.code = k.code;
       return key;
     }
@@ -213,7 +208,7 @@ Key ParseKey(std::string_view name) {
 
 int ParseAnswer(std::string_view name) {
   for (const NamedAnswer& a : kAnswers) {
-    if (SameWord(name, a.name)) return a.result;
+    if (vantor::AnsiSameText(name, a.name)) return a.result;
   }
   throw ScriptError("unknown answer '" + std::string(name) + "' (answers: yes, no, ok, cancel, abort, retry, ignore, all)");
 }

@@ -76,14 +76,17 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A line or verb number: decimal digits only; -1 for anything else.
+int WholeNumber(const std::string& text) {
+  const bool digits = !text.empty() && text.size() <= 9 &&
+                      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return digits ? std::stoi(text) : -1;
+}
+
 // The line of a list box a click or a drag aims at, in its client coordinates: the middle
 // of the line, or (for `below_last`) just under the last line while that is inside the box.
 TPoint LinePoint(const TListBox& list, const std::string& name, const std::string& line_text, bool below_last) {
-  int line = -1;
-  if (!line_text.empty() && std::all_of(line_text.begin(), line_text.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
-      line_text.size() <= 9) {
-    line = std::stoi(line_text);
-  }
+  const int line = WholeNumber(line_text);
   if (line < 0) throw std::runtime_error("'" + line_text + "' is no line number (lines count from 0)");
   const int count = list.Items()->Count();
   if (line >= count && below_last && count > 0) {
@@ -571,10 +574,7 @@ void Session::Verbs(const std::string& name) {
 void Session::Verb(const std::string& name, const std::string& verb) {
   auto editor = GetComponentEditor(FindComponent(name), RequireDesigner());
   const int count = editor->GetVerbCount();
-  int index = -1;
-  if (!verb.empty() && verb.size() <= 9 && std::all_of(verb.begin(), verb.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    index = std::stoi(verb);
-  }
+  const int index = WholeNumber(verb);
   if (index < 0 || index >= count) {
     throw std::runtime_error(count == 0 ? name + " has no verbs"
                                         : "'" + verb + "' is no verb of " + name + " (verbs 0.." +

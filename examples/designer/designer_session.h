@@ -99,8 +99,7 @@ class Session {
   // The property a path ends in, and the object it belongs to.
   std::pair<vantor::TPersistent*, const vantor::PropInfo*> ResolveProperty(std::string_view path) const;
   std::unique_ptr<vantor::TPropertyEditor> EditorFor(std::string_view path) const;
-  // The line a step reported from now belongs to: the input step being played, or the command.
-  int CurrentLine() const;
+  // Prints the message boxes shown since the last call, with the answer each was given.
   void ReportBoxes();
 
   std::ostream& out_;
@@ -123,7 +122,8 @@ class Session {
 };
 
 // The whole program: reads the commands (from --script FILE or the arguments), runs them
-// and reports a failure as "WHERE:LINE: message" on `err`. Returns the exit code: 0 every
+// and reports a failure on `err` as "FILE: line N: message" (or "argument N: message"),
+// followed by the failing line. Returns the exit code: 0 every
 // command ran, 2 a command failed or the command line is wrong.
 int Main(std::span<const std::string_view> args, std::string_view program, std::ostream& out,
          std::ostream& err);

@@ -122,6 +122,7 @@ class DesignerRun : public ::testing::Test {
            "type 20\n"
            "click buOk\n"
            "close\n"
+           "selection\n"
            "window\n"
            "get DBFilterPanel1.Fields[2].FieldName\n"
            "props DBFilterPanel1.Fields\n"
@@ -144,7 +145,9 @@ TEST_F(DesignerRun, AFormDesignedByScriptFiltersWhenAProgramLoadsIt) {
                            "False\nTrue\n", "DataSource1\n", "0: Fields Editor...\n",
                            "window FieldsEditDlg: TFieldsEditDlg 'Editing DBFilterPanel1.Fields'\n",
                            "' 0 - name'\n", "' 1 - city'\n", "> ' 2 - visits'\n",
-                           "DBFilterPanel1.Fields[2]: TFilterRecord\n", "(no window)\nvisits\n",
+                           "DBFilterPanel1.Fields[2]: TFilterRecord\n",
+                           // Closing the fields editor puts its panel back into the inspector.
+                           "DBFilterPanel1: TDBFilterPanel\n(no window)\nvisits\n",
                            "[0] name: TFilterRecord\n[1] city: TFilterRecord\n[2] visits: TFilterRecord\n"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n--- in ---\n" << run.out;
   }
@@ -200,12 +203,13 @@ TEST_F(DesignerRun, AFormDesignedByScriptFiltersWhenAProgramLoadsIt) {
 }
 
 TEST_F(DesignerRun, TheFieldsEditorIsDrivenLikeAUsersWindow) {
-  // Add All asks before it appends to existing fields; dragging a line past the last one
+  // The Fields property's editor button opens the fields editor. Add All asks before it
+  // appends to existing fields; dragging a line past the last one
   // moves it to the end; deleting the last line selects the one before.
   const Outcome run = Designer({"new Form1", "drop TSQLiteTable", "set SQLiteTable1.DatabaseName " + Path("sample.db"),
                                 "set SQLiteTable1.TableName customers", "set SQLiteTable1.Active True",
                                 "drop TDataSource", "set DataSource1.DataSet SQLiteTable1", "drop TDBFindPanel",
-                                "set DBFindPanel1.DataSource DataSource1", "verb DBFindPanel1 0", "click buAdd",
+                                "set DBFindPanel1.DataSource DataSource1", "edit DBFindPanel1.Fields", "click buAdd",
                                 "set DBFindPanel1.Fields[0].FieldName city", "click buAddAll", "answer no",
                                 "drag lbFields 0 99", "click lbFields 1", "selection", "click lbFields 13",
                                 "click buDelete", "selection", "props DBFindPanel1.Fields"});
