@@ -1,5 +1,5 @@
 # Thin wrapper around the CMake presets; see README.md.
-.PHONY: all deps build test run demo bench fuzz fuzz-smoke docs clean
+.PHONY: all deps build test run demo designer bench fuzz fuzz-smoke docs clean
 
 all: build
 
@@ -27,6 +27,10 @@ run: build
 # picture of it (make demo ARGS="--screenshot demo.png").
 demo: build
 	@./build/release/examples/demo $(ARGS)
+
+# The designer program: designs a form from a script (make designer ARGS="--script FILE").
+designer: build
+	@./build/release/examples/designer $(ARGS)
 
 # The API reference, in build/release/docs/html (doxygen; warnings fail the run).
 docs: deps
