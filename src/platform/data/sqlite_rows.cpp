@@ -312,6 +312,7 @@ bool LoadCell(const SQLiteCell& cell, TFieldType type, TRowStore& store, RowId r
   const int storage = cell.storage;
   if (storage == SQLITE_NULL) {
     store.SetNull(row, store_column);
+    if (date_form != nullptr) *date_form = SQLiteDateForm{};
     return true;
   }
   switch (StorageKindOf(type)) {
@@ -410,7 +411,8 @@ bool LoadCell(const SQLiteCell& cell, TFieldType type, TRowStore& store, RowId r
 
 int LoadRow(const SQLiteRow& cells, int first, const std::vector<TFieldType>& types, TRowStore& store, RowId row,
             std::vector<SQLiteDateForm>* date_forms, std::vector<SQLiteColumnContents>* contents) {
-  if (date_forms != nullptr) date_forms->assign(types.size(), SQLiteDateForm{});
+  // Every date cell read sets its form, a null one the default: the vector is only sized.
+  if (date_forms != nullptr && date_forms->size() != types.size()) date_forms->assign(types.size(), SQLiteDateForm{});
   for (std::size_t c = 0; c < types.size(); ++c) {
     const int column = static_cast<int>(c);
     const SQLiteCell cell = cells[first + column];

@@ -108,13 +108,13 @@ std::vector<bool> TextColumns(int first, const std::vector<TFieldType>& types);
 
 // Reads `cell` into `store` at (row, store_column), converting to the store column's
 // kind. Dates are ISO-8601 texts, Julian days or Unix times; `date_form` (may be null)
-// receives the form of a date cell. False, with the cell untouched, for a value that does
+// receives the form of a date cell (the default form for a null one). False, with the cell untouched, for a value that does
 // not fit the type: the caller widens the column.
 [[nodiscard]] bool LoadCell(const SQLiteCell& cell, TFieldType type, TRowStore& store, RowId row, int store_column,
                             SQLiteDateForm* date_form = nullptr);
 
 // Reads `cells` into `store` at `row`: result column first + c into store column c, of
-// type types[c]. `date_forms` (may be null) receives the date form of each cell,
+// type types[c]. `date_forms` (may be null) receives the form of each date cell,
 // `contents` (may be null) counts each cell read. The first column whose cell does not
 // fit its type, or -1 when all fit.
 [[nodiscard]] int LoadRow(const SQLiteRow& cells, int first, const std::vector<TFieldType>& types, TRowStore& store,
