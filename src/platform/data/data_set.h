@@ -32,6 +32,7 @@
 #include <vantor/platform/data/field.h>
 #include <vantor/platform/data/field_defs.h>
 #include <vantor/platform/data/row_store.h>
+#include <vantor/platform/data/server_condition.h>
 
 namespace vantor {
 
@@ -208,6 +209,15 @@ class TDataSet : public TComponent {
   void SetOnFilterRecord(const TFilterRecordEvent& event, TBulkRecordFilter* bulk);
   // The state of the rows and their order, for a filter that keeps what it learned of them.
   TRowsStamp RowsStamp() const { return stamp_; }
+  // Asks a data set whose rows come from a server to read only the rows that satisfy
+  // `condition` (TRUE: all of them), reading them again when that changes what it asks.
+  // The record filter still decides each row; the condition saves only their transfer,
+  // so it must hold for every row the filter accepts. False for a data set that cannot
+  // narrow (its rows are all at hand), which then stays as it is.
+  virtual bool SetServerFilter(const TServerCondition& condition) {
+    (void)condition;
+    return false;
+  }
 
   // --- Editing ---
   // Edit on an empty data set starts an insert.
