@@ -50,7 +50,7 @@ vantor_write_umbrella(vantor.h "Every header of the library." "${_all}")
 set(VANTOR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/vantor)
 install(EXPORT vantorTargets NAMESPACE vantor:: DESTINATION ${VANTOR_CMAKE_DIR})
 file(WRITE ${PROJECT_BINARY_DIR}/vantorConfig.cmake
-  "include(CMakeFindDependencyMacro)\nfind_dependency(SQLite3)\nfind_dependency(PkgConfig)\npkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo cairo-ft fontconfig freetype2)\npkg_check_modules(XLIB REQUIRED IMPORTED_TARGET x11)\ninclude(\${CMAKE_CURRENT_LIST_DIR}/vantorTargets.cmake)\n")
+  "include(CMakeFindDependencyMacro)\nfind_dependency(SQLite3)\nfind_dependency(PkgConfig)\npkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo cairo-ft fontconfig freetype2)\npkg_check_modules(XLIB REQUIRED IMPORTED_TARGET x11)\npkg_check_modules(LIBPQ REQUIRED IMPORTED_TARGET libpq)\ninclude(\${CMAKE_CURRENT_LIST_DIR}/vantorTargets.cmake)\n")
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/vantorConfigVersion.cmake COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/vantorConfig.cmake ${PROJECT_BINARY_DIR}/vantorConfigVersion.cmake
   DESTINATION ${VANTOR_CMAKE_DIR})
@@ -61,6 +61,7 @@ install(FILES ${PROJECT_BINARY_DIR}/vantorConfig.cmake ${PROJECT_BINARY_DIR}/van
 set(VANTOR_PC_MODULE_SQLite__SQLite3 sqlite3)
 set(VANTOR_PC_MODULE_PkgConfig__CAIRO "cairo, cairo-ft, fontconfig, freetype2")
 set(VANTOR_PC_MODULE_PkgConfig__XLIB x11)
+set(VANTOR_PC_MODULE_PkgConfig__LIBPQ libpq)
 get_property(_archives GLOBAL PROPERTY VANTOR_ARCHIVES)
 list(REVERSE _archives)
 set(VANTOR_PC_LIBS "-L\${libdir}")

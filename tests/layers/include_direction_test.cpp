@@ -32,6 +32,7 @@ const std::map<std::string, std::set<std::string>>& AllowedIncludes() {
     t["platform/rtl"] = {"platform/rtl"};
     t["platform/core"] = {"platform/rtl", "platform/core"};
     t["platform/data"] = {"platform/rtl", "platform/core", "platform/data"};
+    t["platform/data/postgres"] = {"platform/rtl", "platform/core", "platform/data", "platform/data/postgres"};
     t["platform/ui"] = {"platform/rtl", "platform/core", "platform/ui"};
     t["platform/design"] = {"platform/rtl", "platform/core", "platform/ui", "platform/design"};
     t["platform/ui/raster"] = {"platform/rtl", "platform/core", "platform/ui", "platform/ui/raster"};
@@ -66,9 +67,9 @@ std::string LayerOf(const std::string& relative) {
   if (first != "platform") return first;
   const auto second = relative.find('/', slash + 1);
   if (second == std::string::npos) return {};
-  // The window-system backends sit in folders below the control layer but are layers
-  // above it.
-  for (const std::string backend : {"platform/ui/raster", "platform/ui/x11"}) {
+  // The window-system backends and the PostgreSQL data sets sit in folders below the
+  // control and data layers but are layers above them.
+  for (const std::string backend : {"platform/ui/raster", "platform/ui/x11", "platform/data/postgres"}) {
     if (relative.starts_with(backend + "/")) return backend;
   }
   return relative.substr(0, second);

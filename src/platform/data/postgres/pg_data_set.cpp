@@ -1,0 +1,195 @@
+#include <vantor/platform/data/postgres/pg_data_set.h>
+
+#include <libpq-fe.h>
+
+#include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/data/postgres/pg_types.h>
+#include <vantor/platform/data/table.h>
+#include <vantor/platform/rtl/exceptions.h>
+
+namespace vantor {
+
+namespace {
+
+// Why a reading stopped before its end.
+enum class Stop { None, Cancelled, TooManyRows, Widened };
+
+std::vector<PgColumn> Describe(const pg_result* result, const std::vector<PgColumn>& before) {
+  std::vector<PgColumn> columns;
+  const int count = PQnfields(result);
+  for (int c = 0; c < count; ++c) {
+    PgColumn column;
+    column.name = PQfname(result, c);
+    column.oid = PQftype(result, c);
+    column.typmod = PQfmod(result, c);
+    column.type = PgFieldType(column.oid, column.typmod, column.size);
+    // A column widened by an earlier pass stays text (the server's answer is the same).
+    const auto i = static_cast<std::size_t>(c);
+    if (i < before.size() && before[i].widened) {
+      column.widened = true;
+      column.type = WidenedPgType();
+      column.size = 0;
+    }
+    columns.push_back(std::move(column));
+  }
+  return columns;
+}
+
+std::vector<TFieldType> TypesOf(const std::vector<PgColumn>& columns) {
+  std::vector<TFieldType> types;
+  for (const PgColumn& c : columns) types.push_back(c.type);
+  return types;
+}
+
+}  // namespace
+
+template <class Base>
+void TPgDataSet<Base>::SetWhileClosed(std::string& property, const std::string& value) {
+  if (value == property) return;
+  if (this->Active()) this->Error("Cannot perform this operation on an open dataset");
+  property = value;
+}
+
+template <class Base>
+void TPgDataSet<Base>::SetServerCondition(std::string sql, std::vector<Variant> params) {
+  condition_ = std::move(sql);
+  condition_params_ = condition_.empty() ? std::vector<Variant>{} : std::move(params);
+}
+
+template <class Base>
+PgParams TPgDataSet<Base>::ConditionParams() const {
+  PgParams params;
+  for (const Variant& v : condition_params_) params.push_back(PgParamText(v));
+  return params;
+}
+
+template <class Base>
+PgConnection& TPgDataSet<Base>::Connection() {
+  if (!connection_) {
+    auto made = std::make_unique<PgConnection>(connection_string_, time_zone_);
+    std::lock_guard lock(connection_mutex_);
+    connection_ = std::move(made);
+  }
+  return *connection_;
+}
+
+template <class Base>
+void TPgDataSet<Base>::CancelQuery() {
+  cancel_requested_ = true;
+  std::lock_guard lock(connection_mutex_);
+  if (connection_) connection_->Cancel();
+}
+
+template <class Base>
+typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& select, const PgParams& params,
+                                                             bool quote_sql) {
+  PgConnection& connection = Connection();
+  connection.SetStatementTimeout(statement_timeout_);
+  pg_conn* conn = connection.Handle();
+  std::vector<const char*> values;
+  for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);
+  std::vector<PgColumn> columns;
+  for (;;) {  // once, or again after a column had to be widened to text
+    if (PQsendQueryParams(conn, select.c_str(), static_cast<int>(values.size()), nullptr, values.data(), nullptr,
+                          nullptr, 0) == 0 ||
+        PQsetSingleRowMode(conn) == 0) {
+      this->Error(connection.Failure(nullptr, select, quote_sql));
+    }
+    Rows rows;
+    Stop stop = Stop::None;
+    std::string failure;
+    const std::size_t max_rows = static_cast<std::size_t>(max_rows_);
+    // Every result is taken, also after a stop, so that the connection is idle again.
+    while (PgResult result{PQgetResult(conn)}) {
+      const ExecStatusType status = PQresultStatus(result.Handle());
+      if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
+        if (!rows.store) {
+          rows.columns = Describe(result.Handle(), columns);
+          rows.store = std::make_unique<TRowStore>(TypesOf(rows.columns));
+        }
+        if (status != PGRES_SINGLE_TUPLE || stop != Stop::None) continue;
+        if (cancel_requested_) {
+          stop = Stop::Cancelled;
+        } else if (max_rows > 0 && rows.store->LiveCount() >= max_rows) {
+          stop = Stop::TooManyRows;
+        }
+        if (stop != Stop::None) {
+          connection.Cancel();
+          continue;
+        }
+        TRowStore& store = *rows.store;
+        const RowId row = store.AppendRow();
+        for (int c = 0; c < store.ColumnCount(); ++c) {
+          if (PQgetisnull(result.Handle(), 0, c) != 0) continue;  // a new row's cells are null
+          PgColumn& column = rows.columns[static_cast<std::size_t>(c)];
+          const std::string_view text(PQgetvalue(result.Handle(), 0, c),
+                                      static_cast<std::size_t>(PQgetlength(result.Handle(), 0, c)));
+          if (!LoadPgCell(text, column.oid, column.type, store, row, c)) {
+            column.widened = true;
+            stop = Stop::Widened;
+            connection.Cancel();
+            break;
+          }
+        }
+      } else if (status == PGRES_COMMAND_OK) {
+        if (failure.empty()) failure = "The SQL text returns no result set: \"" + select + "\"";
+      } else if (stop == Stop::None && failure.empty()) {
+        failure = connection.Failure(result.Handle(), select, quote_sql);
+      }
+    }
+    // A cancel that came after the last row changes nothing.
+    if (stop == Stop::None && !failure.empty()) this->Error(failure);
+    switch (stop) {
+      case Stop::None:
+        if (!rows.store) this->Error("The SQL text returns no result set: \"" + select + "\"");
+        return rows;
+      case Stop::Cancelled: this->Error("The query was cancelled");
+      case Stop::TooManyRows:
+        this->Error("The result has more than " + std::to_string(max_rows_) +
+                    " records, the most that MaxRows allows; narrow the selection down or raise MaxRows");
+      case Stop::Widened: columns = std::move(rows.columns); break;
+    }
+  }
+}
+
+template <class Base>
+std::unique_ptr<TRowStore> TPgDataSet<Base>::InternalOpen(std::unique_ptr<TRowStore> /*existing*/) {
+  Rows rows;
+  if (pending_.store) {
+    rows = std::move(pending_);
+  } else {
+    cancel_requested_ = false;
+    rows = ReadRows();
+  }
+  DefineFields(rows.columns);
+  return std::move(rows.store);
+}
+
+template <class Base>
+void TPgDataSet<Base>::InternalClose() {
+  Base::InternalClose();
+  if (requerying_) return;
+  std::lock_guard lock(connection_mutex_);
+  connection_.reset();
+}
+
+template <class Base>
+void TPgDataSet<Base>::Requery() {
+  this->CheckActive();
+  this->CheckBrowseMode();
+  cancel_requested_ = false;
+  Rows fresh = ReadRows();  // raises with nothing changed yet
+  const int rec_no = this->RecNo();
+  TControlsDisabled quiet(*this);
+  pending_ = std::move(fresh);
+  TemporaryChange keep_connection(requerying_, true);
+  this->Close();
+  this->Open();
+  if (rec_no > 1) this->MoveBy(rec_no - 1);
+}
+
+// The two PostgreSQL data sets: their members defined here are made once, for them.
+template class TPgDataSet<TDataSet>;
+template class TPgDataSet<TTable>;
+
+}  // namespace vantor

@@ -1,0 +1,138 @@
+#pragma once
+// TPgDataSet: what the two PostgreSQL data sets have in common, the table (TPgTable, a
+// TTable) and the query (TPgQuery, a plain TDataSet): the connection, the reading of a
+// result into the row store as it streams in, the row-limit guard, cancelling, and a
+// condition that narrows the rows read on the server. It is a base between each of them
+// and the data set class it extends, instantiated for those two classes only.
+//
+// Reading: the result comes row by row (single-row mode), each row converted into the
+// row store on arrival, so a large result is never held twice. More rows than MaxRows
+// stop the reading with a message naming the limit; the data set stays as it was.
+//
+// Cancelling: CancelQuery may be called from another thread (or a timer) while Open or
+// Requery waits for the server. The server stops the statement, the call raises
+// "The query was cancelled", and the data set is left as it was before: closed after a
+// cancelled Open, with its old rows after a cancelled Requery; the connection stays
+// usable. StatementTimeout is the backstop for statements nobody cancels.
+//
+// Call order: properties (while closed) -> Open -> [SetServerCondition -> Requery] ...
+// -> Close. The connection is made at Open and released at Close.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <vantor/platform/core/type_info.h>
+#include <vantor/platform/data/postgres/pg_connection.h>
+#include <vantor/platform/data/row_store.h>
+#include <vantor/platform/rtl/field_type.h>
+#include <vantor/platform/rtl/variant.h>
+
+namespace vantor {
+
+class TComponent;
+
+// One column of a result: its name, the server's type and the field type it is read as.
+struct PgColumn {
+  std::string name;
+  unsigned oid = 0;
+  int typmod = -1;
+  TFieldType type = TFieldType::ftUnknown;
+  int size = 0;
+  bool widened = false;  // a cell did not fit the mapped type: read as text
+};
+
+template <class Base>
+class TPgDataSet : public Base {
+ public:
+  static constexpr int kDefaultMaxRows = 10'000'000;
+
+  explicit TPgDataSet(TComponent* owner) : Base(owner) {}
+
+  // Connection parameters ("host=... dbname=... user=..." or a postgresql:// URI); empty:
+  // the standard PG* environment variables decide. Set while closed.
+  const std::string& ConnectionString() const { return connection_string_; }
+  void SetConnectionString(const std::string& value) { SetWhileClosed(connection_string_, value); }
+  // The session's time zone, in which timestamps with a time zone are shown ("UTC" by
+  // default, so that a program shows the same on every machine). Set while closed.
+  const std::string& TimeZone() const { return time_zone_; }
+  void SetTimeZone(const std::string& value) { SetWhileClosed(time_zone_, value); }
+  // The most rows a result may have; 0 = no limit.
+  int MaxRows() const { return max_rows_; }
+  void SetMaxRows(int value) { max_rows_ = value < 0 ? 0 : value; }
+  // Milliseconds after which the server stops a statement; 0 = never.
+  int StatementTimeout() const { return statement_timeout_; }
+  void SetStatementTimeout(int value) { statement_timeout_ = value < 0 ? 0 : value; }
+
+  // Stops the Open or Requery running now (see the header comment). Any thread.
+  void CancelQuery();
+
+  // A condition that narrows the rows read to those the server finds it true for, as
+  // SQL over the data set's columns with parameters $1, $2 ... bound to `params` (never
+  // spliced into the text). Takes effect at the next Open or Requery; an empty `sql`
+  // removes it.
+  void SetServerCondition(std::string sql, std::vector<Variant> params = {});
+  const std::string& ServerCondition() const { return condition_; }
+  const std::vector<Variant>& ServerConditionParams() const { return condition_params_; }
+
+  // Reads the rows from the server again (with the current server condition) and shows
+  // them, staying on the same record number where it can. A failure or a cancel leaves
+  // the rows that were shown.
+  void Requery();
+
+ protected:
+  // The type description of the data set C up to its own properties.
+  template <class C>
+  static TypeBuilder<C> DescribePg(std::string name) {
+    TypeBuilder<C> builder(std::move(name), &Base::StaticType());
+    builder.Component()
+        .Property("ConnectionString", &C::ConnectionString, &C::SetConnectionString, "")
+        .Property("TimeZone", &C::TimeZone, &C::SetTimeZone, "UTC")
+        .Property("MaxRows", &C::MaxRows, &C::SetMaxRows, kDefaultMaxRows)
+        .Property("StatementTimeout", &C::StatementTimeout, &C::SetStatementTimeout, 0);
+    return builder;
+  }
+
+  struct Rows {
+    std::unique_ptr<TRowStore> store;
+    std::vector<PgColumn> columns;
+  };
+  // Reads the data set's rows (and whatever it learns of its source on the way).
+  virtual Rows ReadRows() = 0;
+  // Describes the columns read by ReadRows in FieldDefs (and IndexDefs).
+  virtual void DefineFields(const std::vector<PgColumn>& columns) = 0;
+
+  std::unique_ptr<TRowStore> InternalOpen(std::unique_ptr<TRowStore> existing) override;
+  void InternalClose() override;
+  bool KeepRowsOnClose() const override { return false; }
+
+  // Stores a property that may change only while the data set is closed.
+  void SetWhileClosed(std::string& property, const std::string& value);
+  // The open connection, made when there is none.
+  PgConnection& Connection();
+  // Runs `select` and reads its rows as they arrive. The columns are described from
+  // the result; `quote_sql` quotes the statement in error messages (the application's
+  // own text). Honours MaxRows, CancelQuery and StatementTimeout.
+  Rows ReadSelect(const std::string& select, const PgParams& params, bool quote_sql);
+  // The server condition's parameters in text form.
+  PgParams ConditionParams() const;
+
+ private:
+  std::string connection_string_;
+  std::string time_zone_ = "UTC";
+  int max_rows_ = kDefaultMaxRows;
+  int statement_timeout_ = 0;
+  std::string condition_;
+  std::vector<Variant> condition_params_;
+
+  // Guards connection_ against CancelQuery from another thread.
+  std::mutex connection_mutex_;
+  std::unique_ptr<PgConnection> connection_;
+  std::atomic<bool> cancel_requested_{false};
+  Rows pending_;          // rows read by Requery, taken by the Open it runs
+  bool requerying_ = false;  // Close keeps the connection for the Open that follows
+};
+
+}  // namespace vantor

@@ -1,0 +1,334 @@
+#include <vantor/platform/data/postgres/pg_table.h>
+
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include <vantor/platform/data/postgres/pg_types.h>
+#include <vantor/platform/rtl/exceptions.h>
+
+namespace vantor {
+
+namespace {
+
+// BEGIN ... COMMIT; rolled back when the scope is left by an exception.
+class Transaction {
+ public:
+  explicit Transaction(PgConnection& connection) : connection_(connection) { connection_.Exec("BEGIN"); }
+  ~Transaction() {
+    if (!committed_) PQclear(PQexec(connection_.Handle(), "ROLLBACK"));
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  void Commit() {
+    connection_.Exec("COMMIT");
+    committed_ = true;
+  }
+
+ private:
+  PgConnection& connection_;
+  bool committed_ = false;
+};
+
+// "1 3 2" (an int2vector or oidvector as text) as numbers.
+std::vector<int> Numbers(const std::string& text) {
+  std::vector<int> out;
+  std::istringstream in(text);
+  for (int n = 0; in >> n;) out.push_back(n);
+  return out;
+}
+
+std::string Join(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& n : names) out += (out.empty() ? "" : ";") + n;
+  return out;
+}
+
+}  // namespace
+
+const TypeInfo& TPgTable::StaticType() {
+  static const TypeInfo info =
+      DescribePg<TPgTable>("TPgTable").Property("TableName", &TPgTable::TableName, &TPgTable::SetTableName, "").Build();
+  return info;
+}
+
+TPgTable::TPgTable(TComponent* owner) : TPgDataSet(owner) {}
+
+TPgTable::~TPgTable() { DestroyDataSet(); }
+
+std::string TPgTable::ReadOnlyMessage() const {
+  if (kind_ == 'v' || kind_ == 'm') {
+    return "'" + table_name_ + "' is a view: its records are shown as the database computes them and cannot be changed";
+  }
+  return "'" + table_name_ + "' has no primary key by which a changed record could be found again; it can be read but not changed";
+}
+
+void TPgTable::FindTable() {
+  PgConnection& connection = Connection();
+  static const char* kSelect =
+      "SELECT c.oid, quote_ident(n.nspname) || '.' || quote_ident(c.relname), c.relkind "
+      "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace ";
+  PgResult found;
+  try {
+    found = connection.Exec(std::string(kSelect) + "WHERE c.oid = to_regclass($1)", {table_name_});
+  } catch (const EDatabaseError&) {
+    // A name the server cannot parse as one: looked for below as it is written.
+  }
+  if (!found || found.Rows() != 1) {
+    found = connection.Exec(std::string(kSelect) +
+                                "WHERE lower(c.relname) = lower($1) AND c.relkind IN ('r','p','v','m','f') "
+                                "AND pg_table_is_visible(c.oid)",
+                            {table_name_});
+    if (found.Rows() != 1) {
+      Error(found.Rows() == 0 ? "There is no table or view '" + table_name_ + "' in database \"" + connection.Database() + "\""
+                              : "'" + table_name_ + "' names several tables in database \"" + connection.Database() +
+                                    "\" that differ only in letter case; write the name in double quotes");
+    }
+  }
+  table_oid_ = static_cast<unsigned>(std::stoul(found.Text(0, 0)));
+  qualified_ = found.Text(0, 1);
+  kind_ = found.Text(0, 2).empty() ? 'r' : found.Text(0, 2)[0];
+  if (std::string("rpvmf").find(kind_) == std::string::npos) {
+    Error("'" + table_name_ + "' is no table or view (an index, a sequence or a type) and has no records to show");
+  }
+}
+
+void TPgTable::ReadCatalog() {
+  PgConnection& connection = Connection();
+  const std::string oid = std::to_string(table_oid_);
+  columns_.clear();
+  std::vector<int> attnums;
+  {
+    const PgResult info = connection.Exec(
+        "SELECT a.attnum, a.attname, a.attnotnull, a.atthasdef OR a.attidentity <> '', a.attgenerated <> '' "
+        "FROM pg_attribute a WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
+        {oid});
+    for (int r = 0; r < info.Rows(); ++r) {
+      attnums.push_back(std::stoi(info.Text(r, 0)));
+      columns_.push_back(Column{info.Text(r, 1), info.Text(r, 2) == "t", info.Text(r, 3) == "t", info.Text(r, 4) == "t"});
+    }
+  }
+  if (columns_.empty()) Error("'" + table_name_ + "' has no columns that can be read");
+  auto column_of = [&attnums](int attnum) {
+    const auto it = std::find(attnums.begin(), attnums.end(), attnum);
+    return it == attnums.end() ? -1 : static_cast<int>(it - attnums.begin());
+  };
+  indexes_.clear();
+  key_columns_.clear();
+  const PgResult list = connection.Exec(
+      "SELECT i.relname, x.indisunique, x.indisprimary, x.indkey::text, x.indoption::text, x.indnkeyatts, "
+      "x.indpred IS NOT NULL, am.amname, "
+      "EXISTS (SELECT 1 FROM unnest(x.indcollation) AS k(coll) JOIN pg_collation co ON co.oid = k.coll "
+      "        WHERE NOT co.collisdeterministic), "
+      "(SELECT string_agg(pg_get_indexdef(x.indexrelid, k, true), E'\\n' ORDER BY k) "
+      "   FROM generate_series(1, x.indnkeyatts) AS k) "
+      "FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_am am ON am.oid = i.relam "
+      "WHERE x.indrelid = $1 AND x.indisvalid ORDER BY x.indisprimary DESC, i.oid",
+      {oid});
+  for (int r = 0; r < list.Rows(); ++r) {
+    Index index{list.Text(r, 0), {}, {}, {}, list.Text(r, 1) == "t", list.Text(r, 2) == "t"};
+    const std::vector<int> keys = Numbers(list.Text(r, 3));
+    const std::vector<int> options = Numbers(list.Text(r, 4));
+    const auto key_count = static_cast<std::size_t>(std::stoi(list.Text(r, 5)));
+    bool usable = list.Text(r, 6) == "f" && list.Text(r, 7) == "btree" && list.Text(r, 8) == "f";
+    std::vector<std::string> definitions;
+    {
+      std::istringstream lines(list.Text(r, 9));
+      for (std::string line; std::getline(lines, line);) definitions.push_back(line);
+    }
+    std::vector<int> columns;
+    for (std::size_t k = 0; k < key_count && k < keys.size(); ++k) {
+      int c = keys[k] == 0 ? -1 : column_of(keys[k]);  // 0: an expression
+      bool case_insensitive = false;
+      if (c < 0 && k < definitions.size()) {
+        c = CaseFoldedColumn(definitions[k]);
+        case_insensitive = c >= 0;
+      }
+      if (c < 0) {
+        usable = false;
+        continue;
+      }
+      columns.push_back(keys[k] == 0 ? -1 : c);
+      const std::string& name = columns_[static_cast<std::size_t>(c)].name;
+      index.fields.push_back(name);
+      if (case_insensitive) index.case_insensitive.push_back(name);
+      // Bit 0 of a column's options: descending.
+      if (k < options.size() && (options[k] & 1) != 0) index.descending.push_back(name);
+      // Index field lists are separated by ";": a column whose name holds one cannot be named.
+      if (name.find(';') != std::string::npos) usable = false;
+    }
+    const bool plain = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
+    if (index.primary && key_columns_.empty() && plain && columns.size() == key_count) key_columns_ = columns;
+    if (usable && !index.fields.empty()) indexes_.push_back(std::move(index));
+  }
+  keyed_ = (kind_ == 'r' || kind_ == 'p' || kind_ == 'f') && !key_columns_.empty();
+}
+
+int TPgTable::CaseFoldedColumn(std::string_view expression) const {
+  // The server writes lower(name), lower(name::text), lower((name)::text) or
+  // lower("Name") for a case-folded column.
+  if (!(expression.starts_with("lower(") || expression.starts_with("upper(")) || !expression.ends_with(")")) return -1;
+  expression = expression.substr(6, expression.size() - 7);
+  for (std::string_view cast : {"::text", "::character varying", "::bpchar"}) {
+    if (expression.ends_with(cast)) {
+      expression.remove_suffix(cast.size());
+      break;
+    }
+  }
+  if (expression.size() >= 2 && expression.front() == '(' && expression.back() == ')') {
+    expression = expression.substr(1, expression.size() - 2);
+  }
+  std::string name;
+  if (expression.size() >= 2 && expression.front() == '"' && expression.back() == '"') {
+    for (std::size_t i = 1; i + 1 < expression.size(); ++i) {
+      name += expression[i];
+      if (expression[i] == '"') ++i;  // a doubled quote is one
+    }
+  } else {
+    name = std::string(expression);
+  }
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    if (columns_[c].name == name) return static_cast<int>(c);
+  }
+  return -1;
+}
+
+TPgTable::Rows TPgTable::ReadRows() {
+  if (table_name_.empty()) Error("Missing TableName property");
+  FindTable();
+  ReadCatalog();
+  std::string sql = "SELECT ";
+  for (std::size_t c = 0; c < columns_.size(); ++c) sql += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
+  sql += " FROM " + qualified_;
+  if (!ServerCondition().empty()) sql += " WHERE " + ServerCondition();
+  // The primary key's order makes the order of adding the same at every opening.
+  if (!key_columns_.empty()) {
+    sql += " ORDER BY ";
+    for (std::size_t k = 0; k < key_columns_.size(); ++k) {
+      sql += (k == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[static_cast<std::size_t>(key_columns_[k])].name);
+    }
+  }
+  return ReadSelect(sql, ConditionParams(), false);
+}
+
+void TPgTable::DefineFields(const std::vector<PgColumn>& columns) {
+  read_columns_ = columns;
+  FieldDefs().Clear();
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    const PgColumn& read = columns[c];
+    const Column& column = columns_[c];
+    const bool required = column.not_null && !column.has_default && !column.generated;
+    FieldDefs().Add(column.name, read.type, read.type == TFieldType::ftString ? read.size : 0, required);
+  }
+  IndexDefs().Clear();
+  for (const Index& index : indexes_) {
+    TIndexOptions options;
+    if (index.unique) options.Include(ixUnique);
+    if (index.primary) options.Include(ixPrimary);
+    if (!index.descending.empty() && index.descending.size() == index.fields.size()) options.Include(ixDescending);
+    const bool all_folded = index.case_insensitive.size() == index.fields.size();
+    if (all_folded) options.Include(ixCaseInsensitive);
+    TIndexDef& def = IndexDefs().Add(index.name, Join(index.fields), options);
+    if (!index.descending.empty() && index.descending.size() != index.fields.size()) def.SetDescFields(Join(index.descending));
+    if (!index.case_insensitive.empty() && !all_folded) def.SetCaseInsFields(Join(index.case_insensitive));
+  }
+}
+
+std::string TPgTable::KeyCondition(int first) const {
+  std::string where;
+  for (std::size_t k = 0; k < key_columns_.size(); ++k) {
+    where += (k == 0 ? "" : " AND ") + PgQuoteIdentifier(columns_[static_cast<std::size_t>(key_columns_[k])].name) +
+             " = $" + std::to_string(first + static_cast<int>(k));
+  }
+  return where;
+}
+
+void TPgTable::AddKeyParams(PgParams& params, RowId row) const {
+  for (int c : key_columns_) params.push_back(PgParamText(Store()->Get(row, c), FieldDefs().Items(c).data_type));
+}
+
+void TPgTable::WriteAndReadBack(const std::string& sql, const PgParams& params, std::vector<Variant>& values) {
+  const PgResult result = Connection().Exec(sql, params);
+  if (result.Rows() != 1) {
+    Error("The record was not found in '" + table_name_ + "'; another user may have deleted it or changed its key");
+  }
+  TRowStore back([this] {
+    std::vector<TFieldType> types;
+    for (const PgColumn& c : read_columns_) types.push_back(c.type);
+    return types;
+  }());
+  const RowId row = back.AppendRow();
+  for (int c = 0; c < back.ColumnCount(); ++c) {
+    if (result.IsNull(0, c)) continue;
+    const PgColumn& column = read_columns_[static_cast<std::size_t>(c)];
+    const std::string text = result.Text(0, c);
+    if (!LoadPgCell(text, column.oid, column.type, back, row, c)) {
+      Error("The server stored " + text + " in column '" + column.name + "', which this field cannot show; the change was not stored");
+    }
+  }
+  for (int c = 0; c < back.ColumnCount(); ++c) values[static_cast<std::size_t>(c)] = back.Get(row, c);
+}
+
+void TPgTable::InternalPost(RowId row, std::vector<Variant>& values) {
+  if (!keyed_) Error(ReadOnlyMessage());
+  CheckUniqueKeys(row, values);
+  const int columns = FieldDefs().Count();
+  std::vector<int> written;
+  for (int c = 0; c < columns; ++c) {
+    const auto i = static_cast<std::size_t>(c);
+    const bool changed = row == kNoRow ? !values[i].IsClear() : !(values[i] == Store()->Get(row, c));
+    if (!changed) continue;
+    if (columns_[i].generated) {
+      Error("Column '" + columns_[i].name + "' is computed by the database from other columns; its value cannot be changed");
+    }
+    written.push_back(c);
+  }
+  if (row != kNoRow && written.empty()) return;
+  PgParams params;
+  for (int c : written) params.push_back(PgParamText(values[static_cast<std::size_t>(c)], FieldDefs().Items(c).data_type));
+  std::string returning = " RETURNING ";
+  for (std::size_t c = 0; c < columns_.size(); ++c) returning += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
+  std::string sql;
+  if (row == kNoRow) {
+    std::string names, placeholders;
+    for (std::size_t k = 0; k < written.size(); ++k) {
+      names += (k == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[static_cast<std::size_t>(written[k])].name);
+      placeholders += (k == 0 ? "$" : ", $") + std::to_string(k + 1);
+    }
+    sql = written.empty() ? "INSERT INTO " + qualified_ + " DEFAULT VALUES"
+                          : "INSERT INTO " + qualified_ + " (" + names + ") VALUES (" + placeholders + ")";
+  } else {
+    std::string sets;
+    for (std::size_t k = 0; k < written.size(); ++k) {
+      sets += (k == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[static_cast<std::size_t>(written[k])].name) + " = $" +
+              std::to_string(k + 1);
+    }
+    sql = "UPDATE " + qualified_ + " SET " + sets + " WHERE " + KeyCondition(static_cast<int>(written.size()) + 1);
+    AddKeyParams(params, row);
+  }
+  Transaction transaction(Connection());
+  WriteAndReadBack(sql + returning, params, values);
+  transaction.Commit();
+}
+
+void TPgTable::InternalDelete(RowId row) {
+  if (!keyed_) Error(ReadOnlyMessage());
+  PgParams params;
+  AddKeyParams(params, row);
+  Transaction transaction(Connection());
+  const PgResult result = Connection().Exec("DELETE FROM " + qualified_ + " WHERE " + KeyCondition(1), params);
+  if (std::string(PQcmdTuples(result.Handle())) != "1") {
+    Error("The record was not found in '" + table_name_ + "'; another user may have deleted it or changed its key");
+  }
+  transaction.Commit();
+}
+
+void TPgTable::InternalEmpty() {
+  if (kind_ == 'v' || kind_ == 'm') Error(ReadOnlyMessage());
+  Transaction transaction(Connection());
+  Connection().Exec("DELETE FROM " + qualified_);
+  transaction.Commit();
+}
+
+}  // namespace vantor
