@@ -1,6 +1,7 @@
 #include <vantor/engines/criteria_pushdown.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -221,12 +222,18 @@ class Position {
   // field's unit); an end at the kind's limit is no bound.
   template <typename Cells>
   Condition Interval(std::int64_t slack) const {
+    assert(slack == 0 || slack == 1);  // no rounding field is off by more than one unit
     std::int64_t first = 0, last = 0;
     if (!KeyInterval<Cells>(first, last)) return Condition::False();
     if (first == last && slack == 0) return Compare(opEqual, Cells::Probe(first));
     std::vector<Condition> terms;
-    if (first > Cells::kMin) terms.push_back(Compare(opGreaterEqual, Cells::Probe(first - std::min(slack, first - Cells::kMin))));
-    if (last < Cells::kMax) terms.push_back(Compare(opLessEqual, Cells::Probe(last + std::min(slack, Cells::kMax - last))));
+    // slack is 0 or 1, so the limits plus or minus it do not overflow.
+    if (first > Cells::kMin) {
+      terms.push_back(Compare(opGreaterEqual, Cells::Probe(first >= Cells::kMin + slack ? first - slack : Cells::kMin)));
+    }
+    if (last < Cells::kMax) {
+      terms.push_back(Compare(opLessEqual, Cells::Probe(last <= Cells::kMax - slack ? last + slack : Cells::kMax)));
+    }
     // No bound on either side: every value passes, and the AND of nothing is TRUE.
     return Condition::And(std::move(terms));
   }

@@ -46,8 +46,8 @@ bool Fits(TFieldType type, unsigned oid) {
 
 class Renderer {
  public:
-  Renderer(const std::vector<PgConditionColumn>& columns, bool upper_agrees)
-      : columns_(columns), upper_agrees_(upper_agrees) {}
+  Renderer(const std::vector<PgConditionColumn>& columns, bool upper_agrees, int first_param)
+      : columns_(columns), upper_agrees_(upper_agrees), first_param_(first_param) {}
 
   PgConditionSql Render(const Condition& condition) {
     const Condition asked = Resolve(condition);
@@ -119,7 +119,7 @@ class Renderer {
     const std::optional<std::string> text = PgParamText(value, type);
     // Terms compare with values only; Null is a term of its own (IS NULL).
     out_.params.push_back(text ? Variant(*text) : Variant::Null());
-    return "$" + std::to_string(out_.params.size());
+    return "$" + std::to_string(first_param_ - 1 + static_cast<int>(out_.params.size()));
   }
 
   static const char* Operator(TServerOp op) {
@@ -180,14 +180,15 @@ class Renderer {
 
   const std::vector<PgConditionColumn>& columns_;
   bool upper_agrees_;
+  int first_param_;
   PgConditionSql out_;
 };
 
 }  // namespace
 
 PgConditionSql RenderPgCondition(const TServerCondition& condition, const std::vector<PgConditionColumn>& columns,
-                                 bool upper_agrees) {
-  return Renderer(columns, upper_agrees).Render(condition);
+                                 bool upper_agrees, int first_param) {
+  return Renderer(columns, upper_agrees, first_param).Render(condition);
 }
 
 bool PgUpperAgrees(PgConnection& connection) {

@@ -43,8 +43,9 @@ struct PgConditionSql {
 
 // `columns`: the columns of the result the condition applies to, found by name (exactly,
 // else letter case ignored when that is unambiguous); a term on another name is TRUE.
+// Parameters are numbered from `first_param` on (after those of another condition).
 PgConditionSql RenderPgCondition(const TServerCondition& condition, const std::vector<PgConditionColumn>& columns,
-                                 bool upper_agrees);
+                                 bool upper_agrees, int first_param = 1);
 
 // Whether upper() under the database's default collation upper-cases every character as
 // the client does: it is asked once for one text holding every code point, in a database

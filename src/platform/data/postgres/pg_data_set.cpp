@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 
 #include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/data/postgres/pg_condition.h>
 #include <vantor/platform/data/postgres/pg_types.h>
 #include <vantor/platform/data/table.h>
 #include <vantor/platform/rtl/exceptions.h>
@@ -60,6 +61,7 @@ template <class Base>
 PgParams TPgDataSet<Base>::ConditionParams() const {
   PgParams params;
   for (const Variant& v : condition_params_) params.push_back(PgParamText(v));
+  for (const Variant& v : FilterSql().params) params.push_back(PgParamText(v));
   return params;
 }
 
@@ -162,6 +164,8 @@ std::unique_ptr<TRowStore> TPgDataSet<Base>::InternalOpen(std::unique_ptr<TRowSt
     rows = ReadRows();
   }
   DefineFields(rows.columns);
+  read_columns_ = rows.columns;
+  rows_read_ = rows.store->LiveCount();
   return std::move(rows.store);
 }
 
@@ -171,6 +175,8 @@ void TPgDataSet<Base>::InternalClose() {
   if (requerying_) return;
   std::lock_guard lock(connection_mutex_);
   connection_.reset();
+  upper_agrees_.reset();
+  filter_ = TServerCondition::True();
 }
 
 template <class Base>
@@ -186,6 +192,42 @@ void TPgDataSet<Base>::Requery() {
   this->Close();
   this->Open();
   if (rec_no > 1) this->MoveBy(rec_no - 1);
+}
+
+template <class Base>
+bool TPgDataSet<Base>::SetServerFilter(const TServerCondition& condition) {
+  const TServerCondition wanted = push_down_ && this->Active() ? condition : TServerCondition::True();
+  if (wanted == filter_) return true;
+  if (wanted.UsesUpper() && !upper_agrees_) upper_agrees_ = PgUpperAgrees(Connection());
+  filter_ = wanted;
+  if (this->Active()) Requery();
+  return true;
+}
+
+template <class Base>
+void TPgDataSet<Base>::SetPushDown(bool value) {
+  if (value == push_down_) return;
+  push_down_ = value;
+  if (!push_down_ && !filter_.IsTrue()) {
+    filter_ = TServerCondition::True();
+    if (this->Active()) Requery();
+  }
+}
+
+template <class Base>
+PgConditionSql TPgDataSet<Base>::FilterSql() const {
+  std::vector<PgConditionColumn> columns;
+  for (const PgColumn& c : read_columns_) columns.push_back({c.name, c.oid});
+  return RenderPgCondition(filter_, columns, upper_agrees_.value_or(false),
+                           static_cast<int>(condition_params_.size()) + 1);
+}
+
+template <class Base>
+std::string TPgDataSet<Base>::ReadCondition() const {
+  const std::string filter = FilterSql().sql;
+  if (filter.empty()) return condition_;
+  if (condition_.empty()) return filter;
+  return "(" + condition_ + ") AND " + filter;
 }
 
 // The two PostgreSQL data sets: their members defined here are made once, for them.
