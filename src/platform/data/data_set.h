@@ -306,6 +306,16 @@ class TDataSet : public TComponent {
   // descendant has already let go of its own per-row state): bookmarks become stale, the
   // cursor has no record, the links hear one data-set change. Browse mode only.
   void DropAllRows();
+  // Puts `rows` in place of the rows held, keeping the fields, which must read them as
+  // before (the same columns of the same kinds): a data set read again from its source.
+  // Bookmarks become stale, the view is built anew (through the filter while filtered),
+  // the cursor goes to the first record and the links hear one data-set change. Unlike
+  // Close and Open, nothing that holds a field (a criteria record, a grid) loses it.
+  // Browse mode only.
+  void ReplaceRows(std::unique_ptr<TRowStore> rows);
+  // Called by ReplaceRows once the new rows are in place, before the view is built: a
+  // descendant rebuilds what it keeps over the rows (a table's index orders).
+  virtual void RowsReplaced() {}
 
   // Rows visible to navigation, in order.
   const std::vector<RowId>& View() const { return filter_active_ ? filtered_ : CurrentOrder(); }

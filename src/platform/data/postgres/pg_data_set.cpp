@@ -2,6 +2,8 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+
 #include <vantor/platform/core/temporary_change.h>
 #include <vantor/platform/data/postgres/pg_condition.h>
 #include <vantor/platform/data/postgres/pg_types.h>
@@ -34,6 +36,13 @@ std::vector<PgColumn> Describe(const pg_result* result, const std::vector<PgColu
     columns.push_back(std::move(column));
   }
   return columns;
+}
+
+// Whether two readings' columns are read into the same fields.
+bool SameColumns(const std::vector<PgColumn>& a, const std::vector<PgColumn>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const PgColumn& x, const PgColumn& y) {
+    return x.name == y.name && x.oid == y.oid && x.type == y.type && x.size == y.size && x.widened == y.widened;
+  });
 }
 
 std::vector<TFieldType> TypesOf(const std::vector<PgColumn>& columns) {
@@ -164,7 +173,7 @@ std::unique_ptr<TRowStore> TPgDataSet<Base>::InternalOpen(std::unique_ptr<TRowSt
     rows = ReadRows();
   }
   DefineFields(rows.columns);
-  read_columns_ = rows.columns;
+  filter_columns_ = rows.columns;
   rows_read_ = rows.store->LiveCount();
   return std::move(rows.store);
 }
@@ -187,10 +196,18 @@ void TPgDataSet<Base>::Requery() {
   Rows fresh = ReadRows();  // raises with nothing changed yet
   const int rec_no = this->RecNo();
   TControlsDisabled quiet(*this);
-  pending_ = std::move(fresh);
-  TemporaryChange keep_connection(requerying_, true);
-  this->Close();
-  this->Open();
+  if (SameColumns(fresh.columns, filter_columns_)) {
+    // The fields read the new rows as they read the old ones: they stay, and so does
+    // everything that holds them (a filter's criteria, a grid's columns).
+    filter_columns_ = std::move(fresh.columns);
+    rows_read_ = fresh.store->LiveCount();
+    this->ReplaceRows(std::move(fresh.store));
+  } else {
+    pending_ = std::move(fresh);
+    TemporaryChange keep_connection(requerying_, true);
+    this->Close();
+    this->Open();
+  }
   if (rec_no > 1) this->MoveBy(rec_no - 1);
 }
 
@@ -217,7 +234,7 @@ void TPgDataSet<Base>::SetPushDown(bool value) {
 template <class Base>
 PgConditionSql TPgDataSet<Base>::FilterSql() const {
   std::vector<PgConditionColumn> columns;
-  for (const PgColumn& c : read_columns_) columns.push_back({c.name, c.oid});
+  for (const PgColumn& c : filter_columns_) columns.push_back({c.name, c.oid});
   return RenderPgCondition(filter_, columns, upper_agrees_.value_or(false),
                            static_cast<int>(condition_params_.size()) + 1);
 }

@@ -150,7 +150,7 @@ class TPgDataSet : public Base {
   std::vector<Variant> condition_params_;
   bool push_down_ = true;
   TServerCondition filter_;                // the record filter's, as given
-  std::vector<PgColumn> read_columns_;     // of the last reading
+  std::vector<PgColumn> filter_columns_;   // of the last reading, for rendering filter_
   std::size_t rows_read_ = 0;
   std::optional<bool> upper_agrees_;       // asked once per connection
 
