@@ -182,6 +182,10 @@ Options ParseArguments(std::span<const std::string_view> args) {
       o.index = std::string(in.ValueOf(name, inline_value));
     } else if (name == "--db") {
       o.db = std::string(in.ValueOf(name, inline_value));
+    } else if (name == "--pg") {
+      // "" is a value here (the PG* variables decide), so it is taken as it comes.
+      if (!inline_value && in.AtEnd()) throw UsageError("option --pg needs a value");
+      o.pg = std::string(inline_value ? *inline_value : in.Next());
     } else if (name == "--table") {
       o.table = std::string(in.ValueOf(name, inline_value));
     } else if (name == "--next") {
@@ -214,6 +218,8 @@ Options ParseArguments(std::span<const std::string_view> args) {
     }
   }
   if (o.next > 1'000'000) throw UsageError("option --next is limited to 1000000");
+  if (o.pg && !o.db.empty()) throw UsageError("--pg and --db name two different databases; give one of them");
+  if (o.pg && o.table.empty()) throw UsageError("--pg needs the table to query: --table NAME");
   return o;
 }
 
@@ -260,6 +266,9 @@ std::string UsageText(std::string_view program, std::string_view date_form) {
          "\n"
          "Data:\n"
          "  --db FILE         an SQLite database file instead of the sample\n"
+         "  --pg CONNINFO     a table of a PostgreSQL database instead, such as\n"
+         "                    \"host=/run/postgresql dbname=shop\" (\"\" takes the PG*\n"
+         "                    environment variables); needs --table\n"
          "  --table NAME      the table to query (may be left out when the file has one)\n"
          "  --index NAME      the table's index to search along (see the list that an\n"
          "                    unknown name prints); --mode exact and nearest need one\n"

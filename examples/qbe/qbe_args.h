@@ -46,6 +46,9 @@ struct Options {
   bool case_sensitive = false;
   std::string index;  // index name of the table to search along; empty: none
   std::string db;     // empty: the sample database
+  // Connection parameters of a PostgreSQL database to use instead of a file ("" takes
+  // them from the PG* environment variables); unset: a SQLite file.
+  std::optional<std::string> pg;
   std::string table;  // empty: the sample's table, or the only table of --db
   int next = 0;       // how many further matches --find looks for
   bool csv = false;

@@ -18,6 +18,7 @@
 #include <vantor/platform/data/sample_database.h>
 #include <vantor/platform/data/sqlite_connection.h>
 #include <vantor/platform/data/sqlite_dates.h>
+#include <vantor/platform/data/postgres/pg_table.h>
 #include <vantor/platform/data/sqlite_table.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/date_text.h>
@@ -333,7 +334,10 @@ int Main(std::span<const std::string_view> args, std::string_view program, std::
   }
 }
 
-void Run(const Options& o, std::ostream& out, std::ostream& log) {
+namespace {
+
+// The table of a SQLite file (the sample database without --db), closed.
+std::unique_ptr<TTable> OpenFileTable(const Options& o, std::ostream& log, std::string& table_name) {
   const bool sample = o.db.empty();
   const std::string path = sample ? SampleDatabasePath() : o.db;
   if (sample) {
@@ -343,8 +347,6 @@ void Run(const Options& o, std::ostream& out, std::ostream& log) {
   } else if (!fs::exists(path)) {
     throw RequestError(path + " does not exist");
   }
-
-  std::string table_name;
   auto table = std::make_unique<TSQLiteTable>(nullptr);
   {
     const SQLiteConnection db(path);
@@ -352,6 +354,23 @@ void Run(const Options& o, std::ostream& out, std::ostream& log) {
   }
   table->SetDatabaseName(path);
   table->SetTableName(table_name);
+  return table;
+}
+
+// The table of a PostgreSQL database, closed.
+std::unique_ptr<TTable> OpenServerTable(const Options& o) {
+  auto table = std::make_unique<TPgTable>(nullptr);
+  table->SetConnectionString(*o.pg);
+  table->SetTableName(o.table);
+  return table;
+}
+
+}  // namespace
+
+void Run(const Options& o, std::ostream& out, std::ostream& log) {
+  std::string table_name;
+  const std::unique_ptr<TTable> table = o.pg ? OpenServerTable(o) : OpenFileTable(o, log, table_name);
+  if (o.pg) table_name = o.table;
   const auto load_start = std::chrono::steady_clock::now();
   table->Open();
   const double load_ms = MillisSince(load_start);

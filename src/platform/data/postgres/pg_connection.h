@@ -45,6 +45,7 @@ class PgResult {
 // Statement parameters in the server's text form; nullopt is SQL NULL.
 using PgParams = std::vector<std::optional<std::string>>;
 
+// An open session with a PostgreSQL server, set up the same way for every data set.
 class PgConnection {
  public:
   // Connects with the parameters of `conninfo` ("host=/run/postgresql dbname=shop" or a
