@@ -28,9 +28,11 @@
 
 namespace vantor {
 
+// The comparisons a condition's terms make.
 enum class TServerOp : std::uint8_t { opEqual, opGreaterEqual, opLessEqual, opLess };
 using enum TServerOp;
 
+// One node of a condition: a constant, an AND or OR of nodes, or a term on one column.
 struct TServerCondition {
   enum class Kind : std::uint8_t {
     kTrue,

@@ -36,6 +36,7 @@ struct PgConditionColumn {
   unsigned oid = 0;
 };
 
+// A rendered condition: its SQL text and the values of its parameters.
 struct PgConditionSql {
   std::string sql;              // empty: no condition (all rows)
   std::vector<Variant> params;  // texts, for $1, $2 ...
