@@ -32,7 +32,7 @@ namespace vantor {
 class TDBCustomFilterPanel;
 
 // The condition for the criteria the panel applies now (its field map); TRUE when no
-// position can be proven, or the panel does not filter its data set.
+// position can be proven. Whether the panel filters at all is the caller's question.
 TServerCondition CriteriaServerCondition(const TDBCustomFilterPanel& panel);
 
 }  // namespace vantor

@@ -62,9 +62,13 @@ void TDBCustomFilterPanel::UpdateDataSet() {
   TemporaryChange switching(can_set_filtered_, false);
   TDataSet* data_set = LinkedDataSet();
   if (data_set == nullptr || !data_set->Active() || Fields() == nullptr) return;
+  // A server-backed data set reads the rows the criteria may accept first, while the
+  // filter is still in place: a reading that fails or is cancelled leaves the data set as
+  // it was. Unfiltered, it reads all its rows again once filtering is off.
+  if (filtered_) NarrowOnServer(*data_set);
   data_set->SetOnFilterRecord(TFilterRecordEvent{});
   if (data_set->Filtered() != filtered_) data_set->SetFiltered(filtered_);
-  NarrowOnServer(*data_set);
+  if (!filtered_) NarrowOnServer(*data_set);
   if (filtered_) {
     if (Fields()->FieldMapCount() > 0) {
       TFilterRecordEvent filter;

@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <utility>
 
 #include <vantor/platform/core/temporary_change.h>
 #include <vantor/platform/data/postgres/pg_condition.h>
@@ -213,11 +214,10 @@ void TPgDataSet<Base>::Requery() {
 
 template <class Base>
 bool TPgDataSet<Base>::SetServerFilter(const TServerCondition& condition) {
-  const TServerCondition wanted = push_down_ && this->Active() ? condition : TServerCondition::True();
+  TServerCondition wanted = push_down_ && this->Active() ? condition : TServerCondition::True();
   if (wanted == filter_) return true;
   if (wanted.UsesUpper() && !upper_agrees_) upper_agrees_ = PgUpperAgrees(Connection());
-  filter_ = wanted;
-  if (this->Active()) Requery();
+  ApplyFilter(std::move(wanted));
   return true;
 }
 
@@ -225,9 +225,20 @@ template <class Base>
 void TPgDataSet<Base>::SetPushDown(bool value) {
   if (value == push_down_) return;
   push_down_ = value;
-  if (!push_down_ && !filter_.IsTrue()) {
-    filter_ = TServerCondition::True();
-    if (this->Active()) Requery();
+  if (!push_down_ && !filter_.IsTrue()) ApplyFilter(TServerCondition::True());
+}
+
+template <class Base>
+void TPgDataSet<Base>::ApplyFilter(TServerCondition filter) {
+  TServerCondition previous = std::exchange(filter_, std::move(filter));
+  if (!this->Active()) return;
+  try {
+    Requery();
+  } catch (...) {
+    // The rows shown are still those of the previous condition: so is the condition, or
+    // asking for the same again later would be taken for done.
+    filter_ = std::move(previous);
+    throw;
   }
 }
 

@@ -141,6 +141,9 @@ class TPgDataSet : public Base {
  private:
   // The record filter's condition as SQL, numbered after the server condition's parameters.
   PgConditionSql FilterSql() const;
+  // Makes `filter` the record filter's condition and reads the rows again (when open);
+  // a failed reading leaves the previous condition with the rows it read.
+  void ApplyFilter(TServerCondition filter);
 
   std::string connection_string_;
   std::string time_zone_ = "UTC";

@@ -285,5 +285,32 @@ TEST_F(PgPushdown, UserTextIsBoundNeverSplicedAndTheApplicationsConditionStays) 
   EXPECT_EQ(PgValue(ConnInfo(), "SELECT count(*) FROM t"), "3");
 }
 
+TEST_F(PgPushdown, AFailedReadingKeepsThePreviousConditionSoTheNextTryReadsAgain) {
+  Exec("CREATE TABLE t (id integer PRIMARY KEY, name text);"
+       "INSERT INTO t VALUES (1, 'a'), (2, 'b'), (3, 'c')");
+  TPgTable t(nullptr);
+  t.SetConnectionString(ConnInfo());
+  t.SetTableName("t");
+  t.Open();
+  Side side(t);
+  TFieldRecord* r = side.panel.FieldByName("name");
+  r->SetCount(coOne);
+  r->SetCompare(ctExact);
+  r->SetCaseInsensitive(false);
+  r->SetValues(0, Variant("a"));
+  EXPECT_EQ(t.RowsRead(), 1u);
+  // The table is away while the criteria change: the reading fails, the rows stay.
+  Exec("ALTER TABLE t RENAME TO t_away");
+  EXPECT_THROW(r->SetValues(0, Variant("b")), EDatabaseError);
+  Exec("ALTER TABLE t_away RENAME TO t");
+  // The data set is as it was: the row of "a".
+  ASSERT_EQ(t.RecordCount(), 1);
+  EXPECT_EQ(t.FieldByName("id")->AsInteger(), 1);
+  // The same criteria again: the server is asked this time.
+  side.panel.UpdateDataSet();
+  ASSERT_EQ(t.RecordCount(), 1);
+  EXPECT_EQ(t.FieldByName("id")->AsInteger(), 2);
+}
+
 }  // namespace
 }  // namespace vantor::testing_support
