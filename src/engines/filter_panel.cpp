@@ -1,5 +1,6 @@
 #include <vantor/engines/filter_panel.h>
 
+#include <vantor/engines/criteria_pushdown.h>
 #include <vantor/engines/filter_record.h>
 #include <vantor/engines/wait_cursor.h>
 #include <vantor/platform/core/temporary_change.h>
@@ -61,8 +62,13 @@ void TDBCustomFilterPanel::UpdateDataSet() {
   TemporaryChange switching(can_set_filtered_, false);
   TDataSet* data_set = LinkedDataSet();
   if (data_set == nullptr || !data_set->Active() || Fields() == nullptr) return;
+  // A server-backed data set reads the rows the criteria may accept first, while the
+  // filter is still in place: a reading that fails or is cancelled leaves the data set as
+  // it was. Unfiltered, it reads all its rows again once filtering is off.
+  if (filtered_) NarrowOnServer(*data_set);
   data_set->SetOnFilterRecord(TFilterRecordEvent{});
   if (data_set->Filtered() != filtered_) data_set->SetFiltered(filtered_);
+  if (!filtered_) NarrowOnServer(*data_set);
   if (filtered_) {
     if (Fields()->FieldMapCount() > 0) {
       TFilterRecordEvent filter;
@@ -75,12 +81,18 @@ void TDBCustomFilterPanel::UpdateDataSet() {
   data_set->First();
 }
 
+void TDBCustomFilterPanel::NarrowOnServer(TDataSet& data_set) {
+  data_set.SetServerFilter(filtered_ ? CriteriaServerCondition(*this) : TServerCondition::True());
+}
+
 void TDBCustomFilterPanel::SetOldDataSet(TDataSet* data_set) {
   if (data_set == nullptr) return;
   // A data set being destroyed has dropped its rows and its callback goes with it.
   if (data_set->ComponentState().Contains(csDestroying)) return;
   data_set->SetOnFilterRecord(TFilterRecordEvent{});
   data_set->SetFiltered(false);
+  // A data set left behind shows all its rows again, also those the server held back.
+  if (data_set->Active()) data_set->SetServerFilter(TServerCondition::True());
 }
 
 void TDBCustomFilterPanel::DataSetChanged() {

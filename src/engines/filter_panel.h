@@ -6,7 +6,9 @@
 // TDBFilterPanel is the same class with its properties published.
 //
 // Who calls what: the panel's Changed (after every field-map rebuild) runs UpdateDataSet,
-// which switches the data set's filtering and returns it to its first record; the data
+// which switches the data set's filtering and returns it to its first record; a data set
+// whose rows come from a server is asked first to read only rows that may match (the
+// criteria's server condition, CriteriaServerCondition), or all rows again; the data
 // set then calls FilterRecord once per record it considers. The data link hands a data
 // set it leaves to SetOldDataSet, which leaves it unfiltered; DataSetChanged follows a
 // program that switches the data set's Filtered directly. CanSetFiltered is false while
@@ -62,6 +64,9 @@ class TDBCustomFilterPanel : public TPanelFieldsSet {
 
  private:
   TDataSet* LinkedDataSet() const;
+  // Asks the data set to read the rows the criteria may accept while filtering, all rows
+  // otherwise (nothing for a data set whose rows are all at hand).
+  void NarrowOnServer(TDataSet& data_set);
 
   bool filtered_ = false;
   bool can_set_filtered_ = true;

@@ -43,8 +43,18 @@ bool StartsWithUpper(std::string_view wanted, std::string_view text) {
   return AnsiUpperCase(wanted) == AnsiUpperCase(Utf8HeadLike(text, wanted));
 }
 
+// What the tests read of a field: its value and its text. A bound field reads them from
+// the current record; a given value stands for a record holding it.
+struct GivenValue {
+  const Variant& value;
+  std::string_view text;
+  const Variant& AsVariant() const { return value; }
+  std::string AsString() const { return std::string(text); }
+};
+
 // One value against the field (coOne).
-bool MatchOne(const TFieldRecord& record, const TField& field, TCompareType compare,
+template <typename Field>
+bool MatchOne(const TFieldRecord& record, const Field& field, TCompareType compare,
               bool case_insensitive) {
   const Variant& value = record.MainValues(0);
   switch (compare) {
@@ -82,13 +92,14 @@ bool MatchOne(const TFieldRecord& record, const TField& field, TCompareType comp
 // never fails: its texts are empty and a Null variant sorts below every value. With
 // ctInitial/ctInternal the upper bound is compared with as many leading characters of
 // the field as it has itself, so "D" admits "Dan".
-bool MatchRange(const TFieldRecord& record, const TField& field, TCompareType compare,
+template <typename Field>
+bool MatchRange(const TFieldRecord& record, const Field& field, TCompareType compare,
                 bool case_insensitive) {
   const Variant& low = record.MainValues(0);
   const Variant& high = record.MainValues(1);
 
   if (compare == ctExact && !case_insensitive) {
-    const Variant value = field.AsVariant();
+    const Variant value = field.AsVariant();  // a copy: a field reads it anew
     if (VarCompare(low, value) > 0) return false;
     if (high.IsNull()) return true;
     return VarCompare(high, value) >= 0;
@@ -123,7 +134,22 @@ bool MatchRange(const TFieldRecord& record, const TField& field, TCompareType co
   return Ordinal(high_text, Utf8HeadLike(text, high_text)) >= 0;
 }
 
+// The test of one record against `field` by the record's states.
+template <typename Field>
+bool MatchRecord(const TPanelFieldsSet& panel, const TFieldRecord& record, const Field& field) {
+  switch (panel.CountState(&record)) {
+    case coOne: return MatchOne(record, field, panel.CompareState(&record), panel.CaseInsensitiveField(&record));
+    case coTwo: return MatchRange(record, field, panel.CompareState(&record), panel.CaseInsensitiveField(&record));
+    case coNone: break;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool TPanelFieldsSet::CheckValue(int index, const Variant& value, std::string_view text) const {
+  return MatchRecord(*this, *Fields()->FieldMapRecord(index), GivenValue{value, text});
+}
 
 bool TPanelFieldsSet::CheckRecord(int start_index, int end_index) {
   if (end_index < start_index) return true;
@@ -132,18 +158,7 @@ bool TPanelFieldsSet::CheckRecord(int start_index, int end_index) {
     const TFieldRecord* record = list->FieldMapRecord(pos);
     const TField* field = record->Field();
     if (field == nullptr) continue;  // an unbound record does not restrict
-    bool ok = true;
-    switch (CountState(record)) {
-      case coOne:
-        ok = MatchOne(*record, *field, CompareState(record), CaseInsensitiveField(record));
-        break;
-      case coTwo:
-        ok = MatchRange(*record, *field, CompareState(record), CaseInsensitiveField(record));
-        break;
-      case coNone:
-        break;
-    }
-    if (!ok) return false;
+    if (!MatchRecord(*this, *record, *field)) return false;
   }
   return true;
 }

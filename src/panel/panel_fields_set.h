@@ -23,6 +23,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <vantor/criteria/compare_options.h>
 #include <vantor/criteria/count_options.h>
@@ -115,6 +116,10 @@ class TPanelFieldsSet : public TCustomPanel, public TFieldsOwner {
   // Whether the current record of the data set satisfies field-map positions
   // start_index..end_index (inclusive); true for an empty stretch.
   [[nodiscard]] bool CheckRecord(int start_index, int end_index);
+  // The same test for field-map position `index` against a value given directly: what a
+  // record whose field reads `value` (AsVariant) and `text` (AsString) would get. Lets a
+  // caller ask how the test treats a null field, for one, without such a record.
+  [[nodiscard]] bool CheckValue(int index, const Variant& value, std::string_view text) const;
 
   // ---- records ----
   // The first record whose FieldName equals `field_name`, letter case ignored; null.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 
 #include <vantor/platform/core/update_guard.h>
 #include <vantor/platform/data/data_source.h>
@@ -484,6 +485,31 @@ void TDataSet::DropAllRows() {
   calc_row_ = kNoRow;
   cursor_ = 0;
   bof_ = eof_ = true;
+  DataEvent(deDataSetChange);
+  AfterScroll(this);
+}
+
+void TDataSet::ReplaceRows(std::unique_ptr<TRowStore> rows) {
+  CheckActive();
+  CheckBrowseMode();
+  assert(rows && rows->ColumnCount() == store_->ColumnCount());  // the caller read the same columns
+  store_ = std::move(rows);
+  natural_.clear();
+  natural_.reserve(store_->LiveCount());
+  for (RowId r = 0; r < store_->RowLimit(); ++r) {
+    if (store_->IsLive(r)) natural_.push_back(r);
+  }
+  filtered_ = {};
+  accepted_ = {};
+  ++generation_;  // other rows: every bookmark is stale
+  ++data_version_;
+  RowsChanged();
+  calc_row_ = kNoRow;
+  RowsReplaced();
+  RebuildView(true);
+  cursor_ = 0;
+  bof_ = true;
+  eof_ = View().empty();
   DataEvent(deDataSetChange);
   AfterScroll(this);
 }

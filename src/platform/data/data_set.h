@@ -32,6 +32,7 @@
 #include <vantor/platform/data/field.h>
 #include <vantor/platform/data/field_defs.h>
 #include <vantor/platform/data/row_store.h>
+#include <vantor/platform/data/server_condition.h>
 
 namespace vantor {
 
@@ -208,6 +209,15 @@ class TDataSet : public TComponent {
   void SetOnFilterRecord(const TFilterRecordEvent& event, TBulkRecordFilter* bulk);
   // The state of the rows and their order, for a filter that keeps what it learned of them.
   TRowsStamp RowsStamp() const { return stamp_; }
+  // Asks a data set whose rows come from a server to read only the rows that satisfy
+  // `condition` (TRUE: all of them), reading them again when that changes what it asks.
+  // The record filter still decides each row; the condition saves only their transfer,
+  // so it must hold for every row the filter accepts. False for a data set that cannot
+  // narrow (its rows are all at hand), which then stays as it is.
+  virtual bool SetServerFilter(const TServerCondition& condition) {
+    (void)condition;
+    return false;
+  }
 
   // --- Editing ---
   // Edit on an empty data set starts an insert.
@@ -296,6 +306,16 @@ class TDataSet : public TComponent {
   // descendant has already let go of its own per-row state): bookmarks become stale, the
   // cursor has no record, the links hear one data-set change. Browse mode only.
   void DropAllRows();
+  // Puts `rows` in place of the rows held, keeping the fields, which must read them as
+  // before (the same columns of the same kinds): a data set read again from its source.
+  // Bookmarks become stale, the view is built anew (through the filter while filtered),
+  // the cursor goes to the first record and the links hear one data-set change. Unlike
+  // Close and Open, nothing that holds a field (a criteria record, a grid) loses it.
+  // Browse mode only.
+  void ReplaceRows(std::unique_ptr<TRowStore> rows);
+  // Called by ReplaceRows once the new rows are in place, before the view is built: a
+  // descendant rebuilds what it keeps over the rows (a table's index orders).
+  virtual void RowsReplaced() {}
 
   // Rows visible to navigation, in order.
   const std::vector<RowId>& View() const { return filter_active_ ? filtered_ : CurrentOrder(); }

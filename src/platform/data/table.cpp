@@ -68,6 +68,13 @@ void TTable::AfterBind() {
   SelectOrder(index_name_, index_field_names_);
 }
 
+void TTable::RowsReplaced() {
+  current_ = nullptr;
+  orders_.clear();
+  seek_key_.clear();
+  AfterBind();
+}
+
 // --- Orders ------------------------------------------------------------------------------
 
 int TTable::CompareIn(const Order& order, RowId a, RowId b, std::size_t first_part) const {

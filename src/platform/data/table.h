@@ -105,6 +105,8 @@ class TTable : public TDataSet {
   void InternalClose() override;
   bool KeepRowsOnClose() const override { return true; }
   void AfterBind() override;
+  // The orders are built again over the new rows.
+  void RowsReplaced() override;
   void InternalPost(RowId row, std::vector<Variant>& values) override;
   void RowWriting(RowId row) override;
   void RowWritten(RowId row, bool inserted) override;

@@ -4,6 +4,7 @@
 #include <wctype.h>
 
 #include <cstdint>
+#include <vector>
 
 #include <vantor/platform/rtl/utf8.h>
 
@@ -85,6 +86,21 @@ char32_t UpperCaseChar(char32_t c) {
   if (loc == locale_t{}) return c;
   const wint_t r = towupper_l(static_cast<wint_t>(c), loc);
   return r > 0x10FFFF ? c : static_cast<char32_t>(r);
+}
+
+bool SharesCapital(char32_t c) {
+  if (c > 0x10FFFF) return false;
+  // How many code points have each capital, counted once over the whole range (a few
+  // milliseconds); more than one for exactly the characters with case variants.
+  static const std::vector<std::uint8_t> members = [] {
+    std::vector<std::uint8_t> count(0x110000, 0);
+    for (char32_t x = 0; x <= 0x10FFFF; ++x) {
+      std::uint8_t& n = count[UpperCaseChar(x)];
+      if (n < 2) ++n;
+    }
+    return count;
+  }();
+  return members[UpperCaseChar(c)] > 1;
 }
 
 char32_t LowerCaseChar(char32_t c) {

@@ -37,6 +37,10 @@ std::size_t MatchTextAt(std::string_view s, std::size_t pos, std::string_view wo
 // Simple case mapping of one code point.
 char32_t UpperCaseChar(char32_t c);
 char32_t LowerCaseChar(char32_t c);
+// Whether some other code point has the same capital as `c` (i and I, but also ı and İ
+// with I): then a case-insensitive test cannot tell `c` from it. False for characters
+// that are their case's only member (digits, most signs, letters of caseless scripts).
+bool SharesCapital(char32_t c);
 
 // Character classes of one code point, for every script (Unicode letters, such as the
 // Cyrillic, Greek or CJK ones, and decimal digits).

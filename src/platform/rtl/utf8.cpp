@@ -100,6 +100,16 @@ std::string_view Utf8Head(std::string_view s, std::size_t chars) {
   return s.substr(0, i);
 }
 
+bool Utf8Successor(std::string_view s, std::string& out) {
+  std::u32string chars = DecodeUtf8(s);
+  while (!chars.empty() && chars.back() >= 0x10FFFF) chars.pop_back();
+  if (chars.empty()) return false;
+  char32_t& last = chars.back();
+  last = last == 0xD7FF ? 0xE000 : last + 1;
+  out = EncodeUtf8(chars);
+  return true;
+}
+
 namespace {
 
 struct Range {

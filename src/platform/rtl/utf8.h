@@ -50,6 +50,12 @@ std::string_view Utf8Head(std::string_view s, std::size_t chars);
 inline std::string_view Utf8HeadLike(std::string_view s, std::string_view like) {
   return Utf8Head(s, Utf8Length(like));
 }
+// The least text above every text that begins with `s`, in code point order (= byte
+// order): `s` with its last character replaced by the next code point (surrogates are no
+// characters and are passed over), dropping trailing characters that have no next one.
+// So t begins with s, or sorts below s, exactly when t < Utf8Successor(s). False when no
+// text is above them all (s empty or made of U+10FFFF only). `s` must be valid UTF-8.
+bool Utf8Successor(std::string_view s, std::string& out);
 // Columns the text takes on a terminal: East Asian wide and full-width characters take
 // two, combining marks and zero-width characters none, every other character one.
 std::size_t Utf8DisplayWidth(std::string_view s);

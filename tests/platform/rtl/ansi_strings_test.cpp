@@ -80,5 +80,12 @@ TEST(AnsiStrings, LettersAndDigitsOfEveryScript) {
   EXPECT_FALSE(IsLetterOrDigitChar(U'\u2014'));
 }
 
+TEST(AnsiStrings, SharesCapitalTellsCharactersWithCaseVariants) {
+  // i and I, and ı and İ, all meet at I or İ; s, S and long s ſ at S; final sigma at Σ.
+  for (char32_t c : {U'i', U'I', U'ı', U's', U'ſ', U'ς', U'σ', U'Σ', U'ǅ', U'é'}) EXPECT_TRUE(SharesCapital(c)) << static_cast<int>(c);
+  // Digits, signs and letters without a case of their own stand alone.
+  for (char32_t c : {U'0', U'%', U'_', U' ', U'中', U'א'}) EXPECT_FALSE(SharesCapital(c)) << static_cast<int>(c);
+}
+
 }  // namespace
 }  // namespace vantor

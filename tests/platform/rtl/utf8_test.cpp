@@ -126,5 +126,24 @@ TEST(Utf8, DisplayWidthCountsTerminalColumns) {
   EXPECT_EQ(Utf8HeadByWidth("abc", 0), "");
 }
 
+TEST(Utf8, SuccessorBoundsEveryTextThatBeginsWithIt) {
+  std::string next;
+  ASSERT_TRUE(Utf8Successor("ab", next));
+  EXPECT_EQ(next, "ac");
+  // Texts that begin with the bound sort below its successor, in byte order too.
+  for (const char* t : {"ab", "ab\xF4\x8F\xBF\xBF", "abzzz", "a", "aa\xC3\xA9"}) EXPECT_LT(std::string(t), next) << t;
+  for (const char* t : {"ac", "b", "ac\x01"}) EXPECT_GE(std::string(t), next) << t;
+  // The next code point: across byte lengths, over the surrogates.
+  ASSERT_TRUE(Utf8Successor("x\x7F", next));
+  EXPECT_EQ(next, "x\xC2\x80");
+  ASSERT_TRUE(Utf8Successor("\xED\x9F\xBF", next));  // U+D7FF
+  EXPECT_EQ(next, "\xEE\x80\x80");                      // U+E000
+  // A last character with no next one is dropped; nothing is above all texts.
+  ASSERT_TRUE(Utf8Successor("a\xF4\x8F\xBF\xBF", next));
+  EXPECT_EQ(next, "b");
+  EXPECT_FALSE(Utf8Successor("\xF4\x8F\xBF\xBF", next));
+  EXPECT_FALSE(Utf8Successor("", next));
+}
+
 }  // namespace
 }  // namespace vantor

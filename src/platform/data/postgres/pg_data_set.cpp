@@ -2,7 +2,11 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+#include <utility>
+
 #include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/data/postgres/pg_condition.h>
 #include <vantor/platform/data/postgres/pg_types.h>
 #include <vantor/platform/data/table.h>
 #include <vantor/platform/rtl/exceptions.h>
@@ -35,6 +39,13 @@ std::vector<PgColumn> Describe(const pg_result* result, const std::vector<PgColu
   return columns;
 }
 
+// Whether two readings' columns are read into the same fields.
+bool SameColumns(const std::vector<PgColumn>& a, const std::vector<PgColumn>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const PgColumn& x, const PgColumn& y) {
+    return x.name == y.name && x.oid == y.oid && x.type == y.type && x.size == y.size && x.widened == y.widened;
+  });
+}
+
 std::vector<TFieldType> TypesOf(const std::vector<PgColumn>& columns) {
   std::vector<TFieldType> types;
   for (const PgColumn& c : columns) types.push_back(c.type);
@@ -60,6 +71,7 @@ template <class Base>
 PgParams TPgDataSet<Base>::ConditionParams() const {
   PgParams params;
   for (const Variant& v : condition_params_) params.push_back(PgParamText(v));
+  for (const Variant& v : FilterSql().params) params.push_back(PgParamText(v));
   return params;
 }
 
@@ -171,6 +183,8 @@ std::unique_ptr<TRowStore> TPgDataSet<Base>::InternalOpen(std::unique_ptr<TRowSt
     }
   }
   DefineFields(rows.columns);
+  filter_columns_ = rows.columns;
+  rows_read_ = rows.store->LiveCount();
   return std::move(rows.store);
 }
 
@@ -180,6 +194,8 @@ void TPgDataSet<Base>::InternalClose() {
   if (requerying_) return;
   std::lock_guard lock(connection_mutex_);
   connection_.reset();
+  upper_agrees_.reset();
+  filter_ = TServerCondition::True();
 }
 
 template <class Base>
@@ -190,11 +206,65 @@ void TPgDataSet<Base>::Requery() {
   Rows fresh = ReadRows();  // raises with nothing changed yet
   const int rec_no = this->RecNo();
   TControlsDisabled quiet(*this);
-  pending_ = std::move(fresh);
-  TemporaryChange keep_connection(requerying_, true);
-  this->Close();
-  this->Open();
+  if (SameColumns(fresh.columns, filter_columns_)) {
+    // The fields read the new rows as they read the old ones: they stay, and so does
+    // everything that holds them (a filter's criteria, a grid's columns).
+    filter_columns_ = std::move(fresh.columns);
+    rows_read_ = fresh.store->LiveCount();
+    this->ReplaceRows(std::move(fresh.store));
+  } else {
+    pending_ = std::move(fresh);
+    TemporaryChange keep_connection(requerying_, true);
+    this->Close();
+    this->Open();
+  }
   if (rec_no > 1) this->MoveBy(rec_no - 1);
+}
+
+template <class Base>
+bool TPgDataSet<Base>::SetServerFilter(const TServerCondition& condition) {
+  TServerCondition wanted = push_down_ && this->Active() ? condition : TServerCondition::True();
+  if (wanted == filter_) return true;
+  if (wanted.UsesUpper() && !upper_agrees_) upper_agrees_ = PgUpperAgrees(Connection());
+  ApplyFilter(std::move(wanted));
+  return true;
+}
+
+template <class Base>
+void TPgDataSet<Base>::SetPushDown(bool value) {
+  if (value == push_down_) return;
+  push_down_ = value;
+  if (!push_down_ && !filter_.IsTrue()) ApplyFilter(TServerCondition::True());
+}
+
+template <class Base>
+void TPgDataSet<Base>::ApplyFilter(TServerCondition filter) {
+  TServerCondition previous = std::exchange(filter_, std::move(filter));
+  if (!this->Active()) return;
+  try {
+    Requery();
+  } catch (...) {
+    // The rows shown are still those of the previous condition: so is the condition, or
+    // asking for the same again later would be taken for done.
+    filter_ = std::move(previous);
+    throw;
+  }
+}
+
+template <class Base>
+PgConditionSql TPgDataSet<Base>::FilterSql() const {
+  std::vector<PgConditionColumn> columns;
+  for (const PgColumn& c : filter_columns_) columns.push_back({c.name, c.oid});
+  return RenderPgCondition(filter_, columns, upper_agrees_.value_or(false),
+                           static_cast<int>(condition_params_.size()) + 1);
+}
+
+template <class Base>
+std::string TPgDataSet<Base>::ReadCondition() const {
+  const std::string filter = FilterSql().sql;
+  if (filter.empty()) return condition_;
+  if (condition_.empty()) return filter;
+  return "(" + condition_ + ") AND " + filter;
 }
 
 // The two PostgreSQL data sets: their members defined here are made once, for them.

@@ -21,12 +21,15 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <vantor/platform/core/type_info.h>
+#include <vantor/platform/data/postgres/pg_condition.h>
 #include <vantor/platform/data/postgres/pg_connection.h>
 #include <vantor/platform/data/row_store.h>
+#include <vantor/platform/data/server_condition.h>
 #include <vantor/platform/rtl/field_type.h>
 #include <vantor/platform/rtl/variant.h>
 
@@ -82,6 +85,19 @@ class TPgDataSet : public Base {
   // the rows that were shown.
   void Requery();
 
+  // The record filter's server condition (see TDataSet), AND-ed with the server condition
+  // above and rendered over the columns read; the rows are read again when it changes.
+  // Terms the server cannot be trusted with are left out (TRUE); capitals are asked only
+  // when the server's upper() is the client's, which is checked once per connection.
+  // Dropped at Close (the next Open may read other columns).
+  bool SetServerFilter(const TServerCondition& condition) override;
+  // Whether SetServerFilter narrows at all (true by default); switching it off reads all
+  // rows again at once when a condition was in force.
+  bool PushDown() const { return push_down_; }
+  void SetPushDown(bool value);
+  // Rows the last reading brought from the server: what the server condition let through.
+  std::size_t RowsRead() const { return rows_read_; }
+
  protected:
   // The type description of the data set C up to its own properties.
   template <class C>
@@ -91,7 +107,8 @@ class TPgDataSet : public Base {
         .Property("ConnectionString", &C::ConnectionString, &C::SetConnectionString, "")
         .Property("TimeZone", &C::TimeZone, &C::SetTimeZone, "UTC")
         .Property("MaxRows", &C::MaxRows, &C::SetMaxRows, kDefaultMaxRows)
-        .Property("StatementTimeout", &C::StatementTimeout, &C::SetStatementTimeout, 0);
+        .Property("StatementTimeout", &C::StatementTimeout, &C::SetStatementTimeout, 0)
+        .Property("PushDown", &C::PushDown, &C::SetPushDown, true);
     return builder;
   }
 
@@ -116,16 +133,29 @@ class TPgDataSet : public Base {
   // the result; `quote_sql` quotes the statement in error messages (the application's
   // own text). Honours MaxRows, CancelQuery and StatementTimeout.
   Rows ReadSelect(const std::string& select, const PgParams& params, bool quote_sql);
-  // The server condition's parameters in text form.
+  // What a reading asks of the server: the server condition and the record filter's,
+  // AND-ed ("" for none), and their parameters in text form.
+  std::string ReadCondition() const;
   PgParams ConditionParams() const;
 
  private:
+  // The record filter's condition as SQL, numbered after the server condition's parameters.
+  PgConditionSql FilterSql() const;
+  // Makes `filter` the record filter's condition and reads the rows again (when open);
+  // a failed reading leaves the previous condition with the rows it read.
+  void ApplyFilter(TServerCondition filter);
+
   std::string connection_string_;
   std::string time_zone_ = "UTC";
   int max_rows_ = kDefaultMaxRows;
   int statement_timeout_ = 0;
   std::string condition_;
   std::vector<Variant> condition_params_;
+  bool push_down_ = true;
+  TServerCondition filter_;                // the record filter's, as given
+  std::vector<PgColumn> filter_columns_;   // of the last reading, for rendering filter_
+  std::size_t rows_read_ = 0;
+  std::optional<bool> upper_agrees_;       // asked once per connection
 
   // Guards connection_ against CancelQuery from another thread.
   std::mutex connection_mutex_;

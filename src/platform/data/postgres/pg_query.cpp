@@ -18,8 +18,8 @@ TPgQuery::Rows TPgQuery::ReadRows() {
     sql.pop_back();
   }
   if (sql.empty()) Error("Missing SQL property");
-  if (ServerCondition().empty()) return ReadSelect(sql, {}, true);
-  return ReadSelect("SELECT * FROM (" + sql + "\n) AS q WHERE " + ServerCondition(), ConditionParams(), true);
+  if (ReadCondition().empty()) return ReadSelect(sql, {}, true);
+  return ReadSelect("SELECT * FROM (" + sql + "\n) AS q WHERE " + ReadCondition(), ConditionParams(), true);
 }
 
 void TPgQuery::DefineFields(const std::vector<PgColumn>& columns) {

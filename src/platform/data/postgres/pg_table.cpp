@@ -213,7 +213,7 @@ TPgTable::Rows TPgTable::ReadRows() {
   std::string sql = "SELECT ";
   for (std::size_t c = 0; c < columns_.size(); ++c) sql += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
   sql += " FROM " + qualified_;
-  if (!ServerCondition().empty()) sql += " WHERE " + ServerCondition();
+  if (!ReadCondition().empty()) sql += " WHERE " + ReadCondition();
   // The primary key's order makes the order of adding the same at every opening.
   if (!key_columns_.empty()) {
     sql += " ORDER BY ";
