@@ -28,7 +28,8 @@ run: build
 demo: build
 	@./build/release/examples/demo $(ARGS)
 
-# The designer program: designs a form from a script (make designer ARGS="--script FILE").
+# The designer program: designs a form from a script (make designer ARGS="--script FILE"),
+# or in a window (make designer ARGS="--window").
 designer: build
 	@./build/release/examples/designer $(ARGS)
 

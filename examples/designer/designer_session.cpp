@@ -151,13 +151,6 @@ Session::Session(std::ostream& out) : out_(out) {
                                                 &TSQLiteQuery::StaticType()});
   Registry().RegisterComponents("Data Controls", {&TDBGrid::StaticType()});
   Register();
-  // An error a window's handler lets out is the script's error: it is kept with the line
-  // being played, and the rest of the input is dropped so that nothing runs after it.
-  saved_on_exception_ = Application->OnException;
-  Application->OnException = [this](TObject*, const std::exception& e) {
-    if (!reported_) reported_.emplace(current_line_, MessageOf(e));
-    ScriptedUser().Clear();
-  };
   boxes_seen_ = Application->MessageBoxes().size();
 }
 
@@ -173,10 +166,30 @@ Session::~Session() {
   } catch (...) {  // NOLINT(bugprone-empty-catch): nothing is left to report an error to
   }
   designer_.reset();
-  Application->OnException = saved_on_exception_;
 }
 
+// While commands run, an error a window's handler lets out is the script's error: it is
+// kept with the line being played, and the rest of the input is dropped so that nothing
+// runs after it. Between runs (a person working in the designer's window) the
+// application handles errors as it always does.
+class Session::ExceptionHook {
+ public:
+  explicit ExceptionHook(Session& session) : saved_(Application->OnException) {
+    Application->OnException = [&session](TObject*, const std::exception& e) {
+      if (!session.reported_) session.reported_.emplace(session.current_line_, MessageOf(e));
+      ScriptedUser().Clear();
+    };
+  }
+  ~ExceptionHook() { Application->OnException = saved_; }
+  ExceptionHook(const ExceptionHook&) = delete;
+  ExceptionHook& operator=(const ExceptionHook&) = delete;
+
+ private:
+  TExceptionEvent saved_;
+};
+
 void Session::Run(std::span<const Command> commands) {
+  const ExceptionHook hook(*this);
   std::size_t i = 0;
   while (i < commands.size()) {
     const Command* design = commands[i].kind == Kind::Design ? &commands[i] : nullptr;

@@ -62,7 +62,13 @@ class Session {
   vantor::TFormDesigner* Designer() const { return designer_.get(); }
   vantor::TDesignRegistry& Registry() { return registrations_.Registry(); }
 
+  // The object a path names: a component, a sub-object, a collection or one of its items.
+  vantor::TPersistent* ResolveObject(std::string_view path) const;
+  // The registered editor of the property a path ends in ("DBFilterPanel1.DataSource").
+  std::unique_ptr<vantor::TPropertyEditor> EditorFor(std::string_view path) const;
+
  private:
+  class ExceptionHook;
   // Runs a design command; the input commands after it are queued already.
   void Execute(const Command& c);
   // Queues the next input commands: the answers to message boxes as they are (a box takes
@@ -94,11 +100,8 @@ class Session {
   void Adopt(vantor::TForm* form);
   vantor::TFormDesigner& RequireDesigner() const;
   vantor::TComponent* FindComponent(std::string_view name) const;
-  // The object a path names: a component, a sub-object, a collection or one of its items.
-  vantor::TPersistent* ResolveObject(std::string_view path) const;
   // The property a path ends in, and the object it belongs to.
   std::pair<vantor::TPersistent*, const vantor::PropInfo*> ResolveProperty(std::string_view path) const;
-  std::unique_ptr<vantor::TPropertyEditor> EditorFor(std::string_view path) const;
   // Prints the message boxes shown since the last call, with the answer each was given.
   void ReportBoxes();
 
@@ -118,7 +121,6 @@ class Session {
   // The first error a window reported while the current command ran (line, message).
   std::optional<std::pair<int, std::string>> reported_;
   std::size_t boxes_seen_ = 0;
-  vantor::TExceptionEvent saved_on_exception_;
 };
 
 // The whole program: reads the commands (from --script FILE or the arguments), runs them

@@ -1,11 +1,7 @@
 // The demo application: headless (a screenshot of the filtered table) and in a real window
 // on a virtual X server started by the test, driven by real X key events.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,6 +13,7 @@
 #include <vector>
 
 #include "demo/demo_form.h"
+#include "support/virtual_display.h"
 #include <vantor/dialogs/filter_dialog.h>
 #include <vantor/dialogs/filter_form.h>
 #include <vantor/dialogs/find_dialog.h>
@@ -31,13 +28,14 @@
 #include <vantor/platform/ui/raster/render.h>
 #include <vantor/platform/ui/scripted_user.h>
 
-extern char** environ;
-
 namespace vantor {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing::Process;
+using testing::RunToEnd;
+using testing::Which;
 
 // A sample database of 3000 customers, written once for the whole program.
 const std::string& TestDatabase() {
@@ -157,87 +155,6 @@ TEST(Demo, TheFindDialogMovesToTheFirstRecordWithTheName) {
 
 // --- The real window ---
 
-std::string Which(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-  for (std::size_t start = 0; start <= dirs.size();) {
-    const std::size_t end = std::min(dirs.find(':', start), dirs.size());
-    const fs::path candidate = fs::path(dirs.substr(start, end - start)) / program;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-    start = end + 1;
-  }
-  return {};
-}
-
-// A child process, ended (SIGTERM, then waited for) when it goes out of scope.
-class Process {
- public:
-  Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {},
-          const std::string& output = "/dev/null") {
-    std::vector<std::string> environment;
-    for (char** e = environ; *e != nullptr; ++e) {
-      const std::string entry = *e;
-      if (env.count(entry.substr(0, entry.find('='))) == 0) environment.push_back(entry);
-    }
-    for (const auto& [k, v] : env) environment.push_back(k + "=" + v);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::vector<char*> envp;
-    for (auto& e : environment) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~Process() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-  }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-  bool Started() const { return pid_ > 0; }
-  // Whether it is still running.
-  bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
-
- private:
-  pid_t pid_ = -1;
-};
-
-// Runs a program (looked up in PATH) to its end, for at most 30 seconds; its exit
-// status, -1 when it could not start or did not end in time.
-int RunToEnd(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env) {
-  std::vector<std::string> full = argv;
-  full[0] = Which(argv[0]);
-  if (full[0].empty()) return -1;
-  std::vector<std::string> environment;
-  for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
-  for (const auto& [k, v] : env) environment.push_back(k + "=" + v);
-  std::vector<char*> args;
-  for (auto& a : full) args.push_back(a.data());
-  args.push_back(nullptr);
-  std::vector<char*> envp;
-  for (auto& e : environment) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), envp.data()) != 0) return -1;
-  int status = 0;
-  for (auto deadline = std::chrono::steady_clock::now() + 30s; ::waitpid(pid, &status, WNOHANG) == 0;) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      return -1;
-    }
-    std::this_thread::sleep_for(20ms);
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::map<std::string, std::string> ReadReport(const fs::path& path) {
   std::map<std::string, std::string> values;
   std::ifstream in(path);
@@ -267,21 +184,9 @@ TEST(DemoWindow, TypedKeysFilterLikeHeadlessAndAccentedLettersArrive) {
   const std::string xvfb = Which("Xvfb");
   if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed (make deps installs it): no real-window test";
   ASSERT_FALSE(Which("xdotool").empty()) << "xdotool is missing (make deps installs it)";
-  // A display number no other server uses.
-  int display = 71;
-  while (fs::exists("/tmp/.X" + std::to_string(display) + "-lock") ||
-         fs::exists("/tmp/.X11-unix/X" + std::to_string(display))) {
-    ++display;
-  }
-  const std::string name = ":" + std::to_string(display);
-  Process server({xvfb, name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-  ASSERT_TRUE(server.Started());
-  for (auto deadline = std::chrono::steady_clock::now() + 20s;
-       !fs::exists("/tmp/.X11-unix/X" + std::to_string(display));) {
-    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "Xvfb did not start";
-    std::this_thread::sleep_for(50ms);
-  }
-  const std::map<std::string, std::string> env{{"DISPLAY", name}};
+  testing::VirtualDisplay display(xvfb);
+  ASSERT_TRUE(display.Ready()) << "Xvfb did not start";
+  const std::map<std::string, std::string> env = display.Environment();
   const fs::path report = fs::temp_directory_path() / ("vantor_demo_report_" + std::to_string(::getpid()));
   fs::remove(report);
   Process demo({VANTOR_DEMO_PROGRAM, "--db", TestDatabase(), "--table", "customers", "--report", report.string()},

@@ -6,9 +6,11 @@
 
 #include <vantor/platform/ui/form.h>
 #include <vantor/platform/ui/menus.h>
+#include <vantor/platform/ui/message_form.h>
 #include <vantor/platform/ui/screen.h>
 #include <vantor/platform/ui/scripted_user.h>
 #include <vantor/platform/ui/system.h>
+#include <vantor/platform/ui/window_host.h>
 
 namespace vantor {
 
@@ -166,6 +168,8 @@ TModalResult TApplication::ShowBox(TMessageBoxRecord box) {
     return mrOk;
   }
   std::optional<TModalResult> answer = ScriptedUser().TakeAnswer();
+  // In real windows the person answers, in a box window of its own.
+  if (!answer && WindowHost() != nullptr) answer = ShowMessageForm(box);
   if (!answer) {
     throw EScriptError("message box \"" + box.text + "\" has no scripted answer");
   }

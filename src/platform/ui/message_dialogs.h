@@ -1,9 +1,10 @@
 #pragma once
 // Message boxes: ShowMessage, MessageDlg and the Win32-style MessageBox.
-// There is no window system behind them: every box is recorded by the application
-// object (Application->MessageBoxes()) and answered by the scripted user, which
-// plays the person in front of the screen. A box that offers a choice and finds no
-// queued answer raises EScriptError rather than blocking.
+// Every box is recorded by the application object (Application->MessageBoxes()) and
+// answered by the scripted user, which plays the person in front of the screen. A box
+// that offers a choice and finds no queued answer shows as a window of its own when a
+// window host is installed (message_form.h), and headless raises EScriptError rather
+// than blocking.
 
 #include <array>
 #include <cstdint>

@@ -134,6 +134,7 @@ struct TX11Host::State {
   TPoint pressed_origin;
   Time last_click = 0;
   unsigned int last_button = 0;
+  const TControl* last_target = nullptr;  // compared only, never used: it may be gone
   std::vector<std::pair<std::uint16_t, TWinControl*>> keys_down;  // key-up goes where key-down went
 
   ~State() {
@@ -270,9 +271,14 @@ struct TX11Host::State {
       TPoint p{e.x, e.y};
       TWinControl* target = TargetAt(form, p);
       if (target != &form && target->TabStop() && target->CanFocus() && !target->Focused()) target->SetFocus();
-      const bool twice = e.button == last_button && e.time - last_click < 400;
+      // A second press soon after the first is a double click only on the control pressed
+      // before, and only for a control that takes double clicks; any other control gets
+      // a plain press, so quick clicks on two buttons are two clicks.
+      const bool twice = e.button == last_button && target == last_target && e.time - last_click < 400 &&
+                         target->ControlStyle().Contains(csDoubleClicks);
       last_click = twice ? 0 : e.time;
       last_button = e.button;
+      last_target = target;
       pressed = target;
       pressed_origin = target->ClientOrigin();
       target->Perform(twice ? kDouble[b] : kDown[b], MouseKeys(shift) | (b == 0 ? MK_LBUTTON : 0),
