@@ -3,6 +3,7 @@
 // editor, a range entered in the value list editor, the form saved), the saved form
 // loaded by a program that then filters by the stored values, and what the program says
 // when a line is wrong.
+#include "examples/support/designer_fixture.h"
 #include "designer/designer_session.h"
 
 #include <vantor/engines/filter_panel.h>
@@ -42,26 +43,9 @@ struct Outcome {
   std::string err;
 };
 
-class DesignerRun : public ::testing::Test {
+class DesignerRun : public testing_support::DesignerFixture {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = fs::path(::testing::TempDir()) / ("vantor_designer_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-    CreateSampleDatabase(Path("sample.db"), 3000, 10);
-  }
-  static void TearDownTestSuite() { fs::remove_all(dir_); }
-  void SetUp() override {
-    // The fields editor keeps its window size in the registry: a store of the test's own.
-    TRegistry::SetStorePath(Path("registry.reg"));
-    Application->Reset();
-    ScriptedUser().Clear();
-  }
-  void TearDown() override {
-    TRegistry::SetStorePath("");
-    ScriptedUser().Clear();
-  }
-
-  static std::string Path(const std::string& name) { return (dir_ / name).string(); }
+  static void SetUpTestSuite() { MakeFolder("vantor_designer", 3000); }
 
   static Outcome Designer(const std::vector<std::string>& args) {
     std::vector<std::string_view> views(args.begin(), args.end());
@@ -75,10 +59,6 @@ class DesignerRun : public ::testing::Test {
   static Outcome Script(const std::string& name, const std::string& text) {
     std::ofstream(Path(name)) << text;
     return Designer({"--script", Path(name)});
-  }
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
   static int SQLiteCount(const std::string& where) {
     SQLiteConnection db(Path("sample.db"));
@@ -130,10 +110,7 @@ class DesignerRun : public ::testing::Test {
            "save " + Path("form.bin") + " binary\n";
   }
 
-  static fs::path dir_;
 };
-
-fs::path DesignerRun::dir_;
 
 TEST_F(DesignerRun, AFormDesignedByScriptFiltersWhenAProgramLoadsIt) {
   const Outcome run = Script("session.txt", SessionScript());

@@ -2,6 +2,7 @@
 // component chosen in the list, properties typed into the value box with Enter, the
 // fields editor run from the verbs, the form saved; its picture made without a display;
 // and the program in a real window on a virtual X server, driven with xdotool.
+#include "examples/support/designer_fixture.h"
 #include "designer/designer_window.h"
 
 #include <vantor/engines/filter_panel.h>
@@ -45,28 +46,9 @@ using namespace vantor;
 using designer::DesignerWindow;
 using designer::ParseScript;
 
-class DesignerWindowTest : public ::testing::Test {
+class DesignerWindowTest : public testing_support::DesignerFixture {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = fs::path(::testing::TempDir()) / ("vantor_designer_window_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-    CreateSampleDatabase(Path("sample.db"), 2000, 10);
-  }
-  static void TearDownTestSuite() { fs::remove_all(dir_); }
-  void SetUp() override {
-    TRegistry::SetStorePath(Path("registry.reg"));
-    Application->Reset();
-    ScriptedUser().Clear();
-  }
-  void TearDown() override {
-    TRegistry::SetStorePath("");
-    ScriptedUser().Clear();
-  }
-  static std::string Path(const std::string& name) { return (dir_ / name).string(); }
-  static std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  static void SetUpTestSuite() { MakeFolder("vantor_designer_window", 2000); }
 
   static void Press(TButton* button) { ClickAt(button, button->Width() / 2, button->Height() / 2); }
   // A click on the line of a list box that reads `text`.
@@ -114,10 +96,7 @@ class DesignerWindowTest : public ::testing::Test {
     return values;
   }
 
-  static fs::path dir_;
 };
-
-fs::path DesignerWindowTest::dir_;
 
 TEST_F(DesignerWindowTest, ClicksAndTypingInTheWindowDesignAFormThatFiltersWhenLoaded) {
   std::ostringstream echo;
