@@ -19,6 +19,7 @@
 #include <vantor/platform/data/table.h>
 #include <vantor/platform/data/typed_fields.h>
 #include <vantor/platform/rtl/exceptions.h>
+#include "platform/data/postgres/support/criteria_entry.h"
 #include "support/pg_environment.h"
 #include "support/pg_loader.h"
 
@@ -96,14 +97,6 @@ Variant RandomValue(std::mt19937& rng, TFieldType type) {
   }
 }
 
-struct Criterion {
-  std::string field;
-  TCountType count;
-  TCompareType compare;
-  bool case_insensitive;
-  Variant low, high;
-};
-
 // A filter panel on one data set.
 struct Side {
   explicit Side(TDataSet& data_set) : source(nullptr), panel(nullptr) {
@@ -117,34 +110,7 @@ struct Side {
   }
   // Enters the criteria; the ids shown, or {-1} when the panel refused them.
   std::vector<int> Apply(const std::vector<Criterion>& criteria) {
-    try {
-      panel.BeginUpdate();
-      for (const char* name : kFields) {
-        if (TFieldRecord* r = panel.FindField(name)) {
-          r->SetValues(0, Variant::Null());
-          r->SetValues(1, Variant::Null());
-        }
-      }
-      for (const Criterion& c : criteria) {
-        TFieldRecord* r = panel.FindField(c.field);
-        try {
-          r->SetCount(c.count);
-          r->SetCompare(c.compare);
-          r->SetCaseInsensitive(c.case_insensitive);
-          r->SetValues(0, c.low);
-          if (c.count == coTwo) r->SetValues(1, c.high);
-        } catch (const Exception&) {
-          // A value the record cannot take: the criterion stays as the record left it.
-        }
-      }
-      panel.EndUpdate();
-    } catch (const Exception&) {
-      return {-1};
-    }
-    std::vector<int> ids;
-    TDataSet& data = *source.DataSet();
-    for (data.First(); !data.Eof(); data.Next()) ids.push_back(data.FieldByName("id")->AsInteger());
-    return ids;
+    return EnterCriteria(panel, *source.DataSet(), {std::begin(kFields), std::end(kFields)}, criteria);
   }
   TDataSource source;
   TDBFilterPanel panel;
