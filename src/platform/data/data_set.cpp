@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cassert>
+#include <cstdlib>
 
 #include <vantor/platform/core/update_guard.h>
 #include <vantor/platform/data/data_source.h>
@@ -135,6 +136,7 @@ void TDataSet::OpenCore() {
     filtered_.clear();
     accepted_.clear();
     filter_active_ = false;
+    partial_rows_ = false;
     throw;
   }
   cursor_ = 0;
@@ -162,6 +164,7 @@ void TDataSet::CloseCore(bool notify) {
   filtered_.clear();
   accepted_.clear();
   filter_active_ = false;
+  partial_rows_ = false;
   ++generation_;
   RowsChanged();
   cursor_ = 0;
@@ -373,6 +376,13 @@ void TDataSet::RebuildView(bool refilter) {
     accepted_.clear();
     return;
   }
+  if (partial_rows_) {
+    // A filter over the rows held would hide records that are still to be read.
+    HoldAllRows();
+    // The descendant has read the rest: from here on the rows are whole.
+    assert(!partial_rows_);
+    refilter = true;
+  }
   if (refilter || !filter_active_) {
     std::vector<RowId> view;
     std::vector<unsigned char> accepted;
@@ -472,6 +482,53 @@ void TDataSet::Resync(RowId keep_row) {
   if (view.empty()) bof_ = eof_ = true;
 }
 
+void TDataSet::RowsAdded(RowId first) {
+  const RowId keep = CurrentRow();
+  const RowId limit = store_->RowLimit();
+  for (RowId r = first; r < limit; ++r) {
+    if (store_->IsLive(r)) natural_.push_back(r);
+  }
+  ++data_version_;
+  RowsChanged();
+  RowsAppended(first);
+  if (filter_active_) {
+    accepted_.resize(limit, 0);
+    for (RowId r = first; r < limit; ++r) {
+      if (store_->IsLive(r) && CallFilter(r)) accepted_[r] = 1;
+    }
+    filtered_.clear();
+    for (RowId r : CurrentOrder()) {
+      if (accepted_[r] != 0) filtered_.push_back(r);
+    }
+  }
+  if (keep != kNoRow) cursor_ = ViewLowerBound(keep);
+}
+
+void TDataSet::HoldSteps(int distance) {
+  if (!partial_rows_ || distance == 0) return;
+  const bool forward = distance > 0;
+  RowId row = CurrentRow();
+  if (row == kNoRow) {
+    HoldNeighbour(kNoRow, true);
+    return;
+  }
+  for (std::int64_t step = 0; step < std::abs(static_cast<std::int64_t>(distance)) && partial_rows_; ++step) {
+    HoldNeighbour(row, forward);
+    const std::vector<RowId>& view = View();
+    const std::size_t at = ViewLowerBound(row);
+    // `row` is held (rows are only ever added here), so it is in the view.
+    assert(at < view.size() && view[at] == row);
+    if (forward ? at + 1 >= view.size() : at == 0) break;
+    row = view[forward ? at + 1 : at - 1];
+  }
+}
+
+void TDataSet::HoldRecords(int before, int after) {
+  if (!partial_rows_ || !Active() || state_ != dsBrowse) return;
+  HoldSteps(-before);
+  HoldSteps(after);
+}
+
 void TDataSet::DropAllRows() {
   CheckActive();
   CheckBrowseMode();
@@ -539,6 +596,7 @@ void TDataSet::MoveToViewPosition(std::size_t position, bool eof_if_past_end) {
 void TDataSet::First() {
   CheckActive();
   CheckBrowseMode();
+  if (partial_rows_) HoldNeighbour(kNoRow, true);
   SetCursor(0);
   bof_ = true;
   DataEvent(deDataSetChange);
@@ -548,6 +606,7 @@ void TDataSet::First() {
 void TDataSet::Last() {
   CheckActive();
   CheckBrowseMode();
+  if (partial_rows_) HoldNeighbour(kNoRow, false);
   const std::size_t size = View().size();
   SetCursor(size == 0 ? 0 : size - 1);
   eof_ = true;
@@ -562,6 +621,7 @@ void TDataSet::Prior() { MoveBy(-1); }
 int TDataSet::MoveBy(int distance) {
   CheckActive();
   CheckBrowseMode();
+  HoldSteps(distance);
   const auto size = static_cast<std::int64_t>(View().size());
   if (size == 0) {
     bof_ = eof_ = true;
@@ -840,6 +900,11 @@ void TDataSet::Delete() {
   const RowId row = CurrentRow();
   if (row == kNoRow) Error("Cannot perform this operation on an empty dataset");
   BeforeDelete(this);
+  if (partial_rows_) {
+    // The record that becomes current is the source's next (or, at the end, previous) one.
+    HoldNeighbour(row, true);
+    HoldNeighbour(row, false);
+  }
   InternalDelete(row);  // may raise: nothing changed yet
   const std::size_t position = cursor_;
   if (filter_active_) {

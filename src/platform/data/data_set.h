@@ -173,6 +173,19 @@ class TDataSet : public TComponent {
   void ReadRecords(int first_rec_no, int count, const std::function<void(int rec_no)>& read) const;
   bool IsEmpty() const { return RecordCount() == 0; }
 
+  // --- Rows read on demand ---
+  // Whether the data set holds only part of its source's rows and reads more as the
+  // cursor goes (a server table read a window at a time, see TTable). Next, Prior and
+  // MoveBy then read the rows they step to, First and Last the ends of the order, so a
+  // walk sees the source's rows in order with none left out; RecNo and RecordCount count
+  // the rows held; a record filter reads every row first (and the data set is then whole).
+  bool PartialRows() const { return partial_rows_; }
+  // Reads the `before` records before the current one and the `after` records after it,
+  // where the source has them, so that ReadRecords around the cursor shows them as the
+  // source orders them (a grid calls it before it reads its rows). The cursor stays on
+  // its record; its RecNo may grow. Does nothing while every row is held.
+  void HoldRecords(int before, int after);
+
   // --- Bookmarks ---
   // A handle to the current record; None when there is none.
   TBookmark GetBookmark();
@@ -317,6 +330,29 @@ class TDataSet : public TComponent {
   // descendant rebuilds what it keeps over the rows (a table's index orders).
   virtual void RowsReplaced() {}
 
+  // Rows read on demand (see PartialRows). A descendant that reads its source a part at a
+  // time sets the flag, answers the two calls below, and announces the rows it appends to
+  // the store with RowsAdded. It never holds part of the rows while a record filter is
+  // active: the filter decides over all of them.
+  void SetPartialRows(bool partial) { partial_rows_ = partial; }
+  // While PartialRows: reads, if the source has it, the row that comes next to `row` in
+  // the current order (forward, or back), unless it is held already; with kNoRow, the
+  // first (forward) or the last row of the order.
+  virtual void HoldNeighbour(RowId row, bool forward) {
+    (void)row;
+    (void)forward;
+  }
+  // While PartialRows: reads every row not held yet and clears the flag.
+  virtual void HoldAllRows() {}
+  // Takes in the rows a descendant appended to the store from row id `first` on (rows it
+  // deleted again meanwhile are skipped): they join the order and, through the filter,
+  // the view. The cursor stays on its record, every bookmark stays valid, and the links
+  // hear nothing: the move that needed the rows tells them.
+  void RowsAdded(RowId first);
+  // Called by RowsAdded before the view takes the rows: a descendant adds them to what it
+  // keeps over the rows (a table's index orders).
+  virtual void RowsAppended(RowId first) { (void)first; }
+
   // Rows visible to navigation, in order.
   const std::vector<RowId>& View() const { return filter_active_ ? filtered_ : CurrentOrder(); }
   // The current record's row, kNoRow when none.
@@ -366,6 +402,9 @@ class TDataSet : public TComponent {
   // Position of `row` in the view, or the position where it would be.
   std::size_t ViewLowerBound(RowId row) const;
   void Resync(RowId keep_row);
+  // While PartialRows: reads the rows up to |distance| steps from the current record in
+  // that direction (forward when positive), so that a move over them leaves none out.
+  void HoldSteps(int distance);
   Variant CalcValue(const TField& field) const;
   void StartEditing(TDataSetState state, RowId row);
   void EndEditing();
@@ -384,6 +423,7 @@ class TDataSet : public TComponent {
   bool eof_ = true;
 
   bool filter_on_ = false;
+  bool partial_rows_ = false;
   bool filter_active_ = false;
   TFilterRecordEvent on_filter_record_;
   TBulkRecordFilter* bulk_filter_ = nullptr;  // not owned; dropped with the callback

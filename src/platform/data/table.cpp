@@ -49,6 +49,8 @@ std::unique_ptr<TRowStore> TTable::InternalOpen(std::unique_ptr<TRowStore> exist
 
 void TTable::InternalClose() {
   current_ = nullptr;
+  linked_.clear();
+  head_known_ = false;
   orders_.clear();
   seek_key_.clear();
   autoinc_high_.clear();
@@ -66,6 +68,10 @@ void TTable::AfterBind() {
   autoinc_high_.assign(columns, -1);
   orders_version_ = index_defs_.Version();
   SelectOrder(index_name_, index_field_names_);
+  if (window_ > 0) {
+    SetPartialRows(true);
+    StartOnDemand(true);
+  }
 }
 
 void TTable::RowsReplaced() {
@@ -183,6 +189,12 @@ TTable::Order& TTable::BuildOrder(const TIndexDef* def, const std::vector<std::s
     order->parts.push_back(KeyPart{column, def != nullptr && def->IsDescending(name),
                                    def != nullptr && def->IsCaseInsensitive(name)});
   }
+  order->key_parts = order->parts.size();
+  for (int column : TieColumns()) {
+    const bool among = std::any_of(order->parts.begin(), order->parts.end(),
+                                   [column](const KeyPart& p) { return p.column == column && !p.case_insensitive; });
+    if (!among) order->parts.push_back(KeyPart{column, false, false});
+  }
   Order& o = *order;
   if (!o.parts.empty()) o.lead_exact = TRowStore::SortKeyIsExact(Store()->Kind(o.parts.front().column));
   // Sorted as (lead, row) pairs: most comparisons never reach the rows.
@@ -231,11 +243,18 @@ TTable::Order* TTable::ResolveOrder(const std::string& index_name, const std::st
     return &OrderForDef(def);
   }
   const std::vector<std::string> names = SplitFieldNames(field_names);
-  if (names.empty()) return nullptr;
+  if (names.empty()) {
+    // No index: the order of adding, or, where the rows come from a keyed source, its key.
+    if (TieColumns().empty()) return nullptr;
+    for (auto& o : orders_) {
+      if (o->def_name.empty() && o->key_parts == 0) return o.get();
+    }
+    return &BuildOrder(nullptr, {});
+  }
   for (const std::string& name : names) key_fields.push_back(FieldByName(name));
   if (const TIndexDef* def = index_defs_.GetIndexForFields(field_names, false)) return &OrderForDef(*def);
   for (auto& o : orders_) {
-    if (!o->def_name.empty() || o->parts.size() != names.size()) continue;
+    if (!o->def_name.empty() || o->key_parts != names.size()) continue;
     bool same = true;
     for (std::size_t k = 0; k < names.size() && same; ++k) {
       same = o->parts[k].column == FieldDefs().IndexOf(names[k]);
@@ -250,6 +269,12 @@ void TTable::SelectOrder(const std::string& index_name, const std::string& field
   Order* order = ResolveOrder(index_name, field_names, key_fields);  // raises before any change
   current_ = order;
   key_fields_ = std::move(key_fields);
+  if (PartialRows()) StartOnDemand(false);
+}
+
+const std::vector<TTable::KeyPart>& TTable::OrderParts() const {
+  static const std::vector<KeyPart> kNone;
+  return current_ != nullptr ? current_->parts : kNone;
 }
 
 const std::vector<RowId>& TTable::CurrentOrder() const {
@@ -298,6 +323,19 @@ TField* TTable::IndexFields(int index) const {
 // --- Row maintenance ------------------------------------------------------------------------
 
 void TTable::RowWriting(RowId row) {
+  if (PartialRows()) {
+    // The row leaves its place: its neighbours are each other's where both links were known.
+    const std::size_t pos = RowPosition(*current_, row);
+    // Every held row is in every order, at the place its current values give it.
+    assert(pos < current_->rows.size() && current_->rows[pos] == row);
+    const bool through = linked_[row] != 0;
+    if (pos == 0) {
+      head_known_ = head_known_ && through;
+    } else {
+      unsigned char& before = linked_[current_->rows[pos - 1]];
+      before = static_cast<unsigned char>(before != 0 && through);
+    }
+  }
   for (auto& o : orders_) {
     Order& order = *o;
     const std::size_t pos = RowPosition(order, row);
@@ -323,6 +361,12 @@ void TTable::RowWritten(RowId row, bool /*inserted*/) {
     assert(pos + 1 == order.rows.size() || Precedes(order, pos, pos + 1));
   }
   AutoIncRowWritten(row);
+  if (PartialRows()) {
+    // The source holds the row too now: it is known to follow its neighbour where the
+    // neighbour's next row was known, and leads on to that row.
+    linked_.resize(Store()->RowLimit(), 0);
+    linked_[row] = static_cast<unsigned char>(KnownBefore(RowPosition(*current_, row)));
+  }
 }
 
 void TTable::RowDeleting(RowId row) { RowWriting(row); }
@@ -374,8 +418,8 @@ void TTable::CheckUniqueKeys(RowId row, const std::vector<Variant>& values) {
     Order& order = OrderForDef(def);
     std::vector<Variant> key;
     bool has_null = false;
-    for (const KeyPart& p : order.parts) {
-      key.push_back(values[static_cast<std::size_t>(p.column)]);
+    for (std::size_t i = 0; i < order.key_parts; ++i) {
+      key.push_back(values[static_cast<std::size_t>(order.parts[i].column)]);
       has_null = has_null || key.back().IsClear();
     }
     if (has_null) continue;
@@ -409,6 +453,8 @@ void TTable::EmptyTable() {
     if (high >= 0) high = 0;
   }
   DropAllRows();
+  linked_.clear();
+  head_known_ = true;  // the source is empty too
 }
 
 std::size_t TTable::RowStoreMemory() const { return Store() != nullptr ? Store()->MemoryBytes() : 0; }
@@ -438,7 +484,7 @@ void TTable::SetFieldValue(TField& field, const Variant& value) {
 void TTable::SetKey() {
   CheckActive();
   CheckBrowseMode();
-  if (current_ == nullptr) Error("No index selected: set IndexName or IndexFieldNames");
+  if (key_fields_.empty()) Error("No index selected: set IndexName or IndexFieldNames");
   // The previous key moves aside whole (no copies of its values), the buffer starts null.
   saved_key_.swap(key_buffer_);
   saved_written_.swap(key_written_);
@@ -450,7 +496,7 @@ void TTable::SetKey() {
 void TTable::EditKey() {
   CheckActive();
   CheckBrowseMode();
-  if (current_ == nullptr) Error("No index selected: set IndexName or IndexFieldNames");
+  if (key_fields_.empty()) Error("No index selected: set IndexName or IndexFieldNames");
   saved_key_ = key_buffer_;
   saved_written_ = key_written_;
   SetState(dsSetKey);
@@ -470,7 +516,7 @@ const std::vector<Variant>& TTable::TakeKey(std::size_t& count) {
   CheckActive();
   if (State() == dsSetKey) SetState(dsBrowse);
   if (State() != dsBrowse) CheckBrowseMode();
-  if (current_ == nullptr) Error("No index selected: set IndexName or IndexFieldNames");
+  if (key_fields_.empty()) Error("No index selected: set IndexName or IndexFieldNames");
   const std::size_t parts = key_fields_.size();
   if (key_field_count_ > 0) {
     count = std::min(parts, static_cast<std::size_t>(key_field_count_));
@@ -498,6 +544,7 @@ std::size_t TTable::SeekPosition(const std::vector<Variant>& key, std::size_t co
 bool TTable::GotoKey() {
   std::size_t count = 0;
   const std::vector<Variant>& key = TakeKey(count);
+  HoldKey(key, count);
   const std::size_t pos = SeekPosition(key, count);
   const std::vector<RowId>& view = View();
   if (pos >= view.size() || CompareKey(*current_, key, count, view[pos]) != 0) return false;
@@ -508,6 +555,7 @@ bool TTable::GotoKey() {
 void TTable::GotoNearest() {
   std::size_t count = 0;
   const std::vector<Variant>& key = TakeKey(count);
+  HoldKey(key, count);
   if (View().empty()) return;
   MoveToViewPosition(SeekPosition(key, count), true);
 }
@@ -571,6 +619,172 @@ void TTable::FindNearest(const std::vector<Variant>& values) {
   }
   KeyCountScope scope(*this, static_cast<int>(values.size()));
   GotoNearest();
+}
+
+// --- Rows read on demand ------------------------------------------------------------------
+
+void TTable::StartOnDemand(bool read_first) {
+  if (!PartialRows()) return;
+  // A source that reads on demand names its key, so there is an order even without an index.
+  assert(current_ != nullptr && !TieColumns().empty());
+  linked_.assign(Store()->RowLimit(), 0);
+  head_known_ = false;
+  if (!ServesOrder()) {
+    HoldAllRows();
+    return;
+  }
+  if (read_first) HoldNeighbour(kNoRow, true);
+}
+
+bool TTable::KnownBefore(std::size_t pos) const {
+  return pos == 0 ? head_known_ : linked_[current_->rows[pos - 1]] != 0;
+}
+
+RowId TTable::HeldTwin(RowId row) const {
+  const Order& order = *current_;
+  // The row is not in the order yet, and its id is above every held one: a held row with
+  // the same key comes right before the place the row would take.
+  const std::size_t pos = RowPosition(order, row);
+  if (pos == 0) return kNoRow;
+  const RowId held = order.rows[pos - 1];
+  const TRowStore& store = *Store();
+  for (const KeyPart& p : order.parts) {
+    if (store.CompareCells(p.column, held, row, p.case_insensitive) != 0) return kNoRow;
+  }
+  return held;
+}
+
+void TTable::Fetch(TRowWindow window, std::vector<RowId>& rows) {
+  TRowStore& store = *Store();
+  if (window.start != TWindowStart::wsAll) window.limit = window_;
+  const RowId first = store.RowLimit();
+  rows.clear();
+  try {
+    ReadWindow(window, rows);
+  } catch (...) {
+    for (RowId r = first; r < store.RowLimit(); ++r) {
+      if (store.IsLive(r)) store.DeleteRow(r);
+    }
+    throw;
+  }
+  for (RowId& r : rows) {
+    const RowId twin = HeldTwin(r);
+    if (twin != kNoRow) {
+      store.DeleteRow(r);
+      r = twin;
+    }
+  }
+  RowsAdded(first);
+  linked_.resize(store.RowLimit(), 0);
+  // What the window tells: its rows follow each other in the source, and where it came
+  // back short, nothing lies beyond its last row.
+  const bool short_window = window.limit == 0 || rows.size() < window.limit;
+  const std::size_t n = rows.size();
+  switch (window.start) {
+    case TWindowStart::wsAll: return;
+    case TWindowStart::wsFirst:
+    case TWindowStart::wsAfterRow:
+    case TWindowStart::wsKey:
+      if (window.start == TWindowStart::wsFirst) head_known_ = true;
+      if (window.start == TWindowStart::wsAfterRow) linked_[window.row] = 1;
+      for (std::size_t i = 0; i + 1 < n; ++i) linked_[rows[i]] = 1;
+      if (short_window && n > 0) linked_[rows.back()] = 1;
+      return;
+    case TWindowStart::wsLast:
+    case TWindowStart::wsBeforeRow:
+      if (n > 0) linked_[rows.front()] = 1;  // the last row, or the one right before `row`
+      for (std::size_t i = 0; i + 1 < n; ++i) linked_[rows[i + 1]] = 1;
+      if (short_window) head_known_ = true;
+      return;
+  }
+}
+
+void TTable::HoldNeighbour(RowId row, bool forward) {
+  if (!PartialRows()) return;
+  const std::vector<RowId>& order = current_->rows;
+  std::vector<RowId> rows;
+  if (row == kNoRow) {
+    if (forward && !head_known_) Fetch({TWindowStart::wsFirst, kNoRow, {}, 0}, rows);
+    if (!forward && (order.empty() || linked_[order.back()] == 0)) Fetch({TWindowStart::wsLast, kNoRow, {}, 0}, rows);
+    return;
+  }
+  if (forward) {
+    if (linked_[row] == 0) Fetch({TWindowStart::wsAfterRow, row, {}, 0}, rows);
+    return;
+  }
+  if (!KnownBefore(RowPosition(*current_, row))) Fetch({TWindowStart::wsBeforeRow, row, {}, 0}, rows);
+}
+
+void TTable::HoldAllRows() {
+  if (!PartialRows()) return;
+  std::vector<RowId> rows;
+  Fetch({TWindowStart::wsAll, kNoRow, {}, 0}, rows);
+  SetPartialRows(false);
+  linked_.clear();
+}
+
+void TTable::HoldKey(const std::vector<Variant>& key, std::size_t count) {
+  if (!PartialRows()) return;
+  if (count == 0) {
+    HoldNeighbour(kNoRow, true);
+    return;
+  }
+  if (KnownBefore(KeyPosition(*current_, key, count))) return;
+  std::vector<RowId> rows;
+  Fetch({TWindowStart::wsKey, kNoRow, std::vector<Variant>(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(count)), 0},
+        rows);
+  // Nothing from the key on: a nearest seek lands on the last record, which must be the source's.
+  if (rows.empty()) HoldNeighbour(kNoRow, false);
+}
+
+void TTable::RowsAppended(RowId first) {
+  const TRowStore& store = *Store();
+  std::vector<RowId> added;
+  for (RowId r = first; r < store.RowLimit(); ++r) {
+    if (store.IsLive(r)) added.push_back(r);
+  }
+  if (added.empty()) return;
+  for (auto& o : orders_) {
+    Order& order = *o;
+    const std::size_t from = order.lead_exact ? 1 : 0;
+    std::vector<std::pair<std::uint64_t, RowId>> keyed;
+    keyed.reserve(added.size());
+    for (RowId r : added) keyed.emplace_back(LeadOf(order, r), r);
+    auto less = [this, &order, from](const std::pair<std::uint64_t, RowId>& a, const std::pair<std::uint64_t, RowId>& b) {
+      if (a.first != b.first) return a.first < b.first;
+      return CompareIn(order, a.second, b.second, from) < 0;
+    };
+    std::sort(keyed.begin(), keyed.end(), less);
+    if (order.rows.empty() || less({order.lead.back(), order.rows.back()}, keyed.front())) {
+      // A walk forward: the new rows come after every held one.
+      for (const auto& [k, r] : keyed) {
+        order.lead.push_back(k);
+        order.rows.push_back(r);
+      }
+    } else {
+      std::vector<RowId> rows;
+      std::vector<std::uint64_t> lead;
+      rows.reserve(order.rows.size() + keyed.size());
+      lead.reserve(rows.capacity());
+      std::size_t i = 0;
+      for (const auto& next : keyed) {
+        while (i < order.rows.size() && less({order.lead[i], order.rows[i]}, next)) {
+          rows.push_back(order.rows[i]);
+          lead.push_back(order.lead[i]);
+          ++i;
+        }
+        rows.push_back(next.second);
+        lead.push_back(next.first);
+      }
+      rows.insert(rows.end(), order.rows.begin() + static_cast<std::ptrdiff_t>(i), order.rows.end());
+      lead.insert(lead.end(), order.lead.begin() + static_cast<std::ptrdiff_t>(i), order.lead.end());
+      order.rows = std::move(rows);
+      order.lead = std::move(lead);
+    }
+    // Two sorted runs of distinct live rows merged by the order's own comparison.
+    assert(OrderIsSound(order));
+  }
+  for (RowId r : added) AutoIncRowWritten(r);
 }
 
 }  // namespace vantor

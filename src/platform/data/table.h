@@ -28,6 +28,15 @@
 // "Visible": while Filtered, the seek considers accepted records only, so it lands on the
 // first accepted record at or after the place the key has in the index. Seeks are binary
 // searches over the order (O(log n)), filtered or not.
+//
+// Rows read on demand: a descendant whose source can hand out its rows in the order of an
+// index, a window at a time (a server table), may hold only the rows the cursor has been
+// to (see TDataSet::PartialRows). It names the columns that make every order total
+// (TieColumns: its key, placed after the index fields, instead of the order of adding)
+// and answers ReadWindow. The table remembers which neighbours in the current order are
+// known to be the source's own neighbours, and asks for a window only where they are not:
+// a walk reads each row once, and a seek (GotoKey, GotoNearest) asks the source for the
+// rows from the key on, so it reads the rows it lands among, not those before them.
 
 #include <cstdint>
 #include <memory>
@@ -92,7 +101,8 @@ class TTable : public TDataSet {
   };
   struct Order {
     std::string def_name;  // "" for an order made from IndexFieldNames alone
-    std::vector<KeyPart> parts;
+    std::vector<KeyPart> parts;  // the index's fields, then the tie columns
+    std::size_t key_parts = 0;   // how many of the parts are the index's own
     bool unique = false;
     std::vector<RowId> rows;
     // Parallel to rows: the sort key of each row's first key part (inverted when that part
@@ -124,6 +134,49 @@ class TTable : public TDataSet {
   // EmptyTable on an open table: drop the rows of the source (raise to refuse).
   virtual void InternalEmpty() {}
 
+  // --- Rows read on demand (see the header comment) ---
+  // Where in the current order a window of the source's rows starts.
+  enum class TWindowStart : std::uint8_t {
+    wsFirst,      // the first rows of the order
+    wsLast,       // the last rows, walking back
+    wsAfterRow,   // the rows after `row` (a held row)
+    wsBeforeRow,  // the rows before `row`, walking back
+    wsKey,        // the rows whose leading parts are not below `key`
+    wsAll,        // every row, in any order (limit 0)
+  };
+  struct TRowWindow {
+    TWindowStart start = TWindowStart::wsFirst;
+    RowId row = kNoRow;
+    std::vector<Variant> key;
+    std::size_t limit = 0;  // at most this many rows; 0: no limit
+  };
+  // Appends to the store the source's rows of the window, in the order of the current
+  // order's parts (OrderParts), walking back for wsLast and wsBeforeRow, and lists their
+  // ids in `rows` in the order walked. Fewer rows than the limit: the source has no more
+  // in that direction. The table drops the rows it held already. Raise to refuse: the
+  // rows appended are dropped again.
+  virtual void ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) {
+    (void)window;
+    (void)rows;
+  }
+  // Whether ReadWindow can walk the current order (else the rows are all read).
+  virtual bool ServesOrder() const { return false; }
+  // Columns after the index fields in every order, ascending and case-sensitive (a
+  // source's key), so that no two rows tie; empty: ties keep the order of adding.
+  // Asked when the orders are built at Open.
+  virtual std::vector<int> TieColumns() const { return {}; }
+  // Reads the rows on demand, `window` at a time, from the next opening on (0: all at
+  // Open, the default). Set before the rows are read (InternalOpen).
+  void SetWindowRows(std::size_t window) { window_ = window; }
+  std::size_t WindowRows() const { return window_; }
+  // The parts of the current order (none when no order is selected and there are no
+  // tie columns).
+  const std::vector<KeyPart>& OrderParts() const;
+
+  void HoldNeighbour(RowId row, bool forward) override;
+  void HoldAllRows() override;
+  void RowsAppended(RowId first) override;
+
  private:
   Order& BuildOrder(const TIndexDef* def, const std::vector<std::string>& fields);
   Order& OrderForDef(const TIndexDef& def);
@@ -152,6 +205,21 @@ class TTable : public TDataSet {
   // Leaves dsSetKey and returns the key to seek with (valid until the next seek).
   const std::vector<Variant>& TakeKey(std::size_t& count);
   std::size_t SeekPosition(const std::vector<Variant>& key, std::size_t count) const;
+  // Starts a walk of the current order on demand (at Open, `read_first`, and after the
+  // order changed): nothing is known of neighbours; the first window is read, or every
+  // row when the source cannot walk this order.
+  void StartOnDemand(bool read_first);
+  // Reads a window (limit: window_) and takes its rows in, with what it tells of
+  // neighbours; the rows read, held ones in place of their copies, in `rows`.
+  void Fetch(TRowWindow window, std::vector<RowId>& rows);
+  // The held row with the same key as `row` in the current order, else kNoRow.
+  RowId HeldTwin(RowId row) const;
+  // Before a seek while rows are partial: reads the rows from the key on unless the held
+  // rows already answer it.
+  void HoldKey(const std::vector<Variant>& key, std::size_t count);
+  // Whether the row before position `pos` of the current order is the source's (or, at
+  // 0, whether the first held row is the source's first).
+  bool KnownBefore(std::size_t pos) const;
   void AssignAutoInc(std::vector<Variant>& values);
   // Keeps the highest auto-increment numbers current as a row changes or goes.
   void AutoIncRowLeaving(RowId row);
@@ -174,6 +242,13 @@ class TTable : public TDataSet {
   // By column: the highest number of an ftAutoInc column among the rows (0 without
   // any), or -1 while unknown; other columns stay -1.
   std::vector<std::int64_t> autoinc_high_;
+
+  // Rows read on demand.
+  std::size_t window_ = 0;
+  // By row id: the row after it in the current order is the source's next row (or the
+  // source has none after it).
+  std::vector<unsigned char> linked_;
+  bool head_known_ = false;  // the first row held is the source's first
 };
 
 }  // namespace vantor
