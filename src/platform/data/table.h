@@ -160,7 +160,7 @@ class TTable : public TDataSet {
     (void)rows;
   }
   // Whether ReadWindow can walk the current order (else the rows are all read).
-  virtual bool ServesOrder() const { return false; }
+  virtual bool ServesOrder() { return false; }
   // Columns after the index fields in every order, ascending and case-sensitive (a
   // source's key), so that no two rows tie; empty: ties keep the order of adding.
   // Asked when the orders are built at Open.

@@ -120,9 +120,12 @@ int TDBGrid::RecordCount() const {
 }
 
 void TDBGrid::ScrollToCurrent() {
-  const int count = RecordCount();
   const int rows = VisibleRowCount();
   TDataSet* data_set = DataSet();
+  // A data set that reads its rows on demand reads the screenful around its record, so
+  // that the rows shown next to it are its real neighbours.
+  if (data_set != nullptr && data_set->Active()) data_set->HoldRecords(rows, rows);
+  const int count = RecordCount();
   const int current = data_set == nullptr ? 0 : data_set->RecNo();
   if (current > 0) {
     if (current < top_rec_no_) top_rec_no_ = current;

@@ -52,7 +52,7 @@ class WindowedTable : public TTable {
   }
   bool KeepRowsOnClose() const override { return false; }
   std::vector<int> TieColumns() const override { return {0}; }
-  bool ServesOrder() const override { return serves; }
+  bool ServesOrder() override { return serves; }
 
   void ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) override {
     ++windows;

@@ -94,7 +94,7 @@ void TPgDataSet<Base>::CancelQuery() {
 
 template <class Base>
 typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& select, const PgParams& params,
-                                                             bool quote_sql) {
+                                                             bool quote_sql, TRowStore* into) {
   PgConnection& connection = Connection();
   connection.SetStatementTimeout(statement_timeout_);
   pg_conn* conn = connection.Handle();
@@ -108,6 +108,8 @@ typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& 
       this->Error(connection.Failure(nullptr, select, quote_sql));
     }
     Rows rows;
+    TRowStore* store = nullptr;
+    const std::size_t held = into != nullptr ? into->LiveCount() : 0;
     Stop stop = Stop::None;
     std::string failure;
     const std::size_t max_rows = static_cast<std::size_t>(max_rows_);
@@ -115,28 +117,32 @@ typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& 
     while (PgResult result{PQgetResult(conn)}) {
       const ExecStatusType status = PQresultStatus(result.Handle());
       if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
-        if (!rows.store) {
-          rows.columns = Describe(result.Handle(), columns);
-          rows.store = std::make_unique<TRowStore>(TypesOf(rows.columns));
+        if (store == nullptr) {
+          rows.columns = Describe(result.Handle(), into != nullptr ? filter_columns_ : columns);
+          if (into != nullptr) {
+            store = into;
+          } else {
+            rows.store = std::make_unique<TRowStore>(TypesOf(rows.columns));
+            store = rows.store.get();
+          }
         }
         if (status != PGRES_SINGLE_TUPLE || stop != Stop::None) continue;
         if (cancel_requested_) {
           stop = Stop::Cancelled;
-        } else if (max_rows > 0 && rows.store->LiveCount() >= max_rows) {
+        } else if (max_rows > 0 && store->LiveCount() >= max_rows) {
           stop = Stop::TooManyRows;
         }
         if (stop != Stop::None) {
           connection.Cancel();
           continue;
         }
-        TRowStore& store = *rows.store;
-        const RowId row = store.AppendRow();
-        for (int c = 0; c < store.ColumnCount(); ++c) {
+        const RowId row = store->AppendRow();
+        for (int c = 0; c < store->ColumnCount(); ++c) {
           if (PQgetisnull(result.Handle(), 0, c) != 0) continue;  // a new row's cells are null
           PgColumn& column = rows.columns[static_cast<std::size_t>(c)];
           const std::string_view text(PQgetvalue(result.Handle(), 0, c),
                                       static_cast<std::size_t>(PQgetlength(result.Handle(), 0, c)));
-          if (!LoadPgCell(text, column.oid, column.type, store, row, c)) {
+          if (!LoadPgCell(text, column.oid, column.type, *store, row, c)) {
             // The rest is read and dropped rather than cancelled: the statement sent next
             // would otherwise risk meeting a cancel that came too late for this one.
             column.widened = true;
@@ -154,13 +160,24 @@ typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& 
     if (stop == Stop::None && !failure.empty()) this->Error(failure);
     switch (stop) {
       case Stop::None:
-        if (!rows.store) this->Error("The SQL text returns no result set: \"" + select + "\"");
+        if (store == nullptr) this->Error("The SQL text returns no result set: \"" + select + "\"");
+        if (into != nullptr) rows_read_ += into->LiveCount() - held;
         return rows;
       case Stop::Cancelled: this->Error("The query was cancelled");
       case Stop::TooManyRows:
         this->Error("The result has more than " + std::to_string(max_rows_) +
                     " records, the most that MaxRows allows; narrow the selection down or raise MaxRows");
-      case Stop::Widened: columns = std::move(rows.columns); break;
+      case Stop::Widened:
+        if (into != nullptr) {
+          const auto widened = std::find_if(rows.columns.begin(), rows.columns.end(),
+                                            [](const PgColumn& c) { return c.widened; });
+          this->Error("Column '" + widened->name +
+                      "' holds a value that its field cannot show exactly; a table read on demand keeps the "
+                      "types its columns had when it opened, so set FetchRows to 0 to read it whole, which "
+                      "shows such a column as text");
+        }
+        columns = std::move(rows.columns);
+        break;
     }
   }
 }
@@ -222,10 +239,16 @@ void TPgDataSet<Base>::Requery() {
 }
 
 template <class Base>
+bool TPgDataSet<Base>::UpperAgrees() {
+  if (!upper_agrees_) upper_agrees_ = PgUpperAgrees(Connection());
+  return *upper_agrees_;
+}
+
+template <class Base>
 bool TPgDataSet<Base>::SetServerFilter(const TServerCondition& condition) {
   TServerCondition wanted = push_down_ && this->Active() ? condition : TServerCondition::True();
   if (wanted == filter_) return true;
-  if (wanted.UsesUpper() && !upper_agrees_) upper_agrees_ = PgUpperAgrees(Connection());
+  if (wanted.UsesUpper()) UpperAgrees();
   ApplyFilter(std::move(wanted));
   return true;
 }

@@ -131,8 +131,13 @@ class TPgDataSet : public Base {
   PgConnection& Connection();
   // Runs `select` and reads its rows as they arrive. The columns are described from
   // the result; `quote_sql` quotes the statement in error messages (the application's
-  // own text). Honours MaxRows, CancelQuery and StatementTimeout.
-  Rows ReadSelect(const std::string& select, const PgParams& params, bool quote_sql);
+  // own text). Honours MaxRows, CancelQuery and StatementTimeout. With `into`, the rows
+  // are appended to that store (the data set's own, whose columns the select reads) and
+  // counted in RowsRead; a cell its column cannot hold is an error then, since the
+  // column's type is fixed already.
+  Rows ReadSelect(const std::string& select, const PgParams& params, bool quote_sql, TRowStore* into = nullptr);
+  // Whether the server's upper() is the client's (see PgUpperAgrees), asked once per connection.
+  bool UpperAgrees();
   // What a reading asks of the server: the server condition and the record filter's,
   // AND-ed ("" for none), and their parameters in text form.
   std::string ReadCondition() const;

@@ -50,7 +50,10 @@ std::string Join(const std::vector<std::string>& names) {
 
 const TypeInfo& TPgTable::StaticType() {
   static const TypeInfo info =
-      DescribePg<TPgTable>("TPgTable").Property("TableName", &TPgTable::TableName, &TPgTable::SetTableName, "").Build();
+      DescribePg<TPgTable>("TPgTable")
+          .Property("TableName", &TPgTable::TableName, &TPgTable::SetTableName, "")
+          .Property("FetchRows", &TPgTable::FetchRows, &TPgTable::SetFetchRows, 0)
+          .Build();
   return info;
 }
 
@@ -102,13 +105,14 @@ void TPgTable::ReadCatalog() {
   std::vector<int> attnums;
   {
     const PgResult info = connection.Exec(
-        "SELECT a.attnum, a.attname, a.attnotnull, a.atthasdef OR a.attidentity <> '', a.attgenerated <> '' "
+        "SELECT a.attnum, a.attname, a.attnotnull, a.atthasdef OR a.attidentity <> '', a.attgenerated <> '', "
+        "a.attcollation "
         "FROM pg_attribute a WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
         {oid});
     for (int r = 0; r < info.Rows(); ++r) {
       attnums.push_back(std::stoi(info.Text(r, 0)));
-      columns_.push_back(
-          Column{info.Text(r, 1), "", info.Text(r, 2) == "t", info.Text(r, 3) == "t", info.Text(r, 4) == "t"});
+      columns_.push_back(Column{info.Text(r, 1), "", info.Text(r, 2) == "t", info.Text(r, 3) == "t",
+                                info.Text(r, 4) == "t", static_cast<unsigned>(std::stoul(info.Text(r, 5)))});
     }
   }
   // Field names ignore letter case; the server's quoted names do not ("ID" and "id").
@@ -214,6 +218,11 @@ TPgTable::Rows TPgTable::ReadRows() {
   for (std::size_t c = 0; c < columns_.size(); ++c) sql += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
   sql += " FROM " + qualified_;
   if (!ReadCondition().empty()) sql += " WHERE " + ReadCondition();
+  const bool on_demand = fetch_rows_ > 0 && keyed_;
+  SetWindowRows(on_demand ? static_cast<std::size_t>(fetch_rows_) : 0);
+  // On demand the rows come window by window once the order is known (ReadWindow); this
+  // reading only describes the columns.
+  if (on_demand) return ReadSelect(sql + " LIMIT 0", ConditionParams(), false);
   // The primary key's order makes the order of adding the same at every opening.
   if (!key_columns_.empty()) {
     sql += " ORDER BY ";
@@ -341,6 +350,87 @@ void TPgTable::InternalEmpty() {
   Transaction transaction(Connection());
   Connection().Exec("DELETE FROM " + qualified_);
   transaction.Commit();
+}
+
+// --- Rows read on demand ------------------------------------------------------------------
+
+void TPgTable::InternalClose() {
+  TPgDataSet::InternalClose();
+  default_bytewise_.reset();
+}
+
+std::vector<int> TPgTable::TieColumns() const {
+  return WindowRows() > 0 ? key_columns_ : std::vector<int>{};
+}
+
+bool TPgTable::PlainCollation(std::size_t c) {
+  constexpr unsigned kDefault = 100, kC = 950, kPosix = 951;  // the built-in collations' oids
+  const unsigned collation = columns_[c].collation;
+  if (collation == kC || collation == kPosix) return true;
+  if (collation != kDefault) return false;
+  if (!default_bytewise_) default_bytewise_ = PgDefaultCollationIsBytewise(Connection());
+  return *default_bytewise_;
+}
+
+std::vector<PgKeyPart> TPgTable::KeyParts() {
+  std::vector<PgKeyPart> parts;
+  for (const KeyPart& p : OrderParts()) {
+    const auto c = static_cast<std::size_t>(p.column);
+    const bool text = StorageKindOf(read_columns_[c].type) == TStorageKind::skText;
+    parts.push_back(PgKeyPart{columns_[c].name, read_columns_[c].oid, read_columns_[c].type, p.descending,
+                              p.case_insensitive && text, text && PlainCollation(c)});
+  }
+  return parts;
+}
+
+bool TPgTable::ServesOrder() {
+  if (!keyed_) return false;
+  for (const KeyPart& p : OrderParts()) {
+    const PgColumn& column = read_columns_[static_cast<std::size_t>(p.column)];
+    if (column.widened || !PgKeysetOrders(column.oid, column.typmod)) return false;
+    // Capitals are the client's only where the server's upper() is.
+    if (p.case_insensitive && StorageKindOf(column.type) == TStorageKind::skText && !UpperAgrees()) return false;
+  }
+  return true;
+}
+
+void TPgTable::ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) {
+  std::string where = ReadCondition();
+  PgParams params = ConditionParams();
+  auto narrow = [&](const PgConditionSql& condition) {
+    if (condition.sql.empty()) return;
+    where = where.empty() ? condition.sql : "(" + where + ") AND (" + condition.sql + ")";
+    for (const Variant& v : condition.params) params.push_back(PgParamText(v));
+  };
+  const std::vector<PgKeyPart> parts = KeyParts();
+  const int next = static_cast<int>(params.size()) + 1;
+  auto key_of = [&](RowId row) {
+    std::vector<Variant> key;
+    for (const KeyPart& p : OrderParts()) key.push_back(Store()->Get(row, p.column));
+    return key;
+  };
+  bool ordered = true;
+  bool reverse = false;
+  switch (window.start) {
+    case TWindowStart::wsAll: ordered = false; break;
+    case TWindowStart::wsFirst: break;
+    case TWindowStart::wsLast: reverse = true; break;
+    case TWindowStart::wsAfterRow: narrow(PgKeysetBeyond(parts, key_of(window.row), false, next)); break;
+    case TWindowStart::wsBeforeRow:
+      narrow(PgKeysetBeyond(parts, key_of(window.row), true, next));
+      reverse = true;
+      break;
+    case TWindowStart::wsKey: narrow(PgKeysetFrom(parts, window.key, next)); break;
+  }
+  std::string sql = "SELECT ";
+  for (std::size_t c = 0; c < columns_.size(); ++c) sql += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
+  sql += " FROM " + qualified_;
+  if (!where.empty()) sql += " WHERE " + where;
+  if (ordered) sql += " ORDER BY " + PgKeysetOrder(parts, reverse);
+  if (window.limit > 0) sql += " LIMIT " + std::to_string(window.limit);
+  const RowId first = Store()->RowLimit();
+  ReadSelect(sql, params, false, Store());
+  for (RowId r = first; r < Store()->RowLimit(); ++r) rows.push_back(r);
 }
 
 }  // namespace vantor

@@ -18,12 +18,22 @@
 // Edits find their row by its primary key; a table without one (and a view) is read
 // only, with a sentence saying why. An insert leaves unset columns to the server's
 // defaults (sequences, identity columns) and reads back what the server stored.
+//
+// FetchRows above 0 reads a table with a primary key on demand instead (see TTable):
+// Open reads the first FetchRows rows of the current order, and each walk or seek asks the
+// server for FetchRows more from where it goes on, with a keyset query in the order of
+// the index (its columns, then the primary key), so a seek into a million rows reads
+// only the rows it lands among. Orders the server cannot give exactly as the client sorts
+// (a time with microseconds, char(n), capitals where the server's upper() differs) and a
+// record filter read every row instead.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <vantor/platform/data/postgres/pg_data_set.h>
+#include <vantor/platform/data/postgres/pg_keyset.h>
 #include <vantor/platform/data/table.h>
 
 namespace vantor {
@@ -38,6 +48,10 @@ class TPgTable : public TPgDataSet<TTable> {
   // The table, optionally schema-qualified. Set while closed.
   const std::string& TableName() const { return table_name_; }
   void SetTableName(const std::string& name) { SetWhileClosed(table_name_, name); }
+  // Rows read at a time on demand; 0 (the default): every row at Open. Takes effect at
+  // the next Open or Requery.
+  int FetchRows() const { return fetch_rows_; }
+  void SetFetchRows(int rows) { fetch_rows_ = rows < 0 ? 0 : rows; }
 
  protected:
   Rows ReadRows() override;
@@ -47,6 +61,10 @@ class TPgTable : public TPgDataSet<TTable> {
   void InternalPost(RowId row, std::vector<Variant>& values) override;
   void InternalDelete(RowId row) override;
   void InternalEmpty() override;
+  void InternalClose() override;
+  void ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) override;
+  bool ServesOrder() override;
+  std::vector<int> TieColumns() const override;
 
  private:
   struct Column {
@@ -55,6 +73,7 @@ class TPgTable : public TPgDataSet<TTable> {
     bool not_null = false;
     bool has_default = false;  // a default, a sequence or an identity fills it on insert
     bool generated = false;    // computed by the server from other columns
+    unsigned collation = 0;    // pg_attribute.attcollation: 0 none, 100 the database's
   };
   struct Index {
     std::string name;
@@ -75,6 +94,10 @@ class TPgTable : public TPgDataSet<TTable> {
   // Runs an INSERT or UPDATE ending in RETURNING every column, and takes the stored
   // row back into `values`.
   void WriteAndReadBack(const std::string& sql, const PgParams& params, std::vector<Variant>& values);
+  // The current order as the server is asked for it.
+  std::vector<PgKeyPart> KeyParts();
+  // Whether texts of column c are ordered by bytes without COLLATE "C".
+  bool PlainCollation(std::size_t c);
 
   std::string table_name_;
   unsigned table_oid_ = 0;
@@ -85,6 +108,8 @@ class TPgTable : public TPgDataSet<TTable> {
   std::vector<Index> indexes_;
   std::vector<PgColumn> read_columns_;  // as the rows were read (types, widened columns)
   bool keyed_ = false;
+  int fetch_rows_ = 0;
+  std::optional<bool> default_bytewise_;  // asked once per connection
 };
 
 }  // namespace vantor
