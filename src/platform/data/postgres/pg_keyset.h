@@ -10,9 +10,19 @@
 // text (the client's per-character capitals, which the server's upper() gives only where
 // PgUpperAgrees). The parts end with the primary key, so no two rows tie.
 //
-// Every value is a parameter ($n) in the server's text form, never spliced into the SQL;
-// identifiers are quoted. The conditions carry a redundant bound on the first part, so an
-// index on the parts answers them from the place the key has, not from its start.
+// Every value is a parameter ($n) in the server's text form, cast to the column's type,
+// never spliced into the SQL; identifiers are quoted. The conditions carry a redundant
+// bound on the leading parts (a row comparison where several parts go one way), so an
+// index on the parts answers them from the place the key has, not from its start. An
+// index serves an order when it holds the parts as written: a nullable ascending part
+// NULLS FIRST, a nullable descending one DESC NULLS LAST (or the reverse of all parts).
+// A walk toward the nulls of a nullable first part (forward along a descending part,
+// backward along an ascending one) has no such bound: the server's index conditions
+// never let nulls through, so that walk reads the index from its start.
+//
+// A key value of a date or time that the server's text form cannot hold exactly (a date
+// with a time of day, a time between milliseconds) is compared as the client compares it
+// with the values the column can hold.
 
 #include <string>
 #include <vector>
@@ -33,6 +43,10 @@ struct PgKeyPart {
   bool descending = false;
   bool case_insensitive = false;  // ordered by upper-cased text (texts only)
   bool plain_collation = false;   // the column's own collation orders by bytes: no COLLATE "C"
+  // The column holds no nulls (NOT NULL, as every primary key column): then its place for
+  // nulls does not matter, and the part is written as a plain index orders it (ascending
+  // nulls last, descending nulls first), so such an index serves the order.
+  bool not_null = false;
 };
 
 // Whether the server orders a column of this type and modifier exactly as the client
