@@ -152,7 +152,7 @@ class Renderer {
     }
     if (c.type == TFieldType::ftString) {
       // Byte order for ranges; equality is the same in every deterministic collation.
-      const std::string subject = Subject(c) + (c.op == opEqual ? "" : " COLLATE \"C\"");
+      const std::string subject = Subject(c) + (c.op == opEqual ? "" : kPgByteOrder);
       return subject + Operator(c.op) + Param(c.value, c.type);
     }
     return Column(c) + Operator(c.op) + Param(c.value, c.type) + Cast(c.type);
@@ -162,7 +162,7 @@ class Renderer {
 
   // The column's text, or its capitals under the collation whose upper() was checked.
   std::string Subject(const Condition& c) const {
-    return c.upper ? "upper(" + Column(c) + " COLLATE \"default\")" : Column(c);
+    return c.upper ? PgUpperSql(Column(c)) : Column(c);
   }
 
   // The widest type of the value's family, so that no bound is rounded to the column's.
@@ -190,6 +190,8 @@ PgConditionSql RenderPgCondition(const TServerCondition& condition, const std::v
                                  bool upper_agrees, int first_param) {
   return Renderer(columns, upper_agrees, first_param).Render(condition);
 }
+
+std::string PgUpperSql(const std::string& quoted_column) { return "upper(" + quoted_column + " COLLATE \"default\")"; }
 
 bool PgUpperAgrees(PgConnection& connection) {
   // Every code point but NUL (no text holds it) and the surrogates (no characters).

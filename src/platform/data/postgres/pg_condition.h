@@ -48,6 +48,13 @@ struct PgConditionSql {
 PgConditionSql RenderPgCondition(const TServerCondition& condition, const std::vector<PgConditionColumn>& columns,
                                  bool upper_agrees, int first_param = 1);
 
+// A text column's capitals as the client writes them (AnsiUpperCase): upper() under the
+// collation whose case mapping PgUpperAgrees checks. `quoted_column` is already quoted.
+std::string PgUpperSql(const std::string& quoted_column);
+
+// Appended to a text expression, orders it by its bytes: the client's order of texts.
+inline constexpr const char* kPgByteOrder = " COLLATE \"C\"";
+
 // Whether upper() under the database's default collation upper-cases every character as
 // the client does: it is asked once for one text holding every code point, in a database
 // that speaks UTF-8 with the libc provider (an ICU provider maps some characters to more
