@@ -362,6 +362,9 @@ std::unique_ptr<TTable> OpenServerTable(const Options& o) {
   auto table = std::make_unique<TPgTable>(nullptr);
   table->SetConnectionString(*o.pg);
   table->SetTableName(o.table);
+  // Read as the search walks the table: a find along an index asks the server for the
+  // rows from the key on, not for the whole table first.
+  table->SetFetchRows(1000);
   return table;
 }
 

@@ -378,7 +378,7 @@ std::vector<PgKeyPart> TPgTable::KeyParts() {
     const auto c = static_cast<std::size_t>(p.column);
     const bool text = StorageKindOf(read_columns_[c].type) == TStorageKind::skText;
     parts.push_back(PgKeyPart{columns_[c].name, read_columns_[c].oid, read_columns_[c].type, p.descending,
-                              p.case_insensitive && text, text && PlainCollation(c)});
+                              p.case_insensitive && text, text && PlainCollation(c), columns_[c].not_null});
   }
   return parts;
 }
@@ -395,42 +395,80 @@ bool TPgTable::ServesOrder() {
 }
 
 void TPgTable::ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) {
-  std::string where = ReadCondition();
-  PgParams params = ConditionParams();
-  auto narrow = [&](const PgConditionSql& condition) {
-    if (condition.sql.empty()) return;
-    where = where.empty() ? condition.sql : "(" + where + ") AND (" + condition.sql + ")";
-    for (const Variant& v : condition.params) params.push_back(PgParamText(v));
-  };
   const std::vector<PgKeyPart> parts = KeyParts();
-  const int next = static_cast<int>(params.size()) + 1;
-  auto key_of = [&](RowId row) {
-    std::vector<Variant> key;
-    for (const KeyPart& p : OrderParts()) key.push_back(Store()->Get(row, p.column));
-    return key;
+  std::string select = "SELECT ";
+  for (std::size_t c = 0; c < columns_.size(); ++c) select += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
+  select += " FROM " + qualified_;
+  // Runs one query of the window: `condition` AND-ed to what the data set asks of every
+  // reading, rows in `order`, up to `limit` of them (0: all).
+  auto read = [&](const std::string& condition, const PgConditionSql& keyset, const std::string& order,
+                  std::size_t limit) {
+    std::string where = ReadCondition();
+    PgParams params = ConditionParams();
+    for (const std::string& term : {condition, keyset.sql}) {
+      if (!term.empty()) where = where.empty() ? term : "(" + where + ") AND (" + term + ")";
+    }
+    for (const Variant& v : keyset.params) params.push_back(PgParamText(v));
+    std::string sql = select;
+    if (!where.empty()) sql += " WHERE " + where;
+    if (!order.empty()) sql += " ORDER BY " + order;
+    if (limit > 0) sql += " LIMIT " + std::to_string(limit);
+    const RowId first = Store()->RowLimit();
+    ReadSelect(sql, params, false, Store());
+    for (RowId r = first; r < Store()->RowLimit(); ++r) rows.push_back(r);
   };
-  bool ordered = true;
-  bool reverse = false;
-  switch (window.start) {
-    case TWindowStart::wsAll: ordered = false; break;
-    case TWindowStart::wsFirst: break;
-    case TWindowStart::wsLast: reverse = true; break;
-    case TWindowStart::wsAfterRow: narrow(PgKeysetBeyond(parts, key_of(window.row), false, next)); break;
-    case TWindowStart::wsBeforeRow:
-      narrow(PgKeysetBeyond(parts, key_of(window.row), true, next));
-      reverse = true;
-      break;
-    case TWindowStart::wsKey: narrow(PgKeysetFrom(parts, window.key, next)); break;
+  if (window.start == TWindowStart::wsAll) {
+    read("", {}, "", 0);
+    return;
   }
-  std::string sql = "SELECT ";
-  for (std::size_t c = 0; c < columns_.size(); ++c) sql += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
-  sql += " FROM " + qualified_;
-  if (!where.empty()) sql += " WHERE " + where;
-  if (ordered) sql += " ORDER BY " + PgKeysetOrder(parts, reverse);
-  if (window.limit > 0) sql += " LIMIT " + std::to_string(window.limit);
-  const RowId first = Store()->RowLimit();
-  ReadSelect(sql, params, false, Store());
-  for (RowId r = first; r < Store()->RowLimit(); ++r) rows.push_back(r);
+  const int next = static_cast<int>(ConditionParams().size()) + 1;
+  const bool back = window.start == TWindowStart::wsLast || window.start == TWindowStart::wsBeforeRow;
+  std::vector<Variant> key;
+  if (window.start == TWindowStart::wsAfterRow || window.start == TWindowStart::wsBeforeRow) {
+    for (const KeyPart& p : OrderParts()) key.push_back(Store()->Get(window.row, p.column));
+  } else if (window.start == TWindowStart::wsKey) {
+    key = window.key;
+  }
+  // A B-tree index orders a column's nulls after its values, the client before them (and
+  // after them, descending): one ORDER BY cannot follow both. So where the first part may
+  // be null, its nulls and its values are asked for in two bands, each in an order the
+  // index gives, the band of the window's start first and the other where the walk goes on.
+  const PgKeyPart& lead = parts.front();
+  const std::string column = PgQuoteIdentifier(lead.column);
+  struct Band {
+    bool nulls;
+    std::string condition;
+    std::vector<PgKeyPart> parts;  // the parts that order the band's rows
+    std::size_t from;              // how many leading key values the band skips
+  };
+  std::vector<Band> bands;
+  std::vector<PgKeyPart> valued = parts;
+  valued.front().not_null = true;  // the band holds no nulls there
+  if (lead.not_null) {
+    bands.push_back({false, "", parts, 0});
+  } else {
+    bands.push_back({true, column + " IS NULL", std::vector<PgKeyPart>(parts.begin() + 1, parts.end()), 1});
+    bands.push_back({false, column + " IS NOT NULL", valued, 0});
+    // In the client's order nulls come first ascending, last descending; walking back,
+    // the other way round.
+    if (lead.descending != back) std::swap(bands[0], bands[1]);
+  }
+  std::size_t band = 0;
+  if (!key.empty() && bands.size() == 2) {
+    while (bands[band].nulls != key.front().IsClear()) ++band;
+  }
+  for (bool starting = true; band < bands.size(); ++band, starting = false) {
+    const Band& b = bands[band];
+    PgConditionSql keyset;
+    if (starting && key.size() > b.from) {
+      const std::vector<Variant> rest(key.begin() + static_cast<std::ptrdiff_t>(b.from), key.end());
+      keyset = window.start == TWindowStart::wsKey ? PgKeysetFrom(b.parts, rest, next)
+                                                   : PgKeysetBeyond(b.parts, rest, back, next);
+    }
+    const std::size_t got = rows.size();
+    read(b.condition, keyset, PgKeysetOrder(b.parts, back), window.limit == 0 ? 0 : window.limit - got);
+    if (window.limit > 0 && rows.size() >= window.limit) return;
+  }
 }
 
 }  // namespace vantor

@@ -1,0 +1,98 @@
+// Finding the first record by example in a million-row table of a PostgreSQL server, as a
+// person does it: the table is opened and the find panel searches for a name prefix, in
+// the same run:
+//   BM_FindFastOnDemand     the table read on demand (FetchRows), foFast: one seek along
+//                           the name index on the server, a window of rows read
+//   BM_FindNormalOnDemand   the same table, foNormal: a walk from the first record, read a
+//                           window at a time, to the match
+//   BM_FindFastWholeTable   the table read whole at Open, foFast along the index in memory
+// Each iteration opens the table anew and looks for another prefix. The server is a
+// throwaway one the program starts itself (as the tests do).
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include <vantor/engines/find_panel.h>
+#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/postgres/pg_table.h>
+#include "support/pg_server.h"
+
+namespace vantor::bench {
+namespace {
+
+constexpr int kRows = 1'000'000;
+
+// The server and its table, made once for the program. Names are 'n' and six digits in an
+// order unrelated to the key, so a walk in key order meets a prefix anywhere.
+const std::string* ConnInfo() {
+  static std::unique_ptr<testing_support::PgServer> server;
+  static std::string conninfo;
+  if (server || !testing_support::PgServer::BinariesPresent()) return server ? &conninfo : nullptr;
+  server = testing_support::PgServer::Start();
+  conninfo = server->CreateDatabase("bench");
+  testing_support::PgExec(conninfo,
+                          "CREATE TABLE big (id integer PRIMARY KEY, name text, amount integer);"
+                          "INSERT INTO big SELECT i, 'n' || lpad(((i::bigint * 7919) % " + std::to_string(kRows) +
+                              ")::text, 6, '0'), i % 1000 FROM generate_series(1, " + std::to_string(kRows) + ") AS i;"
+                          "CREATE INDEX big_name ON big (name); ANALYZE big");
+  return &conninfo;
+}
+
+// Opens the table (read on demand when fetch_rows > 0), finds the first name that begins
+// with the next prefix, and answers the id found.
+struct Finding {
+  Finding(int fetch_rows, TFindOptions mode) : table(nullptr), source(nullptr), panel(nullptr) {
+    table.SetConnectionString(*ConnInfo());
+    table.SetTableName("big");
+    table.SetIndexName("big_name");
+    table.SetFetchRows(fetch_rows);
+    source.SetDataSet(&table);
+    panel.SetDataSource(&source);
+    panel.SetUpdateState(usNone);
+    panel.SetShowBox(false);
+    panel.SetFindOptions(mode);
+  }
+  ~Finding() {
+    panel.SetDataSource(nullptr);
+    source.SetDataSet(nullptr);
+  }
+  int Next() {
+    table.Close();
+    table.Open();
+    // Prefixes spread over the table: n1234.., n2345.., ...
+    prefix = (prefix + 1111) % 10000;
+    TFieldRecord* name = panel.FieldByName("name");
+    name->SetCompare(ctInitial);
+    name->SetCaseInsensitive(false);
+    name->SetValues(0, Variant("n" + std::to_string(10000 + prefix).substr(1)));
+    panel.SetRestart(true);
+    const int found = panel.Locate() ? table.FieldByName("id")->AsInteger() : 0;
+    rows_read += table.RowsRead();
+    return found;
+  }
+  TPgTable table;
+  TDataSource source;
+  TDBFindPanel panel;
+  int prefix = 0;
+  std::size_t rows_read = 0;
+};
+
+void Run(benchmark::State& state, int fetch_rows, TFindOptions mode) {
+  if (ConnInfo() == nullptr) return state.SkipWithError("no PostgreSQL server binaries");
+  Finding f(fetch_rows, mode);
+  for (auto _ : state) benchmark::DoNotOptimize(f.Next());
+  state.counters["rows_read"] = static_cast<double>(f.rows_read) / static_cast<double>(state.iterations());
+}
+
+void BM_FindFastOnDemand(benchmark::State& state) { Run(state, 200, foFast); }
+BENCHMARK(BM_FindFastOnDemand)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_FindNormalOnDemand(benchmark::State& state) { Run(state, 2000, foNormal); }
+BENCHMARK(BM_FindNormalOnDemand)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_FindFastWholeTable(benchmark::State& state) { Run(state, 0, foFast); }
+BENCHMARK(BM_FindFastWholeTable)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace vantor::bench
