@@ -144,6 +144,7 @@ class TTable : public TDataSet {
     wsKey,        // the rows whose leading parts are not below `key`
     wsAll,        // every row, in any order (limit 0)
   };
+  // A window of the source's rows to read: where it starts and how many rows at most.
   struct TRowWindow {
     TWindowStart start = TWindowStart::wsFirst;
     RowId row = kNoRow;
