@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace vantor::testing_support {
 
@@ -60,6 +62,17 @@ void PgTest::SetUp() {
   // Database names are at most 63 bytes.
   if (name.size() > 60) name = name.substr(0, 60);
   conninfo_ = server_->CreateDatabase(name);
+}
+
+void WaitUntilRunning(const std::string& conninfo, const std::string& marker) {
+  for (int i = 0; i < 600; ++i) {
+    const std::string running = PgValue(conninfo,
+                                        "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND "
+                                        "query LIKE '%' || $1 || '%' AND pid <> pg_backend_pid()",
+                                        {marker});
+    if (running != "0") return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 }
 
 }  // namespace vantor::testing_support

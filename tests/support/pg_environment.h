@@ -20,6 +20,10 @@ const PgServer* SharedPgServer();
 // Why SharedPgServer() is null ("" when it is not).
 const std::string& PgUnavailableReason();
 
+// Waits (up to half a minute) until the server runs a statement containing `marker`, seen
+// from another connection, so that a cancel sent then is sure to meet it.
+void WaitUntilRunning(const std::string& conninfo, const std::string& marker);
+
 // A fixture with a fresh, empty database per test, named after the test.
 class PgTest : public ::testing::Test {
  protected:

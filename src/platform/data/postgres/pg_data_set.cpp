@@ -97,6 +97,9 @@ typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& 
                                                              bool quote_sql, TRowStore* into) {
   PgConnection& connection = Connection();
   connection.SetStatementTimeout(statement_timeout_);
+  // A window read on demand is an operation of its own, as Open and Requery are: a cancel
+  // asked for before it began was meant for another.
+  if (into != nullptr) cancel_requested_ = false;
   pg_conn* conn = connection.Handle();
   std::vector<const char*> values;
   for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);

@@ -9,11 +9,12 @@
 // row store on arrival, so a large result is never held twice. More rows than MaxRows
 // stop the reading with a message naming the limit; the data set stays as it was.
 //
-// Cancelling: CancelQuery may be called from another thread (or a timer) while Open or
-// Requery waits for the server. The server stops the statement, the call raises
-// "The query was cancelled", and the data set is left as it was before: closed after a
-// cancelled Open, with its old rows after a cancelled Requery; the connection stays
-// usable. StatementTimeout is the backstop for statements nobody cancels.
+// Cancelling: CancelQuery may be called from another thread (or a timer) while Open,
+// Requery or a table's reading on demand (a walk, a seek) waits for the server. The
+// server stops the statement, the call raises "The query was cancelled", and the data set
+// is left as it was before: closed after a cancelled Open, with its old rows after a
+// cancelled Requery or window; the connection stays usable. StatementTimeout is the
+// backstop for statements nobody cancels.
 //
 // Call order: properties (while closed) -> Open -> [SetServerCondition -> Requery] ...
 // -> Close. The connection is made at Open and released at Close.

@@ -7,6 +7,7 @@
 
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <vantor/engines/find_panel.h>
@@ -239,6 +240,39 @@ TEST_F(PgOnDemand, AValueAWindowCannotHoldIsRefusedAndChangesNothing) {
   table.Close();
   OpenTable(table, ConnInfo(), 0);
   EXPECT_EQ(table.RecordCount(), 30);
+}
+
+TEST_F(PgOnDemand, ACancelledWindowLeavesTheRowsHeldAndTheConnectionWorking) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, name text);"
+       "INSERT INTO t SELECT g, 'n' || g FROM generate_series(1, 100) g;"
+       "CREATE FUNCTION slow_when(flag boolean) RETURNS boolean LANGUAGE sql AS "
+       "'SELECT CASE WHEN flag THEN pg_sleep(30) IS NOT NULL ELSE true END'");
+  TPgTable table(nullptr);
+  // Rows 51 to 60 take half a minute each to pass the condition.
+  table.SetServerCondition("slow_when(id BETWEEN $1 AND $2)", {Variant(51), Variant(60)});
+  OpenTable(table, ConnInfo(), 10);
+  table.MoveBy(45);
+  ASSERT_EQ(table.FieldByName("id")->AsInteger(), 46);
+  const int held = table.RecordCount();
+  std::thread canceller([this, &table] {
+    WaitUntilRunning(ConnInfo(), "slow_when");
+    table.CancelQuery();
+  });
+  std::string error;
+  try {
+    table.MoveBy(10);
+  } catch (const EDatabaseError& e) {
+    error = e.Message();
+  }
+  canceller.join();
+  EXPECT_EQ(error, "The query was cancelled");
+  EXPECT_EQ(table.RecordCount(), held);
+  EXPECT_EQ(table.FieldByName("id")->AsInteger(), 46);
+  // The cancel is spent: the next window is read, from the last record back.
+  table.Last();
+  EXPECT_EQ(table.FieldByName("id")->AsInteger(), 100);
+  table.Prior();
+  EXPECT_EQ(table.FieldByName("id")->AsInteger(), 99);
 }
 
 }  // namespace

@@ -33,19 +33,6 @@ std::vector<std::string> Column(TDataSet& d, const char* field) {
   return out;
 }
 
-// Waits until the server runs a statement containing `marker` (seen from another
-// connection), so that a cancel is sure to meet it.
-void WaitUntilRunning(const std::string& conninfo, const std::string& marker) {
-  for (int i = 0; i < 600; ++i) {
-    const std::string running = PgValue(conninfo,
-                                        "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND "
-                                        "query LIKE '%' || $1 || '%' AND pid <> pg_backend_pid()",
-                                        {marker});
-    if (running != "0") return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-}
-
 class PgTable : public PgTest {
  protected:
   void SetUp() override {
