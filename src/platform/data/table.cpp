@@ -629,7 +629,9 @@ void TTable::StartOnDemand(bool read_first) {
   assert(current_ != nullptr && !TieColumns().empty());
   linked_.assign(Store()->RowLimit(), 0);
   head_known_ = false;
-  if (!ServesOrder()) {
+  // A record filter about to decide over the rows needs them all anyway.
+  const bool filtering = Filtered() && OnFilterRecord().Assigned();
+  if (filtering || !ServesOrder()) {
     HoldAllRows();
     return;
   }
