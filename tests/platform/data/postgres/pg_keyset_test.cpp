@@ -96,11 +96,20 @@ Variant RandomValue(std::mt19937& rng, TFieldType type, double null_share) {
   }
 }
 
-// A value to seek from that may lie between the table's values or outside them: dates
-// of whole days (a date field keeps only those), times between milliseconds, currencies
+// A value to seek from that may lie between the table's values or outside them, or
+// next to `near` (a value of the table, or Null): times between milliseconds, currencies
 // with four decimals, texts of other lengths.
-Variant RandomSeekValue(std::mt19937& rng, TFieldType type) {
+Variant RandomSeekValue(std::mt19937& rng, TFieldType type, const Variant& near) {
   std::uniform_int_distribution<int> n(-15, 15);
+  const int step = std::uniform_int_distribution<int>(-3, 3)(rng);
+  if (!near.IsClear() && std::bernoulli_distribution(0.5)(rng)) {
+    switch (type) {
+      case TFieldType::ftDateTime: return Variant::FromDate(near.AsDate() + step * 0.5 / 86400000.0);
+      case TFieldType::ftCurrency: return Variant(Currency::FromScaled(near.Get<Currency>()->scaled + step * 37));
+      case TFieldType::ftFloat: return Variant(near.AsDouble() + step / 1024.0);
+      default: break;
+    }
+  }
   switch (type) {
     case TFieldType::ftInteger: return Variant(n(rng));
     case TFieldType::ftFloat: return Variant(n(rng) / 7.0);
@@ -218,7 +227,7 @@ TEST_F(PgKeyset, WindowsAndSeeksFollowTheClientsIndexOrder) {
   constexpr int kRows = 300;
   constexpr std::size_t kWindow = 7;
   int windows = 0, seeks = 0, empty_seeks = 0;
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < 6; ++round) {
     std::mt19937 rng(static_cast<std::uint32_t>(round + 11));
     const std::vector<std::string> key = PrimaryKey(round);
     Exec("DROP TABLE IF EXISTS t");
@@ -274,7 +283,7 @@ TEST_F(PgKeyset, WindowsAndSeeksFollowTheClientsIndexOrder) {
         std::vector<Variant> seek;
         for (std::size_t i = 0; i < count; ++i) {
           const int kind = std::uniform_int_distribution<int>(0, 9)(rng);
-          const Variant value = kind < 5 ? row[i] : (kind == 5 ? Variant::Null() : RandomSeekValue(rng, order.parts[i].type));
+          const Variant value = kind < 5 ? row[i] : (kind == 5 ? Variant::Null() : RandomSeekValue(rng, order.parts[i].type, row[i]));
           // As a key field holds it (an empty text is no text, a date has no time).
           seek.push_back(memory.FieldByName(order.parts[i].column)->Convert(value));
         }
@@ -294,7 +303,7 @@ TEST_F(PgKeyset, WindowsAndSeeksFollowTheClientsIndexOrder) {
       }
     }
   }
-  EXPECT_EQ(windows, 3 * 14 * 10 * 2);
+  EXPECT_EQ(windows, 6 * 14 * 10 * 2);
   // Seeks past the last key happen, but most land on a row.
   EXPECT_LT(empty_seeks, seeks / 4);
 }
@@ -331,6 +340,26 @@ TEST_F(PgKeyset, ASeekBetweenTheValuesAColumnHoldsLandsAsTheClientsSeek) {
   EXPECT_EQ(ids(amount, Variant(Currency::FromScaled(10060)), true), "1 3 ");
 }
 
+TEST_F(PgKeyset, AKeyConditionFollowsTheParametersOfAnotherAndRefusesAKeyThatDoesNotFit) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, name text);"
+       "INSERT INTO t VALUES (1, 'b'), (2, 'B'), (3, 'a'), (4, NULL), (5, 'c')");
+  PgConnection connection(ConnInfo(), "UTC");
+  const std::vector<PgKeyPart> parts = {{"name", pg_oid::kText, TFieldType::ftString, false, true},
+                                        {"id", pg_oid::kInt4, TFieldType::ftInteger, false, false, false, true}};
+  // Case-insensitively "b" of row 1 and "B" of row 2 tie, so the id orders them: after
+  // row 1 come row 2 and row 5 ("c"), which the other condition leaves out.
+  const PgConditionSql beyond = PgKeysetBeyond(parts, {Variant("b"), Variant(1)}, false, 2);
+  PgParams params = {std::string("5")};
+  for (const std::optional<std::string>& p : Params(beyond)) params.push_back(p);
+  const PgResult result = connection.Exec("SELECT id FROM t WHERE id <> $1::int4 AND " + beyond.sql + " ORDER BY " +
+                                              PgKeysetOrder(parts, false),
+                                          params);
+  EXPECT_EQ(Keys(result), std::vector<std::string>{"2"});
+  EXPECT_THROW(PgKeysetBeyond(parts, {Variant("B")}, false), EDatabaseError);
+  EXPECT_THROW(PgKeysetFrom(parts, {Variant("B"), Variant(2), Variant(3)}), EDatabaseError);
+  EXPECT_TRUE(PgKeysetFrom(parts, {}).sql.empty());
+}
+
 TEST_F(PgKeyset, TheTypesLeftOutReallyOrderOtherwiseThanTheClientReadsThem) {
   EXPECT_TRUE(PgKeysetOrders(pg_oid::kTimestamp, 3));
   EXPECT_TRUE(PgKeysetOrders(pg_oid::kTime, 0));
@@ -363,29 +392,36 @@ TEST_F(PgKeyset, TheTypesLeftOutReallyOrderOtherwiseThanTheClientReadsThem) {
   EXPECT_EQ(cell("SELECT count(*) FROM t WHERE single = 0.1::float8", 0), "0");
 }
 
+// A connection to a new database made with `options`, or null when the server refuses it
+// (a locale or a collation provider this machine does not have).
+std::unique_ptr<PgConnection> NewDatabase(const std::string& conninfo, const std::string& name,
+                                          const std::string& options) {
+  try {
+    PgExec(conninfo, "CREATE DATABASE " + name + " TEMPLATE template0 ENCODING 'UTF8' " + options);
+  } catch (const std::runtime_error&) {
+    return nullptr;
+  }
+  std::string other = conninfo;
+  other.replace(other.find("dbname="), std::string::npos, "dbname=" + name);
+  return std::make_unique<PgConnection>(other, "UTC");
+}
+
 TEST_F(PgKeyset, TheDefaultCollationIsBytewiseOnlyWhereItOrdersAsBytesDo) {
   PgConnection connection(ConnInfo(), "UTC");
   // The test server's databases are C.UTF-8 (see pg_server.cpp).
   EXPECT_TRUE(PgDefaultCollationIsBytewise(connection));
-  auto database = [&](const std::string& name, const std::string& options) -> std::unique_ptr<PgConnection> {
-    try {
-      Exec("CREATE DATABASE " + name + " TEMPLATE template0 ENCODING 'UTF8' " + options);
-    } catch (const std::runtime_error&) {
-      return nullptr;
-    }
-    std::string conninfo = ConnInfo();
-    conninfo.replace(conninfo.find("dbname="), std::string::npos, "dbname=" + name);
-    return std::make_unique<PgConnection>(conninfo, "UTC");
-  };
-  if (auto plain_c = database("bytes_c", "LC_COLLATE 'C' LC_CTYPE 'C'")) {
-    EXPECT_TRUE(PgDefaultCollationIsBytewise(*plain_c));
-  }
-  // A linguistic collation of the server's own library, where it has one.
-  if (auto icu = database("linguistic_icu", "LOCALE 'C.UTF-8' LOCALE_PROVIDER icu ICU_LOCALE 'en-US'")) {
-    EXPECT_FALSE(PgDefaultCollationIsBytewise(*icu));
-  }
-  auto libc = database("linguistic_libc", "LC_COLLATE 'en_US.UTF-8' LC_CTYPE 'en_US.UTF-8'");
-  if (!libc) GTEST_SKIP() << "this machine has no en_US.UTF-8 locale for a linguistic libc collation";
+  const auto plain_c = NewDatabase(ConnInfo(), "bytes_c", "LC_COLLATE 'C' LC_CTYPE 'C'");
+  ASSERT_NE(plain_c, nullptr);
+  EXPECT_TRUE(PgDefaultCollationIsBytewise(*plain_c));
+  // A linguistic collation of the server's own library.
+  const auto icu = NewDatabase(ConnInfo(), "linguistic_icu", "LOCALE 'C.UTF-8' LOCALE_PROVIDER icu ICU_LOCALE 'en-US'");
+  if (!icu) GTEST_SKIP() << "the server has no ICU collations";
+  EXPECT_FALSE(PgDefaultCollationIsBytewise(*icu));
+}
+
+TEST_F(PgKeyset, ALinguisticCollationOfTheSystemIsNotBytewise) {
+  const auto libc = NewDatabase(ConnInfo(), "linguistic_libc", "LC_COLLATE 'en_US.UTF-8' LC_CTYPE 'en_US.UTF-8'");
+  if (!libc) GTEST_SKIP() << "this machine has no en_US.UTF-8 locale for a linguistic collation of the system";
   EXPECT_FALSE(PgDefaultCollationIsBytewise(*libc));
 }
 
