@@ -183,7 +183,7 @@ Order RandomOrder(std::mt19937& rng, const std::vector<std::string>& key, bool b
     if (descending) order.desc_fields += (order.desc_fields.empty() ? "" : ";") + name;
     if (case_insensitive) order.case_ins_fields += (order.case_ins_fields.empty() ? "" : ";") + name;
   };
-  for (int i = std::uniform_int_distribution<int>(1, 3)(rng); i > 0; --i) {
+  for (int i = std::uniform_int_distribution<int>(1, 3)(rng) - 1; i >= 0; --i) {
     const std::string name = free[static_cast<std::size_t>(i)];
     const bool text = ColumnNamed(name).type == TFieldType::ftString;
     // The columns that hold no nulls may say so.
@@ -226,7 +226,7 @@ TEST_F(PgKeyset, WindowsAndSeeksFollowTheClientsIndexOrder) {
   const bool bytewise = PgDefaultCollationIsBytewise(connection);
   constexpr int kRows = 300;
   constexpr std::size_t kWindow = 7;
-  int windows = 0, seeks = 0, empty_seeks = 0;
+  int seeks = 0, empty_seeks = 0;
   for (int round = 0; round < 6; ++round) {
     std::mt19937 rng(static_cast<std::uint32_t>(round + 11));
     const std::vector<std::string> key = PrimaryKey(round);
@@ -271,7 +271,6 @@ TEST_F(PgKeyset, WindowsAndSeeksFollowTheClientsIndexOrder) {
             if (reverse && at >= k) want.push_back(expected[at - k]);
           }
           ASSERT_EQ(Keys(connection.Exec(sql, Params(beyond))), want) << what << "\n" << sql;
-          ++windows;
         }
       }
 
@@ -283,15 +282,15 @@ TEST_F(PgKeyset, WindowsAndSeeksFollowTheClientsIndexOrder) {
         std::vector<Variant> seek;
         for (std::size_t i = 0; i < count; ++i) {
           const int kind = std::uniform_int_distribution<int>(0, 9)(rng);
-          const Variant value = kind < 5 ? row[i] : (kind == 5 ? Variant::Null() : RandomSeekValue(rng, order.parts[i].type, row[i]));
+          const Variant value =
+              kind < 5 ? row[i] : (kind == 5 ? Variant::Null() : RandomSeekValue(rng, order.parts[i].type, row[i]));
           // As a key field holds it (an empty text is no text, a date has no time).
           seek.push_back(memory.FieldByName(order.parts[i].column)->Convert(value));
         }
         memory.FindNearest(seek);
         std::vector<std::string> want;
-        if (!memory.Eof()) {
-          for (std::size_t k = 0; k < kWindow && !memory.Eof(); ++k, memory.Next()) want.push_back(KeyOf(memory, key));
-        }
+        // Past the last key the seek stays on the last row, at the end: nothing follows.
+        for (std::size_t k = 0; k < kWindow && !memory.Eof(); ++k, memory.Next()) want.push_back(KeyOf(memory, key));
         const PgConditionSql from = PgKeysetFrom(order.parts, seek);
         const std::string sql = "SELECT " + select + " FROM t" + (from.sql.empty() ? "" : " WHERE " + from.sql) +
                                 forward + " LIMIT " + std::to_string(kWindow);
@@ -303,7 +302,6 @@ TEST_F(PgKeyset, WindowsAndSeeksFollowTheClientsIndexOrder) {
       }
     }
   }
-  EXPECT_EQ(windows, 6 * 14 * 10 * 2);
   // Seeks past the last key happen, but most land on a row.
   EXPECT_LT(empty_seeks, seeks / 4);
 }
