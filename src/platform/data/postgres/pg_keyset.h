@@ -60,12 +60,14 @@ std::string PgKeysetOrder(const std::vector<PgKeyPart>& parts, bool reverse);
 
 // The rows after (`reverse`: before) the row whose key is `values` (one value per part,
 // of the part's field type, Null for a null cell), in the order of PgKeysetOrder(parts,
-// false). Parameters are numbered from `first_param`.
+// false). Parameters are numbered from `first_param`. EDatabaseError when the values are
+// not one per part.
 PgConditionSql PgKeysetBeyond(const std::vector<PgKeyPart>& parts, const std::vector<Variant>& values, bool reverse,
                               int first_param = 1);
 
 // The rows whose first values.size() parts are not below `values` in that order: where a
-// seek to the nearest key lands. Fewer values than parts compare only those parts.
+// seek to the nearest key lands. Fewer values than parts compare only those parts; none
+// gives no condition (all rows); more than parts is an EDatabaseError.
 PgConditionSql PgKeysetFrom(const std::vector<PgKeyPart>& parts, const std::vector<Variant>& values,
                             int first_param = 1);
 
