@@ -357,6 +357,17 @@ void TPgTable::InternalEmpty() {
 void TPgTable::InternalClose() {
   TPgDataSet::InternalClose();
   default_bytewise_.reset();
+  day_ordered_.clear();
+}
+
+bool TPgTable::OrdersAsDayNumbers(std::size_t c) {
+  const auto known = day_ordered_.find(c);
+  if (known != day_ordered_.end()) return known->second;
+  // Before 1899-12-30 a day number is negative and its fraction counts up from it, so
+  // the client orders the times of one day backwards there; after it, as time goes.
+  const PgResult early = Connection().Exec("SELECT EXISTS (SELECT 1 FROM " + qualified_ + " WHERE " +
+                                           PgQuoteIdentifier(columns_[c].name) + " < '1899-12-30')");
+  return day_ordered_[c] = early.Text(0, 0) != "t";
 }
 
 std::vector<int> TPgTable::TieColumns() const {
@@ -388,6 +399,7 @@ bool TPgTable::ServesOrder() {
   for (const KeyPart& p : OrderParts()) {
     const PgColumn& column = read_columns_[static_cast<std::size_t>(p.column)];
     if (column.widened || !PgKeysetOrders(column.oid, column.typmod)) return false;
+    if (column.oid == pg_oid::kTimestamp && !OrdersAsDayNumbers(static_cast<std::size_t>(p.column))) return false;
     // Capitals are the client's only where the server's upper() is.
     if (p.case_insensitive && StorageKindOf(column.type) == TStorageKind::skText && !UpperAgrees()) return false;
   }

@@ -24,9 +24,10 @@
 // server for FetchRows more from where it goes on, with a keyset query in the order of
 // the index (its columns, then the primary key), so a seek into a million rows reads
 // only the rows it lands among. Orders the server cannot give exactly as the client sorts
-// (a time with microseconds, char(n), capitals where the server's upper() differs) and a
-// record filter read every row instead.
+// (a time with microseconds, timestamps before 1900, char(n), capitals where the server's
+// upper() differs) and a record filter read every row instead.
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -98,6 +99,9 @@ class TPgTable : public TPgDataSet<TTable> {
   std::vector<PgKeyPart> KeyParts();
   // Whether texts of column c are ordered by bytes without COLLATE "C".
   bool PlainCollation(std::size_t c);
+  // Whether the server orders the timestamps of column c as the client orders their day
+  // numbers: none lies before 1899-12-30. Asked once per opening.
+  bool OrdersAsDayNumbers(std::size_t c);
 
   std::string table_name_;
   unsigned table_oid_ = 0;
@@ -110,6 +114,7 @@ class TPgTable : public TPgDataSet<TTable> {
   bool keyed_ = false;
   int fetch_rows_ = 0;
   std::optional<bool> default_bytewise_;  // asked once per connection
+  std::map<std::size_t, bool> day_ordered_;  // by column, see OrdersAsDayNumbers
 };
 
 }  // namespace vantor
