@@ -100,6 +100,8 @@ typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& 
   // A window read on demand is an operation of its own, as Open and Requery are: a cancel
   // asked for before it began was meant for another.
   if (into != nullptr) cancel_requested_ = false;
+  last_select_ = select;
+  last_params_ = params;
   pg_conn* conn = connection.Handle();
   std::vector<const char*> values;
   for (const auto& p : params) values.push_back(p ? p->c_str() : nullptr);

@@ -98,6 +98,10 @@ class TPgDataSet : public Base {
   void SetPushDown(bool value);
   // Rows the last reading brought from the server: what the server condition let through.
   std::size_t RowsRead() const { return rows_read_; }
+  // The last statement that read rows and its parameters in text form (for a look at what
+  // the server was asked: to log it, or to EXPLAIN it).
+  const std::string& LastSelect() const { return last_select_; }
+  const PgParams& LastParams() const { return last_params_; }
 
  protected:
   // The type description of the data set C up to its own properties.
@@ -161,6 +165,8 @@ class TPgDataSet : public Base {
   TServerCondition filter_;                // the record filter's, as given
   std::vector<PgColumn> filter_columns_;   // of the last reading, for rendering filter_
   std::size_t rows_read_ = 0;
+  std::string last_select_;
+  PgParams last_params_;
   std::optional<bool> upper_agrees_;       // asked once per connection
 
   // Guards connection_ against CancelQuery from another thread.

@@ -12,6 +12,7 @@
 
 #include <vantor/engines/find_panel.h>
 #include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/postgres/pg_connection.h>
 #include <vantor/platform/data/postgres/pg_table.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/pg_environment.h"
@@ -284,6 +285,47 @@ TEST_F(PgOnDemand, ACancelledWindowLeavesTheRowsHeldAndTheConnectionWorking) {
   EXPECT_EQ(table.FieldByName("id")->AsInteger(), 100);
   table.Prior();
   EXPECT_EQ(table.FieldByName("id")->AsInteger(), 99);
+}
+
+TEST_F(PgOnDemand, WindowsAlongPlainIndexesOfNullableColumnsAreIndexScans) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, name text, amount int);"
+       "INSERT INTO t SELECT g, CASE WHEN g % 50 = 0 THEN NULL ELSE 'n' || lpad((g * 7919 % 100000)::text, 5, '0') END,"
+       " g % 1000 FROM generate_series(1, 100000) g;"
+       "CREATE INDEX t_name ON t (name); CREATE INDEX t_amount_desc ON t (amount DESC); ANALYZE t");
+  PgConnection connection(ConnInfo(), "UTC");
+  TPgTable table(nullptr);
+  // The plan of the table's last reading.
+  auto plan = [&] {
+    const PgResult result =
+        connection.Exec("EXPLAIN (COSTS OFF) " + table.LastSelect(), table.LastParams());
+    std::string text;
+    for (int r = 0; r < result.Rows(); ++r) text += result.Text(r, 0) + "\n";
+    return text;
+  };
+  auto expect_index_scan = [&](const std::string& index, const std::string& step) {
+    const std::string text = plan();
+    EXPECT_NE(text.find("Index Scan"), std::string::npos) << step << "\n" << text;
+    EXPECT_NE(text.find(index), std::string::npos) << step << "\n" << text;
+    EXPECT_EQ(text.find("Seq Scan"), std::string::npos) << step << "\n" << text;
+  };
+  table.SetIndexName("t_name");
+  OpenTable(table, ConnInfo(), 100);
+  table.FindNearest({Variant("n5")});
+  EXPECT_EQ(table.FieldByName("name")->AsString().substr(0, 3), "n50");
+  expect_index_scan("t_name", "a seek among the values");
+  table.MoveBy(150);
+  expect_index_scan("t_name", "the walk on");
+  table.Last();
+  expect_index_scan("t_name", "the last rows");
+  table.MoveBy(-150);
+  expect_index_scan("t_name", "the walk back");
+  table.SetIndexName("t_amount_desc");
+  table.FindNearest({Variant(500)});
+  EXPECT_EQ(table.FieldByName("amount")->AsInteger(), 500);
+  expect_index_scan("t_amount_desc", "a seek along a descending index");
+  table.MoveBy(150);
+  expect_index_scan("t_amount_desc", "the walk on along it");
+  EXPECT_LT(table.RowsRead(), 1000U);
 }
 
 }  // namespace
