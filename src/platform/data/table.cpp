@@ -707,7 +707,10 @@ void TTable::HoldNeighbour(RowId row, bool forward) {
   std::vector<RowId> rows;
   if (row == kNoRow) {
     if (forward && !head_known_) Fetch({TWindowStart::wsFirst, kNoRow, {}, 0}, rows);
-    if (!forward && (order.empty() || linked_[order.back()] == 0)) Fetch({TWindowStart::wsLast, kNoRow, {}, 0}, rows);
+    // The last row held is the source's last where its link says so (or, holding none,
+    // where the source is known to be empty).
+    const bool last_known = order.empty() ? head_known_ : linked_[order.back()] != 0;
+    if (!forward && !last_known) Fetch({TWindowStart::wsLast, kNoRow, {}, 0}, rows);
     return;
   }
   if (forward) {
