@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <utility>
 
+#include <vantor/platform/core/temporary_change.h>
 #include <vantor/platform/ui/form.h>
 #include <vantor/platform/ui/menus.h>
 #include <vantor/platform/ui/message_form.h>
@@ -162,8 +163,10 @@ TModalResult TApplication::ShowBox(TMessageBoxRecord box) {
   if (box.buttons.Empty()) throw EInvalidOperation("A message box needs at least one button");
   boxes_.push_back(box);
   const std::size_t index = boxes_.size() - 1;
-  // A box whose only way out is OK is acknowledged by the user without a choice.
+  // A box whose only way out is OK is acknowledged by the user without a choice; in real
+  // windows the person reads it first.
   if (box.buttons == TMsgDlgButtons{mbOK}) {
+    if (WindowHost() != nullptr) ShowMessageForm(box);
     boxes_[index].result = mrOk;
     return mrOk;
   }
@@ -227,7 +230,17 @@ void TApplication::ShowException(const std::exception& error) {
   box.type = mtError;
   box.buttons = {mbOK};
   box.result = mrOk;
-  boxes_.push_back(std::move(box));
+  boxes_.push_back(box);
+  if (WindowHost() == nullptr || showing_exception_) return;
+  // In real windows the person reads it. An error while the box shows (or one it raises
+  // itself) stays recorded only: an error box must not lead to another.
+  const TemporaryChange showing(showing_exception_, true);
+  try {
+    ShowMessageForm(box);
+  } catch (const EScriptError&) {
+    throw;
+  } catch (const std::exception&) {
+  }
 }
 
 void TApplication::Reset() {

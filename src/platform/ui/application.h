@@ -83,7 +83,8 @@ class TApplication : public TComponent {
   // Shows a box (ShowMessage and MessageDlg come here): records it and takes the scripted
   // answer. A box with a single OK button needs no answer; any other raises EScriptError
   // when the script holds none, and EInvalidOperation when the answer is not one of its
-  // buttons.
+  // buttons. Under a real window host the person sees every box, in a window of its own
+  // (message_form.h), and answers where the script does not.
   TModalResult ShowBox(TMessageBoxRecord box);
   // Every box shown since the last ClearMessageBoxes, oldest first.
   const std::vector<TMessageBoxRecord>& MessageBoxes() const { return boxes_; }
@@ -105,7 +106,8 @@ class TApplication : public TComponent {
   // What a message loop does with an exception a handler let out: OnException when
   // assigned, else ShowException. Script errors (the test's own mistakes) are re-raised.
   void HandleException(TObject* sender, std::exception_ptr error);
-  // Shows the exception's message in an error box (recorded with kind mkException).
+  // Shows the exception's message in an error box (recorded with kind mkException; under a
+  // real window host also shown to the person, who closes it).
   void ShowException(const std::exception& error);
 
   // Restores the start-up state for a new test: clears the records, the posted messages
@@ -135,6 +137,7 @@ class TApplication : public TComponent {
   std::deque<Posted> posted_;
   std::vector<THelpContext> help_log_;
   std::vector<TMessageBoxRecord> boxes_;
+  bool showing_exception_ = false;  // an error box is up (see ShowException)
   std::vector<TPopupMenuRecord> popups_;
   bool terminated_ = false;
   int modal_level_ = 0;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <vantor/platform/rtl/exceptions.h>
 #include <vantor/platform/ui/application.h>
 #include <vantor/platform/ui/button.h>
 #include <vantor/platform/ui/form.h>
@@ -103,6 +104,42 @@ TEST_F(MessageFormTest, AScriptedAnswerStillGoesFirst) {
   ScriptedUser().Answer(mrYes);
   EXPECT_EQ(MessageDlg("Delete all fields?", mtConfirmation, {mbYes, mbNo}, 0), mrYes);
   EXPECT_EQ(person.Used(), 0u);
+}
+
+TEST_F(MessageFormTest, ABoxWithOnlyOKAndAnErrorAreShownToThePersonToo) {
+  PersonHost person({"OK", "close"});
+  const HostGuard guard(&person);
+  ShowMessage("The record is not found");
+  EXPECT_EQ(person.text, "The record is not found");
+  EXPECT_EQ(person.buttons, std::vector<std::string>{"OK"});
+  Application->ShowException(EDatabaseError("Record not found"));
+  EXPECT_EQ(person.caption, Application->Title());
+  EXPECT_EQ(person.text, "Record not found.");
+  EXPECT_EQ(person.Used(), 2u) << "the close box ends an error box";
+  ASSERT_EQ(Application->MessageBoxes().size(), 2u);
+  EXPECT_EQ(Application->MessageBoxes()[0].result, mrOk);
+  EXPECT_EQ(Application->MessageBoxes()[1].kind, mkException);
+}
+
+TEST_F(MessageFormTest, AnErrorWhileAnErrorBoxShowsIsRecordedOnly) {
+  // The person's host fails while the error box waits: the program goes on, the first
+  // error recorded, the second not shown on top of it.
+  class FailingHost : public PersonHost {
+   public:
+    FailingHost() : PersonHost({}) {}
+    void WaitForInput(TForm&) override {
+      ++waits;
+      Application->ShowException(EConvertError("a second error"));
+      throw EConvertError("the window system went away");
+    }
+    int waits = 0;
+  } host;
+  const HostGuard guard(&host);
+  Application->ShowException(EDatabaseError("first"));
+  EXPECT_EQ(host.waits, 1);
+  ASSERT_EQ(Application->MessageBoxes().size(), 2u);
+  EXPECT_EQ(Application->MessageBoxes()[0].text, "first.");
+  EXPECT_EQ(Application->MessageBoxes()[1].text, "a second error.");
 }
 
 }  // namespace
