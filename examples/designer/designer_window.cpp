@@ -114,6 +114,7 @@ void DesignerWindow::BuildControls() {
   cbPages->SetStyle(csDropDownList);
   cbPages->OnChange = [this](TObject*) { ShowPage(); };
   lbClasses = Make<TListBox>(this, this, "lbClasses", 8, 82, 180, 330);
+  lbClasses->OnDblClick = [this](TObject*) { DropClicked(); };
   btDrop = Make<TButton>(this, this, "btDrop", 8, 418, 180, 25);
   btDrop->SetCaption("Drop");
   btDrop->OnClick = [this](TObject*) { DropClicked(); };

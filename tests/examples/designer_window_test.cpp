@@ -220,10 +220,14 @@ TEST_F(DesignerWindowTest, OpenAndNewReplaceTheFormAndAMissingFileNameIsAsked) {
   TypeProperty(w, "Caption", "Go on");
   TypeText(w.edFile, Path("small.txt"));
   Press(w.btSave);
+  // A double click on a class drops one too.
+  const TRect line = w.lbClasses->ItemRect(w.lbClasses->ItemIndex());
+  DoubleClickAt(w.lbClasses, 5, (line.Top + line.Bottom) / 2);
+  EXPECT_EQ(w.lbComponents->Items()->Count(), 3) << "the form, Button1 and the button dropped by the double click";
   Press(w.btNew);
   EXPECT_EQ(w.lbComponents->Items()->Count(), 1) << "a new form holds no components";
   Press(w.btOpen);
-  EXPECT_EQ(w.lbComponents->Items()->Count(), 2);
+  EXPECT_EQ(w.lbComponents->Items()->Count(), 2) << "the file was saved before the second button";
   EXPECT_EQ(w.GetSession().EditorFor("Button1.Caption")->GetValue(), "Go on");
   // An unreadable file: the reason in the status line, the form kept.
   for (std::size_t n = w.edFile->Text().size(); n > 0; --n) SendKey(w.edFile, VK_BACK);

@@ -325,6 +325,7 @@ void TListBox::CMDrag(TMessage& m) {
 void TListBox::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_LBUTTONDOWN: WMLButtonDown(m); return;
+    case WM_LBUTTONDBLCLK: WMLButtonDblClk(m); return;
     case WM_MOUSEMOVE: WMMouseMove(m); return;
     case WM_LBUTTONUP: WMLButtonUp(m); return;
     case WM_KEYDOWN: WMKeyDown(m); return;
@@ -347,6 +348,15 @@ void TListBox::WMLButtonDown(TMessage& m) {
       !(multi_select_ && (shift.Contains(ssCtrl) || shift.Contains(ssShift)))) {
     BeginDrag(false);
   }
+}
+
+void TListBox::WMLButtonDblClk(TMessage& m) {
+  const TPoint p{GetXLParam(m.LParam), GetYLParam(m.LParam)};
+  g_mouse = ClientToScreen(p);
+  // The first press of the double click selected the line already.
+  const int index = ItemAtPos(p, true);
+  TWinControl::WndProc(m);
+  if (index >= 0) DblClick();
 }
 
 void TListBox::WMMouseMove(TMessage& m) {

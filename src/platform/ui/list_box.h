@@ -120,6 +120,9 @@ class TListBox : public TWinControl {
   void CreateParams(TCreateParams& params) const override;
 
   void WMLButtonDown(TMessage& m);
+  // The second press of a double click: on a line, the list tells the application
+  // (OnDblClick), as a list box's double-click notice does.
+  void WMLButtonDblClk(TMessage& m);
   void WMMouseMove(TMessage& m);
   void WMLButtonUp(TMessage& m);
   void WMKeyDown(TMessage& m);

@@ -264,6 +264,20 @@ TEST_F(ListBoxTest, ClicksAndArrowsSelectAndFireOnClick) {
   EXPECT_THROW(lb->SetItemIndex(4), EListError);
 }
 
+TEST_F(ListBoxTest, ADoubleClickOnALineFiresOnDblClickOnce) {
+  std::vector<int> double_clicks;
+  lb->OnDblClick = [&](TObject*) { double_clicks.push_back(lb->ItemIndex()); };
+  DoubleClickAt(lb, Line(1).X, Line(1).Y);
+  EXPECT_EQ(double_clicks, std::vector<int>{1});
+  EXPECT_EQ(lb->ItemIndex(), 1);
+  EXPECT_EQ(clicks, std::vector<int>{1}) << "the first press selected the line; the second adds no OnClick";
+  // Below the last line there is nothing to act on.
+  DoubleClickAt(lb, 20, 120);
+  EXPECT_EQ(double_clicks.size(), 1u);
+  DoubleClickAt(lb, Line(3).X, Line(3).Y);
+  EXPECT_EQ(double_clicks, (std::vector<int>{1, 3}));
+}
+
 TEST_F(ListBoxTest, MultiSelectExtendsWithShiftAndTogglesWithCtrl) {
   lb->SetMultiSelect(true);
   form->Show();
