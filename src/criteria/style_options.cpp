@@ -13,10 +13,12 @@ const TypeInfo& TStyleOptions::StaticType() {
   static const TypeInfo info =
       TypeBuilder<C>("TStyleOptions", &TPersistent::StaticType())
           .Property("Color", &C::GetPanelColor, &C::SetPanelColor, clBtnFace)
+          .Idents(ColorValueOfIdent, ColorIdentOfValue)
           .StoredIndexed(&C::IsColorStored, 0)
           .Property("ParentColor", &C::GetPanelParentColor, &C::SetPanelParentColor)
           .Stored(&C::NeverStored)
           .Property("EditColor", &C::GetEditColor, &C::SetEditColor, clWindow)
+          .Idents(ColorValueOfIdent, ColorIdentOfValue)
           .StoredIndexed(&C::IsColorStored, 1)
           .Property("ParentEditColor", &C::GetParentEditColor, &C::SetParentEditColor, false)
           .Property("TextFont", &C::GetTextFont)

@@ -84,10 +84,23 @@ bool TOrdinalProperty::AllEqual() const {
   return true;
 }
 
-std::string TIntegerProperty::GetValue() const { return IntToStr(GetOrdValue()); }
+std::string TIntegerProperty::GetValue() const {
+  const std::int64_t v = GetOrdValue();
+  if (Prop().int_to_ident) {
+    if (std::optional<std::string> name = Prop().int_to_ident(v)) return *name;
+  }
+  return IntToStr(v);
+}
 
 void TIntegerProperty::SetValue(const std::string& value) {
-  const std::int64_t v = StrToInt64(Trim(value));
+  const std::string text = Trim(value);
+  if (Prop().ident_to_int) {
+    if (std::optional<std::int64_t> named = Prop().ident_to_int(text)) {
+      SetOrdValue(*named);
+      return;
+    }
+  }
+  const std::int64_t v = StrToInt64(text);
   if (v < Prop().min_value || v > Prop().max_value) {
     throw EPropertyError("Value must be between " + IntToStr(Prop().min_value) + " and " +
                          IntToStr(Prop().max_value));

@@ -102,12 +102,15 @@ class TOrdinalProperty : public TPropertyEditor {
   bool AllEqual() const override;
 };
 
-// An integer property, written in decimal and read in decimal or $hex.
+// An integer property, written in decimal and read in decimal or $hex. An integer whose
+// values have names (a colour: clBtnFace) is written by its name where it has one, as
+// the form stream writes it, and read by name or number.
 class TIntegerProperty : public TOrdinalProperty {
  public:
   using TOrdinalProperty::TOrdinalProperty;
   std::string GetValue() const override;
-  // Decimal or $hex; "Value must be between lo and hi" outside the property's bounds.
+  // A name of the property's values, decimal or $hex; "Value must be between lo and hi"
+  // outside the property's bounds.
   void SetValue(const std::string& value) override;
 };
 

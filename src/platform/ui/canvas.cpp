@@ -9,6 +9,7 @@ namespace vantor {
 const TypeInfo& TBrush::StaticType() {
   static const TypeInfo info = TypeBuilder<TBrush>("TBrush", &TPersistent::StaticType())
                                    .Property("Color", &TBrush::Color, &TBrush::SetColor, clWhite)
+                                   .Idents(ColorValueOfIdent, ColorIdentOfValue)
                                    .Property("Style", &TBrush::Style, &TBrush::SetStyle, bsSolid)
                                    .Build();
   return info;
@@ -41,6 +42,7 @@ void TBrush::Assign(const TPersistent* source) {
 const TypeInfo& TPen::StaticType() {
   static const TypeInfo info = TypeBuilder<TPen>("TPen", &TPersistent::StaticType())
                                    .Property("Color", &TPen::Color, &TPen::SetColor, clBlack)
+                                   .Idents(ColorValueOfIdent, ColorIdentOfValue)
                                    .Property("Style", &TPen::Style, &TPen::SetStyle, psSolid)
                                    .Property("Width", &TPen::Width, &TPen::SetWidth, 1)
                                    .Build();

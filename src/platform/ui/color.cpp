@@ -1,6 +1,7 @@
 #include <vantor/platform/ui/color.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 
 #include <vantor/platform/rtl/ansi_strings.h>
@@ -109,6 +110,16 @@ std::optional<TColor> IdentToColor(std::string_view ident) {
     if (AnsiSameText(entry.name, ident)) return entry.color;
   }
   return std::nullopt;
+}
+
+std::optional<std::int64_t> ColorValueOfIdent(std::string_view ident) {
+  if (const std::optional<TColor> color = IdentToColor(ident)) return *color;
+  return std::nullopt;
+}
+
+std::optional<std::string> ColorIdentOfValue(std::int64_t value) {
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return ColorToIdent(static_cast<TColor>(value));
 }
 
 std::string ColorToString(TColor color) {

@@ -75,4 +75,9 @@ std::optional<TColor> IdentToColor(std::string_view ident);
 // The name when there is one, else the number in hexadecimal ("$00A0B0C0"), as the designer shows it.
 std::string ColorToString(TColor color);
 
+// The two above in the form a published colour property names its values with
+// (TypeBuilder::Idents), so that forms read and write "Color = clBtnFace".
+std::optional<std::int64_t> ColorValueOfIdent(std::string_view ident);
+std::optional<std::string> ColorIdentOfValue(std::int64_t value);
+
 }  // namespace vantor

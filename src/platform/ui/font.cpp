@@ -17,6 +17,7 @@ const TypeInfo& TFont::StaticType() {
   static const TypeInfo info =
       TypeBuilder<TFont>("TFont", &TPersistent::StaticType())
           .Property("Color", &TFont::Color, &TFont::SetColor, clWindowText)
+          .Idents(ColorValueOfIdent, ColorIdentOfValue)
           .Property("Height", &TFont::Height, &TFont::SetHeight)
           .Property("Name", &TFont::Name, &TFont::SetName)
           .Property("Pitch", &TFont::Pitch, &TFont::SetPitch, fpDefault)

@@ -27,6 +27,7 @@ const TypeInfo& TLabel::StaticType() {
         .Property("AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize, true)
         .Property("Caption", &TControl::Caption, &TControl::SetCaption)
         .Property("Color", &TControl::Color, &TControl::SetColor)
+        .Idents(ColorValueOfIdent, ColorIdentOfValue)
         .Stored(&TControl::IsColorStored)
         .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
         .Property("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)

@@ -86,6 +86,7 @@ TypeBuilder<C>& PublishTabStop(TypeBuilder<C>& b, bool tab_stop) {
 template <typename C>
 TypeBuilder<C>& PublishWindowLook(TypeBuilder<C>& b) {
   return b.Property("Color", &TControl::Color, &TControl::SetColor)
+      .Idents(ColorValueOfIdent, ColorIdentOfValue)
       .Stored(&TControl::IsColorStored)
       .Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D)
       .Stored(&TWinControl::IsCtl3DStored)
@@ -127,6 +128,7 @@ TypeBuilder<C>& PublishEditBoxLook(TypeBuilder<C>& b) {
       .Property("BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle, bsSingle)
       .Property("CharCase", &TCustomEdit::CharCase, &TCustomEdit::SetCharCase, ecNormal)
       .Property("Color", &TControl::Color, &TControl::SetColor)
+      .Idents(ColorValueOfIdent, ColorIdentOfValue)
       .Stored(&TControl::IsColorStored)
       .Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D)
       .Stored(&TWinControl::IsCtl3DStored);
@@ -161,6 +163,7 @@ TypeBuilder<C>& PublishControl(TypeBuilder<C>& b, bool caption) {
   b.Property("Align", &TControl::Align, &TControl::SetAlign, alNone);
   if (caption) b.Property("Caption", &TControl::Caption, &TControl::SetCaption);
   b.Property("Color", &TControl::Color, &TControl::SetColor)
+      .Idents(ColorValueOfIdent, ColorIdentOfValue)
       .Stored(&TControl::IsColorStored)
       .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled, true)
       .Property("Font", &TControl::Font)

@@ -159,7 +159,7 @@ TEST_F(Design, SeveralSelectedObjectsShareOnlyTheEditorsThatAllowIt) {
   auto both = GetComponentProperties(designer, {&a, &b});
   std::vector<std::string> names;
   for (const auto& e : both) names.push_back(e->GetName());
-  EXPECT_EQ(names, (std::vector<std::string>{"Tag", "Size", "Active", "Shade", "Shades", "Ratio", "Mark",
+  EXPECT_EQ(names, (std::vector<std::string>{"Tag", "Size", "Tint", "Active", "Shade", "Shades", "Ratio", "Mark",
                                              "Buddy", "Trim", "Parts", "OnPing"}));
   EXPECT_EQ(GetComponentProperties(designer, {&a}).size(), names.size() + 1);
   // A gadget and a trim have no property in common.

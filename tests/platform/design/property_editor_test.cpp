@@ -48,6 +48,19 @@ TEST_F(Editors, IntegersReadDecimalOrHexWithinTheirBoundsAndReportTheChange) {
   EXPECT_EQ(gadget->GetSize(), 31);  // refused values leave the property as it was
 }
 
+TEST_F(Editors, IntegersWithNamedValuesShowAndTakeTheNames) {
+  auto tint = Editor("Tint");
+  tint->SetValue("tnWindow");
+  EXPECT_EQ(gadget->GetTint(), -2147483643);
+  EXPECT_EQ(tint->GetValue(), "tnWindow");
+  tint->SetValue("255");
+  EXPECT_EQ(tint->GetValue(), "tnRed") << "a number with a name shows as the name";
+  tint->SetValue("$10");
+  EXPECT_EQ(tint->GetValue(), "16") << "a number without one shows as the number";
+  EXPECT_THROW(tint->SetValue("tnGreen"), EConvertError);
+  EXPECT_EQ(gadget->GetTint(), 16);
+}
+
 TEST_F(Editors, EnumerationsAndBooleansOfferTheirNamesAndCycleOnEdit) {
   auto shade = Editor("Shade");
   EXPECT_EQ(shade->GetAttributes().ToMask(), TPropertyAttributes({paMultiSelect, paValueList, paSortList, paRevertable}).ToMask());

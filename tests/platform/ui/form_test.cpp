@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
+#include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/button.h>
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/ui_classes.h>
 #include <vantor/platform/ui/check_box.h>
 #include <vantor/platform/ui/combo_box.h>
 #include "platform/ui/form_fixture.h"
@@ -535,4 +540,46 @@ TEST_F(FormTest, ButtonWithoutModalResultLeavesTheFormOpen) {
 }
 
 }  // namespace
+TEST(FormColours, AFormTextWithNamedColoursReadsAndWritesThemByName) {
+  // As form files of other tools hold them: system and plain colours by name, one by number.
+  RegisterUiClasses();
+  RegisterFormClasses();
+  TMemoryStream text(std::string_view(
+      "object Form1: TForm\n"
+      "  Color = clInfoBk\n"
+      "  Font.Color = clWindowText\n"
+      "  object Label1: TLabel\n"
+      "    Color = clRed\n"
+      "    Font.Color = $00A0B0C0\n"
+      "    ParentColor = False\n"
+      "  end\n"
+      "end\n"));
+  TMemoryStream binary;
+  ObjectTextToBinary(text, binary);
+  TMemoryStream in(binary.ToString());
+  TForm form(nullptr);
+  TReader(in).ReadRootComponent(&form);
+  auto* label = dynamic_cast<TLabel*>(form.FindComponent("Label1"));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(form.Color(), clInfoBk);
+  EXPECT_EQ(form.Font()->Color(), clWindowText);
+  EXPECT_EQ(label->Color(), clRed);
+  EXPECT_EQ(label->Font()->Color(), 0x00A0B0C0);
+
+  TMemoryStream out, written;
+  TWriter(out).WriteRootComponent(&form);
+  TMemoryStream back(out.ToString());
+  ObjectBinaryToText(back, written);
+  const std::string shown = written.ToString();
+  EXPECT_NE(shown.find("  Color = clInfoBk\n"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("    Color = clRed\n"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("    Font.Color = 10531008\n"), std::string::npos) << "no name: the number" << shown;
+  // An unknown name is refused with the property named.
+  TMemoryStream bad_text(std::string_view("object Form1: TForm\n  Color = clNoSuchColour\nend\n")), bad;
+  ObjectTextToBinary(bad_text, bad);
+  TMemoryStream bad_in(bad.ToString());
+  TForm other(nullptr);
+  EXPECT_THROW(TReader(bad_in).ReadRootComponent(&other), EReadError);
+}
+
 }  // namespace vantor

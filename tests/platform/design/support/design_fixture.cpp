@@ -27,6 +27,18 @@ const TypeInfo& TGadget::StaticType() {
                                    .Component()
                                    .Property("Size", &TGadget::GetSize, &TGadget::SetSize, 0)
                                    .Range(0, 100)
+                                   .Property("Tint", &TGadget::GetTint, &TGadget::SetTint, 0)
+                                   .Idents(
+                                       [](std::string_view name) -> std::optional<std::int64_t> {
+                                         if (name == "tnRed") return 0xFF;
+                                         if (name == "tnWindow") return -2147483643;
+                                         return std::nullopt;
+                                       },
+                                       [](std::int64_t v) -> std::optional<std::string> {
+                                         if (v == 0xFF) return "tnRed";
+                                         if (v == -2147483643) return "tnWindow";
+                                         return std::nullopt;
+                                       })
                                    .Property("Active", &TGadget::GetActive, &TGadget::SetActive, false)
                                    .Property("Shade", &TGadget::GetShade, &TGadget::SetShade, TShade::shLight)
                                    .Property("Shades", &TGadget::GetShades, &TGadget::SetShades, TShades{})

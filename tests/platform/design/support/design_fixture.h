@@ -56,6 +56,9 @@ class TGadget : public TComponent {
 
   int GetSize() const { return size_; }
   void SetSize(int v) { size_ = v; }
+  // An integer some of whose values have names, as colours have.
+  int GetTint() const { return tint_; }
+  void SetTint(int v) { tint_ = v; }
   bool GetActive() const { return active_; }
   void SetActive(bool v) { active_ = v; }
   TShade GetShade() const { return shade_; }
@@ -76,6 +79,7 @@ class TGadget : public TComponent {
 
  private:
   int size_ = 0;
+  int tint_ = 0;
   bool active_ = false;
   TShade shade_ = TShade::shLight;
   TShades shades_;
