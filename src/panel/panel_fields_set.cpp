@@ -24,6 +24,7 @@ const TypeInfo& TPanelFieldsSet::StaticType() {
           .Property("Captions", &C::Captions)
           .Property("Align", &C::GetAlign, &C::SetAlign, alNone)
           .Property("EditCursor", &C::GetEditCursor, &C::SetEditCursor, crDefault)
+          .Idents(CursorValueOfIdent, CursorIdentOfValue)
           .Property("AutoSize", &C::GetAutoSize, &C::SetAutoSize, true)
           .Property("ChangeCursor", &C::GetChangeCursor, &C::SetChangeCursor, false)
           .Property("UpdateState", &C::GetUpdateState, &C::SetUpdateState, usAuto)

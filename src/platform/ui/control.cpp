@@ -1,12 +1,47 @@
 #include <vantor/platform/ui/control.h>
 
 #include <algorithm>
+#include <array>
 
+#include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include <vantor/platform/ui/menus.h>
 #include <vantor/platform/ui/win_control.h>
 
 namespace vantor {
+
+namespace {
+
+struct CursorName {
+  TCursor cursor;
+  std::string_view name;
+};
+constexpr std::array<CursorName, 21> kCursorNames{{
+    {crDefault, "crDefault"},     {crNone, "crNone"},         {crArrow, "crArrow"},
+    {crCross, "crCross"},         {crIBeam, "crIBeam"},       {crSizeNESW, "crSizeNESW"},
+    {crSizeNS, "crSizeNS"},       {crSizeNWSE, "crSizeNWSE"}, {crSizeWE, "crSizeWE"},
+    {crUpArrow, "crUpArrow"},     {crHourGlass, "crHourGlass"}, {crDrag, "crDrag"},
+    {crNoDrop, "crNoDrop"},       {crHSplit, "crHSplit"},     {crVSplit, "crVSplit"},
+    {crMultiDrag, "crMultiDrag"}, {crSQLWait, "crSQLWait"},   {crNo, "crNo"},
+    {crAppStart, "crAppStart"},   {crHelp, "crHelp"},         {crHandPoint, "crHandPoint"},
+}};
+
+}  // namespace
+
+std::optional<std::int64_t> CursorValueOfIdent(std::string_view ident) {
+  for (const CursorName& entry : kCursorNames) {
+    if (AnsiSameText(entry.name, ident)) return entry.cursor;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> CursorIdentOfValue(std::int64_t value) {
+  for (const CursorName& entry : kCursorNames) {
+    if (entry.cursor == value) return std::string(entry.name);
+  }
+  return std::nullopt;
+}
+
 
 namespace {
 
@@ -59,6 +94,7 @@ const TypeInfo& TControl::StaticType() {
           .Property("Width", &TControl::Width, &TControl::SetWidth)
           .Property("Height", &TControl::Height, &TControl::SetHeight)
           .Property("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault)
+          .Idents(CursorValueOfIdent, CursorIdentOfValue)
           .Property("Hint", &TControl::Hint, &TControl::SetHint)
           .Build();
   return info;

@@ -10,7 +10,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include <vantor/platform/core/alignment.h>
 #include <vantor/platform/core/component.h>
@@ -127,6 +129,11 @@ inline constexpr TCursor crNo = -18;
 inline constexpr TCursor crAppStart = -19;
 inline constexpr TCursor crHelp = -20;
 inline constexpr TCursor crHandPoint = -21;
+// A cursor's name ("crHourGlass") and the cursor of a name (case-insensitive), in the form
+// a published cursor property names its values with (TypeBuilder::Idents), so that forms
+// read and write "Cursor = crHandPoint".
+std::optional<std::int64_t> CursorValueOfIdent(std::string_view ident);
+std::optional<std::string> CursorIdentOfValue(std::int64_t value);
 
 using TMouseEvent = Event<TObject*, TMouseButton, TShiftState, int, int>;
 using TMouseMoveEvent = Event<TObject*, TShiftState, int, int>;

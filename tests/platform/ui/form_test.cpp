@@ -540,8 +540,9 @@ TEST_F(FormTest, ButtonWithoutModalResultLeavesTheFormOpen) {
 }
 
 }  // namespace
-TEST(FormColours, AFormTextWithNamedColoursReadsAndWritesThemByName) {
-  // As form files of other tools hold them: system and plain colours by name, one by number.
+TEST(FormText, NamedColoursAndCursorsReadAndWriteByName) {
+  // As form files of other tools hold them: system and plain colours and cursors by name,
+  // a colour by number.
   RegisterUiClasses();
   RegisterFormClasses();
   TMemoryStream text(std::string_view(
@@ -550,6 +551,7 @@ TEST(FormColours, AFormTextWithNamedColoursReadsAndWritesThemByName) {
       "  Font.Color = clWindowText\n"
       "  object Label1: TLabel\n"
       "    Color = clRed\n"
+      "    Cursor = crHandPoint\n"
       "    Font.Color = $00A0B0C0\n"
       "    ParentColor = False\n"
       "  end\n"
@@ -565,6 +567,7 @@ TEST(FormColours, AFormTextWithNamedColoursReadsAndWritesThemByName) {
   EXPECT_EQ(form.Font()->Color(), clWindowText);
   EXPECT_EQ(label->Color(), clRed);
   EXPECT_EQ(label->Font()->Color(), 0x00A0B0C0);
+  EXPECT_EQ(label->Cursor(), crHandPoint);
 
   TMemoryStream out, written;
   TWriter(out).WriteRootComponent(&form);
@@ -573,6 +576,7 @@ TEST(FormColours, AFormTextWithNamedColoursReadsAndWritesThemByName) {
   const std::string shown = written.ToString();
   EXPECT_NE(shown.find("  Color = clInfoBk\n"), std::string::npos) << shown;
   EXPECT_NE(shown.find("    Color = clRed\n"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("    Cursor = crHandPoint\n"), std::string::npos) << shown;
   EXPECT_NE(shown.find("    Font.Color = 10531008\n"), std::string::npos) << "no name: the number" << shown;
   // An unknown name is refused with the property named.
   TMemoryStream bad_text(std::string_view("object Form1: TForm\n  Color = clNoSuchColour\nend\n")), bad;
