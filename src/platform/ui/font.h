@@ -6,7 +6,9 @@
 // character (em) height in pixels, a positive one the cell height.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include <vantor/platform/core/event.h>
 #include <vantor/platform/core/persistent.h>
@@ -46,6 +48,7 @@ class TFont : public TPersistent {
 
   static const TypeInfo& StaticType();
   const TypeInfo& ClassType() const override { return StaticType(); }
+  static constexpr int kDefaultCharset = 1;  // DEFAULT_CHARSET
 
   const std::string& Name() const { return name_; }
   void SetName(const std::string& name);
@@ -62,6 +65,10 @@ class TFont : public TPersistent {
   void SetColor(TColor color);
   TFontPitch Pitch() const { return pitch_; }
   void SetPitch(TFontPitch pitch);
+  // The character set the font is asked for (0..255, DEFAULT_CHARSET = 1 by default):
+  // kept and streamed, as form files of other tools name it; drawing uses Unicode.
+  int Charset() const { return charset_; }
+  void SetCharset(int charset);
 
   // Copies every attribute of another font (one OnChange when anything differs).
   void Assign(const TPersistent* source) override;
@@ -79,6 +86,12 @@ class TFont : public TPersistent {
   TFontStyles style_;
   TColor color_ = clWindowText;
   TFontPitch pitch_ = fpDefault;
+  int charset_ = kDefaultCharset;
 };
+
+// A character set's name ("DEFAULT_CHARSET") and the set of a name, in the form the
+// published Charset names its values with (TypeBuilder::Idents).
+std::optional<std::int64_t> CharsetValueOfIdent(std::string_view ident);
+std::optional<std::string> CharsetIdentOfValue(std::int64_t value);
 
 }  // namespace vantor

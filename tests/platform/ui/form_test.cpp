@@ -540,18 +540,20 @@ TEST_F(FormTest, ButtonWithoutModalResultLeavesTheFormOpen) {
 }
 
 }  // namespace
-TEST(FormText, NamedColoursAndCursorsReadAndWriteByName) {
-  // As form files of other tools hold them: system and plain colours and cursors by name,
-  // a colour by number.
+TEST(FormText, NamedColoursCursorsAndCharsetsReadAndWriteByName) {
+  // As form files of other tools hold them: system and plain colours, cursors and
+  // character sets by name, a colour by number.
   RegisterUiClasses();
   RegisterFormClasses();
   TMemoryStream text(std::string_view(
       "object Form1: TForm\n"
       "  Color = clInfoBk\n"
+      "  Font.Charset = DEFAULT_CHARSET\n"
       "  Font.Color = clWindowText\n"
       "  object Label1: TLabel\n"
       "    Color = clRed\n"
       "    Cursor = crHandPoint\n"
+      "    Font.Charset = RUSSIAN_CHARSET\n"
       "    Font.Color = $00A0B0C0\n"
       "    ParentColor = False\n"
       "  end\n"
@@ -568,6 +570,8 @@ TEST(FormText, NamedColoursAndCursorsReadAndWriteByName) {
   EXPECT_EQ(label->Color(), clRed);
   EXPECT_EQ(label->Font()->Color(), 0x00A0B0C0);
   EXPECT_EQ(label->Cursor(), crHandPoint);
+  EXPECT_EQ(form.Font()->Charset(), TFont::kDefaultCharset);
+  EXPECT_EQ(label->Font()->Charset(), 204);
 
   TMemoryStream out, written;
   TWriter(out).WriteRootComponent(&form);
@@ -577,6 +581,8 @@ TEST(FormText, NamedColoursAndCursorsReadAndWriteByName) {
   EXPECT_NE(shown.find("  Color = clInfoBk\n"), std::string::npos) << shown;
   EXPECT_NE(shown.find("    Color = clRed\n"), std::string::npos) << shown;
   EXPECT_NE(shown.find("    Cursor = crHandPoint\n"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("    Font.Charset = RUSSIAN_CHARSET\n"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("DEFAULT_CHARSET"), std::string::npos) << "the default is not written" << shown;
   EXPECT_NE(shown.find("    Font.Color = 10531008\n"), std::string::npos) << "no name: the number" << shown;
   // An unknown name is refused with the property named.
   TMemoryStream bad_text(std::string_view("object Form1: TForm\n  Color = clNoSuchColour\nend\n")), bad;
