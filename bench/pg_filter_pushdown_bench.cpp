@@ -7,13 +7,12 @@
 // has an index on the name that a LIKE prefix can use.
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <string>
 
 #include <vantor/engines/filter_panel.h>
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/data/postgres/pg_table.h>
-#include "support/pg_server.h"
+#include "pg_bench_database.h"
 
 namespace vantor::bench {
 namespace {
@@ -22,18 +21,12 @@ constexpr int kRows = 1'000'000;
 
 // The server and its table, made once for the program.
 const std::string* ConnInfo() {
-  static std::unique_ptr<testing_support::PgServer> server;
-  static std::string conninfo;
-  if (server || !testing_support::PgServer::BinariesPresent()) return server ? &conninfo : nullptr;
-  server = testing_support::PgServer::Start();
-  conninfo = server->CreateDatabase("bench");
-  testing_support::PgExec(conninfo,
-                          "CREATE TABLE big (id integer PRIMARY KEY, name varchar(40), city varchar(40), amount integer);"
-                          "INSERT INTO big SELECT i, 'c' || i, 'city' || (i % 97), i % 1000 "
-                          "FROM generate_series(1, " + std::to_string(kRows) + ") AS i;"
-                          "CREATE INDEX big_name ON big (name text_pattern_ops);"
-                          "ANALYZE big");
-  return &conninfo;
+  return PgBenchDatabase(
+      "CREATE TABLE big (id integer PRIMARY KEY, name varchar(40), city varchar(40), amount integer);"
+      "INSERT INTO big SELECT i, 'c' || i, 'city' || (i % 97), i % 1000 "
+      "FROM generate_series(1, " + std::to_string(kRows) + ") AS i;"
+      "CREATE INDEX big_name ON big (name text_pattern_ops);"
+      "ANALYZE big");
 }
 
 // A filter panel on the table, with an amount range and a name prefix entered.

@@ -9,13 +9,12 @@
 // The server is a throwaway one the program starts itself (as the tests do).
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <string>
 
 #include <vantor/engines/find_panel.h>
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/data/postgres/pg_table.h>
-#include "support/pg_server.h"
+#include "pg_bench_database.h"
 
 namespace vantor::bench {
 namespace {
@@ -25,17 +24,11 @@ constexpr int kRows = 1'000'000;
 // The server and its table, made once for the program. Names are 'n' and six digits in an
 // order unrelated to the key, so a walk in key order meets a prefix anywhere.
 const std::string* ConnInfo() {
-  static std::unique_ptr<testing_support::PgServer> server;
-  static std::string conninfo;
-  if (server || !testing_support::PgServer::BinariesPresent()) return server ? &conninfo : nullptr;
-  server = testing_support::PgServer::Start();
-  conninfo = server->CreateDatabase("bench");
-  testing_support::PgExec(conninfo,
-                          "CREATE TABLE big (id integer PRIMARY KEY, name text, amount integer);"
-                          "INSERT INTO big SELECT i, 'n' || lpad(((i::bigint * 7919) % " + std::to_string(kRows) +
-                              ")::text, 6, '0'), i % 1000 FROM generate_series(1, " + std::to_string(kRows) + ") AS i;"
-                          "CREATE INDEX big_name ON big (name); ANALYZE big");
-  return &conninfo;
+  return PgBenchDatabase(
+      "CREATE TABLE big (id integer PRIMARY KEY, name text, amount integer);"
+      "INSERT INTO big SELECT i, 'n' || lpad(((i::bigint * 7919) % " + std::to_string(kRows) +
+          ")::text, 6, '0'), i % 1000 FROM generate_series(1, " + std::to_string(kRows) + ") AS i;"
+      "CREATE INDEX big_name ON big (name); ANALYZE big");
 }
 
 // Opens the table (read on demand when fetch_rows > 0), finds the first name that begins

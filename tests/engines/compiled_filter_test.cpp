@@ -17,6 +17,7 @@
 #include <vantor/platform/data/typed_fields.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
+#include "support/random_text.h"
 
 namespace vantor::engines_test {
 namespace {
@@ -35,11 +36,7 @@ const std::vector<std::string> kPieces = {"a",  "A",  "b",   "Sm", "sm",  "SM", 
                                           "-",  "z",  "\xC3", "ith", "ITH", "0",  "9",     "  ",  "İ",  "ſ"};
 
 std::string RandomText(std::mt19937& rng, int max_pieces) {
-  std::uniform_int_distribution<int> count(0, max_pieces);
-  std::uniform_int_distribution<std::size_t> piece(0, kPieces.size() - 1);
-  std::string s;
-  for (int n = count(rng); n > 0; --n) s += kPieces[piece(rng)];
-  return s;
+  return testing_support::RandomPieces(rng, kPieces, max_pieces);
 }
 
 // A table in memory with one column of each kind the filter reads, a field computed from

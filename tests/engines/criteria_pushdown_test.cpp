@@ -21,6 +21,7 @@
 #include <vantor/platform/data/typed_fields.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
+#include "support/random_text.h"
 
 namespace vantor::engines_test {
 namespace {
@@ -44,11 +45,7 @@ const std::vector<std::string> kPieces = {"a", "A", "b", "B", "Sm", "sm", "é", 
                                           "\t", "z", "0", "9", "ö", "Ö", "D", "ẞ"};
 
 std::string RandomText(std::mt19937& rng, int max_pieces) {
-  std::uniform_int_distribution<int> count(0, max_pieces);
-  std::uniform_int_distribution<std::size_t> piece(0, kPieces.size() - 1);
-  std::string s;
-  for (int n = count(rng); n > 0; --n) s += kPieces[piece(rng)];
-  return s;
+  return testing_support::RandomPieces(rng, kPieces, max_pieces);
 }
 
 struct RandomTable {

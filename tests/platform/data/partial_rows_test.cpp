@@ -14,9 +14,13 @@
 #include <vantor/platform/data/row_store.h>
 #include <vantor/platform/data/table.h>
 #include <vantor/platform/rtl/exceptions.h>
+#include "platform/data/support/table_walk.h"
 
 namespace vantor {
 namespace {
+
+using testing_support::Place;
+using testing_support::Walk;
 
 // Columns: id (the source's key), name, amount.
 const std::vector<TFieldType> kTypes = {TFieldType::ftInteger, TFieldType::ftString, TFieldType::ftInteger};
@@ -157,17 +161,6 @@ void FillSource(TRowStore& source, std::mt19937& rng, int rows) {
   }
 }
 
-// Where each table is: its record's id, or -1 with no record; and its ends.
-std::string Place(TTable& t) {
-  const std::string id = t.IsEmpty() ? "-" : t.FieldByName("id")->AsString();
-  return id + (t.Eof() ? " eof" : "") + (t.Bof() ? " bof" : "");
-}
-
-std::vector<std::string> Walk(TTable& t) {
-  std::vector<std::string> ids;
-  for (t.First(); !t.Eof(); t.Next()) ids.push_back(t.FieldByName("id")->AsString());
-  return ids;
-}
 
 Variant RandomKey(std::mt19937& rng, const std::string& index) {
   if (rng() % 8 == 0) return Variant::Null();

@@ -23,6 +23,7 @@
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/pg_environment.h"
 #include "support/pg_loader.h"
+#include "support/random_text.h"
 
 namespace vantor::testing_support {
 namespace {
@@ -33,11 +34,7 @@ const std::vector<std::string> kPieces = {"a", "A", "b", "B", "é", "É", "ß", 
                                           "ſ", "s", "S", "σ", "ς", "Σ", "z", "0", " ", "ö", "Ö"};
 
 std::string RandomText(std::mt19937& rng, int max_pieces) {
-  std::uniform_int_distribution<int> count(0, max_pieces);
-  std::uniform_int_distribution<std::size_t> piece(0, kPieces.size() - 1);
-  std::string s;
-  for (int n = count(rng); n > 0; --n) s += kPieces[piece(rng)];
-  return s;
+  return testing_support::RandomPieces(rng, kPieces, max_pieces);
 }
 
 struct Column {

@@ -16,6 +16,7 @@
 #include <vantor/platform/data/postgres/pg_table.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/pg_environment.h"
+#include "platform/data/support/table_walk.h"
 
 namespace vantor::testing_support {
 namespace {
@@ -46,16 +47,6 @@ void MakeTable(const std::string& conninfo, std::mt19937& rng, int rows) {
   PgExec(conninfo, sql);
 }
 
-std::string Place(TTable& t) {
-  const std::string id = t.IsEmpty() ? "-" : t.FieldByName("id")->AsString();
-  return id + (t.Eof() ? " eof" : "") + (t.Bof() ? " bof" : "");
-}
-
-std::vector<std::string> Walk(TTable& t) {
-  std::vector<std::string> ids;
-  for (t.First(); !t.Eof(); t.Next()) ids.push_back(t.FieldByName("id")->AsString());
-  return ids;
-}
 
 void OpenTable(TPgTable& t, const std::string& conninfo, int fetch_rows) {
   t.SetConnectionString(conninfo);
