@@ -7,6 +7,7 @@
 
 #include <vantor/platform/data/sqlite_connection.h>
 #include <vantor/platform/data/sqlite_rows.h>
+#include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
 
 namespace vantor {
@@ -42,9 +43,12 @@ std::unique_ptr<TRowStore> TSQLiteQuery::InternalOpen(std::unique_ptr<TRowStore>
   std::vector<int> sizes;
   for (int c = 0; c < columns; ++c) {
     std::string name = sqlite3_column_name(stmt, c);
-    // Joins repeat column names; the later ones get a number.
+    // Joins repeat column names, and field names are found whatever their case: a name
+    // taken in any case gets a number.
     std::string unique = name;
-    auto taken = [&names](const std::string& n) { return std::find(names.begin(), names.end(), n) != names.end(); };
+    auto taken = [&names](const std::string& n) {
+      return std::any_of(names.begin(), names.end(), [&n](const std::string& t) { return AnsiSameText(t, n); });
+    };
     for (int n = 1; taken(unique); ++n) unique = name + "_" + std::to_string(n);
     const char* declared = sqlite3_column_decltype(stmt, c);
     int size = 0;

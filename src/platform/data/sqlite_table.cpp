@@ -160,13 +160,16 @@ void TSQLiteTable::ReadColumns() {
       rowid_column_ = static_cast<int>(i);
     }
   }
-  if (without_rowid_) {
-    for (int k = 1; k <= pk_count; ++k) {
-      for (std::size_t i = 0; i < columns_.size(); ++i) {
-        if (columns_[i].pk == k) key_columns_.push_back(static_cast<int>(i));
-      }
+  for (int k = 1; k <= pk_count; ++k) {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (columns_[i].pk == k) key_columns_.push_back(static_cast<int>(i));
     }
   }
+  if (is_view_) key_kind_ = RowKeyKind::kNone;
+  else if (rowid_column_ >= 0) key_kind_ = RowKeyKind::kRowid;
+  else if (!key_columns_.empty()) key_kind_ = RowKeyKind::kPrimaryKey;
+  else if (!rowid_name_.empty()) key_kind_ = RowKeyKind::kCheckedRowid;
+  else key_kind_ = RowKeyKind::kNone;
   select_list_ = rowid_name_;
   for (const Column& c : columns_) select_list_ += (select_list_.empty() ? "" : ", ") + QuoteIdentifier(c.name);
 }
@@ -234,7 +237,7 @@ TSQLiteTable::RowKey TSQLiteTable::KeyOf(const SQLiteRow& cells) const {
     if (v.storage == SQLITE_TEXT || v.storage == SQLITE_BLOB) v.bytes.assign(cell.bytes);
     return v;
   };
-  if (!rowid_name_.empty()) {
+  if (RowidFindsRows()) {
     key.push_back(raw(0));
   } else {
     for (int c : key_columns_) key.push_back(raw(FirstColumn() + c));
@@ -243,21 +246,23 @@ TSQLiteTable::RowKey TSQLiteTable::KeyOf(const SQLiteRow& cells) const {
 }
 
 std::string TSQLiteTable::KeyCondition(int first) const {
-  if (!rowid_name_.empty()) return rowid_name_ + " = ?" + std::to_string(first);
+  if (RowidFindsRows()) return rowid_name_ + " = ?" + std::to_string(first);
+  // IS, not =: SQLite lets a primary key of a rowid table hold NULL, and such a row is
+  // found again too (several of them make the write change more than one row: refused).
   std::string where;
   for (std::size_t k = 0; k < key_columns_.size(); ++k) {
     if (!where.empty()) where += " AND ";
-    where += QuoteIdentifier(columns_[static_cast<std::size_t>(key_columns_[k])].name) + " = ?" +
+    where += QuoteIdentifier(columns_[static_cast<std::size_t>(key_columns_[k])].name) + " IS ?" +
              std::to_string(first + static_cast<int>(k));
   }
   return where;
 }
 
-std::size_t TSQLiteTable::KeyCount() const { return rowid_name_.empty() ? keys_.size() : rowids_.size(); }
+std::size_t TSQLiteTable::KeyCount() const { return RowidFindsRows() ? rowids_.size() : keys_.size(); }
 
 TSQLiteTable::RowKey TSQLiteTable::KeyAt(RowId row) const {
   assert(row < KeyCount());  // callers check the row against KeyCount first
-  if (rowid_name_.empty()) return keys_[row];
+  if (!RowidFindsRows()) return keys_[row];
   RawValue rowid;
   rowid.storage = SQLITE_INTEGER;
   rowid.integer = rowids_[row];
@@ -265,7 +270,7 @@ TSQLiteTable::RowKey TSQLiteTable::KeyAt(RowId row) const {
 }
 
 void TSQLiteTable::SetKeyAt(RowId row, const RowKey& key) {
-  if (rowid_name_.empty()) {
+  if (!RowidFindsRows()) {
     if (keys_.size() <= row) keys_.resize(static_cast<std::size_t>(row) + 1);
     keys_[row] = key;
     return;
@@ -311,8 +316,8 @@ std::unique_ptr<TRowStore> TSQLiteTable::ReadRows(std::vector<TFieldType>& types
   };
   auto row_read = [this, &types](const TRowStore& store, RowId row, const SQLiteRow& cells,
                                   const std::vector<SQLiteDateForm>& forms) {
-    if (is_view_) {
-    } else if (!rowid_name_.empty()) {
+    if (key_kind_ == RowKeyKind::kNone) {
+    } else if (RowidFindsRows()) {
       rowids_.push_back(cells[0].integer);
     } else {
       keys_.push_back(KeyOf(cells));
@@ -344,7 +349,7 @@ const SQLiteDateForm* TSQLiteTable::FormFor(int column, RowId row) const {
 }
 
 void TSQLiteTable::WriteAndReadBack(SQLiteStatement& statement, std::vector<Variant>& values) {
-  if (!statement.Step()) Error("The record was not found in '" + table_name_ + "'; another program may have deleted it");
+  if (!statement.Step()) RaiseChangedByAnother();
   std::vector<TFieldType> types;
   for (int c = 0; c < FieldDefs().Count(); ++c) types.push_back(FieldDefs().Items(c).data_type);
   TRowStore back(types);
@@ -365,14 +370,38 @@ void TSQLiteTable::WriteAndReadBack(SQLiteStatement& statement, std::vector<Vari
   }
   pending_key_ = KeyOf(cells);
   for (std::size_t c = 0; c < columns_.size(); ++c) values[c] = back.Get(row, static_cast<int>(c));
-  // RETURNING gives one row; stepping to the end completes the statement.
-  while (statement.Step()) {
+  // A key that names one row gives one row back; a second one (rows sharing a NULL key)
+  // means the write reached rows the record does not stand for: the caller's
+  // transaction rolls it back.
+  if (statement.Step()) RaiseChangedByAnother();
+}
+
+void TSQLiteTable::RaiseChangedByAnother() const {
+  Error("The record was changed or deleted by another user since it was read from '" + table_name_ +
+        "'; nothing was changed");
+}
+
+void TSQLiteTable::CheckRowUnchanged(RowId row) const {
+  if (key_kind_ != RowKeyKind::kCheckedRowid) return;
+  SQLiteStatement select(*connection_,
+                         "SELECT " + select_list_ + " FROM " + QuoteIdentifier(table_name_) + " WHERE " + KeyCondition(1));
+  BindKey(select, 1, KeyAt(row));
+  if (!select.Step()) RaiseChangedByAnother();
+  std::vector<TFieldType> types;
+  for (int c = 0; c < FieldDefs().Count(); ++c) types.push_back(FieldDefs().Items(c).data_type);
+  TRowStore now(types);
+  const RowId at = now.AppendRow();
+  SQLiteRowBatch cells(TextColumns(FirstColumn(), types));
+  cells.Add(select.Handle());
+  if (LoadRow(SQLiteRow{&cells, 0}, FirstColumn(), types, now, at) >= 0) RaiseChangedByAnother();
+  for (int c = 0; c < FieldDefs().Count(); ++c) {
+    if (!(now.Get(at, c) == Store()->Get(row, c))) RaiseChangedByAnother();
   }
 }
 
 void TSQLiteTable::CheckKeyed() const {
   if (is_view_) Error(ReadOnlyMessage());
-  if (rowid_name_.empty() && key_columns_.empty()) {
+  if (key_kind_ == RowKeyKind::kNone) {
     Error("'" + table_name_ + "' has neither a rowid nor a primary key by which a changed record could be found "
           "again; it can be read but not changed");
   }
@@ -417,6 +446,7 @@ void TSQLiteTable::InternalPost(RowId row, std::vector<Variant>& values) {
     sql = "UPDATE " + QuoteIdentifier(table_name_) + " SET " + sets + " WHERE " +
           KeyCondition(static_cast<int>(written.size()) + 1);
   }
+  if (row != kNoRow) CheckRowUnchanged(row);
   SQLiteStatement write(*connection_, sql + " RETURNING " + select_list_);
   for (std::size_t k = 0; k < written.size(); ++k) {
     const int c = written[k];
@@ -441,9 +471,13 @@ void TSQLiteTable::InternalDelete(RowId row) {
   CheckKeyed();
   if (row >= KeyCount()) Error("The record cannot be found again in '" + table_name_ + "'");
   Transaction transaction(*connection_);
+  CheckRowUnchanged(row);
   SQLiteStatement remove(*connection_, "DELETE FROM " + QuoteIdentifier(table_name_) + " WHERE " + KeyCondition(1));
   BindKey(remove, 1, KeyAt(row));
   remove.Step();
+  // None: deleted or re-keyed meanwhile; more: rows sharing a NULL key. Either way not
+  // the one record shown, so the transaction is rolled back.
+  if (sqlite3_changes(connection_->Handle()) != 1) RaiseChangedByAnother();
   transaction.Commit();
 }
 

@@ -15,12 +15,18 @@
 // bits make an ftLargeint, a text among numbers makes the column text. A value is never
 // altered to fit and a readable table is never refused.
 //
-// Rows are found again for an edit by their rowid, or by their primary key in a WITHOUT
-// ROWID table. Views open read-only. Generated columns are read and cannot be changed.
+// Another program may change the file between any two steps, so a write finds its row
+// again by what identifies the row for its owner: the declared primary key (the rowid
+// where the key is the INTEGER PRIMARY KEY). A table without a primary key has only its
+// rowid, which SQLite hands out again after a delete: there the row must still hold the
+// values it was read with. A write that would change no row, another row or several
+// rows raises "The record was changed or deleted by another user ..." and changes
+// nothing. Views open read-only. Generated columns are read and cannot be changed.
 // An update writes only the columns whose values changed, and dates in the form in which
 // each cell came, so untouched cells stay as they were byte for byte.
 // The INTEGER PRIMARY KEY appears in IndexDefs as the index "PRIMARY".
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +97,7 @@ class TSQLiteTable : public TSQLiteDataSet<TTable> {
   std::unique_ptr<TRowStore> ReadRows(std::vector<TFieldType>& types, std::vector<int>& sizes);
   // The result column of the first table column in a statement whose result is the select list.
   int FirstColumn() const { return rowid_name_.empty() ? 0 : 1; }
+  bool RowidFindsRows() const { return key_kind_ == RowKeyKind::kRowid || key_kind_ == RowKeyKind::kCheckedRowid; }
   RowKey KeyOf(const SQLiteRow& cells) const;
   std::size_t KeyCount() const;
   RowKey KeyAt(RowId row) const;
@@ -103,18 +110,31 @@ class TSQLiteTable : public TSQLiteDataSet<TTable> {
   const SQLiteDateForm* FormFor(int column, RowId row) const;
   // Raises when edits cannot reach the file: a view, or a table without any row key.
   void CheckKeyed() const;
+  // Inside the write's transaction: raises the "changed or deleted by another user"
+  // sentence unless the file still holds `row` as it was read. Only rows known by a
+  // rowid alone need this; a key names its row for its owner.
+  void CheckRowUnchanged(RowId row) const;
+  [[noreturn]] void RaiseChangedByAnother() const;
 
   std::string table_name_;
   std::unique_ptr<SQLiteConnection> connection_;
   std::vector<Column> columns_;
+  // How a row is found again for a write.
+  enum class RowKeyKind : std::uint8_t {
+    kNone,           // a view, or a table with neither a rowid nor a primary key
+    kRowid,          // the rowid, which is the table's INTEGER PRIMARY KEY
+    kCheckedRowid,   // the rowid of a table without a primary key, and the values read
+    kPrimaryKey,     // the declared primary key's cells
+  };
   bool is_view_ = false;
   bool without_rowid_ = false;
+  RowKeyKind key_kind_ = RowKeyKind::kNone;
   std::string rowid_name_;       // "rowid", or an alias no column shadows; empty without one
-  std::string select_list_;      // key (rowid tables) then every column, quoted
-  std::vector<int> key_columns_;  // WITHOUT ROWID: the primary key's columns in key order
-  // The key of each row of the store, by row id: its rowid in a rowid table (plain
-  // integers, so a million rows take no million allocations), its primary key's cells in a
-  // WITHOUT ROWID table; none for a view.
+  std::string select_list_;      // rowid (rowid tables) then every column, quoted
+  std::vector<int> key_columns_;  // the declared primary key's columns in key order
+  // The key of each row of the store, by row id: its rowid where the rowid finds the row
+  // (plain integers, so a million rows take no million allocations), its primary key's
+  // cells otherwise; none for a view.
   std::vector<std::int64_t> rowids_;
   std::vector<RowKey> keys_;
   std::vector<DateForms> date_forms_;  // by column (empty for other types)

@@ -204,6 +204,20 @@ TEST_F(SQLiteTest, QueryColumnWhoseCellsChangeKindWidensUntilEveryCellFits) {
   EXPECT_DOUBLE_EQ(q.FieldByName("number")->AsFloat(), q.FieldByName("id")->AsInteger() * 1.5);
 }
 
+TEST_F(SQLiteTest, QueryFirstColumnThatTurnsToTextIsWidenedAndEveryRowReadWhole) {
+  TSQLiteQuery q(&owner_);
+  q.SetDatabaseName(path_);
+  q.SetSQL("SELECT CASE WHEN id = 1 THEN 1 ELSE name END AS first, id, name FROM people ORDER BY id");
+  q.Open();
+  ASSERT_EQ(q.RecordCount(), testing_support::kPeopleRows);
+  EXPECT_EQ(q.FieldByName("first")->DataType(), TFieldType::ftString);
+  for (q.First(); !q.Eof(); q.Next()) {
+    const std::string expected = q.FieldByName("id")->AsInteger() == 1 ? "1" : q.FieldByName("name")->AsString();
+    EXPECT_EQ(q.FieldByName("first")->AsString(), expected);
+    EXPECT_FALSE(q.FieldByName("name")->IsNull());
+  }
+}
+
 TEST_F(SQLiteTest, OpeningNeedsTheFileNamedAndOnlyWhileClosedCanItChange) {
   TSQLiteQuery q(&owner_);
   q.SetSQL("SELECT name FROM people");
