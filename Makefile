@@ -1,5 +1,5 @@
 # Thin wrapper around the CMake presets; see README.md.
-.PHONY: all deps build test run demo designer bench fuzz fuzz-smoke docs clean
+.PHONY: all deps build test tsan run demo designer bench fuzz fuzz-smoke docs clean
 
 all: build
 
@@ -17,7 +17,14 @@ test: deps
 	@cmake --preset test >/dev/null
 	@cmake --build --preset test
 	@ctest --preset test
-	@$(MAKE) --no-print-directory fuzz-smoke
+	@$(MAKE) --no-print-directory tsan fuzz-smoke
+
+# The parts that run on several threads (the two-thread SQLite reader and filter, a cancel
+# from another thread), built and run under ThreadSanitizer.
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan
+	@ctest --preset tsan
 
 # The main job: the query-by-example program on the embedded sample data.
 run: build

@@ -881,6 +881,22 @@ void TDataSet::Post() {
   AfterPost(this);
 }
 
+void TDataSet::ForgetRow(RowId row) {
+  assert(store_->IsLive(row) && row != edit_row_);  // callers name another held row
+  if (filter_active_ && accepted_[row] != 0) {
+    const std::size_t pos = ViewLowerBound(row);
+    assert(pos < filtered_.size() && filtered_[pos] == row);  // accepted rows are in the view
+    filtered_.erase(filtered_.begin() + static_cast<std::ptrdiff_t>(pos));
+    accepted_[row] = 0;
+  }
+  RowDeleting(row);
+  auto it = std::lower_bound(natural_.begin(), natural_.end(), row);
+  if (it != natural_.end() && *it == row) natural_.erase(it);
+  store_->DeleteRow(row);
+  ++data_version_;
+  RowsChanged();
+}
+
 void TDataSet::Cancel() {
   if (state_ == dsEdit || state_ == dsInsert) {
     EndEditing();

@@ -297,6 +297,10 @@ class TDataSet : public TComponent {
     (void)inserted;
   }
   virtual void RowDeleting(RowId row) { (void)row; }
+  // Drops a held row that its source no longer holds as it was read (a stale copy),
+  // without writing to the source. Called between RowWritten and the end of Post, never
+  // for the row being written; the cursor is placed again by the caller.
+  void ForgetRow(RowId row);
 
   // The current order of all rows (ascending row id unless a descendant orders them), and
   // the comparison that defines it (a strict total order).

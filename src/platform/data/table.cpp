@@ -361,11 +361,32 @@ void TTable::RowWritten(RowId row, bool /*inserted*/) {
     assert(pos + 1 == order.rows.size() || Precedes(order, pos, pos + 1));
   }
   AutoIncRowWritten(row);
+  ForgetCopiesOfKey(row);
   if (PartialRows()) {
     // The source holds the row too now: it is known to follow its neighbour where the
     // neighbour's next row was known, and leads on to that row.
     linked_.resize(Store()->RowLimit(), 0);
     linked_[row] = static_cast<unsigned char>(KnownBefore(RowPosition(*current_, row)));
+  }
+}
+
+void TTable::ForgetCopiesOfKey(RowId row) {
+  for (int i = 0; i < index_defs_.Count(); ++i) {
+    const TIndexDef& def = index_defs_.Items(i);
+    if (!def.Options().Contains(ixPrimary)) continue;
+    Order& order = OrderForDef(def);
+    std::vector<Variant> key;
+    for (std::size_t p = 0; p < order.key_parts; ++p) {
+      key.push_back(Store()->Get(row, order.parts[p].column));
+      if (key.back().IsClear()) return;  // a null names no row
+    }
+    std::vector<RowId> copies;
+    for (std::size_t pos = KeyPosition(order, key, key.size());
+         pos < order.rows.size() && CompareKey(order, key, key.size(), order.rows[pos]) == 0; ++pos) {
+      if (order.rows[pos] != row) copies.push_back(order.rows[pos]);
+    }
+    for (RowId copy : copies) ForgetRow(copy);
+    return;
   }
 }
 

@@ -225,6 +225,9 @@ class TTable : public TDataSet {
   // Keeps the highest auto-increment numbers current as a row changes or goes.
   void AutoIncRowLeaving(RowId row);
   void AutoIncRowWritten(RowId row);
+  // After `row` was written: forgets the other held rows with its primary key, which the
+  // source holds only once (copies of a row another program deleted or re-keyed since).
+  void ForgetCopiesOfKey(RowId row);
 
   TIndexDefs index_defs_;
   std::string index_name_;
