@@ -614,5 +614,27 @@ TEST(EmptyTable, EmptiesTheSQLiteTableInTheFile) {
   EXPECT_EQ(t->FieldByName("name")->AsString(), "Newman");
 }
 
+// A table whose source takes no changes (a view, a table without a key), and counts the
+// times it was asked to drop its rows.
+class ReadOnlyTable : public TTable {
+ public:
+  using TTable::TTable;
+  ~ReadOnlyTable() override { DestroyDataSet(); }
+  int emptied = 0;
+
+ protected:
+  bool ReadOnlyDataSet() const override { return true; }
+  void InternalEmpty() override { ++emptied; }
+};
+
+TEST(EmptyTable, AReadOnlyTableRefusesItWhileHoldingNoRows) {
+  ReadOnlyTable t(nullptr);
+  t.FieldDefs().Add("n", TFieldType::ftInteger);
+  t.Open();
+  ASSERT_TRUE(t.IsEmpty());
+  EXPECT_THROW(t.EmptyTable(), EDatabaseError);
+  EXPECT_EQ(t.emptied, 0) << "the source was never asked";
+}
+
 }  // namespace
 }  // namespace vantor

@@ -167,18 +167,45 @@ TEST_F(PgTable, PostsInsertsAndDeletesByPrimaryKeyInTransactions) {
   t.Cancel();
 }
 
-TEST_F(PgTable, ARecordChangedOrDeletedByAnotherUserIsReported) {
+TEST_F(PgTable, NoRowChangedIsReportedAndLeavesTheDataSetAsItWas) {
   TPgTable t(nullptr);
   Bind(t);
   t.Open();
-  Exec("DELETE FROM people WHERE id = 1");
+  Exec("DELETE FROM people WHERE id = 1; UPDATE people SET id = 20 WHERE id = 2;"
+       "CREATE FUNCTION drop_row() RETURNS trigger LANGUAGE plpgsql AS 'BEGIN RETURN NULL; END';"
+       "CREATE TRIGGER dropper BEFORE INSERT ON people FOR EACH ROW EXECUTE FUNCTION drop_row()");
+  const std::string changed =
+      "The record was changed or deleted by another user; 'people' no longer holds it as it was read";
   t.First();
   t.Edit();
   t.FieldByName("city")->SetAsString("Oslo");
-  EXPECT_NE(ErrorOf([&] { t.Post(); }).find("another user may have deleted it"), std::string::npos);
+  EXPECT_EQ(ErrorOf([&] { t.Post(); }), changed);
+  EXPECT_EQ(t.State(), dsEdit);
   t.Cancel();
-  EXPECT_NE(ErrorOf([&] { t.Delete(); }).find("another user may have deleted it"), std::string::npos);
+  EXPECT_EQ(ErrorOf([&] { t.Delete(); }), changed);
+  t.Next();  // its key changed
+  EXPECT_EQ(ErrorOf([&] { t.Delete(); }), changed);
+  t.Append();
+  t.FieldByName("name")->SetAsString("Novak");
+  EXPECT_EQ(ErrorOf([&] { t.Post(); }),
+            "'people' did not store the record: a trigger or rule of the database dropped it");
+  t.Cancel();
   EXPECT_EQ(t.RecordCount(), 4);
+  t.First();
+  EXPECT_EQ(t.FieldByName("city")->AsString(), "Berlin");
+}
+
+TEST_F(PgTable, PostingAnUnchangedRecordRaisesNothingAndChangesNothing) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, stamp timestamp, r real, n numeric, b bytea, c char(4), "
+       "twice int GENERATED ALWAYS AS (id * 2) STORED);"
+       "INSERT INTO t VALUES (1, '2024-03-10 10:00:00.123456', 0.1, 1.00000000000000000001, '\\x00ff', 'ab')");
+  const std::string before = PgValue(ConnInfo(), "SELECT t::text FROM t");
+  TPgTable t(nullptr);
+  Bind(t, "t");
+  t.Open();
+  t.Edit();
+  EXPECT_EQ(ErrorOf([&] { t.Post(); }), "");
+  EXPECT_EQ(PgValue(ConnInfo(), "SELECT t::text FROM t"), before);
 }
 
 TEST_F(PgTable, ATableWithoutPrimaryKeyIsReadOnlyWithAReason) {
