@@ -149,7 +149,8 @@ class TPgDataSet : public Base {
   // own text). Honours MaxRows, CancelQuery and StatementTimeout. With `into`, the rows
   // are appended to that store (the data set's own, whose columns the select reads) and
   // counted in RowsRead; a cell its column cannot hold is an error then, since the
-  // column's type is fixed already.
+  // column's type is fixed already, and so is a result whose columns are not those the
+  // store was read with (another user changed the table's columns meanwhile).
   Rows ReadSelect(const std::string& select, const PgParams& params, bool quote_sql, TRowStore* into = nullptr);
   // Whether the server's upper() is the client's (see PgUpperAgrees), asked once per connection.
   bool UpperAgrees();
