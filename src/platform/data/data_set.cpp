@@ -482,8 +482,8 @@ void TDataSet::Resync(RowId keep_row) {
   if (view.empty()) bof_ = eof_ = true;
 }
 
-void TDataSet::RowsAdded(RowId first) {
-  const RowId keep = CurrentRow();
+void TDataSet::RowsAdded(RowId first, RowId current) {
+  const RowId keep = current;
   const RowId limit = store_->RowLimit();
   for (RowId r = first; r < limit; ++r) {
     if (store_->IsLive(r)) natural_.push_back(r);
@@ -828,6 +828,9 @@ void TDataSet::Post() {
     if (state_ == dsSetKey) Cancel();
     return;
   }
+  // Edit and Insert refuse a read-only data set already; this guards every other way into
+  // an editing state.
+  if (ReadOnlyDataSet()) Error(ReadOnlyMessage());
   BeforePost(this);
   for (TField* f : fields_) {
     if (f->Calculated() || !f->Required() || f->DataType() == TFieldType::ftAutoInc) continue;

@@ -350,9 +350,11 @@ class TDataSet : public TComponent {
   virtual void HoldAllRows() {}
   // Takes in the rows a descendant appended to the store from row id `first` on (rows it
   // deleted again meanwhile are skipped): they join the order and, through the filter,
-  // the view. The cursor stays on its record, every bookmark stays valid, and the links
-  // hear nothing: the move that needed the rows tells them.
-  void RowsAdded(RowId first);
+  // the view. The cursor stays on its record (`current`: CurrentRow() taken before the
+  // descendant changed anything, since a held row it gave new values may have moved in
+  // the order meanwhile), every bookmark stays valid, and the links hear nothing: the move
+  // that needed the rows tells them.
+  void RowsAdded(RowId first, RowId current);
   // Called by RowsAdded before the view takes the rows: a descendant adds them to what it
   // keeps over the rows (a table's index orders).
   virtual void RowsAppended(RowId first) { (void)first; }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <functional>
+#include <string_view>
 
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
@@ -50,6 +52,7 @@ std::unique_ptr<TRowStore> TTable::InternalOpen(std::unique_ptr<TRowStore> exist
 void TTable::InternalClose() {
   current_ = nullptr;
   linked_.clear();
+  held_by_key_.clear();
   head_known_ = false;
   orders_.clear();
   seek_key_.clear();
@@ -67,17 +70,20 @@ void TTable::AfterBind() {
   key_written_.assign(columns, false);
   autoinc_high_.assign(columns, -1);
   orders_version_ = index_defs_.Version();
+  // The order is chosen over the rows at hand; then, reading on demand (which rows read
+  // again by RowsReplaced may no longer do), its first window is read.
+  SetPartialRows(false);
   SelectOrder(index_name_, index_field_names_);
-  if (window_ > 0) {
-    SetPartialRows(true);
-    StartOnDemand(true);
-  }
+  SetPartialRows(window_ > 0);
+  if (window_ > 0) StartOnDemand(true);
 }
 
 void TTable::RowsReplaced() {
   current_ = nullptr;
   orders_.clear();
   seek_key_.clear();
+  linked_.clear();
+  held_by_key_.clear();
   AfterBind();
 }
 
@@ -324,6 +330,12 @@ TField* TTable::IndexFields(int index) const {
 
 void TTable::RowWriting(RowId row) {
   if (PartialRows()) {
+    const auto [first, last] = held_by_key_.equal_range(TieHash(row, TieColumns()));
+    for (auto it = first; it != last; ++it) {
+      if (it->second != row) continue;
+      held_by_key_.erase(it);
+      break;
+    }
     // The row leaves its place: its neighbours are each other's where both links were known.
     const std::size_t pos = RowPosition(*current_, row);
     // Every held row is in every order, at the place its current values give it.
@@ -367,6 +379,7 @@ void TTable::RowWritten(RowId row, bool /*inserted*/) {
     // neighbour's next row was known, and leads on to that row.
     linked_.resize(Store()->RowLimit(), 0);
     linked_[row] = static_cast<unsigned char>(KnownBefore(RowPosition(*current_, row)));
+    held_by_key_.emplace(TieHash(row, TieColumns()), row);
   }
 }
 
@@ -464,7 +477,9 @@ void TTable::EmptyTable() {
     store->Clear();  // the orders went with the closing
     return;
   }
-  if (store->LiveCount() > 0 && !CanModify()) Error(ReadOnlyMessage());
+  // Refused whatever the rows held: a table that holds none (read on demand, narrowed by
+  // a server condition) would otherwise empty its source.
+  if (!CanModify()) Error(ReadOnlyMessage());
   InternalEmpty();  // may raise: nothing changed yet
   for (auto& o : orders_) {
     o->rows = {};
@@ -475,6 +490,7 @@ void TTable::EmptyTable() {
   }
   DropAllRows();
   linked_.clear();
+  held_by_key_.clear();
   head_known_ = true;  // the source is empty too
 }
 
@@ -650,6 +666,9 @@ void TTable::StartOnDemand(bool read_first) {
   assert(current_ != nullptr && !TieColumns().empty());
   linked_.assign(Store()->RowLimit(), 0);
   head_known_ = false;
+  held_by_key_.clear();
+  const std::vector<int> ties = TieColumns();
+  for (RowId r : TDataSet::CurrentOrder()) held_by_key_.emplace(TieHash(r, ties), r);
   // A record filter about to decide over the rows needs them all anyway.
   const bool filtering = Filtered() && OnFilterRecord().Assigned();
   if (filtering || !ServesOrder()) {
@@ -663,18 +682,45 @@ bool TTable::KnownBefore(std::size_t pos) const {
   return pos == 0 ? head_known_ : linked_[current_->rows[pos - 1]] != 0;
 }
 
-RowId TTable::HeldTwin(RowId row) const {
-  const Order& order = *current_;
-  // The row is not in the order yet, and its id is above every held one: a held row with
-  // the same key comes right before the place the row would take.
-  const std::size_t pos = RowPosition(order, row);
-  if (pos == 0) return kNoRow;
-  const RowId held = order.rows[pos - 1];
+std::uint64_t TTable::TieHash(RowId row, const std::vector<int>& ties) const {
   const TRowStore& store = *Store();
-  for (const KeyPart& p : order.parts) {
-    if (store.CompareCells(p.column, held, row, p.case_insensitive) != 0) return kNoRow;
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (int c : ties) {
+    // Sort keys name numbers and dates exactly but texts only by their first bytes.
+    std::uint64_t cell = 0;
+    if (store.IsNull(row, c)) {
+      cell = 0x9e3779b97f4a7c15ULL;
+    } else if (store.Kind(c) == TStorageKind::skText) {
+      cell = std::hash<std::string_view>{}(store.GetText(row, c));
+    } else {
+      cell = store.SortKey(c, row, false);
+    }
+    hash = (hash ^ cell) * 0x100000001b3ULL;
   }
-  return held;
+  return hash;
+}
+
+RowId TTable::HeldCopy(RowId row, const std::vector<int>& ties) const {
+  const TRowStore& store = *Store();
+  const auto [first, last] = held_by_key_.equal_range(TieHash(row, ties));
+  for (auto it = first; it != last; ++it) {
+    const RowId held = it->second;
+    const bool same = std::all_of(ties.begin(), ties.end(),
+                                  [&](int c) { return store.CompareCells(c, held, row, false) == 0; });
+    if (same) return held;
+  }
+  return kNoRow;
+}
+
+void TTable::TakeCells(RowId held, RowId fetched) {
+  TRowStore& store = *Store();
+  bool same = true;
+  for (int c = 0; c < store.ColumnCount() && same; ++c) same = store.CompareCells(c, held, fetched, false) == 0;
+  if (same) return;
+  // The table's own hooks, not a descendant's: this is no write of the source.
+  TTable::RowWriting(held);
+  for (int c = 0; c < store.ColumnCount(); ++c) store.Set(held, c, store.Get(fetched, c));
+  TTable::RowWritten(held, false);
 }
 
 void TTable::Fetch(TRowWindow window, std::vector<RowId>& rows) {
@@ -690,14 +736,23 @@ void TTable::Fetch(TRowWindow window, std::vector<RowId>& rows) {
     }
     throw;
   }
+  // A row held already is the same row read again: the held copy (which bookmarks and
+  // the cursor name) takes its cells, and with them the place they now give it.
+  const RowId current = CurrentRow();
+  const std::vector<int> ties = TieColumns();
+  bool moved_start = false;
   for (RowId& r : rows) {
-    const RowId twin = HeldTwin(r);
-    if (twin != kNoRow) {
-      store.DeleteRow(r);
-      r = twin;
+    const RowId held = HeldCopy(r, ties);
+    if (held == kNoRow) {
+      held_by_key_.emplace(TieHash(r, ties), r);
+      continue;
     }
+    TakeCells(held, r);
+    store.DeleteRow(r);
+    r = held;
+    moved_start = moved_start || held == window.row;
   }
-  RowsAdded(first);
+  RowsAdded(first, current);
   linked_.resize(store.RowLimit(), 0);
   // What the window tells: its rows follow each other in the source, and where it came
   // back short, nothing lies beyond its last row.
@@ -709,13 +764,16 @@ void TTable::Fetch(TRowWindow window, std::vector<RowId>& rows) {
     case TWindowStart::wsAfterRow:
     case TWindowStart::wsKey:
       if (window.start == TWindowStart::wsFirst) head_known_ = true;
-      if (window.start == TWindowStart::wsAfterRow) linked_[window.row] = 1;
+      // A start row that came back in the window stands where it now sorts, no longer
+      // before the window's first row.
+      if (window.start == TWindowStart::wsAfterRow && !moved_start) linked_[window.row] = 1;
       for (std::size_t i = 0; i + 1 < n; ++i) linked_[rows[i]] = 1;
       if (short_window && n > 0) linked_[rows.back()] = 1;
       return;
     case TWindowStart::wsLast:
     case TWindowStart::wsBeforeRow:
-      if (n > 0) linked_[rows.front()] = 1;  // the last row, or the one right before `row`
+      // The last row, or the one right before `row` (unless `row` came back and moved).
+      if (n > 0 && !moved_start) linked_[rows.front()] = 1;
       for (std::size_t i = 0; i + 1 < n; ++i) linked_[rows[i + 1]] = 1;
       if (short_window) head_known_ = true;
       return;
@@ -747,6 +805,7 @@ void TTable::HoldAllRows() {
   Fetch({TWindowStart::wsAll, kNoRow, {}, 0}, rows);
   SetPartialRows(false);
   linked_.clear();
+  held_by_key_.clear();
 }
 
 void TTable::HoldKey(const std::vector<Variant>& key, std::size_t count) {

@@ -41,6 +41,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <vantor/platform/data/data_set.h>
@@ -164,7 +165,10 @@ class TTable : public TDataSet {
   virtual bool ServesOrder() { return false; }
   // Columns after the index fields in every order, ascending and case-sensitive (a
   // source's key), so that no two rows tie; empty: ties keep the order of adding.
-  // Asked when the orders are built at Open.
+  // Asked when the orders are built at Open. While rows are partial their cells are the
+  // source's key exactly (the source serves only orders whose cells it gives as they
+  // are), so a row read again is the held row with the same cells there, whatever its
+  // other cells now say: it takes the new cells and their place instead of showing twice.
   virtual std::vector<int> TieColumns() const { return {}; }
   // Reads the rows on demand, `window` at a time, from the next opening on (0: all at
   // Open, the default). Set before the rows are read (InternalOpen).
@@ -213,8 +217,15 @@ class TTable : public TDataSet {
   // Reads a window (limit: window_) and takes its rows in, with what it tells of
   // neighbours; the rows read, held ones in place of their copies, in `rows`.
   void Fetch(TRowWindow window, std::vector<RowId>& rows);
-  // The held row with the same key as `row` in the current order, else kNoRow.
-  RowId HeldTwin(RowId row) const;
+  // A summary of the tie columns' cells of `row` (`ties`: TieColumns()), equal for rows
+  // with equal cells there.
+  std::uint64_t TieHash(RowId row, const std::vector<int>& ties) const;
+  // The held row that is the same row of the source as the fetched `row` (equal tie
+  // columns, which name one row of the source), else kNoRow.
+  RowId HeldCopy(RowId row, const std::vector<int>& ties) const;
+  // Gives the held row `held` the cells of `fetched`, the same row read again, moving it
+  // to where they place it in every order.
+  void TakeCells(RowId held, RowId fetched);
   // Before a seek while rows are partial: reads the rows from the key on unless the held
   // rows already answer it.
   void HoldKey(const std::vector<Variant>& key, std::size_t count);
@@ -253,6 +264,8 @@ class TTable : public TDataSet {
   // source has none after it).
   std::vector<unsigned char> linked_;
   bool head_known_ = false;  // the first row held is the source's first
+  // The held rows by TieHash, while rows are partial.
+  std::unordered_multimap<std::uint64_t, RowId> held_by_key_;
 };
 
 }  // namespace vantor

@@ -614,5 +614,25 @@ TEST(EmptyTable, EmptiesTheSQLiteTableInTheFile) {
   EXPECT_EQ(t->FieldByName("name")->AsString(), "Newman");
 }
 
+// A table whose source takes no changes (a view, a table without a key).
+class ReadOnlyTable : public TTable {
+ public:
+  using TTable::TTable;
+  ~ReadOnlyTable() override { DestroyDataSet(); }
+  int emptied = 0;  // times the source was asked to drop its rows
+
+ protected:
+  bool ReadOnlyDataSet() const override { return true; }
+  void InternalEmpty() override { ++emptied; }
+};
+
+TEST(EmptyTable, AReadOnlyTableRefusesItWhileHoldingNoRows) {
+  ReadOnlyTable t(nullptr);
+  t.FieldDefs().Add("n", TFieldType::ftInteger);
+  t.Open();
+  EXPECT_THROW(t.EmptyTable(), EDatabaseError);
+  EXPECT_EQ(t.emptied, 0);
+}
+
 }  // namespace
 }  // namespace vantor

@@ -1,5 +1,6 @@
 #include <vantor/platform/data/postgres/pg_condition.h>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -21,7 +22,6 @@ constexpr double kPastLastDay = 2958466.0;
 constexpr double kMillisecond = 1.0 / 86400000.0;
 
 bool IsInteger(unsigned oid) { return oid == pg_oid::kInt2 || oid == pg_oid::kInt4 || oid == pg_oid::kInt8; }
-bool IsFloat(unsigned oid) { return oid == pg_oid::kFloat4 || oid == pg_oid::kFloat8; }
 bool IsTimestamp(unsigned oid) { return oid == pg_oid::kTimestamp || oid == pg_oid::kTimestampTz; }
 bool IsText(unsigned oid) { return oid == pg_oid::kText || oid == pg_oid::kVarchar; }
 
@@ -33,7 +33,8 @@ bool Fits(TFieldType type, unsigned oid) {
     case TFieldType::ftWord:
     case TFieldType::ftAutoInc:
     case TFieldType::ftLargeint: return IsInteger(oid);
-    case TFieldType::ftFloat: return IsFloat(oid);
+    // The client's value of a float4 is its shortest decimal, not the float4 itself.
+    case TFieldType::ftFloat: return oid == pg_oid::kFloat8;
     case TFieldType::ftCurrency:
     case TFieldType::ftBCD: return oid == pg_oid::kNumeric;
     case TFieldType::ftDate: return oid == pg_oid::kDate;
@@ -102,18 +103,30 @@ class Renderer {
     return Condition::True();
   }
 
+  // The column the field `name` reads, where the server can name it without doubt.
   const PgConditionColumn* Find(const std::string& name) const {
     const PgConditionColumn* found = nullptr;
     for (const PgConditionColumn& c : columns_) {
-      if (c.name == name) return &c;
+      if (FieldOf(c) == name) {
+        found = &c;
+        break;
+      }
     }
-    for (const PgConditionColumn& c : columns_) {
-      if (!AnsiSameText(c.name, name)) continue;
-      if (found != nullptr) return nullptr;  // two columns differ in case only: neither is sure
-      found = &c;
+    if (found == nullptr) {
+      for (const PgConditionColumn& c : columns_) {
+        if (!AnsiSameText(FieldOf(c), name)) continue;
+        if (found != nullptr) return nullptr;  // two columns differ in case only: neither is sure
+        found = &c;
+      }
     }
-    return found;
+    if (found == nullptr) return nullptr;
+    // A name the result holds twice is ambiguous to the server (a join's "id" and "id").
+    const auto same_name = std::count_if(columns_.begin(), columns_.end(),
+                                         [found](const PgConditionColumn& c) { return c.name == found->name; });
+    return same_name == 1 ? found : nullptr;
   }
+
+  static const std::string& FieldOf(const PgConditionColumn& c) { return c.field.empty() ? c.name : c.field; }
 
   std::string Param(const Variant& value, TFieldType type) {
     const std::optional<std::string> text = PgParamText(value, type);
@@ -211,6 +224,8 @@ bool PgUpperAgrees(PgConnection& connection) {
     return result.Rows() == 1 && result.Text(0, 0) == "UTF8" && result.Text(0, 1) == "c" &&
            result.Text(0, 2) == expected;
   } catch (const Exception&) {
+    // A statement stopped midway answered nothing: the stop goes on to whoever stopped it.
+    if (connection.LastFailureInterrupted()) throw;
     // An older server without the provider column, or any other refusal: not known.
     return false;
   }

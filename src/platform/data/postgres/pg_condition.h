@@ -3,10 +3,13 @@
 // a result's columns, with every value a parameter ($1, $2 ...) in the server's text form,
 // never spliced into the text. The rendering keeps the condition a superset of the rows
 // the client accepts:
-//  - a term is rendered only on a column of the server type it was meant for (numbers on
-//    int2/int4/int8, float4/float8 or numeric; dates on date, timestamp, timestamptz;
-//    texts on text and varchar, whose values the client reads byte for byte); any other
-//    term is TRUE (the condition has no negation, so a wider term only widens it);
+//  - a term is rendered only on a column of the server type it was meant for, whose
+//    values the client holds as the server compares them (numbers on int2/int4/int8,
+//    float8 or numeric; dates on date, timestamp, timestamptz; texts on text and varchar,
+//    whose values the client reads byte for byte); any other term is TRUE (the condition
+//    has no negation, so a wider term only widens it). Not float4: the client holds the
+//    shortest decimal of the float4, which differs from the float4 the server compares;
+//  - a term on a name the result holds twice is TRUE: the server could not tell which;
 //  - values are cast to the widest type of their family (int8, float8, numeric,
 //    timestamp), so a bound is never rounded to a narrower column type, and comparisons
 //    stay within btree operator families an index answers;
@@ -32,8 +35,9 @@ class PgConnection;
 
 // What the renderer needs to know of a result column.
 struct PgConditionColumn {
-  std::string name;
+  std::string name;   // as the server names it
   unsigned oid = 0;
+  std::string field;  // the field that reads it, where its name is another ("id_1"); "": `name`
 };
 
 // A rendered condition: its SQL text and the values of its parameters.
@@ -42,8 +46,9 @@ struct PgConditionSql {
   std::vector<Variant> params;  // texts, for $1, $2 ...
 };
 
-// `columns`: the columns of the result the condition applies to, found by name (exactly,
-// else letter case ignored when that is unambiguous); a term on another name is TRUE.
+// `columns`: the columns of the result the condition applies to, found by field name
+// (exactly, else letter case ignored when that is unambiguous); a term on another name,
+// or on a column whose server name the result repeats, is TRUE.
 // Parameters are numbered from `first_param` on (after those of another condition).
 PgConditionSql RenderPgCondition(const TServerCondition& condition, const std::vector<PgConditionColumn>& columns,
                                  bool upper_agrees, int first_param = 1);

@@ -132,7 +132,12 @@ PgResult PgConnection::Exec(const std::string& sql, const PgParams& params, bool
                                  : PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr,
                                                 values.data(), nullptr, nullptr, 0));
   const ExecStatusType status = result ? PQresultStatus(result.Handle()) : PGRES_FATAL_ERROR;
+  last_failure_interrupted_ = false;
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+    const char* state = result ? PQresultErrorField(result.Handle(), PG_DIAG_SQLSTATE) : nullptr;
+    // 57014: query_canceled, which a statement timeout raises too.
+    last_failure_interrupted_ = PQstatus(conn_) == CONNECTION_BAD || result.Handle() == nullptr ||
+                                (state != nullptr && std::string(state) == "57014");
     throw EDatabaseError(Failure(result.Handle(), sql, quote_sql));
   }
   return result;

@@ -66,6 +66,10 @@ class PgConnection {
   // sentence for an error (`sql` is quoted in it only when quote_sql is set: it is then
   // the application's own text).
   PgResult Exec(const std::string& sql, const PgParams& params = {}, bool quote_sql = false);
+  // Whether the last statement Exec ran failed because it was stopped (cancelled, or over
+  // the statement timeout) or the connection was lost: a failure that answers nothing
+  // about the statement's own question, so whoever asked must not take it for "no".
+  bool LastFailureInterrupted() const { return last_failure_interrupted_; }
   // Sets statement_timeout (milliseconds; 0 = none) for the following statements.
   void SetStatementTimeout(int milliseconds);
 
@@ -82,6 +86,7 @@ class PgConnection {
   std::mutex cancel_mutex_;
   pg_cancel* cancel_ = nullptr;
   int statement_timeout_ = 0;
+  bool last_failure_interrupted_ = false;
 };
 
 // The sentence for a connection that could not be made, from libpq's message and the

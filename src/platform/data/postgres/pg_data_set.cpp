@@ -16,7 +16,7 @@ namespace vantor {
 namespace {
 
 // Why a reading stopped before its end.
-enum class Stop { None, Cancelled, TooManyRows, Widened };
+enum class Stop { None, Cancelled, TooManyRows, Widened, ColumnsChanged };
 
 std::vector<PgColumn> Describe(const pg_result* result, const std::vector<PgColumn>& before) {
   std::vector<PgColumn> columns;
@@ -42,7 +42,8 @@ std::vector<PgColumn> Describe(const pg_result* result, const std::vector<PgColu
 // Whether two readings' columns are read into the same fields.
 bool SameColumns(const std::vector<PgColumn>& a, const std::vector<PgColumn>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const PgColumn& x, const PgColumn& y) {
-    return x.name == y.name && x.oid == y.oid && x.type == y.type && x.size == y.size && x.widened == y.widened;
+    return x.name == y.name && x.oid == y.oid && x.typmod == y.typmod && x.type == y.type && x.size == y.size &&
+           x.widened == y.widened;
   });
 }
 
@@ -97,9 +98,12 @@ typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& 
                                                              bool quote_sql, TRowStore* into) {
   PgConnection& connection = Connection();
   connection.SetStatementTimeout(statement_timeout_);
-  // A window read on demand is an operation of its own, as Open and Requery are: a cancel
-  // asked for before it began was meant for another.
-  if (into != nullptr) cancel_requested_ = false;
+  // A window read on demand by a walk or a seek is an operation of its own, as Open and
+  // Requery are: a cancel asked for before it began was meant for another. A window of an
+  // Open or Requery is part of that, and a cancel that came between its statements found
+  // none to stop: it stops this one.
+  if (into != nullptr && !operation_running_) cancel_requested_ = false;
+  if (cancel_requested_) this->Error("The query was cancelled");
   last_select_ = select;
   last_params_ = params;
   pg_conn* conn = connection.Handle();
@@ -122,16 +126,23 @@ typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& 
     while (PgResult result{PQgetResult(conn)}) {
       const ExecStatusType status = PQresultStatus(result.Handle());
       if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) {
+        if (stop != Stop::None) continue;
         if (store == nullptr) {
           rows.columns = Describe(result.Handle(), into != nullptr ? filter_columns_ : columns);
           if (into != nullptr) {
+            // The rows join those read at the opening, column for column; the rest of a
+            // result that does not fit them is read and dropped.
+            if (!SameColumns(rows.columns, filter_columns_)) {
+              stop = Stop::ColumnsChanged;
+              continue;
+            }
             store = into;
           } else {
             rows.store = std::make_unique<TRowStore>(TypesOf(rows.columns));
             store = rows.store.get();
           }
         }
-        if (status != PGRES_SINGLE_TUPLE || stop != Stop::None) continue;
+        if (status != PGRES_SINGLE_TUPLE) continue;
         if (cancel_requested_) {
           stop = Stop::Cancelled;
         } else if (max_rows > 0 && store->LiveCount() >= max_rows) {
@@ -169,6 +180,9 @@ typename TPgDataSet<Base>::Rows TPgDataSet<Base>::ReadSelect(const std::string& 
         if (into != nullptr) rows_read_ += into->LiveCount() - held;
         return rows;
       case Stop::Cancelled: this->Error("The query was cancelled");
+      case Stop::ColumnsChanged:
+        this->Error("The columns of the table were changed by another user since it was opened; close it and open "
+                    "it again");
       case Stop::TooManyRows:
         this->Error("The result has more than " + std::to_string(max_rows_) +
                     " records, the most that MaxRows allows; narrow the selection down or raise MaxRows");
@@ -204,10 +218,17 @@ std::unique_ptr<TRowStore> TPgDataSet<Base>::InternalOpen(std::unique_ptr<TRowSt
       throw;
     }
   }
+  ReadingTaken();
   DefineFields(rows.columns);
   filter_columns_ = rows.columns;
   rows_read_ = rows.store->LiveCount();
   return std::move(rows.store);
+}
+
+template <class Base>
+void TPgDataSet<Base>::AfterBind() {
+  TemporaryChange running(operation_running_, true);
+  Base::AfterBind();
 }
 
 template <class Base>
@@ -225,12 +246,14 @@ void TPgDataSet<Base>::Requery() {
   this->CheckActive();
   this->CheckBrowseMode();
   cancel_requested_ = false;
+  TemporaryChange running(operation_running_, true);
   Rows fresh = ReadRows();  // raises with nothing changed yet
   const int rec_no = this->RecNo();
   TControlsDisabled quiet(*this);
   if (SameColumns(fresh.columns, filter_columns_)) {
     // The fields read the new rows as they read the old ones: they stay, and so does
     // everything that holds them (a filter's criteria, a grid's columns).
+    ReadingTaken();
     filter_columns_ = std::move(fresh.columns);
     rows_read_ = fresh.store->LiveCount();
     this->ReplaceRows(std::move(fresh.store));
@@ -281,8 +304,13 @@ void TPgDataSet<Base>::ApplyFilter(TServerCondition filter) {
 
 template <class Base>
 PgConditionSql TPgDataSet<Base>::FilterSql() const {
+  // The fields read the first columns, one each (DefineFields): a term names a field.
   std::vector<PgConditionColumn> columns;
-  for (const PgColumn& c : filter_columns_) columns.push_back({c.name, c.oid});
+  const auto fields = static_cast<std::size_t>(this->FieldDefs().Count());
+  for (std::size_t c = 0; c < filter_columns_.size() && c < fields; ++c) {
+    const std::string& field = this->FieldDefs().Items(static_cast<int>(c)).name;
+    columns.push_back({filter_columns_[c].name, filter_columns_[c].oid, field});
+  }
   return RenderPgCondition(filter_, columns, upper_agrees_.value_or(false),
                            static_cast<int>(condition_params_.size()) + 1);
 }

@@ -13,8 +13,10 @@
 // Requery or a table's reading on demand (a walk, a seek) waits for the server. The
 // server stops the statement, the call raises "The query was cancelled", and the data set
 // is left as it was before: closed after a cancelled Open, with its old rows after a
-// cancelled Requery or window; the connection stays usable. StatementTimeout is the
-// backstop for statements nobody cancels.
+// cancelled Requery or window; the connection stays usable. A cancel that comes between
+// two statements of one operation (the questions an Open asks of the catalog, then its
+// first window) stops the next one. StatementTimeout is the backstop for statements
+// nobody cancels.
 //
 // Call order: properties (while closed) -> Open -> [SetServerCondition -> Requery] ...
 // -> Close. The connection is made at Open and released at Close.
@@ -123,12 +125,20 @@ class TPgDataSet : public Base {
   };
   // Reads the data set's rows (and whatever it learns of its source on the way).
   virtual Rows ReadRows() = 0;
-  // Describes the columns read by ReadRows in FieldDefs (and IndexDefs).
+  // Describes the columns read by ReadRows in FieldDefs (and IndexDefs): one field per
+  // column, in their order, for the first columns (a descendant may read more after them
+  // for itself).
   virtual void DefineFields(const std::vector<PgColumn>& columns) = 0;
+  // Called when the rows of the last ReadRows become the data set's: at Open (before
+  // DefineFields), and at a Requery that keeps the fields. Whatever ReadRows learned of the
+  // source is taken then, so that a reading that fails changes nothing.
+  virtual void ReadingTaken() {}
 
   std::unique_ptr<TRowStore> InternalOpen(std::unique_ptr<TRowStore> existing) override;
   void InternalClose() override;
   bool KeepRowsOnClose() const override { return false; }
+  // The windows an opening reads (a table read on demand) are part of the Open.
+  void AfterBind() override;
 
   // Stores a property that may change only while the data set is closed.
   void SetWhileClosed(std::string& property, const std::string& value);
@@ -139,7 +149,8 @@ class TPgDataSet : public Base {
   // own text). Honours MaxRows, CancelQuery and StatementTimeout. With `into`, the rows
   // are appended to that store (the data set's own, whose columns the select reads) and
   // counted in RowsRead; a cell its column cannot hold is an error then, since the
-  // column's type is fixed already.
+  // column's type is fixed already, and so is a result whose columns are not those the
+  // store was read with (another user changed the table's columns meanwhile).
   Rows ReadSelect(const std::string& select, const PgParams& params, bool quote_sql, TRowStore* into = nullptr);
   // Whether the server's upper() is the client's (see PgUpperAgrees), asked once per connection.
   bool UpperAgrees();
@@ -175,6 +186,9 @@ class TPgDataSet : public Base {
   std::atomic<bool> cancel_requested_{false};
   Rows pending_;          // rows read by Requery, taken by the Open it runs
   bool requerying_ = false;  // Close keeps the connection for the Open that follows
+  // An Open or Requery is under way: the windows it reads belong to it, and so does a
+  // cancel asked for meanwhile.
+  bool operation_running_ = false;
 };
 
 }  // namespace vantor

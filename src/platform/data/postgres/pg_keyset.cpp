@@ -302,6 +302,8 @@ bool PgDefaultCollationIsBytewise(PgConnection& connection) {
     const std::string collate = result.Text(0, 1);
     return collate == "C" || collate == "POSIX" || AnsiSameText(collate, "C.UTF-8") || AnsiSameText(collate, "C.utf8");
   } catch (const Exception&) {
+    // A statement stopped midway answered nothing: the stop goes on to whoever stopped it.
+    if (connection.LastFailureInterrupted()) throw;
     return false;
   }
 }

@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <cassert>
 #include <sstream>
 
 #include <vantor/platform/data/postgres/pg_types.h>
@@ -62,13 +63,13 @@ TPgTable::TPgTable(TComponent* owner) : TPgDataSet(owner) {}
 TPgTable::~TPgTable() { DestroyDataSet(); }
 
 std::string TPgTable::ReadOnlyMessage() const {
-  if (kind_ == 'v' || kind_ == 'm') {
+  if (source_.kind == 'v' || source_.kind == 'm') {
     return "'" + table_name_ + "' is a view: its records are shown as the database computes them and cannot be changed";
   }
   return "'" + table_name_ + "' has no primary key by which a changed record could be found again; it can be read but not changed";
 }
 
-void TPgTable::FindTable() {
+void TPgTable::FindTable(Source& source) {
   PgConnection& connection = Connection();
   static const char* kSelect =
       "SELECT c.oid, quote_ident(n.nspname) || '.' || quote_ident(c.relname), c.relkind "
@@ -77,6 +78,8 @@ void TPgTable::FindTable() {
   try {
     found = connection.Exec(std::string(kSelect) + "WHERE c.oid = to_regclass($1)", {table_name_});
   } catch (const EDatabaseError&) {
+    // A statement stopped midway answered nothing; the stop goes on to whoever stopped it.
+    if (connection.LastFailureInterrupted()) throw;
     // A name the server cannot parse as one: looked for below as it is written.
   }
   if (!found || found.Rows() != 1) {
@@ -90,48 +93,50 @@ void TPgTable::FindTable() {
                                     "\" that differ only in letter case; write the name in double quotes");
     }
   }
-  table_oid_ = static_cast<unsigned>(std::stoul(found.Text(0, 0)));
-  qualified_ = found.Text(0, 1);
-  kind_ = found.Text(0, 2).empty() ? 'r' : found.Text(0, 2)[0];
-  if (std::string("rpvmf").find(kind_) == std::string::npos) {
+  source.oid = static_cast<unsigned>(std::stoul(found.Text(0, 0)));
+  source.qualified = found.Text(0, 1);
+  source.kind = found.Text(0, 2).empty() ? 'r' : found.Text(0, 2)[0];
+  if (std::string("rpvmf").find(source.kind) == std::string::npos) {
     Error("'" + table_name_ + "' is no table or view (an index, a sequence or a type) and has no records to show");
   }
 }
 
-void TPgTable::ReadCatalog() {
+void TPgTable::ReadCatalog(Source& source) {
   PgConnection& connection = Connection();
-  const std::string oid = std::to_string(table_oid_);
-  columns_.clear();
+  const std::string oid = std::to_string(source.oid);
+  std::vector<Column>& table_columns = source.columns;
+  table_columns.clear();
   std::vector<int> attnums;
   {
     const PgResult info = connection.Exec(
         "SELECT a.attnum, a.attname, a.attnotnull, a.atthasdef OR a.attidentity <> '', a.attgenerated <> '', "
-        "a.attcollation "
+        "a.attcollation, a.atttypid "
         "FROM pg_attribute a WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
         {oid});
     for (int r = 0; r < info.Rows(); ++r) {
       attnums.push_back(std::stoi(info.Text(r, 0)));
-      columns_.push_back(Column{info.Text(r, 1), "", info.Text(r, 2) == "t", info.Text(r, 3) == "t",
-                                info.Text(r, 4) == "t", static_cast<unsigned>(std::stoul(info.Text(r, 5)))});
+      table_columns.push_back(Column{info.Text(r, 1), "", info.Text(r, 2) == "t", info.Text(r, 3) == "t",
+                                     info.Text(r, 4) == "t", static_cast<unsigned>(std::stoul(info.Text(r, 5))),
+                                     static_cast<unsigned>(std::stoul(info.Text(r, 6)))});
     }
   }
   // Field names ignore letter case; the server's quoted names do not ("ID" and "id").
-  for (std::size_t c = 0; c < columns_.size(); ++c) {
-    std::string name = columns_[c].name;
-    auto taken = [this, c](const std::string& n) {
-      return std::any_of(columns_.begin(), columns_.begin() + static_cast<std::ptrdiff_t>(c),
+  for (std::size_t c = 0; c < table_columns.size(); ++c) {
+    std::string name = table_columns[c].name;
+    auto taken = [&table_columns, c](const std::string& n) {
+      return std::any_of(table_columns.begin(), table_columns.begin() + static_cast<std::ptrdiff_t>(c),
                          [&n](const Column& other) { return AnsiSameText(other.field_name, n); });
     };
-    for (int n = 1; taken(name); ++n) name = columns_[c].name + "_" + std::to_string(n);
-    columns_[c].field_name = name;
+    for (int n = 1; taken(name); ++n) name = table_columns[c].name + "_" + std::to_string(n);
+    table_columns[c].field_name = name;
   }
-  if (columns_.empty()) Error("'" + table_name_ + "' has no columns that can be read");
+  if (table_columns.empty()) Error("'" + table_name_ + "' has no columns that can be read");
   auto column_of = [&attnums](int attnum) {
     const auto it = std::find(attnums.begin(), attnums.end(), attnum);
     return it == attnums.end() ? -1 : static_cast<int>(it - attnums.begin());
   };
-  indexes_.clear();
-  key_columns_.clear();
+  source.indexes.clear();
+  source.key_columns.clear();
   const PgResult list = connection.Exec(
       "SELECT i.relname, x.indisunique, x.indisprimary, x.indkey::text, x.indoption::text, x.indnkeyatts, "
       "x.indpred IS NOT NULL, am.amname, "
@@ -158,7 +163,7 @@ void TPgTable::ReadCatalog() {
       int c = keys[k] == 0 ? -1 : column_of(keys[k]);  // 0: an expression
       bool case_insensitive = false;
       if (c < 0 && k < definitions.size()) {
-        c = CaseFoldedColumn(definitions[k]);
+        c = CaseFoldedColumn(table_columns, definitions[k]);
         case_insensitive = c >= 0;
       }
       if (c < 0) {
@@ -166,7 +171,7 @@ void TPgTable::ReadCatalog() {
         continue;
       }
       columns.push_back(keys[k] == 0 ? -1 : c);
-      const std::string& name = columns_[static_cast<std::size_t>(c)].field_name;
+      const std::string& name = table_columns[static_cast<std::size_t>(c)].field_name;
       index.fields.push_back(name);
       if (case_insensitive) index.case_insensitive.push_back(name);
       // Bit 0 of a column's options: descending.
@@ -175,13 +180,37 @@ void TPgTable::ReadCatalog() {
       if (name.find(';') != std::string::npos) usable = false;
     }
     const bool plain = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
-    if (index.primary && key_columns_.empty() && plain && columns.size() == key_count) key_columns_ = columns;
-    if (usable && !index.fields.empty()) indexes_.push_back(std::move(index));
+    if (index.primary && source.key_columns.empty() && plain && columns.size() == key_count) {
+      source.key_columns = columns;
+    }
+    if (usable && !index.fields.empty()) source.indexes.push_back(std::move(index));
   }
-  keyed_ = (kind_ == 'r' || kind_ == 'p' || kind_ == 'f') && !key_columns_.empty();
+  source.keyed = (source.kind == 'r' || source.kind == 'p' || source.kind == 'f') && !source.key_columns.empty();
+  source.key_cells.clear();
+  int next = static_cast<int>(table_columns.size());
+  for (int c : source.key_columns) {
+    source.key_cells.push_back(PgCellIsExact(table_columns[static_cast<std::size_t>(c)].type) ? c : next++);
+  }
 }
 
-int TPgTable::CaseFoldedColumn(std::string_view expression) const {
+std::string TPgTable::SelectList(const Source& source) {
+  std::string list;
+  for (const Column& c : source.columns) list += (list.empty() ? "" : ", ") + PgQuoteIdentifier(c.name);
+  for (std::size_t k = 0; k < source.key_columns.size(); ++k) {
+    if (source.key_cells[k] == source.key_columns[k]) continue;
+    const std::string& name = source.columns[static_cast<std::size_t>(source.key_columns[k])].name;
+    // Named apart from every column, so that an ORDER BY naming the column is not ambiguous.
+    std::string alias = name + " as text";
+    auto taken = [&source](const std::string& n) {
+      return std::any_of(source.columns.begin(), source.columns.end(), [&n](const Column& c) { return c.name == n; });
+    };
+    while (taken(alias)) alias += "_";
+    list += ", " + PgQuoteIdentifier(name) + "::text AS " + PgQuoteIdentifier(alias);
+  }
+  return list;
+}
+
+int TPgTable::CaseFoldedColumn(const std::vector<Column>& columns, std::string_view expression) {
   // The server writes lower(name), lower(name::text), lower((name)::text) or
   // lower("Name") for a case-folded column.
   if (!(expression.starts_with("lower(") || expression.starts_with("upper(")) || !expression.ends_with(")")) return -1;
@@ -204,46 +233,58 @@ int TPgTable::CaseFoldedColumn(std::string_view expression) const {
   } else {
     name = std::string(expression);
   }
-  for (std::size_t c = 0; c < columns_.size(); ++c) {
-    if (columns_[c].name == name) return static_cast<int>(c);
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    if (columns[c].name == name) return static_cast<int>(c);
   }
   return -1;
 }
 
 TPgTable::Rows TPgTable::ReadRows() {
   if (table_name_.empty()) Error("Missing TableName property");
-  FindTable();
-  ReadCatalog();
-  std::string sql = "SELECT ";
-  for (std::size_t c = 0; c < columns_.size(); ++c) sql += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
-  sql += " FROM " + qualified_;
+  Source source;
+  FindTable(source);
+  ReadCatalog(source);
+  std::string sql = "SELECT " + SelectList(source) + " FROM " + source.qualified;
   if (!ReadCondition().empty()) sql += " WHERE " + ReadCondition();
-  const bool on_demand = fetch_rows_ > 0 && keyed_;
-  SetWindowRows(on_demand ? static_cast<std::size_t>(fetch_rows_) : 0);
-  // On demand the rows come window by window once the order is known (ReadWindow); this
-  // reading only describes the columns.
-  if (on_demand) return ReadSelect(sql + " LIMIT 0", ConditionParams(), false);
-  // The primary key's order makes the order of adding the same at every opening.
-  if (!key_columns_.empty()) {
-    sql += " ORDER BY ";
-    for (std::size_t k = 0; k < key_columns_.size(); ++k) {
-      sql += (k == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[static_cast<std::size_t>(key_columns_[k])].name);
+  source.window_rows = fetch_rows_ > 0 && source.keyed ? static_cast<std::size_t>(fetch_rows_) : 0;
+  Rows rows;
+  if (source.window_rows > 0) {
+    // On demand the rows come window by window once the order is known (ReadWindow);
+    // this reading only describes the columns.
+    rows = ReadSelect(sql + " LIMIT 0", ConditionParams(), false);
+  } else {
+    // The primary key's order makes the order of adding the same at every opening.
+    for (std::size_t k = 0; k < source.key_columns.size(); ++k) {
+      sql += (k == 0 ? " ORDER BY " : ", ") +
+             PgQuoteIdentifier(source.columns[static_cast<std::size_t>(source.key_columns[k])].name);
     }
+    rows = ReadSelect(sql, ConditionParams(), false);
   }
-  return ReadSelect(sql, ConditionParams(), false);
+  read_source_ = std::move(source);
+  return rows;
+}
+
+void TPgTable::ReadingTaken() {
+  // Taken right after the ReadRows that left it (InternalOpen, Requery).
+  assert(read_source_.has_value());
+  source_ = std::move(*read_source_);
+  read_source_.reset();
+  day_ordered_.clear();  // by column number, of the columns read before
+  SetWindowRows(source_.window_rows);
 }
 
 void TPgTable::DefineFields(const std::vector<PgColumn>& columns) {
   read_columns_ = columns;
   FieldDefs().Clear();
-  for (std::size_t c = 0; c < columns.size(); ++c) {
+  // The columns after the table's own are the server's texts of key columns.
+  for (std::size_t c = 0; c < source_.columns.size(); ++c) {
     const PgColumn& read = columns[c];
-    const Column& column = columns_[c];
+    const Column& column = source_.columns[c];
     const bool required = column.not_null && !column.has_default && !column.generated;
     FieldDefs().Add(column.field_name, read.type, read.type == TFieldType::ftString ? read.size : 0, required);
   }
   IndexDefs().Clear();
-  for (const Index& index : indexes_) {
+  for (const Index& index : source_.indexes) {
     TIndexOptions options;
     if (index.unique) options.Include(ixUnique);
     if (index.primary) options.Include(ixPrimary);
@@ -258,22 +299,37 @@ void TPgTable::DefineFields(const std::vector<PgColumn>& columns) {
 
 std::string TPgTable::KeyCondition(int first) const {
   std::string where;
-  for (std::size_t k = 0; k < key_columns_.size(); ++k) {
-    where += (k == 0 ? "" : " AND ") + PgQuoteIdentifier(columns_[static_cast<std::size_t>(key_columns_[k])].name) +
-             " = $" + std::to_string(first + static_cast<int>(k));
+  for (std::size_t k = 0; k < source_.key_columns.size(); ++k) {
+    // A parameter takes the column's type: the server reads its text of the key exactly.
+    where += (k == 0 ? "" : " AND ") +
+             PgQuoteIdentifier(source_.columns[static_cast<std::size_t>(source_.key_columns[k])].name) + " = $" +
+             std::to_string(first + static_cast<int>(k));
   }
   return where;
 }
 
 void TPgTable::AddKeyParams(PgParams& params, RowId row) const {
-  for (int c : key_columns_) params.push_back(PgParamText(Store()->Get(row, c), FieldDefs().Items(c).data_type));
+  for (std::size_t k = 0; k < source_.key_cells.size(); ++k) {
+    const int cell = source_.key_cells[k];
+    const Variant value = Store()->Get(row, cell);
+    // The server's own text of a key the client holds coarser is sent as it is.
+    params.push_back(cell == source_.key_columns[k] ? PgParamText(value, FieldDefs().Items(cell).data_type)
+                                                    : PgParamText(value));
+  }
 }
 
-void TPgTable::WriteAndReadBack(const std::string& sql, const PgParams& params, std::vector<Variant>& values) {
+void TPgTable::ChangedByAnotherUser() const {
+  Error("The record was changed or deleted by another user; '" + table_name_ + "' no longer holds it as it was read");
+}
+
+void TPgTable::WriteAndReadBack(const std::string& sql, const PgParams& params, bool inserting,
+                                std::vector<Variant>& values) {
   const PgResult result = Connection().Exec(sql, params);
-  if (result.Rows() != 1) {
-    Error("The record was not found in '" + table_name_ + "'; another user may have deleted it or changed its key");
+  if (result.Rows() != 1 && inserting) {
+    Error("'" + table_name_ + "' did not store the record: a trigger or rule of the database dropped it");
   }
+  // The key finds one row or none: none means another user changed or deleted it.
+  if (result.Rows() != 1) ChangedByAnotherUser();
   TRowStore back([this] {
     std::vector<TFieldType> types;
     for (const PgColumn& c : read_columns_) types.push_back(c.type);
@@ -292,63 +348,74 @@ void TPgTable::WriteAndReadBack(const std::string& sql, const PgParams& params, 
 }
 
 void TPgTable::InternalPost(RowId row, std::vector<Variant>& values) {
-  if (!keyed_) Error(ReadOnlyMessage());
-  CheckUniqueKeys(row, values);
+  if (!source_.keyed) Error(ReadOnlyMessage());
+  // No client check of unique keys: the server holds every row and checks them all, where
+  // this table may hold some only, or stale ones, or keys held coarser than the server's.
   const int columns = FieldDefs().Count();
+  const std::vector<Column>& table_columns = source_.columns;
   std::vector<int> written;
   for (int c = 0; c < columns; ++c) {
     const auto i = static_cast<std::size_t>(c);
     const bool changed = row == kNoRow ? !values[i].IsClear() : !(values[i] == Store()->Get(row, c));
     if (!changed) continue;
-    if (columns_[i].generated) {
-      Error("Column '" + columns_[i].name + "' is computed by the database from other columns; its value cannot be changed");
+    if (table_columns[i].generated) {
+      Error("Column '" + table_columns[i].name +
+            "' is computed by the database from other columns; its value cannot be changed");
     }
     written.push_back(c);
   }
+  // An edit that changed nothing sends nothing: the record stays as it was read.
   if (row != kNoRow && written.empty()) return;
   PgParams params;
   for (int c : written) params.push_back(PgParamText(values[static_cast<std::size_t>(c)], FieldDefs().Items(c).data_type));
-  std::string returning = " RETURNING ";
-  for (std::size_t c = 0; c < columns_.size(); ++c) returning += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
+  const std::string returning = " RETURNING " + SelectList(source_);
   std::string sql;
   if (row == kNoRow) {
     std::string names, placeholders;
     for (std::size_t k = 0; k < written.size(); ++k) {
-      names += (k == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[static_cast<std::size_t>(written[k])].name);
+      names += (k == 0 ? "" : ", ") + PgQuoteIdentifier(table_columns[static_cast<std::size_t>(written[k])].name);
       placeholders += (k == 0 ? "$" : ", $") + std::to_string(k + 1);
     }
-    sql = written.empty() ? "INSERT INTO " + qualified_ + " DEFAULT VALUES"
-                          : "INSERT INTO " + qualified_ + " (" + names + ") VALUES (" + placeholders + ")";
+    sql = written.empty() ? "INSERT INTO " + source_.qualified + " DEFAULT VALUES"
+                          : "INSERT INTO " + source_.qualified + " (" + names + ") VALUES (" + placeholders + ")";
   } else {
     std::string sets;
     for (std::size_t k = 0; k < written.size(); ++k) {
-      sets += (k == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[static_cast<std::size_t>(written[k])].name) + " = $" +
-              std::to_string(k + 1);
+      sets += (k == 0 ? "" : ", ") + PgQuoteIdentifier(table_columns[static_cast<std::size_t>(written[k])].name) +
+              " = $" + std::to_string(k + 1);
     }
-    sql = "UPDATE " + qualified_ + " SET " + sets + " WHERE " + KeyCondition(static_cast<int>(written.size()) + 1);
+    sql = "UPDATE " + source_.qualified + " SET " + sets + " WHERE " +
+          KeyCondition(static_cast<int>(written.size()) + 1);
     AddKeyParams(params, row);
   }
   Transaction transaction(Connection());
-  WriteAndReadBack(sql + returning, params, values);
+  WriteAndReadBack(sql + returning, params, row == kNoRow, values);
   transaction.Commit();
 }
 
 void TPgTable::InternalDelete(RowId row) {
-  if (!keyed_) Error(ReadOnlyMessage());
+  if (!source_.keyed) Error(ReadOnlyMessage());
   PgParams params;
   AddKeyParams(params, row);
   Transaction transaction(Connection());
-  const PgResult result = Connection().Exec("DELETE FROM " + qualified_ + " WHERE " + KeyCondition(1), params);
-  if (std::string(PQcmdTuples(result.Handle())) != "1") {
-    Error("The record was not found in '" + table_name_ + "'; another user may have deleted it or changed its key");
-  }
+  const PgResult result = Connection().Exec("DELETE FROM " + source_.qualified + " WHERE " + KeyCondition(1), params);
+  // The key finds one row or none: none means another user changed or deleted it.
+  if (std::string(PQcmdTuples(result.Handle())) != "1") ChangedByAnotherUser();
   transaction.Commit();
 }
 
 void TPgTable::InternalEmpty() {
-  if (kind_ == 'v' || kind_ == 'm') Error(ReadOnlyMessage());
+  if (!source_.keyed) Error(ReadOnlyMessage());
+  // The table's rows are those of its own server condition: the others stay. (The record
+  // filter's rows go too, as a table's hidden rows do.)
+  std::string sql = "DELETE FROM " + source_.qualified;
+  PgParams params;
+  if (!ServerCondition().empty()) {
+    sql += " WHERE " + ServerCondition();
+    for (const Variant& v : ServerConditionParams()) params.push_back(PgParamText(v));
+  }
   Transaction transaction(Connection());
-  Connection().Exec("DELETE FROM " + qualified_);
+  Connection().Exec(sql, params);
   transaction.Commit();
 }
 
@@ -365,18 +432,18 @@ bool TPgTable::OrdersAsDayNumbers(std::size_t c) {
   if (known != day_ordered_.end()) return known->second;
   // Before 1899-12-30 a day number is negative and its fraction counts up from it, so
   // the client orders the times of one day backwards there; after it, as time goes.
-  const PgResult early = Connection().Exec("SELECT EXISTS (SELECT 1 FROM " + qualified_ + " WHERE " +
-                                           PgQuoteIdentifier(columns_[c].name) + " < '1899-12-30')");
+  const PgResult early = Connection().Exec("SELECT EXISTS (SELECT 1 FROM " + source_.qualified + " WHERE " +
+                                           PgQuoteIdentifier(source_.columns[c].name) + " < '1899-12-30')");
   return day_ordered_[c] = early.Text(0, 0) != "t";
 }
 
 std::vector<int> TPgTable::TieColumns() const {
-  return WindowRows() > 0 ? key_columns_ : std::vector<int>{};
+  return WindowRows() > 0 ? source_.key_columns : std::vector<int>{};
 }
 
 bool TPgTable::PlainCollation(std::size_t c) {
   constexpr unsigned kDefault = 100, kC = 950, kPosix = 951;  // the built-in collations' oids
-  const unsigned collation = columns_[c].collation;
+  const unsigned collation = source_.columns[c].collation;
   if (collation == kC || collation == kPosix) return true;
   if (collation != kDefault) return false;
   if (!default_bytewise_) default_bytewise_ = PgDefaultCollationIsBytewise(Connection());
@@ -388,14 +455,14 @@ std::vector<PgKeyPart> TPgTable::KeyParts() {
   for (const KeyPart& p : OrderParts()) {
     const auto c = static_cast<std::size_t>(p.column);
     const bool text = StorageKindOf(read_columns_[c].type) == TStorageKind::skText;
-    parts.push_back(PgKeyPart{columns_[c].name, read_columns_[c].oid, read_columns_[c].type, p.descending,
-                              p.case_insensitive && text, text && PlainCollation(c), columns_[c].not_null});
+    parts.push_back(PgKeyPart{source_.columns[c].name, read_columns_[c].oid, read_columns_[c].type, p.descending,
+                              p.case_insensitive && text, text && PlainCollation(c), source_.columns[c].not_null});
   }
   return parts;
 }
 
 bool TPgTable::ServesOrder() {
-  if (!keyed_) return false;
+  if (!source_.keyed) return false;
   for (const KeyPart& p : OrderParts()) {
     const PgColumn& column = read_columns_[static_cast<std::size_t>(p.column)];
     if (column.widened || !PgKeysetOrders(column.oid, column.typmod)) return false;
@@ -408,9 +475,7 @@ bool TPgTable::ServesOrder() {
 
 void TPgTable::ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) {
   const std::vector<PgKeyPart> parts = KeyParts();
-  std::string select = "SELECT ";
-  for (std::size_t c = 0; c < columns_.size(); ++c) select += (c == 0 ? "" : ", ") + PgQuoteIdentifier(columns_[c].name);
-  select += " FROM " + qualified_;
+  const std::string select = "SELECT " + SelectList(source_) + " FROM " + source_.qualified;
   // Runs one query of the window: `condition` AND-ed to what the data set asks of every
   // reading, rows in `order`, up to `limit` of them (0: all).
   auto read = [&](const std::string& condition, const PgConditionSql& keyset, const std::string& order,

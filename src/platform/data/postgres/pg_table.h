@@ -15,9 +15,20 @@
 // letters such as "ß"). Other expressions, partial indexes and indexes with a
 // nondeterministic collation are left out: they have no order the client can rebuild.
 //
-// Edits find their row by its primary key; a table without one (and a view) is read
-// only, with a sentence saying why. An insert leaves unset columns to the server's
-// defaults (sequences, identity columns) and reads back what the server stored.
+// Edits find their row by its primary key, as the server holds it: a key column whose
+// cells the client holds coarser than the server (times, timestamps) is read a second
+// time as the server's text, kept beside the row after the fields' columns, and the row
+// is found by that. An update or delete that changes no row means another user changed
+// or deleted it: that is an error, and the data set stays as it was. Uniqueness is the
+// server's to check (it holds every row; this table may not). A table without a primary
+// key (and a view) is read only, with a sentence saying why, and refuses every write.
+// An insert leaves unset columns to the server's defaults (sequences, identity columns)
+// and reads back what the server stored. EmptyTable deletes the rows of the server
+// condition (all rows without one).
+//
+// Each reading looks the table up in the catalog again; what it finds (columns, keys,
+// indexes) becomes the table's only with the rows read, so that a failed Requery after
+// another user changed the columns leaves fields, columns and rows as they were.
 //
 // FetchRows above 0 reads a table with a primary key on demand instead (see TTable):
 // Open reads the first FetchRows rows of the current order, and each walk or seek asks the
@@ -56,8 +67,9 @@ class TPgTable : public TPgDataSet<TTable> {
 
  protected:
   Rows ReadRows() override;
+  void ReadingTaken() override;
   void DefineFields(const std::vector<PgColumn>& columns) override;
-  bool ReadOnlyDataSet() const override { return !keyed_; }
+  bool ReadOnlyDataSet() const override { return !source_.keyed; }
   std::string ReadOnlyMessage() const override;
   void InternalPost(RowId row, std::vector<Variant>& values) override;
   void InternalDelete(RowId row) override;
@@ -75,6 +87,7 @@ class TPgTable : public TPgDataSet<TTable> {
     bool has_default = false;  // a default, a sequence or an identity fills it on insert
     bool generated = false;    // computed by the server from other columns
     unsigned collation = 0;    // pg_attribute.attcollation: 0 none, 100 the database's
+    unsigned type = 0;         // pg_attribute.atttypid
   };
   struct Index {
     std::string name;
@@ -85,16 +98,37 @@ class TPgTable : public TPgDataSet<TTable> {
     bool primary = false;
   };
 
-  void FindTable();
+  // What a reading learns of the table from the catalog.
+  struct Source {
+    unsigned oid = 0;
+    std::string qualified;  // "schema"."table", quoted
+    char kind = 'r';        // pg_class.relkind
+    std::vector<Column> columns;
+    std::vector<int> key_columns;  // the primary key's columns, in key order
+    // Per key column, the store column whose cell finds the row: the column's own where
+    // the client holds it exactly (PgCellIsExact), else one after the table's columns
+    // holding the server's text of it.
+    std::vector<int> key_cells;
+    std::vector<Index> indexes;
+    bool keyed = false;
+    std::size_t window_rows = 0;  // rows read at a time on demand; 0: all at once
+  };
+
+  void FindTable(Source& source);
   // The column of an index expression lower(column) or upper(column), else -1.
-  int CaseFoldedColumn(std::string_view expression) const;
-  void ReadCatalog();
+  static int CaseFoldedColumn(const std::vector<Column>& columns, std::string_view expression);
+  void ReadCatalog(Source& source);
+  // What every reading selects: the columns, then the server's text of the key columns
+  // the client does not hold exactly.
+  static std::string SelectList(const Source& source);
   // "col1 = $n AND col2 = $n+1 ..." over the primary key.
   std::string KeyCondition(int first) const;
   void AddKeyParams(PgParams& params, RowId row) const;
-  // Runs an INSERT or UPDATE ending in RETURNING every column, and takes the stored
-  // row back into `values`.
-  void WriteAndReadBack(const std::string& sql, const PgParams& params, std::vector<Variant>& values);
+  // The error of a write that found no row to change.
+  [[noreturn]] void ChangedByAnotherUser() const;
+  // Runs an INSERT or UPDATE ending in RETURNING what a reading selects, and takes the
+  // stored row back into `values`.
+  void WriteAndReadBack(const std::string& sql, const PgParams& params, bool inserting, std::vector<Variant>& values);
   // The current order as the server is asked for it.
   std::vector<PgKeyPart> KeyParts();
   // Whether texts of column c are ordered by bytes without COLLATE "C".
@@ -104,14 +138,9 @@ class TPgTable : public TPgDataSet<TTable> {
   bool OrdersAsDayNumbers(std::size_t c);
 
   std::string table_name_;
-  unsigned table_oid_ = 0;
-  std::string qualified_;  // "schema"."table", quoted
-  char kind_ = 'r';        // pg_class.relkind
-  std::vector<Column> columns_;
-  std::vector<int> key_columns_;  // the primary key's columns, in key order
-  std::vector<Index> indexes_;
+  Source source_;                       // of the rows held
+  std::optional<Source> read_source_;   // of the last reading, until its rows are taken
   std::vector<PgColumn> read_columns_;  // as the rows were read (types, widened columns)
-  bool keyed_ = false;
   int fetch_rows_ = 0;
   std::optional<bool> default_bytewise_;  // asked once per connection
   std::map<std::size_t, bool> day_ordered_;  // by column, see OrdersAsDayNumbers

@@ -232,6 +232,10 @@ TFieldType PgFieldType(unsigned oid, int typmod, int& size) {
   }
 }
 
+bool PgCellIsExact(unsigned oid) {
+  return oid != pg_oid::kTime && oid != pg_oid::kTimestamp && oid != pg_oid::kTimestampTz;
+}
+
 bool LoadPgCell(std::string_view text, unsigned oid, TFieldType type, TRowStore& store, RowId row, int column) {
   switch (store.Kind(column)) {
     case TStorageKind::skInt16: {

@@ -36,6 +36,12 @@ inline constexpr unsigned kBool = 16, kBytea = 17, kChar = 18, kName = 19, kInt8
 // The field type and size for a column of type `oid` with type modifier `typmod`.
 TFieldType PgFieldType(unsigned oid, int typmod, int& size);
 
+// Whether the client's cell of a column of type `oid` is the server's value exactly, so
+// that a write finds its row by it: false for times and timestamps (held to the
+// millisecond; with a time zone, as wall times, which repeat when the clocks go back).
+// Numbers are held exactly or their column is read as its text, and texts byte for byte.
+bool PgCellIsExact(unsigned oid);
+
 // What a column of a field type becomes when one of its cells does not fit: text.
 inline TFieldType WidenedPgType() { return TFieldType::ftString; }
 

@@ -1,11 +1,13 @@
 // A PostgreSQL table read on demand (FetchRows): every walk and seek lands where the same
 // table holding every row lands; a find along an index reads the rows around the match,
 // not the table; orders the server cannot give exactly, and filters, read every row; a
-// value a window cannot hold is refused without changing what is shown.
+// value a window cannot hold is refused without changing what is shown; another user's
+// change to a row held shows it once, where it now sorts; a cancel during the opening cancels.
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -317,6 +319,58 @@ TEST_F(PgOnDemand, WindowsAlongPlainIndexesOfNullableColumnsAreIndexScans) {
   table.MoveBy(150);
   expect_index_scan("t_amount_desc", "the walk on along it");
   EXPECT_LT(table.RowsRead(), 1000U);
+}
+
+TEST_F(PgOnDemand, ARowReadOnDemandAgainAfterItsIndexedColumnChangedShowsOnce) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, n int NOT NULL);"
+       "INSERT INTO t SELECT g, g FROM generate_series(1, 100) g; CREATE INDEX t_n ON t (n)");
+  TPgTable t(nullptr);
+  t.SetIndexName("t_n");
+  OpenTable(t, ConnInfo(), 10);
+  t.MoveBy(15);
+  ASSERT_TRUE(t.PartialRows());
+  Exec("UPDATE t SET n = 1000 WHERE id = 5");  // a row held now sorts last
+  while (!t.Eof()) t.Next();
+  EXPECT_EQ(t.RecordCount(), 100);
+  const std::vector<std::string> ids = Walk(t);
+  EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), 100u);
+  EXPECT_EQ(ids.back(), "5");  // where it sorts now
+}
+
+TEST_F(PgOnDemand, ACancelDuringTheOpenOfATableReadOnDemandIsNeverSwallowed) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, name text); INSERT INTO t SELECT g, 'n' || g FROM generate_series(1, 50) g;"
+       "CREATE INDEX t_name ON t (name); CREATE INDEX t_name_ci ON t (lower(name)); CREATE SCHEMA slow");
+  // Each question the opening asks, made to take half a minute by a function ahead of the
+  // built-in one on the search path: {function, its arguments and result, the order that
+  // asks it, a word of the question}.
+  const std::vector<std::vector<std::string>> probes = {
+      {"to_regclass", "text", "regclass", "", "to_regclass"},
+      {"regexp_split_to_table", "text, text", "SETOF text", "t_name", "regexp_split_to_table"},
+      {"upper", "text", "text", "t_name_ci", "datlocprovider"}};
+  for (const std::vector<std::string>& p : probes) {
+    const std::string signature = "slow." + p[0] + "(" + p[1] + ")";
+    Exec("CREATE FUNCTION " + signature + " RETURNS " + p[2] + " LANGUAGE sql AS 'SELECT pg_sleep(30); SELECT pg_catalog." +
+         p[0] + (p[1] == "text" ? "($1)'" : "($1, $2)'"));
+    TPgTable t(nullptr);
+    t.SetConnectionString(ConnInfo() + " options='-csearch_path=slow,pg_catalog,public'");
+    t.SetTableName("t");
+    t.SetIndexName(p[3]);
+    t.SetFetchRows(10);
+    std::thread canceller([&] {
+      WaitUntilRunning(ConnInfo(), p[4]);
+      t.CancelQuery();
+    });
+    std::string error;
+    try {
+      t.Open();
+    } catch (const EDatabaseError& e) {
+      error = e.Message();
+    }
+    canceller.join();
+    EXPECT_EQ(error, "The query was cancelled") << p[0];
+    EXPECT_FALSE(t.Active()) << p[0];
+    Exec("DROP FUNCTION " + signature);
+  }
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <vantor/engines/criteria_pushdown.h>
@@ -14,6 +16,7 @@
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/data/postgres/pg_condition.h>
 #include <vantor/platform/data/postgres/pg_connection.h>
+#include <vantor/platform/data/postgres/pg_query.h>
 #include <vantor/platform/data/postgres/pg_table.h>
 #include <vantor/platform/data/postgres/pg_types.h>
 #include <vantor/platform/data/table.h>
@@ -96,7 +99,8 @@ Variant RandomValue(std::mt19937& rng, TFieldType type) {
 
 // A filter panel on one data set.
 struct Side {
-  explicit Side(TDataSet& data_set) : source(nullptr), panel(nullptr) {
+  explicit Side(TDataSet& data_set, std::vector<std::string> names = {std::begin(kFields), std::end(kFields)})
+      : fields(std::move(names)), source(nullptr), panel(nullptr) {
     source.SetDataSet(&data_set);
     panel.SetDataSource(&source);
     panel.SetFiltered(true);
@@ -107,8 +111,9 @@ struct Side {
   }
   // Enters the criteria; the ids shown, or {-1} when the panel refused them.
   std::vector<int> Apply(const std::vector<Criterion>& criteria) {
-    return EnterCriteria(panel, *source.DataSet(), {std::begin(kFields), std::end(kFields)}, criteria);
+    return EnterCriteria(panel, *source.DataSet(), fields, criteria);
   }
+  std::vector<std::string> fields;
   TDataSource source;
   TDBFilterPanel panel;
 };
@@ -208,7 +213,8 @@ TEST_F(PgPushdown, APrefixOnAnIndexedColumnIsAnIndexScanAndOnlyMatchingRowsTrave
     EXPECT_EQ(names.RowsRead(), 11u);
 
     // The plan of the very condition the data set asks.
-    std::vector<PgConditionColumn> columns = {{"id", pg_oid::kInt4}, {"name", pg_oid::kVarchar}, {"amount", pg_oid::kInt4}};
+    std::vector<PgConditionColumn> columns = {
+        {"id", pg_oid::kInt4, ""}, {"name", pg_oid::kVarchar, ""}, {"amount", pg_oid::kInt4, ""}};
     const PgConditionSql sql = RenderPgCondition(CriteriaServerCondition(side.panel), columns, true);
     PgParams params;
     for (const Variant& v : sql.params) params.push_back(PgParamText(v));
@@ -273,6 +279,63 @@ TEST_F(PgPushdown, AFailedReadingKeepsThePreviousConditionSoTheNextTryReadsAgain
   side.panel.UpdateDataSet();
   ASSERT_EQ(t.RecordCount(), 1);
   EXPECT_EQ(t.FieldByName("id")->AsInteger(), 2);
+}
+
+TEST_F(PgPushdown, AStoredValueAsTheValueOrABoundKeepsItsRow) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, r real, f float8, stamp timestamp, zoned timestamptz, day date, "
+       "amount numeric(12,4), lim numeric);"
+       "INSERT INTO t VALUES (1, 0.1, 0.3, '2024-03-10 10:00:00.123456', '2024-03-10 10:00:00.999999+00', "
+       "'2024-03-10', 12.3456, 0.1), (2, 0.7, 0.9, '1850-01-01 00:00:00.0005', '1890-01-01 23:59:59.9995+00', "
+       "'1850-01-01', -0.0001, 99999999999.9999)");
+  const std::vector<std::string> fields = {"r", "f", "stamp", "zoned", "day", "amount", "lim"};
+  TPgTable pushed(nullptr), plain(nullptr);
+  for (TPgTable* t : {&pushed, &plain}) {
+    t->SetConnectionString(ConnInfo());
+    t->SetTimeZone("Europe/Berlin");
+    t->SetTableName("t");
+    t->Open();
+  }
+  plain.SetPushDown(false);
+  // Each value the client holds as the value, as the lower and as the upper bound.
+  std::vector<std::pair<int, Criterion>> cases;
+  for (plain.First(); !plain.Eof(); plain.Next()) {
+    const int id = plain.FieldByName("id")->AsInteger();
+    for (const std::string& f : fields) {
+      const Variant v = plain.FieldByName(f)->AsVariant();
+      cases.push_back({id, {f, coOne, ctExact, false, v, Variant::Null()}});
+      cases.push_back({id, {f, coTwo, ctExact, false, v, Variant::Null()}});
+      cases.push_back({id, {f, coTwo, ctExact, false, Variant::Null(), v}});
+    }
+  }
+  Side on_pushed(pushed, fields), on_plain(plain, fields);
+  for (const auto& [id, c] : cases) {
+    const std::string what = c.field + (c.count == coOne ? " = " : " in ") + VarToStr(c.low) + ".." + VarToStr(c.high);
+    const std::vector<int> expected = on_plain.Apply({c});
+    EXPECT_NE(std::find(expected.begin(), expected.end(), id), expected.end()) << what;
+    EXPECT_EQ(on_pushed.Apply({c}), expected) << what;
+  }
+}
+
+TEST_F(PgPushdown, ANameTheQueryResultRepeatsIsLeftToTheClient) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, name text);"
+       "INSERT INTO t VALUES (1, 'a'), (2, 'b'), (3, 'c')");
+  TPgQuery pushed(nullptr), plain(nullptr);
+  for (TPgQuery* q : {&pushed, &plain}) {
+    q->SetConnectionString(ConnInfo());
+    q->SetSQL("SELECT x.id, x.name, y.name FROM t x JOIN t y ON y.id = x.id % 3 + 1 ORDER BY x.id");
+    q->Open();
+  }
+  plain.SetPushDown(false);
+  Side on_pushed(pushed, {"name", "name_1", "id"}), on_plain(plain, {"name", "name_1", "id"});
+  for (const char* field : {"name", "name_1"}) {
+    const Criterion c{field, coOne, ctExact, false, Variant("b"), Variant::Null()};
+    const std::vector<int> expected = on_plain.Apply({c});
+    EXPECT_EQ(expected.size(), 1u) << field;
+    EXPECT_EQ(on_pushed.Apply({c}), expected) << field;
+  }
+  // The id is the result's only one: the server still narrows by it.
+  EXPECT_EQ(on_pushed.Apply({{"id", coOne, ctExact, false, Variant(2), Variant::Null()}}), std::vector<int>{2});
+  EXPECT_EQ(pushed.RowsRead(), 1u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // TPgTable and TPgQuery on a real server: the catalog (names, indexes, keys), edits
-// written back, errors in sentences, the row limit, cancelling and the server condition.
+// written back, errors in sentences, the row limit, cancelling and the server condition;
+// another user's changes to rows and columns between the steps.
 
 #include <gtest/gtest.h>
 
@@ -167,18 +168,43 @@ TEST_F(PgTable, PostsInsertsAndDeletesByPrimaryKeyInTransactions) {
   t.Cancel();
 }
 
-TEST_F(PgTable, ARecordChangedOrDeletedByAnotherUserIsReported) {
+TEST_F(PgTable, NoRowChangedIsReportedAndLeavesTheDataSetAsItWas) {
   TPgTable t(nullptr);
   Bind(t);
   t.Open();
-  Exec("DELETE FROM people WHERE id = 1");
+  Exec("DELETE FROM people WHERE id = 1;"
+       "CREATE FUNCTION drop_row() RETURNS trigger LANGUAGE plpgsql AS 'BEGIN RETURN NULL; END';"
+       "CREATE TRIGGER dropper BEFORE INSERT ON people FOR EACH ROW EXECUTE FUNCTION drop_row()");
+  const std::string changed =
+      "The record was changed or deleted by another user; 'people' no longer holds it as it was read";
   t.First();
   t.Edit();
   t.FieldByName("city")->SetAsString("Oslo");
-  EXPECT_NE(ErrorOf([&] { t.Post(); }).find("another user may have deleted it"), std::string::npos);
+  EXPECT_EQ(ErrorOf([&] { t.Post(); }), changed);
+  EXPECT_EQ(t.State(), dsEdit);
   t.Cancel();
-  EXPECT_NE(ErrorOf([&] { t.Delete(); }).find("another user may have deleted it"), std::string::npos);
+  EXPECT_EQ(ErrorOf([&] { t.Delete(); }), changed);
+  t.Append();
+  t.FieldByName("name")->SetAsString("Novak");
+  EXPECT_EQ(ErrorOf([&] { t.Post(); }),
+            "'people' did not store the record: a trigger or rule of the database dropped it");
+  t.Cancel();
   EXPECT_EQ(t.RecordCount(), 4);
+  t.First();
+  EXPECT_EQ(t.FieldByName("city")->AsString(), "Berlin");
+}
+
+TEST_F(PgTable, PostingAnUnchangedRecordRaisesNothingAndChangesNothing) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, stamp timestamp, r real, n numeric, b bytea, c char(4), "
+       "twice int GENERATED ALWAYS AS (id * 2) STORED);"
+       "INSERT INTO t VALUES (1, '2024-03-10 10:00:00.123456', 0.1, 1.00000000000000000001, '\\x00ff', 'ab')");
+  const std::string before = PgValue(ConnInfo(), "SELECT t::text FROM t");
+  TPgTable t(nullptr);
+  Bind(t, "t");
+  t.Open();
+  t.Edit();
+  EXPECT_EQ(ErrorOf([&] { t.Post(); }), "");
+  EXPECT_EQ(PgValue(ConnInfo(), "SELECT t::text FROM t"), before);
 }
 
 TEST_F(PgTable, ATableWithoutPrimaryKeyIsReadOnlyWithAReason) {
@@ -188,8 +214,17 @@ TEST_F(PgTable, ATableWithoutPrimaryKeyIsReadOnlyWithAReason) {
   t.Open();
   EXPECT_EQ(t.RecordCount(), 1);
   EXPECT_FALSE(t.CanModify());
-  EXPECT_EQ(ErrorOf([&] { t.Edit(); }),
-            "'loose' has no primary key by which a changed record could be found again; it can be read but not changed");
+  const std::string refusal =
+      "'loose' has no primary key by which a changed record could be found again; it can be read but not changed";
+  EXPECT_EQ(ErrorOf([&] { t.Edit(); }), refusal);
+  // Every write, also while it holds no rows.
+  t.SetServerCondition("a > $1", {Variant(1)});
+  t.Requery();
+  ASSERT_TRUE(t.IsEmpty());
+  EXPECT_EQ(ErrorOf([&] { t.EmptyTable(); }), refusal);
+  EXPECT_EQ(ErrorOf([&] { t.Insert(); }), refusal);
+  EXPECT_EQ(ErrorOf([&] { t.Delete(); }), refusal);
+  EXPECT_EQ(PgValue(ConnInfo(), "SELECT count(*) FROM loose"), "1");
 }
 
 TEST_F(PgTable, ErrorsAreSentencesAboutWhatWentWrong) {
@@ -361,6 +396,11 @@ TEST_F(PgTable, AServerConditionNarrowsTheRowsWithBoundParameters) {
   t.SetServerCondition("", {});
   t.Requery();
   EXPECT_EQ(t.RecordCount(), 5);
+  // Emptied, the table drops the rows of its condition only.
+  t.SetServerCondition("city = $1", {Variant("Dublin")});
+  t.Requery();
+  t.EmptyTable();
+  EXPECT_EQ(PgValue(ConnInfo(), "SELECT count(*) FROM people"), "4");
   // On a query, the condition applies to the query's result.
   TPgQuery q(nullptr);
   q.SetConnectionString(ConnInfo());
@@ -380,6 +420,31 @@ TEST_F(PgTable, RequeryShowsTheServersNewRowsOnTheSameRecordNumber) {
   EXPECT_EQ(t.RecordCount(), 5);
   EXPECT_EQ(t.RecNo(), 3);
   EXPECT_EQ(t.FieldByName("city")->AsString(), "Oslo");
+}
+
+TEST_F(PgTable, AnotherUsersChangeOfTheColumnsLeavesFieldsColumnsAndRowsAsTheyWere) {
+  Exec("CREATE TABLE t (id int PRIMARY KEY, a int, b int, c int);"
+       "INSERT INTO t SELECT g, 10, 20, 30 FROM generate_series(1, 30) g");
+  TPgTable whole(nullptr), partial(nullptr);
+  Bind(whole, "t");
+  Bind(partial, "t");
+  partial.SetFetchRows(5);
+  whole.Open();
+  partial.Open();
+  Exec("ALTER TABLE t DROP COLUMN a; ALTER TABLE t ADD COLUMN a int; ALTER TABLE t ALTER COLUMN c TYPE text");
+  // A window whose columns no longer fit the fields is refused; the rows held stay.
+  EXPECT_NE(ErrorOf([&] { partial.MoveBy(10); }).find("changed by another user since it was opened"), std::string::npos);
+  EXPECT_EQ(partial.RecordCount(), 5);
+  // A failed Requery keeps fields and columns: a write goes to the column its field names.
+  whole.SetServerCondition("1 / $1 = 1", {Variant(0)});
+  EXPECT_NE(ErrorOf([&] { whole.Requery(); }), "");
+  ASSERT_EQ(whole.FieldCount(), 4);
+  EXPECT_EQ(whole.FieldByName("a")->AsInteger(), 10);
+  whole.SetServerCondition("");
+  whole.Edit();
+  whole.FieldByName("b")->SetAsInteger(21);
+  whole.Post();
+  EXPECT_EQ(PgValue(ConnInfo(), "SELECT b || ',' || c FROM t WHERE id = 1"), "21,30");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Values of every mapped column type read from a real server into fields, written back
-// through Post and read again: edge values, NULLs, and cells that only text can hold.
+// through Post and read again: edge values, NULLs, and cells that only text can hold; keys
+// of every type found exactly by a write.
 
 #include <gtest/gtest.h>
 
@@ -202,6 +203,52 @@ TEST_F(PgTypes, ParamTextsReadBackAsTheSameValues) {
   EXPECT_FALSE(PgParamText(Variant::Null()).has_value());
   EXPECT_EQ(PgParamText(Variant(std::string("\x01\xfe", 2)), TFieldType::ftBlob), "\\x01fe");
   EXPECT_THROW(PgParamText(Variant(std::string("a\0b", 3)), TFieldType::ftString), EDatabaseError);
+}
+
+TEST_F(PgTypes, EditsAndDeletesFindExactlyTheirRowWhateverTheKeysType) {
+  // Two keys of a type that differ only where the client's value of them may not reach,
+  // and the session's time zone: {type, a, b, zone}.
+  const char* const cases[][4] = {
+      {"timestamp", "2024-03-10 10:00:00.123", "2024-03-10 10:00:00.123456", "UTC"},
+      {"time", "10:00:00.123", "10:00:00.1234", "UTC"},
+      {"timestamptz", "2024-11-03 01:30:00-04", "2024-11-03 01:30:00-05", "America/New_York"},  // clocks go back
+      {"timestamptz", "2024-03-10 10:00:00.5+00", "2024-03-10 10:00:00.500001+00", "UTC"},
+      {"numeric", "1.00000000000000000001", "1.00000000000000000002", "UTC"},
+      {"numeric(20,4)", "1234567890123456.0001", "1234567890123456.0002", "UTC"},
+      {"float8", "0.1", "0.10000000000000002", "UTC"},
+      {"real", "0.1", "0.10000001", "UTC"},
+      {"char(3)", "ab", "AB", "UTC"},
+      {"text", "Smith", "smith", "UTC"},
+      {"varchar(8)", "x", "x ", "UTC"},
+      {"date", "2024-01-01", "2024-01-02", "UTC"}};
+  for (const auto& [type, a, b, zone] : cases) {
+    SCOPED_TRACE(std::string(type) + " " + a + " / " + b);
+    Exec("DROP TABLE IF EXISTS k; CREATE TABLE k (key " + std::string(type) + " PRIMARY KEY, v int);"
+         "INSERT INTO k VALUES ('" + a + "', 1), ('" + b + "', 2)");
+    auto v_of = [&](const char* key) {
+      return PgValue(ConnInfo(), "SELECT coalesce(string_agg(v::text, ','), '-') FROM k WHERE key = $1", {key});
+    };
+    try {
+      TPgTable t(nullptr);
+      t.SetConnectionString(ConnInfo());
+      t.SetTimeZone(zone);
+      t.SetTableName("k");
+      t.Open();
+      t.SetIndexFieldNames("v");  // the records in the order of v, whatever the key's order
+      for (int v : {1, 2}) {
+        t.First();  // v = 1, then v = 2 (the 10 sorts after it)
+        t.Edit();
+        t.FieldByName("v")->SetAsInteger(v * 10);
+        t.Post();
+      }
+      EXPECT_EQ(v_of(a) + " " + v_of(b), "10 20");
+      t.Last();
+      t.Delete();
+      EXPECT_EQ(v_of(a) + " " + v_of(b) + " " + std::to_string(t.RecordCount()), "10 - 1");
+    } catch (const Exception& e) {
+      ADD_FAILURE() << e.Message();
+    }
+  }
 }
 
 }  // namespace
