@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <stdexcept>
 
@@ -148,6 +149,24 @@ TEST_F(FieldsSetTest, TitleAndMarginsChangedWhileTheFormShowsRelayItOutAtOnce) {
   EXPECT_EQ(before.bounds.Height(), 250);
   EXPECT_EQ(after.bounds.Height(), 200);
   EXPECT_EQ(after.bounds.Top, 50);
+}
+
+// Margins, borders and fields as large as an int holds: the form stops at the largest int
+// instead of wrapping, and the run ends as usual.
+TEST_F(FieldsSetTest, ExtremeMarginsBordersAndWidthsStopTheFormAtTheLargestInt) {
+  dialog->SetHorzMargin(INT_MIN);
+  dialog->SetVertMargin(INT_MIN);
+  dialog->SetAutoEditWidth(false);
+  dialog->FieldByName("name")->SetDisplayWidth(300'000'000);
+  TRect seen;
+  ScriptedUser().Run([&](TForm& form) { seen = form.BoundsRect(); }).Click("bbCancel");
+  EXPECT_FALSE(dialog->Execute());
+  EXPECT_EQ(seen.Right, INT_MAX);
+  EXPECT_EQ(seen.Left, 0) << "never placed left of the screen";
+  dialog->SetBorderWidth(INT_MAX);
+  ScriptedUser().Run([&](TForm& form) { seen = form.BoundsRect(); }).Click("bbCancel");
+  EXPECT_FALSE(dialog->Execute());
+  EXPECT_EQ(seen.Bottom, INT_MAX);
 }
 
 TEST_F(FieldsSetTest, ResizingTheFormReflowsTheFieldsWithoutResizingOrCentringIt) {

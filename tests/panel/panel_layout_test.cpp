@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <map>
 #include <memory>
 #include <set>
@@ -331,6 +334,36 @@ TEST(PanelLayout, EditOfNoWidthInNoSpaceGetsItsMinimum) {
     t.panel->SetBounds(0, 0, 40, 40);  // 34 - 42 - 1: less than nothing available
   }
   EXPECT_EQ(t.name->Edits(0)->Width(), 2 * 8);
+}
+
+// ---- values as large as the setters take ----
+
+// Display widths, steps, frames and minimum widths as large as an int holds: the rows are
+// laid out, and the controls and the panel end at the largest int instead of wrapping.
+TEST(PanelLayout, ValuesAsLargeAsAnIntHoldsStopTheGeometryAtTheLargestInt) {
+  const std::pair<std::function<void(Rows&)>, TPoint> cases[] = {
+      // Rows that wide show the horizontal bar too.
+      {[](Rows& t) { t.name->SetDisplayWidth(300'000'000); }, {INT_MAX, 50 + 16}},
+      {[](Rows& t) { t.panel->SetMinFieldsWidth(INT_MAX - 3); }, {INT_MAX, 50}},
+      {[](Rows& t) { t.panel->SetStepHeight(INT_MAX); }, {217, INT_MAX}},
+      {[](Rows& t) { t.panel->SetBorderWidth(INT_MAX); }, {INT_MAX, INT_MAX}},
+  };
+  for (const auto& [set, size] : cases) {
+    SCOPED_TRACE(::testing::Message() << size.X << " x " << size.Y);
+    Rows t;
+    t.panel->SetAutoEditWidth(false);
+    {
+      PaintGuard bracket(*t.panel);
+      set(t);
+    }
+    EXPECT_EQ(t.panel->Width(), size.X);
+    EXPECT_EQ(t.panel->Height(), size.Y);
+    ASSERT_NE(t.name->Edits(0), nullptr);
+    if (t.name->GetDisplayWidth() == 10) continue;
+    // The edit as wide as 300,000,001 characters reaches the largest int from its column.
+    EXPECT_EQ(t.name->Edits(0)->BoundsRect(), Rect(85, kRowStep, INT_MAX, kRowStep + kEditHeight));
+    EXPECT_EQ(t.panel->ScrollBox()->HorzScrollBar()->Range(), INT_MAX);
+  }
 }
 
 // ---- AutoSize, scroll bars, scrolling ----
