@@ -31,6 +31,15 @@ constexpr int kUnbounded = INT_MAX;
 // Positions and widths are worked out in 64 bits (the available width starts from an
 // unbounded maximum, a display width may be any int) and brought back to the controls'
 // range, saturating, where they are set.
+// Whether rows `extent` high are taller than a box can show whose frame takes `frame` of
+// the height `max_height`. The box shows its vertical bar for a range beyond its client
+// area, so the pass keeps the bar's width free of edits then: a panel that keeps its
+// height has exactly that height for its rows, and no edit ends under its bar; a panel
+// that sizes itself to its rows keeps the width free one pixel earlier than it needs to.
+bool RowsOverflow(std::int64_t frame, std::int64_t extent, int max_height) {
+  return frame + extent > max_height;
+}
+
 // The size of "A" in a font, as the measuring label shows it.
 TPoint MeasureA(TLabel& measure, const TFont& font) {
   measure.SetFont(&font);
@@ -199,7 +208,7 @@ TPoint TPanelLayoutPass::Run() {
   panel_.required_height_ = required_height;
   // A vertical bar will take room from the edits' width: keep it free.
   const std::int64_t box_frame = box_.Height() - box_.ClientHeight();
-  scroll_reserve_ = box_frame + required_height - 2 >= panel_.max_fields_height_
+  scroll_reserve_ = RowsOverflow(box_frame, required_height, panel_.max_fields_height_)
                         ? GetSystemMetrics(SM_CYVSCROLL)
                         : 0;
 

@@ -459,6 +459,25 @@ TEST(PanelLayout, ScrollingDoesNotChangeHowFarTheEditsShrink) {
   EXPECT_EQ(t.panel->RequiredWidth(), 147);
 }
 
+// At the edge where the vertical bar appears (rows exactly as tall as the space, and one
+// or two pixels taller), the edits end left of the bar whenever it shows.
+TEST(PanelLayout, RowsAtTheHeightWhereTheVerticalBarAppearsKeepTheEditsLeftOfIt) {
+  for (const int taller : {0, 1, 2}) {
+    SCOPED_TRACE(taller);
+    Rows t;
+    t.panel->SetAutoSize(false);
+    t.panel->SetBounds(0, 0, 180, 44 - taller + 6);  // the rows are 44 high; the frame 6
+    TScrollingFieldsSet* box = t.panel->ScrollBox();
+    ASSERT_EQ(t.panel->RequiredHeight(), t.panel->MaxFieldsHeight() + taller);
+    ASSERT_EQ(box->VertScrollBar()->IsScrollBarVisible(), taller > 0);
+    ASSERT_FALSE(box->HorzScrollBar()->IsScrollBarVisible());
+    for (const TControl* edit : {t.custno->Edits(1), t.name->Edits(0)}) {
+      ASSERT_NE(edit, nullptr);
+      EXPECT_LE(edit->BoundsRect().Right, box->ClientWidth());
+    }
+  }
+}
+
 TEST(PanelLayout, TogglingTheHorizontalBarRepeatsThePassExactlyOnce) {
   Rows t;
   t.panel->SetAutoSize(false);
