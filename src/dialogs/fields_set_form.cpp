@@ -93,6 +93,12 @@ void TfmFieldsSet::UpdateForm() {
   TStyleOptions& style = *panel.StyleOptions();
   SetCaption(dialog.GetTitle().empty() ? default_caption_ : dialog.GetTitle());
   SetColor(style.GetColor(0));
+  {
+    // The panel between the bars shows the same colour: index 0 of its style stands for
+    // the panel itself. Its invalidation asks for this very update; the bracket folds it.
+    TemporaryChange updating(update_count_, update_count_ + 1);
+    panel.SetColor(style.GetColor(0));
+  }
   SetFont(style.GetFont(1));
   paTop->SetFont(style.GetFont(0));
   if (paTop->Font()->Size() > kMaxBarFontSize) paTop->Font()->SetSize(kMaxBarFontSize);

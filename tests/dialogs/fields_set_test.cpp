@@ -7,6 +7,7 @@
 #include <climits>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include <vantor/dialogs/dialog_panel.h>
 #include <vantor/dialogs/filter_dialog.h>
@@ -18,6 +19,7 @@
 #include <vantor/platform/core/stream.h>
 #include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/label.h>
 #include <vantor/platform/ui/mask_edit.h>
 #include <vantor/platform/ui/scrolling_win_control.h>
 
@@ -167,6 +169,39 @@ TEST_F(FieldsSetTest, ExtremeMarginsBordersAndWidthsStopTheFormAtTheLargestInt) 
   ScriptedUser().Run([&](TForm& form) { seen = form.BoundsRect(); }).Click("bbCancel");
   EXPECT_FALSE(dialog->Execute());
   EXPECT_EQ(seen.Bottom, INT_MAX);
+}
+
+// A dialog made in code on a form and configured before it shows: every font and colour
+// whose parent flag is set shows the form's, whichever flags were set (or left) before.
+TEST_F(FieldsSetTest, ADialogConfiguredInCodeFollowsTheFormItWasPlacedOn) {
+  for (int flag : {-1, 0, 1, 2}) {  // none set; Color, TextFont set again; EditColor
+    SCOPED_TRACE(flag);
+    TForm owner(nullptr);
+    owner.Font()->SetSize(12);
+    owner.SetColor(clTeal);
+    auto* placed = new TDBFilterDialog(&owner);
+    placed->SetDataSource(&Source());
+    TStyleOptions& style = *placed->StyleOptions();
+    for (bool value : {false, true}) {
+      if (flag == 0) style.SetParentColor(0, value);
+      if (flag == 1) style.SetParentFont(1, value);
+    }
+    if (flag == 2) style.SetParentEditColor(true);
+    std::vector<TColor> colors;  // form, panel, edit
+    std::vector<int> sizes;      // form, button bar, label, edit
+    ScriptedUser()
+        .Run([&](TForm& form) {
+          auto& f = static_cast<TfmFieldsSet&>(form);
+          const TFieldRecord& name = *placed->FieldByName("name");
+          colors = {f.Color(), placed->PanelFieldsSet()->Color(), name.Edits(0)->Color()};
+          sizes = {f.Font()->Size(), f.paTop->Font()->Size(), name.Labels(0)->Font()->Size(),
+                   name.Edits(0)->Font()->Size()};
+        })
+        .Click("bbCancel");
+    placed->Execute();
+    EXPECT_EQ(colors, (std::vector<TColor>{clTeal, clTeal, flag == 2 ? clTeal : clWindow}));
+    EXPECT_EQ(sizes, (std::vector<int>{12, 12, 12, 12}));
+  }
 }
 
 TEST_F(FieldsSetTest, ResizingTheFormReflowsTheFieldsWithoutResizingOrCentringIt) {
