@@ -263,6 +263,28 @@ TEST_F(FieldsEditorTest, MovingByButtonsAndByDraggingBelowTheLastLine) {
   EXPECT_EQ(dlg->lbFields->ItemIndex(), last);
 }
 
+// Each panel's list gets a window of its own; asking again for a list brings its window.
+TEST_F(FieldsEditorTest, TwoPanelsOpenTwoWindowsEachOnItsOwnList) {
+  auto* second = new TDBFilterPanel(root);
+  second->SetName("Panel2");
+  second->SetParent(root);
+  second->SetDataSource(&Source());
+  TFieldsEditDlg* first = Open(panel);
+  GetComponentEditor(second, *designer)->ExecuteVerb(0);
+  std::vector<TFieldsEditDlg*> windows = Windows();
+  ASSERT_EQ(windows.size(), 2u);
+  TFieldsEditDlg* other = windows[0] == first ? windows[1] : windows[0];
+  EXPECT_EQ(other->FieldsList, second->Fields());
+  EXPECT_EQ(other->Caption(), "Editing Panel2.Fields");
+  EXPECT_NE(other->Name(), first->Name());
+  ScriptedUser().Click("buAdd");
+  ScriptedUser().PlayNow();  // in the window shown last, the second panel's
+  EXPECT_EQ(second->Fields()->Count(), 1);
+  EXPECT_TRUE(panel->Fields()->DefaultFields());
+  GetComponentEditor(panel, *designer)->ExecuteVerb(0);
+  EXPECT_EQ(Windows().size(), 2u);
+}
+
 TEST_F(FieldsEditorTest, TheWindowSizeComesBackFromTheRegistryForAnyList) {
   TFieldsEditDlg* dlg = Open(panel);
   dlg->SetBounds(dlg->Left(), dlg->Top(), 400, 300);
