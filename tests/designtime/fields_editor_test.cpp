@@ -263,6 +263,25 @@ TEST_F(FieldsEditorTest, MovingByButtonsAndByDraggingBelowTheLastLine) {
   EXPECT_EQ(dlg->lbFields->ItemIndex(), last);
 }
 
+TEST_F(FieldsEditorTest, MovingTheFirstLineUpOrTheLastLineDownChangesNothing) {
+  TFieldsEditDlg* dlg = Open(panel);
+  ScriptedUser().Click("buAddAll");
+  ScriptedUser().PlayNow();
+  const std::vector<std::string> names = FieldNames(panel->Fields());
+  const int last = static_cast<int>(names.size()) - 1;
+  designer->ClearModified();
+  ScriptedUser().ClickAt("lbFields", LinePoint(dlg, 0)).Click("buMoveUp");
+  ScriptedUser().PlayNow();
+  EXPECT_EQ(dlg->lbFields->ItemIndex(), 0);
+  ScriptedUser().ClickAt("lbFields", LinePoint(dlg, last)).Click("buMoveDown");
+  ScriptedUser().PlayNow();
+  EXPECT_EQ(dlg->lbFields->ItemIndex(), last);
+  EXPECT_EQ(FieldNames(panel->Fields()), names);
+  EXPECT_EQ(Lines(dlg).back(), " " + std::to_string(last) + " - " + names.back());
+  EXPECT_FALSE(designer->IsModified());
+  EXPECT_TRUE(Messages().empty());
+}
+
 // Each panel's list gets a window of its own; asking again for a list brings its window.
 TEST_F(FieldsEditorTest, TwoPanelsOpenTwoWindowsEachOnItsOwnList) {
   auto* second = new TDBFilterPanel(root);

@@ -153,6 +153,31 @@ TEST_F(FieldsSetTest, TitleAndMarginsChangedWhileTheFormShowsRelayItOutAtOnce) {
   EXPECT_EQ(after.bounds.Top, 50);
 }
 
+TEST_F(FieldsSetTest, OptionsChangedWhileTheFormShowsShowAndHideTheButtonsAtOnce) {
+  struct Buttons {
+    bool clear = false, setup = false, help = false;
+    bool operator==(const Buttons&) const = default;
+  };
+  Buttons before, after;
+  int help_left = 0, cancel_right = 0;
+  dialog->OnFormActivate = [&](TObject* sender) {
+    auto& f = *dynamic_cast<TfmFieldsSet*>(sender);
+    const auto look = [&f] {
+      return Buttons{f.bbClear->IsVisibleOnScreen(), f.bbSetup->IsVisibleOnScreen(), f.bbHelp->IsVisibleOnScreen()};
+    };
+    before = look();
+    dialog->SetOptions({soHelp});
+    after = look();
+    help_left = f.paHelp->Left();
+    cancel_right = f.paCancel->BoundsRect().Right;
+  };
+  ScriptedUser().Click("bbCancel");
+  dialog->Execute();
+  EXPECT_EQ(before, (Buttons{true, true, false}));
+  EXPECT_EQ(after, (Buttons{false, false, true}));
+  EXPECT_EQ(help_left, cancel_right) << "Help stands right of Cancel";
+}
+
 // Margins, borders and fields as large as an int holds: the form stops at the largest int
 // instead of wrapping, and the run ends as usual.
 TEST_F(FieldsSetTest, ExtremeMarginsBordersAndWidthsStopTheFormAtTheLargestInt) {
