@@ -28,9 +28,6 @@ namespace {
 // MaxFieldsWidth/Height of a direction AutoSize may grow in.
 constexpr int kUnbounded = INT_MAX;
 
-// Positions and widths are worked out in 64 bits (the available width starts from an
-// unbounded maximum, a display width may be any int) and brought back to the controls'
-// range, saturating, where they are set.
 // Whether rows `extent` high are taller than a box can show whose frame takes `frame` of
 // the height `max_height`. The box shows its vertical bar for a range beyond its client
 // area, so the pass keeps the bar's width free of edits then: a panel that keeps its
@@ -49,7 +46,9 @@ TPoint MeasureA(TLabel& measure, const TFont& font) {
 
 }  // namespace
 
-// One run of PaintPanelComponents.
+// One run of PaintPanelComponents. Positions and widths are worked out in 64 bits (the
+// available width starts from an unbounded maximum, a display width may be any int) and
+// brought back to the controls' range, saturating, where they are set.
 class TPanelLayoutPass {
  public:
   TPanelLayoutPass(TPanelFieldsSet& panel, bool paint)
