@@ -1,6 +1,7 @@
 #include <vantor/criteria/style_options.h>
 
 #include <vantor/criteria/fields_owner.h>
+#include <vantor/platform/core/temporary_change.h>
 #include <vantor/platform/ui/win_control.h>
 #include <vantor/platform/ui/messages.h>
 
@@ -79,13 +80,17 @@ bool TStyleOptions::GetParentFont(int index) const {
 
 void TStyleOptions::SetParentFont(int index, bool value) {
   if (!FontIndex(index) || GetParentFont(index) == value) return;
-  pending_parent_font_ = index;
+  if (index != 0) parent_fonts_[static_cast<std::size_t>(index)] = value;
+  if (owner_ == nullptr) return;
+  // The pending index narrows the notification this change sends, and no other: a panel
+  // without a parent gets none now, and the one it gets when it is put on a form must
+  // look at every font.
+  TemporaryChange pending(pending_parent_font_, index);
   if (index == 0) {
-    if (owner_ != nullptr) Control()->SetParentFont(value);
-    return;
+    Control()->SetParentFont(value);  // notifies when the panel has a parent
+  } else if (Control()->Parent() != nullptr) {
+    Control()->Perform(CM_PARENTFONTCHANGED, 0, 0);
   }
-  parent_fonts_[static_cast<std::size_t>(index)] = value;
-  if (owner_ != nullptr && Control()->Parent() != nullptr) Control()->Perform(CM_PARENTFONTCHANGED, 0, 0);
 }
 
 TColor TStyleOptions::GetColor(int index) const {
@@ -114,13 +119,13 @@ bool TStyleOptions::GetParentColor(int index) const {
 
 void TStyleOptions::SetParentColor(int index, bool value) {
   if (!ColorIndex(index) || GetParentColor(index) == value) return;
-  pending_parent_color_ = index;
+  if (index != 0) parent_colors_[static_cast<std::size_t>(index)] = value;
+  if (owner_ == nullptr) return;
+  // As for the fonts: pending for this change's own notification only.
+  TemporaryChange pending(pending_parent_color_, index);
   if (index == 0) {
-    if (owner_ != nullptr) Control()->SetParentColor(value);
-    return;
-  }
-  parent_colors_[static_cast<std::size_t>(index)] = value;
-  if (owner_ != nullptr && Control()->Parent() != nullptr) {
+    Control()->SetParentColor(value);  // notifies when the panel has a parent
+  } else if (Control()->Parent() != nullptr) {
     Control()->Perform(CM_PARENTCOLORCHANGED, 0, 0);
   }
 }

@@ -9,8 +9,10 @@
 // shown only inside the dialog's modal form, so every value, index 0 included, lives in
 // the style object, and the parent is the form the dialog component was placed on.
 //
-// The pending indexes tell the owner panel which parent flag was set last, so its
-// parent-font and parent-colour handling touches only that one (-1: all of them).
+// The pending indexes tell the owner panel which parent flag a setter is notifying it
+// of, so its parent-font and parent-colour handling touches only that one; they hold the
+// index only while the setter's own notification runs (-1 otherwise: all of them, as the
+// notification a panel gets on being put on a form needs).
 
 #include <array>
 #include <memory>
@@ -72,7 +74,8 @@ class TStyleOptions : public TPersistent {
   bool GetParentEditFont() const { return GetParentFont(2); }
   void SetParentEditFont(bool value) { SetParentFont(2, value); }
 
-  // Index whose ParentFont / ParentColor flag was set last, or -1; the owner resets it.
+  // Index whose ParentFont / ParentColor flag is being set, during the notification its
+  // setter sends; -1 otherwise. The owner's handling resets it when it takes it.
   int PendingParentFont() const { return pending_parent_font_; }
   void SetPendingParentFont(int value) { pending_parent_font_ = value; }
   int PendingParentColor() const { return pending_parent_color_; }

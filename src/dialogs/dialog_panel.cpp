@@ -1,11 +1,13 @@
 #include <vantor/dialogs/dialog_panel.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <type_traits>
 
 #include <vantor/criteria/style_options.h>
 #include <vantor/dialogs/fields_set.h>
 #include <vantor/dialogs/fields_set_form.h>
+#include <vantor/platform/rtl/saturating.h>
 #include <vantor/platform/ui/screen.h>
 
 namespace vantor {
@@ -38,9 +40,11 @@ template <typename Base>
 void TDialogPanel<Base>::SetHeight(int value) {
   TfmFieldsSet* form = ShowingForm();
   if (form == nullptr || this->InWindowPosChange()) return;
-  int height = value + form->paBottom->Height() + 2 * this->BorderWidth() + 2 + (form->Height() - form->ClientHeight());
+  // Summed in 64 bits: the fields' extent and the border may be as large as an int holds.
+  std::int64_t height = std::int64_t{value} + form->paBottom->Height() + 2 * std::int64_t{this->BorderWidth()} +
+                        2 + (form->Height() - form->ClientHeight());
   if (form->paTop->Visible()) height += form->paTop->Height();
-  form->SetHeight(height);
+  form->SetHeight(SaturateToInt(height));
   // Centred as the form is when it shows (never above the screen, so the caption stays in
   // reach of a form larger than the screen).
   form->SetTop(std::max(0, (Screen->Height() - form->Height()) / 2));
@@ -50,7 +54,8 @@ template <typename Base>
 void TDialogPanel<Base>::SetWidth(int value) {
   TfmFieldsSet* form = ShowingForm();
   if (form == nullptr || this->InWindowPosChange()) return;
-  form->SetWidth(value + 2 * this->BorderWidth() + 2 + (form->Width() - form->ClientWidth()));
+  form->SetWidth(SaturateToInt(std::int64_t{value} + 2 * std::int64_t{this->BorderWidth()} + 2 +
+                               (form->Width() - form->ClientWidth())));
   form->SetLeft(std::max(0, (Screen->Width() - form->Width()) / 2));
 }
 

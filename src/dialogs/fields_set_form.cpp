@@ -1,9 +1,11 @@
 #include <vantor/dialogs/fields_set_form.h>
 
 #include <cassert>
+#include <cstdint>
 
 #include <vantor/dialogs/form_resource.h>
 #include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/rtl/saturating.h>
 #include <vantor/platform/ui/application.h>
 #include <vantor/platform/ui/mask_edit.h>
 #include <vantor/platform/ui/screen.h>
@@ -91,6 +93,12 @@ void TfmFieldsSet::UpdateForm() {
   TStyleOptions& style = *panel.StyleOptions();
   SetCaption(dialog.GetTitle().empty() ? default_caption_ : dialog.GetTitle());
   SetColor(style.GetColor(0));
+  {
+    // The panel between the bars shows the same colour: index 0 of its style stands for
+    // the panel itself. Its invalidation asks for this very update; the bracket folds it.
+    TemporaryChange updating(update_count_, update_count_ + 1);
+    panel.SetColor(style.GetColor(0));
+  }
   SetFont(style.GetFont(1));
   paTop->SetFont(style.GetFont(0));
   if (paTop->Font()->Size() > kMaxBarFontSize) paTop->Font()->SetSize(kMaxBarFontSize);
@@ -101,12 +109,14 @@ void TfmFieldsSet::UpdateForm() {
   // make a form exactly the margins smaller than the screen.
   panel.SetMinFieldsWidth(kMinFieldsWidth);
   ScopeExit min_width([&panel] { panel.SetMinFieldsWidth(0); });
-  const int border = 2 * panel.BorderWidth();
-  panel.SetMaxFieldsWidth(Screen->Width() - dialog.GetHorzMargin() - (Width() - ClientWidth()) - 2 - border);
-  int max_height = Screen->Height() - dialog.GetVertMargin() - paBottom->Height() -
-                   (Height() - ClientHeight()) - 2 - border;
+  // In 64 bits: the margins and the border are whatever ints the dialog was given.
+  const std::int64_t border = 2 * std::int64_t{panel.BorderWidth()};
+  panel.SetMaxFieldsWidth(SaturateToInt(std::int64_t{Screen->Width()} - dialog.GetHorzMargin() -
+                                        (Width() - ClientWidth()) - 2 - border));
+  std::int64_t max_height = std::int64_t{Screen->Height()} - dialog.GetVertMargin() - paBottom->Height() -
+                            (Height() - ClientHeight()) - 2 - border;
   if (paTop->Visible()) max_height -= paTop->Height();
-  panel.SetMaxFieldsHeight(max_height);
+  panel.SetMaxFieldsHeight(SaturateToInt(max_height));
   panel.PaintFields();
 }
 

@@ -4,6 +4,7 @@
 #include <vantor/platform/data/data_set.h>
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/rtl/ansi_strings.h>
+#include <vantor/platform/rtl/saturating.h>
 #include <vantor/platform/rtl/string_table.h>
 #include <vantor/platform/ui/label.h>
 
@@ -155,13 +156,13 @@ TDataSet* TPanelFieldsSet::OwnerDataSet(bool& active) const {
 void TPanelFieldsSet::SetHeight(int value) {
   const TAlign align = Align();
   if (align == alLeft || align == alRight || align == alClient) return;
-  TCustomPanel::SetHeight(value + frame_width_);
+  TCustomPanel::SetHeight(SaturatingAdd(value, frame_width_));
 }
 
 void TPanelFieldsSet::SetWidth(int value) {
   const TAlign align = Align();
   if (align == alTop || align == alBottom || align == alClient) return;
-  TCustomPanel::SetWidth(value + frame_width_);
+  TCustomPanel::SetWidth(SaturatingAdd(value, frame_width_));
 }
 
 void TPanelFieldsSet::PaintComponent() { PaintPanel(); }
@@ -240,10 +241,8 @@ void TPanelFieldsSet::WndChanged() {
 }
 
 void TPanelFieldsSet::RecomputeFrameWidth() {
-  int width = BorderWidth();
-  if (BevelOuter() != bvNone) width += BevelWidth();
-  if (BevelInner() != bvNone) width += BevelWidth();
-  frame_width_ = 2 * width;
+  // Both sides of the frame: the border and each bevel that is drawn, twice.
+  frame_width_ = SaturatingAdd(FrameSize(), FrameSize());
 }
 
 // ---- loading and ownership ----

@@ -18,6 +18,7 @@
 #include <vantor/panel/field_record_edit.h>
 #include <vantor/panel/panel_fields_set.h>
 #include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/rtl/saturating.h>
 #include <vantor/platform/ui/label.h>
 
 namespace vantor {
@@ -27,10 +28,13 @@ namespace {
 // MaxFieldsWidth/Height of a direction AutoSize may grow in.
 constexpr int kUnbounded = INT_MAX;
 
-// Positions and widths are worked out in 64 bits (the available width starts from an
-// unbounded maximum) and brought back to the controls' range here.
-int Saturate(std::int64_t value) {
-  return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+// Whether rows `extent` high are taller than a box can show whose frame takes `frame` of
+// the height `max_height`. The box shows its vertical bar for a range beyond its client
+// area, so the pass keeps the bar's width free of edits then: a panel that keeps its
+// height has exactly that height for its rows, and no edit ends under its bar; a panel
+// that sizes itself to its rows keeps the width free one pixel earlier than it needs to.
+bool RowsOverflow(std::int64_t frame, std::int64_t extent, int max_height) {
+  return frame + extent > max_height;
 }
 
 // The size of "A" in a font, as the measuring label shows it.
@@ -42,7 +46,9 @@ TPoint MeasureA(TLabel& measure, const TFont& font) {
 
 }  // namespace
 
-// One run of PaintPanelComponents.
+// One run of PaintPanelComponents. Positions and widths are worked out in 64 bits (the
+// available width starts from an unbounded maximum, a display width may be any int) and
+// brought back to the controls' range, saturating, where they are set.
 class TPanelLayoutPass {
  public:
   TPanelLayoutPass(TPanelFieldsSet& panel, bool paint)
@@ -79,13 +85,13 @@ class TPanelLayoutPass {
   // Widths of the edits and comments of a row whose first edit is at `x`.
   Widths EditWidths(const RecordState& state, std::int64_t x) const;
   std::int64_t PlaceLabel(TFieldRecord& record, int index, const std::string& text,
-                          std::int64_t x, int top);
+                          std::int64_t x, std::int64_t top);
   std::int64_t PlaceComment(TFieldRecord& record, int slot, std::int64_t x,
                             std::int64_t width);
   std::int64_t PlaceEdit(TFieldRecord& record, int slot, std::int64_t x, std::int64_t width,
                          bool& created);
   void FillNewEdit(TFieldRecord& record, int slot);
-  int RowTop(int top) const { return Saturate(std::int64_t{row_} * row_step_ + top); }
+  int RowTop(std::int64_t top) const { return SaturateToInt(row_ * row_step_ + top); }
   int MeasureText(const std::string& text) {
     TLabel& measure = *panel_.measure_label_;
     measure.SetCaption(text);
@@ -103,16 +109,17 @@ class TPanelLayoutPass {
   const std::string on_caption_;
   std::vector<RecordState> records_;
 
-  // The quantities of the pass, in pixels.
+  // The quantities of the pass, in pixels. The vertical ones take StepHeight, which may
+  // be any int, so they are kept in 64 bits like the positions.
   int edit_char_ = 0;
   int text_char_ = 0;
-  int edit_row_ = 0;
-  int label_row_ = 0;
-  int row_step_ = 0;
-  int edit_top_ = 0;
-  int label_top_ = 0;
-  int field_label_top_ = 0;
-  int comment_top_ = 0;
+  std::int64_t edit_row_ = 0;
+  std::int64_t label_row_ = 0;
+  std::int64_t row_step_ = 0;
+  std::int64_t edit_top_ = 0;
+  std::int64_t label_top_ = 0;
+  std::int64_t field_label_top_ = 0;
+  std::int64_t comment_top_ = 0;
   int first_column_ = 0;
   int with_width_ = 0;
   int on_width_ = 0;
@@ -136,7 +143,7 @@ void TPanelLayoutPass::Measure() {
   // Every label width below is measured in the text font with its own style.
   measure.SetFont(style_.GetFont(1));
 
-  const int step = panel_.step_height_;
+  const std::int64_t step = panel_.step_height_;
   const int v_pos = box_.VertScrollBar()->Position();
   const int h_pos = box_.HorzScrollBar()->Position();
   h_pos_ = h_pos;
@@ -150,7 +157,7 @@ void TPanelLayoutPass::Measure() {
   label_top_ = label_row_ == row_step_ ? -v_pos : row_step_ / 2 - label_row_ / 2 - v_pos;
   field_label_top_ = label_top_;
   comment_top_ = label_top_;
-  first_column_ = 1 - h_pos;
+  first_column_ = SaturatingSub(1, h_pos);
   if (pos_ == psTwoLineFmt || pos_ == psTwoLine) {
     // The field label takes a line of its own above the edits.
     field_label_top_ = -v_pos;
@@ -196,11 +203,11 @@ TPoint TPanelLayoutPass::Run() {
     ++row_;
   }
 
-  const int required_height = Saturate(std::int64_t{row_} * row_step_ - panel_.step_height_);
+  const int required_height = SaturateToInt(row_ * row_step_ - panel_.step_height_);
   panel_.required_height_ = required_height;
   // A vertical bar will take room from the edits' width: keep it free.
   const std::int64_t box_frame = box_.Height() - box_.ClientHeight();
-  scroll_reserve_ = box_frame + required_height - 2 >= panel_.max_fields_height_
+  scroll_reserve_ = RowsOverflow(box_frame, required_height, panel_.max_fields_height_)
                         ? GetSystemMetrics(SM_CYVSCROLL)
                         : 0;
 
@@ -219,7 +226,7 @@ TPoint TPanelLayoutPass::Run() {
   // Both passes read the same collected states, so they count the same rows.
   assert(row_ == shown_rows);
   required_width_ = std::max<std::int64_t>(required_width_, panel_.min_fields_width_);
-  panel_.required_width_ = Saturate(required_width_);
+  panel_.required_width_ = SaturateToInt(required_width_);
   return {panel_.required_width_, panel_.required_height_};
 }
 
@@ -368,7 +375,8 @@ TLabel* TPanelLayoutPass::NewLabel() {
 }
 
 std::int64_t TPanelLayoutPass::PlaceLabel(TFieldRecord& record, int index,
-                                          const std::string& text, std::int64_t x, int top) {
+                                          const std::string& text, std::int64_t x,
+                                          std::int64_t top) {
   if (!paint_) return x + MeasureText(text) + text_char_;
   TLabel* label = record.Labels(index);
   if (label == nullptr) {
@@ -379,7 +387,7 @@ std::int64_t TPanelLayoutPass::PlaceLabel(TFieldRecord& record, int index,
   label->SetFont(style_.GetFont(1));
   label->SetCaption(text.empty() ? std::string(" ") : text);
   label->SetTop(RowTop(top));
-  label->SetLeft(Saturate(x));
+  label->SetLeft(SaturateToInt(x));
   x += label->Width() + text_char_;
   label->SetParent(&box_);
   return x;
@@ -397,9 +405,9 @@ std::int64_t TPanelLayoutPass::PlaceComment(TFieldRecord& record, int slot, std:
   label->SetFont(style_.GetFont(1));
   label->SetCaption(text.empty() ? std::string(" ") : text);
   label->SetTop(RowTop(comment_top_));
-  label->SetLeft(Saturate(x));
+  label->SetLeft(SaturateToInt(x));
   label->SetAutoSize(false);
-  label->SetWidth(Saturate(width));
+  label->SetWidth(SaturateToInt(width));
   x += label->Width() + text_char_;
   label->SetParent(&box_);
   return x;
@@ -421,11 +429,11 @@ std::int64_t TPanelLayoutPass::PlaceEdit(TFieldRecord& record, int slot, std::in
   edit->SetFont(style_.GetFont(2));
   edit->SetEditMask(record.GetEditMask());
   edit->SetTop(RowTop(edit_top_));
-  edit->SetWidth(Saturate(width));
+  edit->SetWidth(SaturateToInt(width));
   edit->SetColor(style_.GetColor(1));
   edit->SetAlignment(record.GetAlignment());
   edit->SetShowButton(record.GetButtonStyle() == rbsEllipsis);
-  edit->SetLeft(Saturate(x));
+  edit->SetLeft(SaturateToInt(x));
   x += edit->Width() + text_char_;
   edit->SetCursor(panel_.edit_cursor_);
   edit->SetParent(&box_);
@@ -481,7 +489,7 @@ void TPanelFieldsSet::PaintFields() {
     if (frame + extent.Y - 2 >= max_fields_height_) {
       SetHeight(max_fields_height_);
     } else {
-      SetHeight(Saturate(frame + extent.Y));
+      SetHeight(SaturateToInt(frame + extent.Y));
     }
   }
   if (auto_size_ && extent.X > 0) {
@@ -489,7 +497,7 @@ void TPanelFieldsSet::PaintFields() {
     if (frame + extent.X >= max_fields_width_) {
       SetWidth(max_fields_width_);
     } else {
-      SetWidth(Saturate(frame + extent.X));
+      SetWidth(SaturateToInt(frame + extent.X));
     }
   }
   box.VertScrollBar()->SetRange(extent.Y);

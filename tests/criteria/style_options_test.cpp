@@ -8,6 +8,8 @@
 
 #include "panel/support/test_panel.h"
 #include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/label.h>
+#include <vantor/platform/ui/mask_edit.h>
 #include <vantor/platform/ui/messages.h>
 
 namespace vantor {
@@ -121,6 +123,45 @@ TEST(StyleOptions, ParentNotificationRelaysOutOnlyOnce) {
   const int paints = f.panel->paint_calls;
   f.form->Font()->SetSize(15);
   EXPECT_EQ(f.panel->paint_calls, paints + 1);
+}
+
+// A panel made in code and configured before it has a parent: once it is put on a form,
+// every font and colour whose parent flag is set shows the form's, whichever flags were
+// set (or left) before, and so do the rows.
+TEST(StyleOptions, APanelConfiguredWithoutAParentFollowsTheFormItIsPutOn) {
+  struct Case {
+    bool text_font_again, edit_font_again, parent_color, parent_edit_color;
+  };
+  for (const Case c : {Case{false, false, false, false}, Case{true, false, false, false},
+                       Case{false, true, false, false}, Case{false, false, true, false},
+                       Case{false, false, false, true}, Case{true, false, true, true}}) {
+    SCOPED_TRACE(::testing::Message() << c.text_font_again << c.edit_font_again << c.parent_color
+                                      << c.parent_edit_color);
+    TForm form(nullptr);
+    form.Font()->SetSize(12);
+    form.SetColor(clTeal);
+    testing::PanelWithTable t;
+    t.table.Open();
+    TStyleOptions& style = *t.panel->StyleOptions();
+    for (int i : {1, 2}) {
+      if (i == 1 ? c.text_font_again : c.edit_font_again) {
+        style.SetParentFont(i, false);
+        style.SetParentFont(i, true);
+      }
+    }
+    if (c.parent_color) style.SetPanelParentColor(true);
+    if (c.parent_edit_color) style.SetParentEditColor(true);
+    t.panel->SetParent(&form);
+    for (int i : {0, 1, 2}) EXPECT_EQ(style.GetFont(i)->Size(), 12) << "font " << i;
+    EXPECT_EQ(t.panel->Color(), c.parent_color ? clTeal : clBtnFace);
+    EXPECT_EQ(style.GetEditColor(), c.parent_edit_color ? clTeal : clWindow);
+    const TFieldRecord& name = *t.panel->FieldByName("Name");
+    ASSERT_NE(name.Edits(0), nullptr);
+    EXPECT_EQ(name.Labels(0)->Font()->Size(), 12);
+    EXPECT_EQ(name.Edits(0)->Font()->Size(), 12);
+    EXPECT_EQ(name.Edits(0)->Color(), style.GetEditColor());
+    t.panel->SetParent(nullptr);
+  }
 }
 
 // ---- the dialog variant ----

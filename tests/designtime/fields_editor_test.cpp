@@ -263,6 +263,47 @@ TEST_F(FieldsEditorTest, MovingByButtonsAndByDraggingBelowTheLastLine) {
   EXPECT_EQ(dlg->lbFields->ItemIndex(), last);
 }
 
+TEST_F(FieldsEditorTest, MovingTheFirstLineUpOrTheLastLineDownChangesNothing) {
+  TFieldsEditDlg* dlg = Open(panel);
+  ScriptedUser().Click("buAddAll");
+  ScriptedUser().PlayNow();
+  const std::vector<std::string> names = FieldNames(panel->Fields());
+  const int last = static_cast<int>(names.size()) - 1;
+  designer->ClearModified();
+  ScriptedUser().ClickAt("lbFields", LinePoint(dlg, 0)).Click("buMoveUp");
+  ScriptedUser().PlayNow();
+  EXPECT_EQ(dlg->lbFields->ItemIndex(), 0);
+  ScriptedUser().ClickAt("lbFields", LinePoint(dlg, last)).Click("buMoveDown");
+  ScriptedUser().PlayNow();
+  EXPECT_EQ(dlg->lbFields->ItemIndex(), last);
+  EXPECT_EQ(FieldNames(panel->Fields()), names);
+  EXPECT_EQ(Lines(dlg).back(), " " + std::to_string(last) + " - " + names.back());
+  EXPECT_FALSE(designer->IsModified());
+  EXPECT_TRUE(Messages().empty());
+}
+
+// Each panel's list gets a window of its own; asking again for a list brings its window.
+TEST_F(FieldsEditorTest, TwoPanelsOpenTwoWindowsEachOnItsOwnList) {
+  auto* second = new TDBFilterPanel(root);
+  second->SetName("Panel2");
+  second->SetParent(root);
+  second->SetDataSource(&Source());
+  TFieldsEditDlg* first = Open(panel);
+  GetComponentEditor(second, *designer)->ExecuteVerb(0);
+  std::vector<TFieldsEditDlg*> windows = Windows();
+  ASSERT_EQ(windows.size(), 2u);
+  TFieldsEditDlg* other = windows[0] == first ? windows[1] : windows[0];
+  EXPECT_EQ(other->FieldsList, second->Fields());
+  EXPECT_EQ(other->Caption(), "Editing Panel2.Fields");
+  EXPECT_NE(other->Name(), first->Name());
+  ScriptedUser().Click("buAdd");
+  ScriptedUser().PlayNow();  // in the window shown last, the second panel's
+  EXPECT_EQ(second->Fields()->Count(), 1);
+  EXPECT_TRUE(panel->Fields()->DefaultFields());
+  GetComponentEditor(panel, *designer)->ExecuteVerb(0);
+  EXPECT_EQ(Windows().size(), 2u);
+}
+
 TEST_F(FieldsEditorTest, TheWindowSizeComesBackFromTheRegistryForAnyList) {
   TFieldsEditDlg* dlg = Open(panel);
   dlg->SetBounds(dlg->Left(), dlg->Top(), 400, 300);

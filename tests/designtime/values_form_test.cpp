@@ -177,6 +177,34 @@ TEST_F(ValuesFormTest, ARejectedTextIsReportedOnLeavingAndKeepsTheFormOpenOnOk) 
   EXPECT_NE(shown[0].find("1-"), std::string::npos) << shown[0];
 }
 
+// Activated again while it shows (another window closing over it), the editor keeps what
+// was typed and does not read the record again.
+TEST_F(ValuesFormTest, ASecondActivationKeepsWhatWasTypedAndReadsNothingAgain) {
+  TFieldRecord* visits = Record("visits");
+  visits->SetValues(0, Variant(7));
+  visits->SetValues(1, Variant(8));
+  TypeIntoValue(0, "");
+  ClearFocused();
+  ScriptedUser().Type("12");
+  std::string typed, untouched;
+  ScriptedUser().Run([&](TForm& f) {
+    visits->SetValues(1, Variant(9));  // behind the editor's back
+    TForm other(nullptr, TCreateNew{});
+    other.Show();
+    other.Hide();
+    ASSERT_EQ(Screen->ActiveForm(), &f);
+    auto& form = static_cast<TfmValues&>(f);
+    typed = form.ValueEdits[0]->Text();
+    untouched = form.ValueEdits[1]->Text();
+  });
+  ScriptedUser().Click("buOk");
+  EXPECT_EQ(Edit(visits), mrOk);
+  EXPECT_EQ(typed, "12");
+  EXPECT_EQ(untouched, "8");
+  EXPECT_TRUE(VarEquals(visits->GetValues(0), Variant(12)));
+  EXPECT_TRUE(VarEquals(visits->GetValues(1), Variant(9))) << "an edit left alone changes nothing";
+}
+
 TEST_F(ValuesFormTest, CommentsAreWrittenBackOnOkEvenUnchanged) {
   TFieldRecord* name = Record("name");
   name->SetCommentTexts(0, "from");

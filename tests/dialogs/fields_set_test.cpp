@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include <vantor/dialogs/dialog_panel.h>
 #include <vantor/dialogs/filter_dialog.h>
@@ -17,6 +19,7 @@
 #include <vantor/platform/core/stream.h>
 #include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/form.h>
+#include <vantor/platform/ui/label.h>
 #include <vantor/platform/ui/mask_edit.h>
 #include <vantor/platform/ui/scrolling_win_control.h>
 
@@ -148,6 +151,82 @@ TEST_F(FieldsSetTest, TitleAndMarginsChangedWhileTheFormShowsRelayItOutAtOnce) {
   EXPECT_EQ(before.bounds.Height(), 250);
   EXPECT_EQ(after.bounds.Height(), 200);
   EXPECT_EQ(after.bounds.Top, 50);
+}
+
+TEST_F(FieldsSetTest, OptionsChangedWhileTheFormShowsShowAndHideTheButtonsAtOnce) {
+  struct Buttons {
+    bool clear = false, setup = false, help = false;
+    bool operator==(const Buttons&) const = default;
+  };
+  Buttons before, after;
+  int help_left = 0, cancel_right = 0;
+  dialog->OnFormActivate = [&](TObject* sender) {
+    auto& f = *dynamic_cast<TfmFieldsSet*>(sender);
+    const auto look = [&f] {
+      return Buttons{f.bbClear->IsVisibleOnScreen(), f.bbSetup->IsVisibleOnScreen(), f.bbHelp->IsVisibleOnScreen()};
+    };
+    before = look();
+    dialog->SetOptions({soHelp});
+    after = look();
+    help_left = f.paHelp->Left();
+    cancel_right = f.paCancel->BoundsRect().Right;
+  };
+  ScriptedUser().Click("bbCancel");
+  dialog->Execute();
+  EXPECT_EQ(before, (Buttons{true, true, false}));
+  EXPECT_EQ(after, (Buttons{false, false, true}));
+  EXPECT_EQ(help_left, cancel_right) << "Help stands right of Cancel";
+}
+
+// Margins, borders and fields as large as an int holds: the form stops at the largest int
+// instead of wrapping, and the run ends as usual.
+TEST_F(FieldsSetTest, ExtremeMarginsBordersAndWidthsStopTheFormAtTheLargestInt) {
+  dialog->SetHorzMargin(INT_MIN);
+  dialog->SetVertMargin(INT_MIN);
+  dialog->SetAutoEditWidth(false);
+  dialog->FieldByName("name")->SetDisplayWidth(300'000'000);
+  TRect seen;
+  ScriptedUser().Run([&](TForm& form) { seen = form.BoundsRect(); }).Click("bbCancel");
+  EXPECT_FALSE(dialog->Execute());
+  EXPECT_EQ(seen.Right, INT_MAX);
+  EXPECT_EQ(seen.Left, 0) << "never placed left of the screen";
+  dialog->SetBorderWidth(INT_MAX);
+  ScriptedUser().Run([&](TForm& form) { seen = form.BoundsRect(); }).Click("bbCancel");
+  EXPECT_FALSE(dialog->Execute());
+  EXPECT_EQ(seen.Bottom, INT_MAX);
+}
+
+// A dialog made in code on a form and configured before it shows: every font and colour
+// whose parent flag is set shows the form's, whichever flags were set (or left) before.
+TEST_F(FieldsSetTest, ADialogConfiguredInCodeFollowsTheFormItWasPlacedOn) {
+  for (int flag : {-1, 0, 1, 2}) {  // none set; Color, TextFont set again; EditColor
+    SCOPED_TRACE(flag);
+    TForm owner(nullptr);
+    owner.Font()->SetSize(12);
+    owner.SetColor(clTeal);
+    auto* placed = new TDBFilterDialog(&owner);
+    placed->SetDataSource(&Source());
+    TStyleOptions& style = *placed->StyleOptions();
+    for (bool value : {false, true}) {
+      if (flag == 0) style.SetParentColor(0, value);
+      if (flag == 1) style.SetParentFont(1, value);
+    }
+    if (flag == 2) style.SetParentEditColor(true);
+    std::vector<TColor> colors;  // form, panel, edit
+    std::vector<int> sizes;      // form, button bar, label, edit
+    ScriptedUser()
+        .Run([&](TForm& form) {
+          auto& f = static_cast<TfmFieldsSet&>(form);
+          const TFieldRecord& name = *placed->FieldByName("name");
+          colors = {f.Color(), placed->PanelFieldsSet()->Color(), name.Edits(0)->Color()};
+          sizes = {f.Font()->Size(), f.paTop->Font()->Size(), name.Labels(0)->Font()->Size(),
+                   name.Edits(0)->Font()->Size()};
+        })
+        .Click("bbCancel");
+    placed->Execute();
+    EXPECT_EQ(colors, (std::vector<TColor>{clTeal, clTeal, flag == 2 ? clTeal : clWindow}));
+    EXPECT_EQ(sizes, (std::vector<int>{12, 12, 12, 12}));
+  }
 }
 
 TEST_F(FieldsSetTest, ResizingTheFormReflowsTheFieldsWithoutResizingOrCentringIt) {

@@ -202,6 +202,24 @@ TEST_F(DesignerRun, TheFieldsEditorIsDrivenLikeAUsersWindow) {
   EXPECT_NE(run.err.find("note: Form1 has changes that were not saved"), std::string::npos) << run.err;
 }
 
+TEST_F(DesignerRun, TwoPanelsHaveAFieldsEditorWindowEach) {
+  const Outcome run = Script("two_editors.txt", "new Form1\n"
+                                                "drop TDBFilterPanel\n"
+                                                "drop TDBFilterPanel\n"
+                                                "verb DBFilterPanel1 0\n"
+                                                "verb DBFilterPanel2 0\n"
+                                                "window\n"
+                                                "click buAdd\n"
+                                                "props DBFilterPanel2.Fields\n"
+                                                "props DBFilterPanel1.Fields\n");
+  ASSERT_EQ(run.code, 0) << run.err << run.out;
+  EXPECT_NE(run.out.find("window FieldsEditDlg_1: TFieldsEditDlg 'Editing DBFilterPanel2.Fields'\n"),
+            std::string::npos) << run.out;
+  // The click went to the second panel's list (one item); the first has none.
+  EXPECT_NE(run.out.find(": TFilterRecord\n(no items)\n"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("[1]"), std::string::npos) << run.out;
+}
+
 TEST_F(DesignerRun, AWrongLineStopsTheRunWithItsNumberAndTheReason) {
   struct Case {
     std::vector<std::string> args;

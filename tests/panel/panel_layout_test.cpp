@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <map>
 #include <memory>
 #include <set>
@@ -333,6 +336,36 @@ TEST(PanelLayout, EditOfNoWidthInNoSpaceGetsItsMinimum) {
   EXPECT_EQ(t.name->Edits(0)->Width(), 2 * 8);
 }
 
+// ---- values as large as the setters take ----
+
+// Display widths, steps, frames and minimum widths as large as an int holds: the rows are
+// laid out, and the controls and the panel end at the largest int instead of wrapping.
+TEST(PanelLayout, ValuesAsLargeAsAnIntHoldsStopTheGeometryAtTheLargestInt) {
+  const std::pair<std::function<void(Rows&)>, TPoint> cases[] = {
+      // Rows that wide show the horizontal bar too.
+      {[](Rows& t) { t.name->SetDisplayWidth(300'000'000); }, {INT_MAX, 50 + 16}},
+      {[](Rows& t) { t.panel->SetMinFieldsWidth(INT_MAX - 3); }, {INT_MAX, 50}},
+      {[](Rows& t) { t.panel->SetStepHeight(INT_MAX); }, {217, INT_MAX}},
+      {[](Rows& t) { t.panel->SetBorderWidth(INT_MAX); }, {INT_MAX, INT_MAX}},
+  };
+  for (const auto& [set, size] : cases) {
+    SCOPED_TRACE(::testing::Message() << size.X << " x " << size.Y);
+    Rows t;
+    t.panel->SetAutoEditWidth(false);
+    {
+      PaintGuard bracket(*t.panel);
+      set(t);
+    }
+    EXPECT_EQ(t.panel->Width(), size.X);
+    EXPECT_EQ(t.panel->Height(), size.Y);
+    ASSERT_NE(t.name->Edits(0), nullptr);
+    if (t.name->GetDisplayWidth() == 10) continue;
+    // The edit as wide as 300,000,001 characters reaches the largest int from its column.
+    EXPECT_EQ(t.name->Edits(0)->BoundsRect(), Rect(85, kRowStep, INT_MAX, kRowStep + kEditHeight));
+    EXPECT_EQ(t.panel->ScrollBox()->HorzScrollBar()->Range(), INT_MAX);
+  }
+}
+
 // ---- AutoSize, scroll bars, scrolling ----
 
 TEST(PanelLayout, AutoSizeWithoutAlignmentGrowsToTheRowsAndShowsNoBars) {
@@ -424,6 +457,25 @@ TEST(PanelLayout, ScrollingDoesNotChangeHowFarTheEditsShrink) {
   ExpectBounds(t.name->Edits(0), 85 - 10, kRowStep, 44, kEditHeight, "Name edit");
   ExpectBounds(t.custno->Edits(1), 85 + 16 + 8 + 14 + 8 - 10, 0, 16, kEditHeight, "CustNo to");
   EXPECT_EQ(t.panel->RequiredWidth(), 147);
+}
+
+// At the edge where the vertical bar appears (rows exactly as tall as the space, and one
+// or two pixels taller), the edits end left of the bar whenever it shows.
+TEST(PanelLayout, RowsAtTheHeightWhereTheVerticalBarAppearsKeepTheEditsLeftOfIt) {
+  for (const int taller : {0, 1, 2}) {
+    SCOPED_TRACE(taller);
+    Rows t;
+    t.panel->SetAutoSize(false);
+    t.panel->SetBounds(0, 0, 180, 44 - taller + 6);  // the rows are 44 high; the frame 6
+    TScrollingFieldsSet* box = t.panel->ScrollBox();
+    ASSERT_EQ(t.panel->RequiredHeight(), t.panel->MaxFieldsHeight() + taller);
+    ASSERT_EQ(box->VertScrollBar()->IsScrollBarVisible(), taller > 0);
+    ASSERT_FALSE(box->HorzScrollBar()->IsScrollBarVisible());
+    for (const TControl* edit : {t.custno->Edits(1), t.name->Edits(0)}) {
+      ASSERT_NE(edit, nullptr);
+      EXPECT_LE(edit->BoundsRect().Right, box->ClientWidth());
+    }
+  }
 }
 
 TEST(PanelLayout, TogglingTheHorizontalBarRepeatsThePassExactlyOnce) {

@@ -27,6 +27,24 @@ bool DecodeOneUtf8(const std::string& s, char32_t& out) {
   return true;
 }
 
+// The name a root read under an owner takes: the streamed one, or, when another component
+// of that owner has it already (a second window of one class, read from one description),
+// the first of Name_1, Name_2, ... that is free there. The root's own components are named
+// inside the root and keep their streamed names.
+std::string FreeRootName(const TComponent& root, const std::string& name) {
+  const TComponent* owner = root.Owner();
+  const auto taken = [&](const std::string& candidate) {
+    const TComponent* other = owner->FindComponent(candidate);
+    return other != nullptr && other != &root;
+  };
+  if (owner == nullptr || name.empty() || !taken(name)) return name;
+  // The owner has finitely many components, so some number is free.
+  for (int i = 1;; ++i) {
+    std::string candidate = name + "_" + std::to_string(i);
+    if (!taken(candidate)) return candidate;
+  }
+}
+
 }  // namespace
 
 void SetFindGlobalComponent(FindGlobalComponentProc finder) { GlobalFinder() = std::move(finder); }
@@ -112,7 +130,7 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
     SetRoot(root);
     if (name != root->Name()) {
       try {
-        root->SetName(name);
+        root->SetName(FreeRootName(*root, name));
       } catch (const EComponentError& e) {
         Fail(e.Message());
       }

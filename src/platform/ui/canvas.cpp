@@ -1,5 +1,8 @@
 #include <vantor/platform/ui/canvas.h>
 
+#include <algorithm>
+
+#include <vantor/platform/rtl/saturating.h>
 #include <vantor/platform/ui/bitmap.h>
 #include <vantor/platform/ui/control.h>
 #include <vantor/platform/ui/win_control.h>
@@ -114,7 +117,9 @@ TRect TCanvas::Shift(TRect r) const {
   return r;
 }
 
-TPoint TCanvas::Shift(TPoint p) const { return {p.X + origin_.X, p.Y + origin_.Y}; }
+TPoint TCanvas::Shift(TPoint p) const {
+  return {SaturatingAdd(p.X, origin_.X), SaturatingAdd(p.Y, origin_.Y)};
+}
 
 TCanvasOp TCanvas::NewOp(TCanvasOpKind kind) const {
   TCanvasOp op;
@@ -142,7 +147,7 @@ void TCanvas::TextOut(int x, int y, std::string_view text) {
   op.text = std::string(text);
   op.rect = Shift(Bounds(x, y, TextWidth(text), TextHeight(text)));
   Record(std::move(op));
-  pen_pos_ = {x + TextWidth(text), y};
+  pen_pos_ = {SaturatingAdd(x, TextWidth(text)), y};
 }
 
 void TCanvas::TextRect(const TRect& rect, int x, int y, std::string_view text) {
@@ -226,7 +231,11 @@ void Frame3D(TCanvas& canvas, TRect& rect, TColor top_color, TColor bottom_color
   pen->SetWidth(1);
   --rect.Bottom;
   --rect.Right;
-  for (int i = 0; i < width; ++i) {
+  // Rings from the rectangle's larger side on lie wholly outside it and only move the edges
+  // inwards: they are not drawn (a frame as wide as an int holds would be that many rings).
+  const int side = SaturatingAdd(std::max(rect.Width(), rect.Height()), 1);  // as before the decrements
+  const int rings = std::clamp(side, 0, std::max(width, 0));
+  for (int i = 0; i < rings; ++i) {
     pen->SetColor(top_color);
     canvas.MoveTo(rect.Left, rect.Bottom);
     canvas.LineTo(rect.Left, rect.Top);
@@ -236,6 +245,7 @@ void Frame3D(TCanvas& canvas, TRect& rect, TColor top_color, TColor bottom_color
     canvas.LineTo(rect.Left - 1, rect.Bottom);
     InflateRect(rect, -1, -1);
   }
+  if (rings < width) InflateRect(rect, rings - width, rings - width);
   ++rect.Bottom;
   ++rect.Right;
 }

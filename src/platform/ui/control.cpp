@@ -5,6 +5,7 @@
 
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/saturating.h>
 #include <vantor/platform/ui/menus.h>
 #include <vantor/platform/ui/win_control.h>
 
@@ -111,12 +112,14 @@ TControl::~TControl() {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-  width = std::max(0, width);
-  height = std::max(0, height);
-  if (left == left_ && top == top_ && width == width_ && height == height_) return;
-  const bool sized = width != width_ || height != height_;
+  // A size that would take the right or bottom edge past the largest int ends there, so
+  // every edge of the control stays representable; compared after that, so asking again
+  // for the same too-large size is no change.
+  const TRect bounds = Bounds(left, top, std::max(0, width), std::max(0, height));
+  if (bounds == BoundsRect()) return;
+  const bool sized = bounds.Width() != width_ || bounds.Height() != height_;
   Invalidate();  // the old place
-  UpdateBoundsRect(Bounds(left, top, width, height));
+  UpdateBoundsRect(bounds);
   Invalidate();  // the new place
   if (sized) BoundsSized();
   if (parent_ != nullptr) parent_->ChildBoundsChanged(this);
@@ -134,24 +137,28 @@ void TControl::BoundsSized() { Resize(); }
 
 TRect TControl::GetClientRect() const { return {0, 0, width_, height_}; }
 
-void TControl::SetClientWidth(int v) { SetWidth(width_ + v - ClientWidth()); }
+void TControl::SetClientWidth(int v) {
+  SetWidth(SaturateToInt(std::int64_t{width_} + v - ClientWidth()));
+}
 
-void TControl::SetClientHeight(int v) { SetHeight(height_ + v - ClientHeight()); }
+void TControl::SetClientHeight(int v) {
+  SetHeight(SaturateToInt(std::int64_t{height_} + v - ClientHeight()));
+}
 
 TPoint TControl::GetClientOrigin() const {
   if (parent_ == nullptr) return {left_, top_};
   const TPoint p = parent_->ClientOrigin();
-  return {p.X + left_, p.Y + top_};
+  return {SaturatingAdd(p.X, left_), SaturatingAdd(p.Y, top_)};
 }
 
 TPoint TControl::ClientToScreen(TPoint p) const {
   const TPoint o = ClientOrigin();
-  return {p.X + o.X, p.Y + o.Y};
+  return {SaturatingAdd(p.X, o.X), SaturatingAdd(p.Y, o.Y)};
 }
 
 TPoint TControl::ScreenToClient(TPoint p) const {
   const TPoint o = ClientOrigin();
-  return {p.X - o.X, p.Y - o.Y};
+  return {SaturatingSub(p.X, o.X), SaturatingSub(p.Y, o.Y)};
 }
 
 void TControl::SetParent(TWinControl* parent) {

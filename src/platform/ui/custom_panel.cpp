@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <vantor/platform/rtl/saturating.h>
 #include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
@@ -38,8 +39,8 @@ TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
 
 int TCustomPanel::FrameSize() const {
   int size = border_width_;
-  if (bevel_outer_ != bvNone) size += bevel_width_;
-  if (bevel_inner_ != bvNone) size += bevel_width_;
+  if (bevel_outer_ != bvNone) size = SaturatingAdd(size, bevel_width_);
+  if (bevel_inner_ != bvNone) size = SaturatingAdd(size, bevel_width_);
   return size;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <vantor/platform/core/temporary_change.h>
+#include <vantor/platform/rtl/saturating.h>
 #include <vantor/platform/ui/publishing.h>
 
 namespace vantor {
@@ -147,14 +148,14 @@ void TScrollingWinControl::CalcAutoRange() {
     TControl* c = Controls(i);
     if (!c->Visible()) continue;
     if (c->Align() == alNone || c->Align() == alLeft || c->Align() == alRight) {
-      right = std::max(right, c->Left() + c->Width() + horz_->position_);
+      right = std::max(right, SaturatingAdd(c->BoundsRect().Right, horz_->position_));
     }
     if (c->Align() == alNone || c->Align() == alTop || c->Align() == alBottom) {
-      bottom = std::max(bottom, c->Top() + c->Height() + vert_->position_);
+      bottom = std::max(bottom, SaturatingAdd(c->BoundsRect().Bottom, vert_->position_));
     }
   }
-  horz_->range_ = right > 0 ? right + horz_->margin_ : 0;
-  vert_->range_ = bottom > 0 ? bottom + vert_->margin_ : 0;
+  horz_->range_ = right > 0 ? SaturatingAdd(right, horz_->margin_) : 0;
+  vert_->range_ = bottom > 0 ? SaturatingAdd(bottom, vert_->margin_) : 0;
 }
 
 bool TScrollingWinControl::RecalcBars() {
@@ -213,7 +214,7 @@ void TScrollingWinControl::ScrollBy(int dx, int dy) {
     ScopeExit enable([this] { EnableAlign(); });
     for (int i = 0; i < ControlCount(); ++i) {
       TControl* c = Controls(i);
-      c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+      c->SetBounds(SaturatingAdd(c->Left(), dx), SaturatingAdd(c->Top(), dy), c->Width(), c->Height());
     }
     SetControlState(ControlState() - TControlState{csAlignmentNeeded});
   }
@@ -223,15 +224,16 @@ void TScrollingWinControl::ScrollBy(int dx, int dy) {
 void TScrollingWinControl::ScrollInView(TControl* control) {
   if (control == nullptr || control->Parent() != this) return;
   const TRect client = GetClientRect();
-  if (control->Left() < 0) {
-    horz_->SetPosition(horz_->position_ + control->Left());
-  } else if (control->Left() + control->Width() > client.Width()) {
-    horz_->SetPosition(horz_->position_ + control->Left() + control->Width() - client.Width());
+  const TRect bounds = control->BoundsRect();
+  if (bounds.Left < 0) {
+    horz_->SetPosition(SaturatingAdd(horz_->position_, bounds.Left));
+  } else if (bounds.Right > client.Width()) {
+    horz_->SetPosition(SaturatingAdd(horz_->position_, bounds.Right - client.Width()));
   }
-  if (control->Top() < 0) {
-    vert_->SetPosition(vert_->position_ + control->Top());
-  } else if (control->Top() + control->Height() > client.Height()) {
-    vert_->SetPosition(vert_->position_ + control->Top() + control->Height() - client.Height());
+  if (bounds.Top < 0) {
+    vert_->SetPosition(SaturatingAdd(vert_->position_, bounds.Top));
+  } else if (bounds.Bottom > client.Height()) {
+    vert_->SetPosition(SaturatingAdd(vert_->position_, bounds.Bottom - client.Height()));
   }
 }
 

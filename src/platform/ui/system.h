@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <vantor/platform/rtl/saturating.h>
+
 namespace vantor {
 
 // A point in pixels.
@@ -15,14 +17,16 @@ struct TPoint {
   constexpr bool operator==(const TPoint&) const = default;
 };
 
-// A rectangle with exclusive right and bottom edges, as the window system's.
+// A rectangle with exclusive right and bottom edges, as the window system's. Edges are
+// computed saturating (Bounds, InflateRect, OffsetRect), so a rectangle made from a
+// huge size ends at the largest int instead of wrapping around.
 struct TRect {
   int Left = 0;
   int Top = 0;
   int Right = 0;
   int Bottom = 0;
-  constexpr int Width() const { return Right - Left; }
-  constexpr int Height() const { return Bottom - Top; }
+  constexpr int Width() const { return SaturatingSub(Right, Left); }
+  constexpr int Height() const { return SaturatingSub(Bottom, Top); }
   constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
   constexpr TPoint TopLeft() const { return {Left, Top}; }
   constexpr TPoint BottomRight() const { return {Right, Bottom}; }
@@ -31,22 +35,22 @@ struct TRect {
 
 constexpr TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
 constexpr TRect Bounds(int left, int top, int width, int height) {
-  return {left, top, left + width, top + height};
+  return {left, top, SaturatingAdd(left, width), SaturatingAdd(top, height)};
 }
 constexpr TPoint Point(int x, int y) { return {x, y}; }
 
 // Grows the rectangle by dx on the left and right and dy on top and bottom (negative shrinks).
 inline void InflateRect(TRect& r, int dx, int dy) {
-  r.Left -= dx;
-  r.Top -= dy;
-  r.Right += dx;
-  r.Bottom += dy;
+  r.Left = SaturatingSub(r.Left, dx);
+  r.Top = SaturatingSub(r.Top, dy);
+  r.Right = SaturatingAdd(r.Right, dx);
+  r.Bottom = SaturatingAdd(r.Bottom, dy);
 }
 inline void OffsetRect(TRect& r, int dx, int dy) {
-  r.Left += dx;
-  r.Right += dx;
-  r.Top += dy;
-  r.Bottom += dy;
+  r.Left = SaturatingAdd(r.Left, dx);
+  r.Right = SaturatingAdd(r.Right, dx);
+  r.Top = SaturatingAdd(r.Top, dy);
+  r.Bottom = SaturatingAdd(r.Bottom, dy);
 }
 // True when p lies inside r (left and top edges inclusive, right and bottom exclusive).
 constexpr bool PtInRect(const TRect& r, TPoint p) {

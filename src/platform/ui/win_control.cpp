@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include <vantor/platform/rtl/exceptions.h>
+#include <vantor/platform/rtl/saturating.h>
 #include <vantor/platform/ui/form.h>
 
 namespace vantor {
@@ -431,11 +432,10 @@ TRect TWinControl::GetClientRect() const {
 
 TPoint TWinControl::GetClientOrigin() const {
   const TRect r = ClientAreaInWindow();
-  TPoint p{Left() + r.Left, Top() + r.Top};
+  TPoint p{SaturatingAdd(Left(), r.Left), SaturatingAdd(Top(), r.Top)};
   if (Parent() != nullptr) {
     const TPoint o = Parent()->ClientOrigin();
-    p.X += o.X;
-    p.Y += o.Y;
+    p = {SaturatingAdd(p.X, o.X), SaturatingAdd(p.Y, o.Y)};
   }
   return p;
 }
@@ -480,12 +480,15 @@ void TWinControl::PaintControls(HDC dc) {
 // --- Bounds and alignment ---
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
-  width = std::max(0, width);
-  height = std::max(0, height);
-  if (left == Left() && top == Top() && width == Width() && height == Height()) return;
+  // As TControl::SetBounds: the edges stay representable, and the comparison is made
+  // with the size that will be kept.
+  const TRect bounds = Bounds(left, top, std::max(0, width), std::max(0, height));
+  if (bounds == BoundsRect()) return;
+  width = bounds.Width();
+  height = bounds.Height();
   const bool sized = width != Width() || height != Height();
   const bool moved = left != Left() || top != Top();
-  UpdateBoundsRect(Bounds(left, top, width, height));
+  UpdateBoundsRect(bounds);
   if (handle_ != 0) {
     TWindowPos pos{handle_, 0, left, top, width, height,
                    SWP_NOZORDER | SWP_NOACTIVATE | (sized ? 0u : SWP_NOSIZE) |
@@ -554,19 +557,19 @@ void TWinControl::AlignControls(TControl* /*control*/, TRect& rect) {
       switch (align) {
         case alTop:
           c->SetBounds(rect.Left, rect.Top, w, c->Height());
-          rect.Top += c->Height();
+          rect.Top = SaturatingAdd(rect.Top, c->Height());
           break;
         case alBottom:
-          c->SetBounds(rect.Left, rect.Bottom - c->Height(), w, c->Height());
-          rect.Bottom -= c->Height();
+          c->SetBounds(rect.Left, SaturatingSub(rect.Bottom, c->Height()), w, c->Height());
+          rect.Bottom = SaturatingSub(rect.Bottom, c->Height());
           break;
         case alLeft:
           c->SetBounds(rect.Left, rect.Top, c->Width(), h);
-          rect.Left += c->Width();
+          rect.Left = SaturatingAdd(rect.Left, c->Width());
           break;
         case alRight:
-          c->SetBounds(rect.Right - c->Width(), rect.Top, c->Width(), h);
-          rect.Right -= c->Width();
+          c->SetBounds(SaturatingSub(rect.Right, c->Width()), rect.Top, c->Width(), h);
+          rect.Right = SaturatingSub(rect.Right, c->Width());
           break;
         case alClient:
           c->SetBounds(rect.Left, rect.Top, w, h);
@@ -631,7 +634,7 @@ void TWinControl::DefaultHandler(TMessage& m) {
       }
       if ((flags & SWP_NOMOVE) == 0) {
         const TRect r = ClientAreaInWindow();
-        Perform(WM_MOVE, 0, MakeLParam(Left() + r.Left, Top() + r.Top));
+        Perform(WM_MOVE, 0, MakeLParam(SaturatingAdd(Left(), r.Left), SaturatingAdd(Top(), r.Top)));
       }
       if ((flags & (SWP_NOSIZE | SWP_NOMOVE)) != (SWP_NOSIZE | SWP_NOMOVE)) Invalidate();
       m.Result = 0;

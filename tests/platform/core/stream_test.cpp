@@ -558,6 +558,29 @@ TEST_F(FormStream, TextWrittenByHandConvertsAndLoads) {
   EXPECT_EQ(b->Items()->Item(0)->Width(), 4);
 }
 
+// Two windows of one class, each read from the same description under one owner: the
+// second takes the first free name with a number after it, and its own components keep
+// theirs (they are named inside it).
+TEST_F(FormStream, ARootReadUnderAnOwnerThatHasItsNameAlreadyGetsAFreeName) {
+  const Bytes bytes = Write(MakeForm().get());
+  TComponent owner(nullptr);
+  std::vector<TTestForm*> read;
+  for (int i = 0; i < 3; ++i) {
+    read.push_back(new TTestForm(&owner));
+    TMemoryStream in(bytes);
+    TReader(in).ReadRootComponent(read.back());
+  }
+  EXPECT_EQ(read[0]->Name(), "Form1");
+  EXPECT_EQ(read[1]->Name(), "Form1_1");
+  EXPECT_EQ(read[2]->Name(), "Form1_2");
+  EXPECT_NE(read[2]->FindComponent("Box1"), nullptr);
+  delete read[1];
+  auto* again = new TTestForm(&owner);
+  TMemoryStream in(bytes);
+  TReader(in).ReadRootComponent(again);
+  EXPECT_EQ(again->Name(), "Form1_1");
+}
+
 TEST_F(FormStream, ReadingIntoAnExistingRootFillsItAndItsNamedComponents) {
   auto source = MakeForm();
   const Bytes bytes = Write(source.get());

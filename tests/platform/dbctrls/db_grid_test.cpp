@@ -108,6 +108,31 @@ TEST(DBGrid, TheCurrentRecordIsHighlightedAndFollowsTheDataSet) {
   EXPECT_EQ(s.grid->TopRecNo(), 100 - rows + 1);
 }
 
+TEST(DBGrid, OneRecordDownFromTheBottomRowScrollsByOneRow) {
+  GridScene s(100);
+  const int rows = s.grid->VisibleRowCount();
+  s.table.SetRecNo(rows);
+  ASSERT_EQ(s.grid->TopRecNo(), 1) << "the current record is on the bottom row";
+  s.grid->SetFocus();
+  SendKey(s.grid, VK_DOWN);
+  EXPECT_EQ(s.grid->TopRecNo(), 2);
+  EXPECT_EQ(s.HighlightedTexts(), (std::vector<std::string>{std::to_string(rows + 1), "Name " + std::to_string(rows + 1)}));
+  s.table.Next();
+  EXPECT_EQ(s.grid->TopRecNo(), 3);
+  EXPECT_EQ(s.HighlightedTexts(), (std::vector<std::string>{std::to_string(rows + 2), "Name " + std::to_string(rows + 2)}));
+}
+
+TEST(DBGrid, ClickingTheLastRecordOnTheBottomRowMakesItCurrent) {
+  GridScene s(100);
+  const int rows = s.grid->VisibleRowCount();
+  s.table.Last();
+  s.table.SetRecNo(100 - rows + 1);  // the first row shown; the last record is on the bottom row
+  ASSERT_EQ(s.grid->TopRecNo(), 100 - rows + 1);
+  ClickAt(s.grid, 50, s.RowY(rows - 1));
+  EXPECT_EQ(s.table.RecNo(), 100);
+  EXPECT_EQ(s.grid->TopRecNo(), 100 - rows + 1) << "nothing scrolls for a record on screen";
+}
+
 TEST(DBGrid, MovingInTheGridMovesTheDataSet) {
   GridScene s(100);
   s.grid->SetFocus();

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
 #include <vantor/platform/rtl/exceptions.h>
 #include <vantor/platform/ui/control.h>
 #include <vantor/platform/ui/custom_control.h>
+#include <vantor/platform/ui/custom_panel.h>
 #include <vantor/platform/ui/keyboard_input.h>
 #include <vantor/platform/ui/win_control.h>
 
@@ -101,6 +103,40 @@ TEST(ControlGeometry, BoundsClientAreaAndScreenMapping) {
   EXPECT_EQ(child->Width(), 60);
   child->SetWidth(-5);
   EXPECT_EQ(child->Width(), 0);  // sizes never go negative
+}
+
+// Sizes as large as an int holds end the control at the largest int: its edges, its
+// client origin, the screen mapping and the space left to aligned controls stay
+// representable, and asking again for the same size is no change.
+TEST(ControlGeometry, HugeSizesEndAtTheLargestIntInsteadOfWrapping) {
+  SpyWin root(nullptr);
+  root.SetBounds(100, 50, 300, 200);
+  auto* box = new Box(&root);
+  box->SetParent(&root);
+  box->SetBounds(1000, 2000, INT_MAX, INT_MAX);
+  EXPECT_EQ(box->BoundsRect(), Rect(1000, 2000, INT_MAX, INT_MAX));
+  box->ResetInvalidateCount();
+  box->SetWidth(INT_MAX);
+  EXPECT_EQ(box->InvalidateCount(), 0) << "the same size, cut again, is no change";
+  box->SetLeft(INT_MAX);
+  EXPECT_EQ(box->ClientToScreen({10, INT_MAX}), Point(INT_MAX, INT_MAX));
+  EXPECT_EQ(box->ScreenToClient({INT_MIN, 0}), Point(INT_MIN, -2050));
+  auto* top = new SpyWin(&root);
+  auto* below = new SpyWin(&root);
+  for (SpyWin* w : {top, below}) {
+    w->SetParent(&root);
+    w->SetHeight(INT_MAX);
+    w->SetAlign(alTop);
+  }
+  EXPECT_EQ(below->BoundsRect(), Rect(0, INT_MAX, 300, INT_MAX));
+  EXPECT_EQ(below->ClientOrigin(), Point(100, INT_MAX));
+  // A frame as wide as an int holds paints the rings that fit, and no more.
+  TPanel panel(nullptr);
+  panel.SetBounds(0, 0, 40, 30);
+  panel.SetBorderWidth(INT_MAX);
+  panel.HandleNeeded();
+  panel.Repaint();
+  EXPECT_LT(panel.Surface().ops.size(), 200u);
 }
 
 TEST(ControlGeometry, ResizeFiresOnSizeChangesOnly) {
