@@ -71,6 +71,14 @@ int main(int argc, char** argv) {
     }
     // The window host only when a window is wanted and a display is there.
     std::unique_ptr<TX11Host> host = screenshot.empty() ? InstallX11HostIfDisplay() : nullptr;
+    if (host) {
+      // Other programs on the display can make our requests fail (a window gone before we
+      // answer it); the host survives that, and the demo says so on its error output.
+      host->SetErrorObserver([](const TX11Error& e) {
+        std::cerr << "demo: X error " << (e.foreign ? "caused by another client, survived: " : "of our own: ")
+                  << e.text << "\n";
+      });
+    }
     TDemoForm form(db, table);
     form.SetReportFile(report);
     if (!screenshot.empty()) {
