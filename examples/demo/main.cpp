@@ -25,7 +25,7 @@ constexpr const char* kUsage =
     "  --table NAME       the table or view to show (default: customers)\n"
     "  --type TEXT        types TEXT into the first filter field at start\n"
     "  --screenshot FILE  renders the main form to a PNG file without a display, and exits\n"
-    "  --report FILE      keeps the record count and the first filter field's text in FILE\n";
+    "  --report FILE      keeps the record count, the first filter field's text and the form's size in FILE\n";
 
 }  // namespace
 

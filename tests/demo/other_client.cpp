@@ -6,7 +6,7 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <thread>
+#include <cstring>
 
 namespace vantor::testing {
 
@@ -25,32 +25,6 @@ OtherClient::OtherClient(const std::string& display_name) : display_(XOpenDispla
 
 OtherClient::~OtherClient() {
   if (display_ != nullptr) XCloseDisplay(display_);
-}
-
-Window OtherClient::FocusWindowNamed(const std::string& name) {
-  for (auto deadline = Clock::now() + 20s; Clock::now() < deadline; std::this_thread::sleep_for(50ms)) {
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count);
-    Window found = 0;
-    for (unsigned int i = 0; i < count; ++i) {
-      XWindowAttributes attributes;
-      char* title = nullptr;
-      if (XGetWindowAttributes(display_, children[i], &attributes) && attributes.map_state == IsViewable &&
-          XFetchName(display_, children[i], &title) && title != nullptr) {
-        if (std::string(title).starts_with(name)) found = children[i];
-        XFree(title);
-      }
-    }
-    if (children != nullptr) XFree(children);
-    if (found == 0) continue;
-    XSetInputFocus(display_, found, RevertToParent, CurrentTime);
-    XSync(display_, False);
-    return found;
-  }
-  return 0;
 }
 
 void OtherClient::Key(KeySym key, bool control, bool shift) {
@@ -175,23 +149,9 @@ std::optional<std::string> OtherClient::Request(Atom target, Atom property) {
 }
 
 std::vector<Atom> OtherClient::Targets() {
-  const Atom targets = Intern("TARGETS");
-  XConvertSelection(display_, Intern("CLIPBOARD"), targets, targets, window_, CurrentTime);
-  XEvent e;
-  if (!Next(e, [&](const XEvent& x) { return x.type == SelectionNotify && x.xselection.target == targets; }, kAnswerTime) ||
-      e.xselection.property == None) {
-    return {};
-  }
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long after = 0;
-  unsigned char* data = nullptr;
-  XGetWindowProperty(display_, window_, e.xselection.property, 0, 1024, True, XA_ATOM, &type, &format, &count, &after,
-                     &data);
-  std::vector<Atom> atoms;
-  if (format == 32 && data != nullptr) atoms.assign(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + count);
-  if (data != nullptr) XFree(data);
+  const std::string bytes = Request(Intern("TARGETS"), Intern("TARGETS")).value_or("");
+  std::vector<Atom> atoms(bytes.size() / sizeof(Atom));
+  std::memcpy(atoms.data(), bytes.data(), atoms.size() * sizeof(Atom));
   return atoms;
 }
 
@@ -222,7 +182,9 @@ std::string OtherClient::ReadProperty(Window window, Atom property, Atom* type) 
   unsigned char* data = nullptr;
   XGetWindowProperty(display_, window, property, 0, 0x7FFFFFFF, True, AnyPropertyType, type, &format, &count, &after,
                      &data);
-  std::string bytes = format == 8 && data != nullptr ? std::string(reinterpret_cast<char*>(data), count) : "";
+  // Xlib hands 32-bit items over as longs.
+  const std::size_t item = format == 32 ? sizeof(long) : static_cast<std::size_t>(format / 8);
+  std::string bytes = data != nullptr ? std::string(reinterpret_cast<char*>(data), count * item) : "";
   if (data != nullptr) XFree(data);
   return bytes;
 }

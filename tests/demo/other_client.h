@@ -23,9 +23,13 @@ class OtherClient {
 
   Display* display() const { return display_; }
   Atom Intern(const char* name) const { return XInternAtom(display_, name, False); }
-  // The top-level window whose name starts with `name` (0 when there is none yet), waited
-  // for up to 20 seconds, mapped and given the keyboard focus.
-  Window FocusWindowNamed(const std::string& name);
+  // The window with the keyboard focus.
+  Window FocusedWindow() const {
+    Window window = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &window, &revert);
+    return window;
+  }
 
   // A key stroke through XTest, with Control and Shift held as asked.
   void Key(KeySym key, bool control = false, bool shift = false);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <chrono>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -84,6 +85,9 @@ struct TX11Clipboard::State {
   std::size_t request_bytes;  // the most data one ChangeProperty may carry on this server
   std::size_t step_bytes;     // an INCR step: fits a request even without big requests
   std::vector<Transfer> transfers;
+  // What we selected on the requestors' windows before their transfers (nothing, unless a
+  // requestor names a window of our own), given back when their last transfer ends.
+  std::map<::Window, long> requestor_masks;
 
   explicit State(Display* d)
       : display(d),
@@ -170,10 +174,17 @@ struct TX11Clipboard::State {
     }
     // Too large for one request: the property announces the size under the type INCR, and
     // the requestor's deletions of it (and its window's end) are watched from now on.
-    XSelectInput(display, requestor, PropertyChangeMask | StructureNotifyMask);
+    if (!requestor_masks.contains(requestor)) {
+      XWindowAttributes attributes{};
+      const bool known = XGetWindowAttributes(display, requestor, &attributes) != 0;
+      requestor_masks[requestor] = known ? attributes.your_event_mask : NoEventMask;
+    }
+    XSelectInput(display, requestor, requestor_masks[requestor] | PropertyChangeMask | StructureNotifyMask);
     const long size = static_cast<long>(data->size());
     XChangeProperty(display, requestor, property, incr, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&size), 1);
+    // A request again for the same property starts over.
+    std::erase_if(transfers, [&](const Transfer& t) { return t.requestor == requestor && t.property == property; });
     transfers.push_back({requestor, property, type, std::move(data), 0, Clock::now()});
     return true;
   }
@@ -199,9 +210,14 @@ struct TX11Clipboard::State {
     });
     const bool watched =
         std::any_of(transfers.begin(), transfers.end(), [&](const Transfer& t) { return t.requestor == requestor; });
-    if (watched || window_gone) return;
+    if (watched) return;
+    const auto mask = requestor_masks.find(requestor);
+    if (mask == requestor_masks.end()) return;
+    const long before = mask->second;
+    requestor_masks.erase(mask);
+    if (window_gone) return;
     TX11ErrorTrap trap(display);
-    XSelectInput(display, requestor, NoEventMask);
+    XSelectInput(display, requestor, before);
   }
 
   void EndAbandoned() {
