@@ -229,7 +229,7 @@ void TDemoForm::WriteReport() const {
     std::ofstream out(temporary, std::ios::trunc);
     const TCustomMaskEdit* edit = FirstFilterEdit();
     out << "count=" << (table_->Active() ? table_->RecordCount() : 0) << "\ntext=" << (edit != nullptr ? edit->Text() : "")
-        << "\n";
+        << "\nsize=" << ClientWidth() << "x" << ClientHeight() << "\n";
   }
   std::rename(temporary.c_str(), report_path_.c_str());
 }

@@ -45,8 +45,9 @@ class TDemoForm : public TForm {
   // The first edit of the filter panel (where typing starts), or null.
   TCustomMaskEdit* FirstFilterEdit() const;
   std::string StatusText() const;
-  // After every change of the data set, writes "count=N" and "text=<the first filter
-  // edit's text>" lines to the file (replacing it), so another process can follow.
+  // After every change of the data set, writes "count=N", "text=<the first filter edit's
+  // text>" and "size=<client width>x<height>" lines to the file (replacing it), so another
+  // process can follow.
   void SetReportFile(const std::string& path);
 
  protected:

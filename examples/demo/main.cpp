@@ -25,7 +25,7 @@ constexpr const char* kUsage =
     "  --table NAME       the table or view to show (default: customers)\n"
     "  --type TEXT        types TEXT into the first filter field at start\n"
     "  --screenshot FILE  renders the main form to a PNG file without a display, and exits\n"
-    "  --report FILE      keeps the record count and the first filter field's text in FILE\n";
+    "  --report FILE      keeps the record count, the first filter field's text and the form's size in FILE\n";
 
 }  // namespace
 
@@ -71,6 +71,14 @@ int main(int argc, char** argv) {
     }
     // The window host only when a window is wanted and a display is there.
     std::unique_ptr<TX11Host> host = screenshot.empty() ? InstallX11HostIfDisplay() : nullptr;
+    if (host) {
+      // Other programs on the display can make our requests fail (a window gone before we
+      // answer it); the host survives that, and the demo says so on its error output.
+      host->SetErrorObserver([](const TX11Error& e) {
+        std::cerr << "demo: X error " << (e.foreign ? "caused by another client, survived: " : "of our own: ")
+                  << e.text << "\n";
+      });
+    }
     TDemoForm form(db, table);
     form.SetReportFile(report);
     if (!screenshot.empty()) {

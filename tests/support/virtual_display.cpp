@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 extern char** environ;
@@ -44,6 +45,20 @@ int FreeDisplay() {
     ++display;
   }
   return display;
+}
+
+// Whether the server `server` started for display `number` serves it: its lock file names
+// it and its socket is there. False once it has ended (another server holds the number) or
+// after 20 seconds.
+bool Serving(const std::string& number, const Process& server) {
+  for (auto deadline = std::chrono::steady_clock::now() + 20s; std::chrono::steady_clock::now() < deadline;) {
+    if (!server.Running()) return false;
+    pid_t owner = 0;
+    std::ifstream("/tmp/.X" + number + "-lock") >> owner;
+    if (owner == server.Pid() && fs::exists("/tmp/.X11-unix/X" + number)) return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return false;
 }
 
 }  // namespace
@@ -104,17 +119,14 @@ int RunToEnd(const std::vector<std::string>& argv, const std::map<std::string, s
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-VirtualDisplay::VirtualDisplay(const std::string& xvfb)
-    : name_(":" + std::to_string(FreeDisplay())),
-      server_({xvfb, name_, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}) {
-  if (!server_.Started()) return;
-  const std::string socket = "/tmp/.X11-unix/X" + name_.substr(1);
-  for (auto deadline = std::chrono::steady_clock::now() + 20s; std::chrono::steady_clock::now() < deadline;) {
-    if (fs::exists(socket)) {
-      ready_ = true;
-      return;
-    }
-    std::this_thread::sleep_for(50ms);
+VirtualDisplay::VirtualDisplay(const std::string& xvfb) {
+  for (int attempt = 0; attempt < 10 && !ready_; ++attempt) {
+    const std::string number = std::to_string(FreeDisplay());
+    name_ = ":" + number;
+    server_ = std::make_unique<Process>(
+        std::vector<std::string>{xvfb, name_, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    if (!server_->Started()) return;
+    ready_ = Serving(number, *server_);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ class Process {
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
   bool Started() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
   // Whether it is still running.
   bool Running() const;
 
@@ -35,8 +37,9 @@ class Process {
 // status, -1 when it could not start or did not end in time.
 int RunToEnd(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env);
 
-// Xvfb on the first free display number from 71 on, 1024 x 768; `Ready()` once its
-// socket is there (up to 20 seconds).
+// Xvfb on the first free display number from 71 on, 1024 x 768; `Ready()` once it serves
+// (up to 20 seconds). Tests run side by side may pick the same number: the one whose
+// server lost the race (another server's lock) tries the next number.
 class VirtualDisplay {
  public:
   explicit VirtualDisplay(const std::string& xvfb);
@@ -46,7 +49,7 @@ class VirtualDisplay {
 
  private:
   std::string name_;
-  Process server_;
+  std::unique_ptr<Process> server_;
   bool ready_ = false;
 };
 

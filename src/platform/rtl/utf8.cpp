@@ -69,6 +69,27 @@ std::string EncodeUtf8(std::u32string_view text) {
   return out;
 }
 
+std::string Latin1ToUtf8(std::string_view latin1) {
+  std::string out;
+  out.reserve(latin1.size());
+  for (char c : latin1) AppendUtf8(static_cast<unsigned char>(c), out);
+  return out;
+}
+
+bool Utf8ToLatin1(std::string_view text, std::string& latin1) {
+  latin1.clear();
+  latin1.reserve(text.size());
+  bool whole = true;
+  for (std::size_t i = 0; i < text.size();) {
+    // A stray byte is read as the Latin-1 character of its value, as DecodeUtf8 reads it.
+    const Utf8Unit u = DecodeUtf8At(text, i);
+    whole = whole && u.cp <= 0xFF;
+    latin1 += u.cp <= 0xFF ? static_cast<char>(u.cp) : '?';
+    i += u.len;
+  }
+  return whole;
+}
+
 std::size_t Utf8CharStart(std::string_view s, std::size_t i) {
   if (i >= s.size()) return s.size();
   // A valid character has at most three continuation bytes; further back is a stray

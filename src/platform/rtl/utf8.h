@@ -32,6 +32,10 @@ void AppendUtf8(char32_t cp, std::string& out);
 std::u32string DecodeUtf8(std::string_view text);
 std::string EncodeUtf8(std::u32string_view text);
 std::string EncodeUtf8(char32_t ch);
+// Latin-1, the encoding of older programs' text, where each byte is the code point of its
+// value. Going to Latin-1, a character above U+00FF becomes '?', and the result is false.
+std::string Latin1ToUtf8(std::string_view latin1);
+bool Utf8ToLatin1(std::string_view text, std::string& latin1);
 
 // ---- character boundaries ----
 // A byte that continues a sequence (10xxxxxx); every other byte starts a character.

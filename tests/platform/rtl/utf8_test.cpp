@@ -47,6 +47,17 @@ TEST(Utf8, ValidTextHasNoStrayByte) {
   EXPECT_FALSE(IsValidUtf8("a\x80" "b"));       // a stray continuation byte
 }
 
+TEST(Utf8, Latin1TextsGoBothWaysAndCharactersAboveItBecomeQuestionMarks) {
+  EXPECT_EQ(Latin1ToUtf8("Caf\xe9 \xff\x80"), "Café ÿ\u0080");
+  std::string latin1;
+  EXPECT_TRUE(Utf8ToLatin1("Café ÿ", latin1));
+  EXPECT_EQ(latin1, "Caf\xe9 \xff");
+  EXPECT_FALSE(Utf8ToLatin1("5 € \xF0\x9F\x98\x80!", latin1));
+  EXPECT_EQ(latin1, "5 ? ?!");
+  EXPECT_TRUE(Utf8ToLatin1("a\xC3", latin1)) << "a stray byte is the Latin-1 character of its value";
+  EXPECT_EQ(latin1, "a\xC3");
+}
+
 TEST(Utf8, MalformedSequencesAreOneInvalidByte) {
   const std::string cases[] = {
       "\xC0\xAF",          // overlong '/'

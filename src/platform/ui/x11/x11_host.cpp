@@ -2,9 +2,10 @@
 
 
 #include <algorithm>
-#include <chrono>
-#include <cstring>
+#include <cassert>
+#include <cstdlib>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include <vantor/platform/rtl/utf8.h>
@@ -14,6 +15,8 @@
 #include <vantor/platform/ui/messages.h>
 #include <vantor/platform/ui/raster/render.h>
 #include <vantor/platform/ui/screen.h>
+#include <vantor/platform/ui/x11/x11_clipboard.h>
+#include <vantor/platform/ui/x11/x11_error_trap.h>
 
 // Xlib last: its macros (KeyPress, None, Status ...) would otherwise rewrite our headers.
 #include <X11/Xatom.h>
@@ -21,7 +24,6 @@
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 #include <X11/keysym.h>
-#include <poll.h>
 
 namespace vantor {
 
@@ -90,6 +92,28 @@ std::intptr_t MouseKeys(TShiftState s) {
   return keys;
 }
 
+// The text a key press gives through the input method. A text longer than the first buffer
+// (a long composed sequence, a phrase an input method commits) is read again with the size
+// the input method asks for. `status` tells what came: characters, a key symbol, both.
+std::string LookupText(XIC ic, XKeyEvent& e, KeySym& sym, Status& status) {
+  std::string text(64, '\0');
+  int length = Xutf8LookupString(ic, &e, text.data(), static_cast<int>(text.size()), &sym, &status);
+  if (status == XBufferOverflow && length > 0) {
+    text.resize(static_cast<std::size_t>(length));
+    length = Xutf8LookupString(ic, &e, text.data(), length, &sym, &status);
+  }
+  const bool chars = status == XLookupChars || status == XLookupBoth;
+  text.resize(chars ? static_cast<std::size_t>(std::max(length, 0)) : 0);
+  return text;
+}
+
+// The place of a mouse button in the tables of messages: left, middle, right. Other clients
+// may send any number (0 included); a button without messages has none.
+std::optional<std::size_t> ButtonIndex(unsigned int button) {
+  if (button < 1 || button > 3) return std::nullopt;
+  return button - 1;
+}
+
 unsigned int XCursorShape(TCursor cursor) {
   switch (cursor) {
     case crHourGlass: case crSQLWait: return XC_watch;
@@ -120,15 +144,20 @@ struct TX11Host::State {
   XIM im = nullptr;
   Atom wm_protocols = 0;
   Atom wm_delete = 0;
-  Atom clipboard = 0;
   Atom utf8_string = 0;
-  Atom targets = 0;
-  Atom transfer = 0;
   Atom net_wm_name = 0;
   std::map<TForm*, Window> windows;
   std::map<unsigned int, Cursor> cursors;
-  std::string clipboard_text;
-  bool own_clipboard = false;
+  std::unique_ptr<TX11Clipboard> clipboard;
+  // The server time of the user's last input: a copy takes the selection at that time, as
+  // the conventions ask; synthetic events (any client may send any time) do not count.
+  Time input_time = CurrentTime;
+  // Whether an event that may have changed what the forms show came since the last paint.
+  // The selection's traffic changes nothing there, and a transfer of megabytes in steps
+  // must not repaint the windows at every step.
+  bool changed = true;
+  int min_keycode = 8;
+  int max_keycode = 255;
   // The control a button press went to: it gets the moves and the release (capture).
   TControl* pressed = nullptr;
   TPoint pressed_origin;
@@ -143,8 +172,11 @@ struct TX11Host::State {
       XDestroyWindow(display, w.id);
     }
     for (auto& [shape, cursor] : cursors) XFreeCursor(display, cursor);
+    clipboard.reset();
     if (im != nullptr) XCloseIM(im);
-    if (display != nullptr) XCloseDisplay(display);
+    if (display == nullptr) return;
+    UnwatchX11Errors(display);
+    XCloseDisplay(display);
   }
 
   TForm* FormOf(::Window id) const {
@@ -201,29 +233,25 @@ struct TX11Host::State {
     TWinControl* focus = GetFocus();
     if (focus == nullptr || GetParentForm(focus) != &form) focus = &form;
     const TShiftState shift = ShiftOf(e.state);
-    char buffer[64] = {};
     KeySym sym = NoSymbol;
-    int length = 0;
+    std::string text;
     Window& w = windows[&form];
     if (press && w.ic != nullptr) {
       Status status = 0;
-      length = Xutf8LookupString(w.ic, &e, buffer, sizeof buffer - 1, &sym, &status);
-      if (status != XLookupChars && status != XLookupBoth) length = 0;
+      text = LookupText(w.ic, e, sym, status);
       if (status == XLookupChars) sym = XLookupKeysym(&e, 0);
     } else {
-      length = XLookupString(&e, buffer, sizeof buffer - 1, &sym, nullptr);
+      char buffer[64] = {};
+      const int length = XLookupString(&e, buffer, sizeof buffer, &sym, nullptr);
+      text.assign(buffer, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof buffer))));
       // Without an input method the text is the key symbol's character (Latin-1 symbols
       // are their code points; Unicode symbols carry theirs).
-      if (press && length <= 0) {
-        std::string text;
+      if (press && text.empty()) {
         if (sym >= 0x20 && sym <= 0xFF) AppendUtf8(static_cast<char32_t>(sym), text);
         if ((sym & 0xFF000000) == 0x01000000) AppendUtf8(static_cast<char32_t>(sym & 0xFFFFFF), text);
-        std::memcpy(buffer, text.data(), std::min(text.size(), sizeof buffer - 1));
-        length = static_cast<int>(text.size());
       }
     }
     std::uint16_t vk = VirtualKey(sym);
-    const std::string text(buffer, static_cast<std::size_t>(std::max(length, 0)));
     const bool typed = !text.empty() && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F &&
                        !shift.Contains(ssCtrl) && !shift.Contains(ssAlt);
     if (!press) {
@@ -262,11 +290,13 @@ struct TX11Host::State {
                      MakeLParam(e.x_root, e.y_root));
       return;
     }
-    if (e.button > 3) return;
+    const std::optional<std::size_t> index = ButtonIndex(e.button);
+    if (!index) return;
     static constexpr std::uint32_t kDown[] = {WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN};
     static constexpr std::uint32_t kDouble[] = {WM_LBUTTONDBLCLK, WM_MBUTTONDBLCLK, WM_RBUTTONDBLCLK};
     static constexpr std::uint32_t kUp[] = {WM_LBUTTONUP, WM_MBUTTONUP, WM_RBUTTONUP};
-    const std::size_t b = e.button - 1;
+    const std::size_t b = *index;
+    assert(b < std::size(kDown) && "ButtonIndex maps only the buttons the tables have");
     if (press) {
       TPoint p{e.x, e.y};
       TWinControl* target = TargetAt(form, p);
@@ -310,39 +340,34 @@ struct TX11Host::State {
     }
   }
 
-  void AnswerSelectionRequest(XSelectionRequestEvent& r) {
-    XSelectionEvent reply{};
-    reply.type = SelectionNotify;
-    reply.requestor = r.requestor;
-    reply.selection = r.selection;
-    reply.target = r.target;
-    reply.time = r.time;
-    reply.property = None;
-    if (r.target == targets) {
-      const Atom offered[] = {targets, utf8_string, XA_STRING};
-      XChangeProperty(display, r.requestor, r.property, XA_ATOM, 32, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(offered), 3);
-      reply.property = r.property;
-    } else if (r.target == utf8_string || r.target == XA_STRING) {
-      XChangeProperty(display, r.requestor, r.property, r.target, 8, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(clipboard_text.data()),
-                      static_cast<int>(clipboard_text.size()));
-      reply.property = r.property;
+  void NoteInputTime(const XEvent& e) {
+    if (e.xany.send_event) return;
+    switch (e.type) {
+      case KeyPress: case KeyRelease: input_time = e.xkey.time; return;
+      case ButtonPress: case ButtonRelease: input_time = e.xbutton.time; return;
+      default: return;
     }
-    XSendEvent(display, r.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+  }
+
+  // A key event with a key code the keyboard does not have can only come from another
+  // client's XSendEvent. Xlib's own input method takes code 0 for a text it composed and
+  // reads its compose table with it (its own events of that kind are not synthetic).
+  bool ForgedKey(const XEvent& e) const {
+    if (e.type != KeyPress && e.type != KeyRelease) return false;
+    const int code = static_cast<int>(e.xkey.keycode);
+    return e.xkey.send_event && (code < min_keycode || code > max_keycode);
   }
 
   void Dispatch(XEvent& e) {
+    if (ForgedKey(e)) return;
     if (XFilterEvent(&e, None)) return;  // the input method composes (dead keys)
-    if (e.type == SelectionRequest) return AnswerSelectionRequest(e.xselectionrequest);
+    if (clipboard->Handle(e)) return;
+    changed = true;
+    NoteInputTime(e);
     if (e.type == MappingNotify) {
       // The keyboard map changed (a layout switch, or a tool mapping a spare key to a
       // character it types): Xlib's cached copy must follow, or new keys read as nothing.
       XRefreshKeyboardMapping(&e.xmapping);
-      return;
-    }
-    if (e.type == SelectionClear) {
-      own_clipboard = false;
       return;
     }
     TForm* form = FormOf(e.xany.window);
@@ -353,6 +378,9 @@ struct TX11Host::State {
         w.dirty = true;
         return;
       case ConfigureNotify: {
+        // Only the server's own notices tell the size: any client may send one with any
+        // size (a window manager sends them to tell where the frame put the window).
+        if (e.xconfigure.send_event) return;
         const int width = e.xconfigure.width;
         const int height = e.xconfigure.height;
         if (width != form->ClientWidth() || height != form->ClientHeight()) {
@@ -395,18 +423,18 @@ std::unique_ptr<TX11Host> TX11Host::Open() {
   if (display == nullptr) return nullptr;
   auto state = std::make_unique<State>();
   state->display = display;
+  WatchX11Errors(display, nullptr);
   XSetLocaleModifiers("");
   state->im = XOpenIM(display, nullptr, nullptr, nullptr);
   if (state->im == nullptr) {
     XSetLocaleModifiers("@im=none");
     state->im = XOpenIM(display, nullptr, nullptr, nullptr);
   }
+  XDisplayKeycodes(display, &state->min_keycode, &state->max_keycode);
   state->wm_protocols = XInternAtom(display, "WM_PROTOCOLS", False);
   state->wm_delete = XInternAtom(display, "WM_DELETE_WINDOW", False);
-  state->clipboard = XInternAtom(display, "CLIPBOARD", False);
   state->utf8_string = XInternAtom(display, "UTF8_STRING", False);
-  state->targets = XInternAtom(display, "TARGETS", False);
-  state->transfer = XInternAtom(display, "VANTOR_CLIPBOARD", False);
+  state->clipboard = std::make_unique<TX11Clipboard>(display);
   state->net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
   const int screen = DefaultScreen(display);
   Screen->SetWidth(DisplayWidth(display, screen));
@@ -438,6 +466,7 @@ void TX11Host::FormShown(TForm& form) {
                      XNFocusWindow, id, nullptr);
   }
   s.windows[&form] = w;
+  s.changed = true;
   XMapRaised(s.display, id);
   XFlush(s.display);
 }
@@ -455,6 +484,7 @@ void TX11Host::FormHidden(TForm& form) {
 }
 
 void TX11Host::PaintAll() {
+  state_->changed = false;
   for (auto& [form, w] : state_->windows) {
     if (form->Visible()) state_->Paint(*form, w);
   }
@@ -473,7 +503,7 @@ bool TX11Host::ProcessPendingEvents() {
 }
 
 void TX11Host::WaitForInput(TForm& /*modal*/) {
-  PaintAll();
+  if (state_->changed) PaintAll();
   XEvent e;
   XNextEvent(state_->display, &e);
   state_->Dispatch(e);
@@ -487,43 +517,11 @@ void TX11Host::CursorChanged(TCursor cursor) {
   XFlush(s.display);
 }
 
-void TX11Host::SetClipboardText(const std::string& text) {
-  State& s = *state_;
-  s.clipboard_text = text;
-  if (s.windows.empty()) return;
-  XSetSelectionOwner(s.display, s.clipboard, s.windows.begin()->second.id, CurrentTime);
-  s.own_clipboard = XGetSelectionOwner(s.display, s.clipboard) == s.windows.begin()->second.id;
-}
+void TX11Host::SetClipboardText(const std::string& text) { state_->clipboard->SetText(text, state_->input_time); }
 
-std::string TX11Host::ClipboardText() {
-  State& s = *state_;
-  if (s.own_clipboard || s.windows.empty()) return s.clipboard_text;
-  const ::Window id = s.windows.begin()->second.id;
-  XConvertSelection(s.display, s.clipboard, s.utf8_string, s.transfer, id, CurrentTime);
-  XFlush(s.display);
-  // The owner answers with a SelectionNotify; other events wait in the queue meanwhile.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-  XEvent e;
-  while (!XCheckTypedWindowEvent(s.display, id, SelectionNotify, &e)) {
-    if (std::chrono::steady_clock::now() > deadline) return {};
-    pollfd fd{ConnectionNumber(s.display), POLLIN, 0};
-    poll(&fd, 1, 20);
-  }
-  if (e.xselection.property == None) return {};
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0;
-  unsigned long remaining = 0;
-  unsigned char* data = nullptr;
-  std::string text;
-  if (XGetWindowProperty(s.display, id, s.transfer, 0, 1 << 20, True, AnyPropertyType, &type, &format, &count,
-                         &remaining, &data) == Success &&
-      data != nullptr) {
-    if (format == 8) text.assign(reinterpret_cast<const char*>(data), count);
-    XFree(data);
-  }
-  return text;
-}
+std::string TX11Host::ClipboardText() { return state_->clipboard->Text(state_->input_time); }
+
+void TX11Host::SetErrorObserver(TX11ErrorObserver observer) { WatchX11Errors(state_->display, std::move(observer)); }
 
 std::unique_ptr<TX11Host> InstallX11HostIfDisplay() {
   const char* display = std::getenv("DISPLAY");

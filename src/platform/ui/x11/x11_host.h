@@ -7,7 +7,10 @@
 // arrive as characters) as WM_KEYDOWN/WM_CHAR/WM_KEYUP with the virtual key and the shift
 // state, mouse buttons, moves and the wheel, focus, resizing (the form's client size and
 // realignment), and the close button (the form's close protocol). The cursor the screen
-// sets shows at once; the CLIPBOARD selection serves copy and paste.
+// sets shows at once; the CLIPBOARD selection serves copy and paste (x11_clipboard.h).
+// The display is shared: events other clients send are taken only as far as they make
+// sense (a button the host has no message for is passed over), and X errors their doings
+// cause in our requests are recorded and survived (x11_error_trap.h).
 //
 // Xlib rather than XCB: the input method (XIM, Xutf8LookupString) is an Xlib service, and
 // one synchronous connection serving one user-interface thread needs nothing more.
@@ -16,6 +19,7 @@
 #include <string>
 
 #include <vantor/platform/ui/window_host.h>
+#include <vantor/platform/ui/x11/x11_error_trap.h>
 
 namespace vantor {
 
@@ -39,6 +43,8 @@ class TX11Host : public TWindowHost {
   void PaintAll();
   // Delivers the events that have arrived, without waiting; true when there were any.
   bool ProcessPendingEvents();
+  // Hears every X error the display reports (see WatchX11Errors: no X requests in it).
+  void SetErrorObserver(TX11ErrorObserver observer);
 
  private:
   struct State;
