@@ -32,8 +32,8 @@ class Run {
     backend_.OtherExec(backend_.CreateTable());
     for (int i = 0; i < 12; ++i) OtherInsert(std::to_string(next_key_++));
     table_ = backend_.Open();
-    table_->SetIndexFieldNames("k");
-    CheckReading(true);
+    if (table_->IndexFieldNames() != backend_.OrderField()) table_->SetIndexFieldNames(backend_.OrderField());
+    AfterReading();
     for (result_.steps = 0; result_.steps < steps && !::testing::Test::HasFatalFailure(); ++result_.steps) {
       SCOPED_TRACE("step " + std::to_string(result_.steps));
       if (Pick(10) < 4) OtherStep();
@@ -127,7 +127,8 @@ class Run {
       case 1: {
         const std::vector<Row> rows = Snapshot();
         table_->SetKey();
-        table_->FieldByName("k")->SetAsString(SomeKey(rows));
+        const bool by_key = backend_.OrderField() == "k";
+        table_->FieldByName(backend_.OrderField())->SetAsString(by_key ? SomeKey(rows) : std::to_string(Pick(200)));
         table_->GotoNearest();
         break;
       }
@@ -137,7 +138,7 @@ class Run {
       case 5: DoWrite(Write::kInsert); break;
       case 6:
         backend_.Reread(*table_);
-        CheckReading(true);
+        AfterReading();
         break;
       default: CheckReading(false); break;
     }
@@ -228,6 +229,12 @@ class Run {
     EXPECT_EQ(after, expected) << "the write changed other rows than the one shown, " << shown;
   }
 
+  // A data set that reads on demand is left holding part of the rows, so that the other
+  // program's next steps fall between its windows.
+  void AfterReading() {
+    if (backend_.ReadsWhole()) CheckReading(true);
+  }
+
   // Walks the data set: no row twice, none that never was; after a reading of every
   // row, exactly the table.
   void CheckReading(bool just_read) {
@@ -236,10 +243,14 @@ class Run {
     std::vector<Row> seen;
     for (table_->First(); !table_->Eof(); table_->Next()) seen.push_back(Shown());
     std::set<std::string> idents, keys;
+    // Where the key names a row, a row the other program re-keyed is a new row, and the
+    // old key's copy one that was deleted: the key may not show twice. Elsewhere a row is
+    // what it holds, and its ident may not.
     for (const Row& row : seen) {
-      EXPECT_TRUE(idents.insert(IdentOf(row)).second) << "row shown twice: " << row;
       if (backend_.KeyIdentifies()) {
         EXPECT_TRUE(keys.insert(KeyOf(row)).second) << "key shown twice: " << row;
+      } else {
+        EXPECT_TRUE(idents.insert(IdentOf(row)).second) << "row shown twice: " << row;
       }
       EXPECT_TRUE(history_.count(row) > 0) << "a row that never existed: " << row;
     }

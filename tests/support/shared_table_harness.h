@@ -31,6 +31,9 @@ class SharedTableBackend {
   virtual bool KeyIdentifies() const = 0;
   // Whether the data set reads every row at once (so a reading shows the table exactly).
   virtual bool ReadsWhole() const = 0;
+  // The field the data set is ordered and seeks by: "k", or "v" (then CreateTable also
+  // indexes v).
+  virtual std::string OrderField() const { return "k"; }
   // The other program: runs statements; answers rows as their cells joined by "|".
   virtual void OtherExec(const std::string& sql) = 0;
   virtual std::vector<std::string> OtherRows(const std::string& sql) = 0;

@@ -869,6 +869,7 @@ void TDataSet::Post() {
   ++data_version_;
   RowsChanged();
   RowWritten(row, inserting);
+  RowPosted(row);
   if (filter_active_) {
     std::vector<Variant> none;
     edit_buffer_.swap(none);  // the filter reads the stored row

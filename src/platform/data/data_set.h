@@ -297,9 +297,11 @@ class TDataSet : public TComponent {
     (void)inserted;
   }
   virtual void RowDeleting(RowId row) { (void)row; }
+  // Called by Post once the posted row is stored and in every order, before the view takes
+  // it and the cursor is placed on it.
+  virtual void RowPosted(RowId row) { (void)row; }
   // Drops a held row that its source no longer holds as it was read (a stale copy),
-  // without writing to the source. Called between RowWritten and the end of Post, never
-  // for the row being written; the cursor is placed again by the caller.
+  // without writing to the source. For RowPosted, never for the posted row itself.
   void ForgetRow(RowId row);
 
   // The current order of all rows (ascending row id unless a descendant orders them), and

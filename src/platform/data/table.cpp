@@ -373,7 +373,6 @@ void TTable::RowWritten(RowId row, bool /*inserted*/) {
     assert(pos + 1 == order.rows.size() || Precedes(order, pos, pos + 1));
   }
   AutoIncRowWritten(row);
-  ForgetCopiesOfKey(row);
   if (PartialRows()) {
     // The source holds the row too now: it is known to follow its neighbour where the
     // neighbour's next row was known, and leads on to that row.
@@ -383,14 +382,24 @@ void TTable::RowWritten(RowId row, bool /*inserted*/) {
   }
 }
 
-void TTable::ForgetCopiesOfKey(RowId row) {
+void TTable::RowPosted(RowId row) {
   for (int i = 0; i < index_defs_.Count(); ++i) {
     const TIndexDef& def = index_defs_.Items(i);
     if (!def.Options().Contains(ixPrimary)) continue;
     Order& order = OrderForDef(def);
     std::vector<Variant> key;
     for (std::size_t p = 0; p < order.key_parts; ++p) {
-      key.push_back(Store()->Get(row, order.parts[p].column));
+      // Only keys the client compares exactly as the source does: integers, and texts
+      // compared byte for byte. A time held to the millisecond, a real or a text under a
+      // case rule may tie here for two rows the source tells apart.
+      const KeyPart& part = order.parts[p];
+      const TFieldType type = FieldDefs().Items(part.column).data_type;
+      const TStorageKind kind = StorageKindOf(type);
+      const bool exact = kind == TStorageKind::skInt16 || kind == TStorageKind::skUInt16 ||
+                         kind == TStorageKind::skInt32 || kind == TStorageKind::skInt64 ||
+                         (kind == TStorageKind::skText && !part.case_insensitive);
+      if (!exact) return;
+      key.push_back(Store()->Get(row, part.column));
       if (key.back().IsClear()) return;  // a null names no row
     }
     std::vector<RowId> copies;

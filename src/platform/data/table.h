@@ -121,6 +121,9 @@ class TTable : public TDataSet {
   void InternalPost(RowId row, std::vector<Variant>& values) override;
   void RowWriting(RowId row) override;
   void RowWritten(RowId row, bool inserted) override;
+  // Forgets the other held rows with the posted row's primary key, which the source holds
+  // only once (copies of a row another program deleted or re-keyed since it was read).
+  void RowPosted(RowId row) override;
   void RowDeleting(RowId row) override;
   const std::vector<RowId>& CurrentOrder() const override;
   int CompareRows(RowId a, RowId b) const override;
@@ -236,9 +239,7 @@ class TTable : public TDataSet {
   // Keeps the highest auto-increment numbers current as a row changes or goes.
   void AutoIncRowLeaving(RowId row);
   void AutoIncRowWritten(RowId row);
-  // After `row` was written: forgets the other held rows with its primary key, which the
-  // source holds only once (copies of a row another program deleted or re-keyed since).
-  void ForgetCopiesOfKey(RowId row);
+
 
   TIndexDefs index_defs_;
   std::string index_name_;
