@@ -48,6 +48,14 @@ struct SharedTableRun {
   int writes_done = 0;
   int writes_refused = 0;
   int readings = 0;
+
+  SharedTableRun& operator+=(const SharedTableRun& other) {
+    steps += other.steps;
+    writes_done += other.writes_done;
+    writes_refused += other.writes_refused;
+    readings += other.readings;
+    return *this;
+  }
 };
 
 // Runs `steps` random steps from `seed`, with gtest failures for every broken promise.

@@ -886,7 +886,7 @@ void TDataSet::Post() {
 }
 
 void TDataSet::ForgetRow(RowId row) {
-  assert(store_->IsLive(row) && row != edit_row_);  // callers name another held row
+  assert(store_->IsLive(row) && row != edit_row_);  // never the row being edited
   if (filter_active_ && accepted_[row] != 0) {
     const std::size_t pos = ViewLowerBound(row);
     assert(pos < filtered_.size() && filtered_[pos] == row);  // accepted rows are in the view
@@ -927,16 +927,7 @@ void TDataSet::Delete() {
   }
   InternalDelete(row);  // may raise: nothing changed yet
   const std::size_t position = cursor_;
-  if (filter_active_) {
-    filtered_.erase(filtered_.begin() + static_cast<std::ptrdiff_t>(position));
-    accepted_[row] = 0;
-  }
-  RowDeleting(row);
-  auto it = std::lower_bound(natural_.begin(), natural_.end(), row);
-  if (it != natural_.end() && *it == row) natural_.erase(it);
-  store_->DeleteRow(row);
-  ++data_version_;
-  RowsChanged();
+  ForgetRow(row);
   MoveToViewPosition(position, false);
   if (View().empty()) bof_ = eof_ = true;
   AfterDelete(this);

@@ -300,8 +300,9 @@ class TDataSet : public TComponent {
   // Called by Post once the posted row is stored and in every order, before the view takes
   // it and the cursor is placed on it.
   virtual void RowPosted(RowId row) { (void)row; }
-  // Drops a held row that its source no longer holds as it was read (a stale copy),
-  // without writing to the source. For RowPosted, never for the posted row itself.
+  // Drops a held row from the store, the orders and the view without writing to the
+  // source (Delete after its write; RowPosted for stale copies). Never the row being
+  // edited; the caller places the cursor again.
   void ForgetRow(RowId row);
 
   // The current order of all rows (ascending row id unless a descendant orders them), and

@@ -63,11 +63,7 @@ TEST(SQLiteSharedTable, WritesReachTheRowShownOrAreRefusedWhateverAnotherProgram
     for (unsigned seed = 1; seed <= 6; ++seed) {
       SCOPED_TRACE(std::string(variant.name) + ", seed " + std::to_string(seed));
       SQLiteShared backend(variant.columns, variant.key_identifies);
-      const SharedTableRun run = testing_support::RunSharedTable(backend, seed, 150);
-      total.steps += run.steps;
-      total.writes_done += run.writes_done;
-      total.writes_refused += run.writes_refused;
-      total.readings += run.readings;
+      total += testing_support::RunSharedTable(backend, seed, 150);
       if (HasFailure()) return;
     }
     std::cout << "[ shared ] SQLite, " << variant.name << ": " << total.steps << " steps, " << total.writes_done

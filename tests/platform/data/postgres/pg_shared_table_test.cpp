@@ -110,11 +110,7 @@ TEST_F(PgSharedTable, WritesReachTheRowShownOrAreRefusedWhateverAnotherClientDoe
     for (unsigned seed = 1; seed <= 3; ++seed) {
       SCOPED_TRACE(std::string(layout.name) + ", seed " + std::to_string(seed));
       PgShared backend(ConnInfo(), layout.columns, layout.fetch_rows, layout.keyed, layout.order);
-      const SharedTableRun run = RunSharedTable(backend, seed, 120);
-      total.steps += run.steps;
-      total.writes_done += run.writes_done;
-      total.writes_refused += run.writes_refused;
-      total.readings += run.readings;
+      total += RunSharedTable(backend, seed, 120);
       if (HasFailure()) return;
     }
     std::cout << "[ shared ] PostgreSQL, " << layout.name << ": " << total.steps << " steps, " << total.writes_done
