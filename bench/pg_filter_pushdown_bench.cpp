@@ -11,7 +11,7 @@
 
 #include <vantor/engines/filter_panel.h>
 #include <vantor/platform/data/data_source.h>
-#include <vantor/platform/data/postgres/pg_table.h>
+#include <vantor/platform/postgres/pg_table.h>
 #include "pg_bench_database.h"
 
 namespace vantor::bench {

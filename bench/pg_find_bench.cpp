@@ -13,7 +13,7 @@
 
 #include <vantor/engines/find_panel.h>
 #include <vantor/platform/data/data_source.h>
-#include <vantor/platform/data/postgres/pg_table.h>
+#include <vantor/platform/postgres/pg_table.h>
 #include "pg_bench_database.h"
 
 namespace vantor::bench {

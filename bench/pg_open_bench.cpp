@@ -16,8 +16,8 @@
 #include <memory>
 #include <string>
 
-#include <vantor/platform/data/postgres/pg_query.h>
-#include <vantor/platform/data/postgres/pg_table.h>
+#include <vantor/platform/postgres/pg_query.h>
+#include <vantor/platform/postgres/pg_table.h>
 #include "support/pg_server.h"
 
 namespace {

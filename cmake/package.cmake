@@ -5,8 +5,8 @@
 include(CMakePackageConfigHelpers)
 
 # The version has one home, the project() call; everything else is generated from it.
-configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${VANTOR_INCLUDE_DIR}/vantor/version.h @ONLY)
-install(FILES ${VANTOR_INCLUDE_DIR}/vantor/version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vantor)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${VANTOR_GENERATED_INCLUDE_DIR}/vantor/version.h @ONLY)
+install(FILES ${VANTOR_GENERATED_INCLUDE_DIR}/vantor/version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vantor)
 
 # Umbrella headers: <vantor/platform/rtl.h> ... <vantor/engines.h> each include every header
 # of their layer, <vantor/platform.h> the host layer, <vantor/vantor.h> everything. They are
@@ -17,9 +17,9 @@ function(vantor_write_umbrella path what includes)
   foreach(_include ${includes})
     string(APPEND _text "#include <vantor/${_include}>\n")
   endforeach()
-  file(CONFIGURE OUTPUT ${VANTOR_INCLUDE_DIR}/vantor/${path} CONTENT "${_text}" @ONLY)
+  file(CONFIGURE OUTPUT ${VANTOR_GENERATED_INCLUDE_DIR}/vantor/${path} CONTENT "${_text}" @ONLY)
   get_filename_component(_folder vantor/${path} DIRECTORY)
-  install(FILES ${VANTOR_INCLUDE_DIR}/vantor/${path} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${_folder})
+  install(FILES ${VANTOR_GENERATED_INCLUDE_DIR}/vantor/${path} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${_folder})
 endfunction()
 
 get_property(_layers GLOBAL PROPERTY VANTOR_LAYERS)
@@ -31,11 +31,6 @@ foreach(_layer ${_layers})
   if(NOT _headers)
     continue()  # a layer still to come
   endif()
-  if(_dir IN_LIST VANTOR_SUBLAYERS)
-    # A backend inside its parent's folder (platform/ui/raster): its umbrella would be
-    # written through the parent's link into src/; it is included by its own headers.
-    continue()
-  endif()
   vantor_write_umbrella(${_dir}.h "Every header of the ${_dir} layer." "${_headers}")
   list(APPEND _all ${_dir}.h)
   if(_dir MATCHES "^platform/")
@@ -44,6 +39,30 @@ foreach(_layer ${_layers})
 endforeach()
 vantor_write_umbrella(platform.h "Every header of the host layer (runtime, components, data, controls)." "${_platform}")
 vantor_write_umbrella(vantor.h "Every header of the library." "${_all}")
+
+# The layer graph, as the vantor_layer() calls state it: layers.txt for the include
+# direction test (a line per layer: its folder, then the folders of the layers it links),
+# layers.md for the README's layer table (the test holds the README to it).
+set(_graph "")
+set(_table "| layer | folder | built on |\n|---|---|---|\n")
+foreach(_layer ${_layers})
+  get_property(_dir GLOBAL PROPERTY VANTOR_DIR_${_layer})
+  get_property(_below GLOBAL PROPERTY VANTOR_BELOW_${_layer})
+  list(JOIN _below " " _line)
+  string(APPEND _graph "${_dir}: ${_line}\n")
+  set(_names)
+  foreach(_b ${_below})
+    string(REGEX REPLACE "^platform/" "" _b ${_b})
+    list(APPEND _names "`${_b}`")
+  endforeach()
+  list(JOIN _names ", " _names)
+  if(NOT _names)
+    set(_names "—")
+  endif()
+  string(APPEND _table "| `${_layer}` | `src/vantor/${_dir}` | ${_names} |\n")
+endforeach()
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/generated/layers.txt CONTENT "${_graph}")
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/generated/layers.md CONTENT "${_table}")
 
 # The CMake package: find_package(vantor) gives the targets vantor::vantor, vantor::platform
 # and one per layer (vantor::rtl ... vantor::engines).

@@ -13,8 +13,8 @@
 #include <vantor/platform/ui/application.h>
 #include <vantor/platform/ui/keyboard_input.h>
 #include <vantor/platform/ui/mask_edit.h>
-#include <vantor/platform/ui/raster/render.h>
-#include <vantor/platform/ui/x11/x11_host.h>
+#include <vantor/platform/raster/render.h>
+#include <vantor/platform/x11/x11_host.h>
 #include "qbe/qbe_run.h"
 
 namespace {

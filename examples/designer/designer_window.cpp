@@ -15,8 +15,8 @@
 #include <vantor/platform/ui/label.h>
 #include <vantor/platform/ui/list_box.h>
 #include <vantor/platform/ui/messages.h>
-#include <vantor/platform/ui/raster/render.h>
-#include <vantor/platform/ui/x11/x11_host.h>
+#include <vantor/platform/raster/render.h>
+#include <vantor/platform/x11/x11_host.h>
 #include "designer_output.h"
 #include "designer_script.h"
 

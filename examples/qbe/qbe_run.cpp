@@ -18,7 +18,7 @@
 #include <vantor/platform/data/sample_database.h>
 #include <vantor/platform/data/sqlite_connection.h>
 #include <vantor/platform/data/sqlite_dates.h>
-#include <vantor/platform/data/postgres/pg_table.h>
+#include <vantor/platform/postgres/pg_table.h>
 #include <vantor/platform/data/sqlite_table.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/date_text.h>

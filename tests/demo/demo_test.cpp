@@ -30,8 +30,8 @@
 #include <vantor/platform/ui/check_box.h>
 #include <vantor/platform/ui/keyboard_input.h>
 #include <vantor/platform/ui/mask_edit.h>
-#include <vantor/platform/ui/raster/raster_image.h>
-#include <vantor/platform/ui/raster/render.h>
+#include <vantor/platform/raster/raster_image.h>
+#include <vantor/platform/raster/render.h>
 #include <vantor/platform/ui/scripted_user.h>
 
 // Xlib last: its macros (None, Status ...) would otherwise rewrite our headers.

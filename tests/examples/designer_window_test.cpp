@@ -22,7 +22,7 @@
 #include <vantor/platform/ui/keyboard_input.h>
 #include <vantor/platform/ui/list_box.h>
 #include <vantor/platform/ui/messages.h>
-#include <vantor/platform/ui/raster/raster_image.h>
+#include <vantor/platform/raster/raster_image.h>
 #include <vantor/platform/ui/screen.h>
 #include <vantor/platform/ui/scripted_user.h>
 #include "support/virtual_display.h"

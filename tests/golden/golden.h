@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include <vantor/platform/ui/raster/raster_image.h>
+#include <vantor/platform/raster/raster_image.h>
 
 namespace vantor::testing {
 

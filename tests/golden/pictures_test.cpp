@@ -22,7 +22,7 @@
 #include <vantor/platform/ui/group_box.h>
 #include <vantor/platform/ui/label.h>
 #include <vantor/platform/ui/list_box.h>
-#include <vantor/platform/ui/raster/render.h>
+#include <vantor/platform/raster/render.h>
 #include <vantor/platform/ui/screen.h>
 
 namespace vantor {

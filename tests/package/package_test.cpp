@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,29 +31,14 @@ std::set<std::string> IncludedBy(const fs::path& umbrella) {
   return out;
 }
 
-// The layers that live inside another layer's folder (backends below their parent), which
-// have no umbrella of their own and are not in their parent's.
-std::vector<std::string> Sublayers() {
-  std::vector<std::string> out;
-  std::stringstream list(VANTOR_SUBLAYERS);
-  for (std::string item; std::getline(list, item, ',');) out.push_back(item);
-  return out;
-}
-
-bool InSublayer(const std::string& path) {
-  for (const std::string& sub : Sublayers()) {
-    if (path.rfind(sub + "/", 0) == 0) return true;
-  }
-  return false;
-}
-
-// The headers below src/<folder> outside its sublayers, as paths below src/.
-std::set<std::string> HeadersIn(const fs::path& src, const std::string& folder) {
+// The public headers below src/vantor/<folder> (its internal/ folder left out), as paths
+// below src/vantor/.
+std::set<std::string> HeadersIn(const fs::path& library, const std::string& folder) {
   std::set<std::string> out;
-  for (const auto& entry : fs::recursive_directory_iterator(src / folder)) {
+  for (const auto& entry : fs::recursive_directory_iterator(library / folder)) {
     if (entry.is_regular_file() && entry.path().extension() == ".h") {
-      const std::string path = fs::relative(entry.path(), src).generic_string();
-      if (!InSublayer(path)) out.insert(path);
+      const std::string path = fs::relative(entry.path(), library).generic_string();
+      if (path.find("/internal/") == std::string::npos) out.insert(path);
     }
   }
   return out;
@@ -69,8 +53,8 @@ TEST(Package, TheLibraryIsTheVersionOfItsHeaders) {
 }
 
 TEST(Package, EachLayerUmbrellaIncludesEveryHeaderOfItsLayer) {
-  const fs::path src = fs::path(VANTOR_SOURCE_DIR) / "src";
-  const fs::path include = fs::path(VANTOR_INCLUDE_DIR) / "vantor";
+  const fs::path src = fs::path(VANTOR_SOURCE_DIR) / "src" / "vantor";
+  const fs::path include = fs::path(VANTOR_GENERATED_INCLUDE_DIR) / "vantor";
   std::vector<std::string> layers;
   for (const auto& entry : fs::directory_iterator(src)) {
     if (!entry.is_directory()) continue;

@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include <vantor/platform/data/data_set.h>
-#include <vantor/platform/data/postgres/pg_connection.h>
-#include <vantor/platform/data/postgres/pg_types.h>
+#include <vantor/platform/postgres/pg_connection.h>
+#include <vantor/platform/postgres/internal/pg_types.h>
 #include <vantor/platform/data/sample_database.h>
 #include <vantor/platform/data/sqlite_table.h>
 #include "support/pg_server.h"

@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include <vantor/platform/data/sqlite_connection.h>
-#include <vantor/platform/data/sqlite_rows.h>
+#include <vantor/platform/data/internal/sqlite_rows.h>
 #include <vantor/platform/data/sqlite_dates.h>
 #include <vantor/platform/data/sqlite_table.h>
 #include <vantor/platform/data/typed_fields.h>

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include <vantor/platform/data/sqlite_connection.h>
-#include <vantor/platform/data/sqlite_rows.h>
+#include <vantor/platform/data/internal/sqlite_rows.h>
 #include <vantor/platform/data/sqlite_table.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/people.h"
