@@ -20,7 +20,8 @@ test: deps
 	@$(MAKE) --no-print-directory tsan fuzz-smoke
 
 # The parts that run on several threads (the two-thread SQLite reader and filter, a cancel
-# from another thread), built and run under ThreadSanitizer.
+# from another thread), built and run under ThreadSanitizer; the build is optimised as a
+# release is, and also links the package test and each layer alone.
 tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan
