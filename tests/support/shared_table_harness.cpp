@@ -184,7 +184,11 @@ class Run {
     if (!done) {
       ++result_.writes_refused;
       EXPECT_EQ(after, before) << "a refused write changed the table";
-      EXPECT_EQ(table_->RecordCount(), count) << "a refused write changed the rows held";
+      // Read on demand, a delete reads the record that is to become current before it asks.
+      if (backend_.ReadsWhole()) {
+        EXPECT_EQ(table_->RecordCount(), count) << "a refused write changed the rows held";
+      }
+      EXPECT_GE(table_->RecordCount(), count) << "a refused write dropped rows held";
       if (write != Write::kInsert) {
         EXPECT_EQ(Shown(), shown) << "a refused write moved or changed the record";
       }
@@ -235,13 +239,16 @@ class Run {
     if (backend_.ReadsWhole()) CheckReading(true);
   }
 
-  // Walks the data set: no row twice, none that never was; after a reading of every
-  // row, exactly the table.
+  // Walks the data set, forward and back in turn: no row twice, none that never was;
+  // after a reading of every row, exactly the table.
   void CheckReading(bool just_read) {
-    ++result_.readings;
+    const bool back = ++result_.readings % 2 == 0;
     const std::vector<Row> now = Snapshot();
     std::vector<Row> seen;
-    for (table_->First(); !table_->Eof(); table_->Next()) seen.push_back(Shown());
+    for (back ? table_->Last() : table_->First(); !(back ? table_->Bof() : table_->Eof());
+         back ? table_->Prior() : table_->Next()) {
+      seen.push_back(Shown());
+    }
     std::set<std::string> idents, keys;
     // Where the key names a row, a row the other program re-keyed is a new row, and the
     // old key's copy one that was deleted: the key may not show twice. Elsewhere a row is

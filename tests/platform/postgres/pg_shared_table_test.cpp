@@ -1,5 +1,6 @@
 // A PostgreSQL table open here while another client writes to it, in random steps (see
-// support/shared_table_harness.h): read whole, read on demand, and without a key.
+// support/shared_table_harness.h): read whole, read on demand by the key or by a value, and
+// without a key.
 
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
@@ -101,8 +102,8 @@ TEST_F(PgSharedTable, WritesReachTheRowShownOrAreRefusedWhateverAnotherClientDoe
   const Layout layouts[] = {
       {"text key, read whole", "(k text PRIMARY KEY, ident int4, v int4)", 0, true, "k"},
       {"text key, read on demand", "(k text PRIMARY KEY, ident int4, v int4)", 4, true, "k"},
-      // Not yet: read on demand in the order of a non-key column, where a held row whose
-      // value another client changed still shows twice when its new place is read.
+      {"integer key, read on demand by value", "(k int8 PRIMARY KEY, ident int4, v int4)", 3, true, "v"},
+      {"text key, read on demand by value", "(k text PRIMARY KEY, ident int4, v int4)", 2, true, "v"},
       {"no key", "(k int4, ident int4, v int4)", 0, false, "v"},
   };
   for (const Layout& layout : layouts) {

@@ -732,40 +732,72 @@ void TTable::TakeCells(RowId held, RowId fetched) {
   TTable::RowWritten(held, false);
 }
 
+bool TTable::KeepsPlace(RowId held, RowId fetched, RowId current) const {
+  const Order& order = *current_;
+  const TRowStore& store = *Store();
+  const bool same_place = std::all_of(order.parts.begin(), order.parts.end(), [&](const KeyPart& p) {
+    return store.CompareCells(p.column, held, fetched, p.case_insensitive) == 0;
+  });
+  if (same_place || current == kNoRow) return false;
+  if (held == current) return true;
+  return (CompareIn(order, held, current) < 0) != (CompareIn(order, fetched, current) < 0);
+}
+
 void TTable::Fetch(TRowWindow window, std::vector<RowId>& rows) {
   TRowStore& store = *Store();
   if (window.start != TWindowStart::wsAll) window.limit = window_;
   const RowId first = store.RowLimit();
-  rows.clear();
+  const RowId current = CurrentRow();
+  const std::vector<int> ties = TieColumns();
+  const bool back = window.start == TWindowStart::wsLast || window.start == TWindowStart::wsBeforeRow;
+  // A copy that keeps its place elsewhere is no row of this stretch: where the window ends
+  // on one, the stretch goes on after it (the fetched copy is still in the store, so the
+  // source is asked for the rows beyond its cells).
+  auto ends_on_kept_copy = [&](const std::vector<RowId>& read) {
+    const RowId held = HeldCopy(read.back(), ties);
+    return held != kNoRow && KeepsPlace(held, read.back(), current);
+  };
+  std::vector<RowId> read;
+  bool short_window = false;
   try {
-    ReadWindow(window, rows);
+    for (TRowWindow part = window;;) {
+      std::vector<RowId> got;
+      ReadWindow(part, got);
+      read.insert(read.end(), got.begin(), got.end());
+      short_window = part.limit == 0 || got.size() < part.limit;
+      if (short_window || !ends_on_kept_copy(read)) break;
+      part = {back ? TWindowStart::wsBeforeRow : TWindowStart::wsAfterRow, read.back(), {}, window.limit};
+    }
   } catch (...) {
     for (RowId r = first; r < store.RowLimit(); ++r) {
       if (store.IsLive(r)) store.DeleteRow(r);
     }
     throw;
   }
-  // A row held already is the same row read again: the held copy (which bookmarks and
-  // the cursor name) takes its cells, and with them the place they now give it.
-  const RowId current = CurrentRow();
-  const std::vector<int> ties = TieColumns();
+  // A row held already is the same row read again: the held copy (which bookmarks and the
+  // cursor name) takes its cells, and with them the place they now give it, or, where that
+  // place lies past the current record, keeps its place and cells (see KeepsPlace).
+  rows.clear();
   bool moved_start = false;
-  for (RowId& r : rows) {
+  for (RowId r : read) {
     const RowId held = HeldCopy(r, ties);
     if (held == kNoRow) {
       held_by_key_.emplace(TieHash(r, ties), r);
+      rows.push_back(r);
       continue;
     }
-    TakeCells(held, r);
+    if (!KeepsPlace(held, r, current)) {
+      TakeCells(held, r);
+      rows.push_back(held);
+      moved_start = moved_start || held == window.row;
+    }
     store.DeleteRow(r);
-    r = held;
-    moved_start = moved_start || held == window.row;
   }
   RowsAdded(first, current);
   linked_.resize(store.RowLimit(), 0);
-  // What the window tells: its rows follow each other in the source, and where it came
-  // back short, nothing lies beyond its last row.
-  const bool short_window = window.limit == 0 || rows.size() < window.limit;
+  // What the windows tell: their rows follow each other in the source (but for copies
+  // that kept their place elsewhere), and where the last came back short, nothing lies
+  // beyond its last row.
   const std::size_t n = rows.size();
   switch (window.start) {
     case TWindowStart::wsAll: return;

@@ -37,6 +37,13 @@
 // known to be the source's own neighbours, and asks for a window only where they are not:
 // a walk reads each row once, and a seek (GotoKey, GotoNearest) asks the source for the
 // rows from the key on, so it reads the rows it lands among, not those before them.
+// A row read again that another program changed meanwhile stays one record (bookmarks
+// and the cursor keep naming it) and takes the cells read, with the place they give it,
+// as long as that place lies on the same side of the current record as the old one.
+// Where it would cross the current record (or is the current record), it keeps its place
+// and the cells it was read with until the rows are read again: moved past the cursor, a
+// walk that already showed it would show it a second time, and a walk that had yet to
+// reach it would never show it, in either direction. A row never shows half old, half new.
 
 #include <cstdint>
 #include <memory>
@@ -171,7 +178,7 @@ class TTable : public TDataSet {
   // Asked when the orders are built at Open. While rows are partial their cells are the
   // source's key exactly (the source serves only orders whose cells it gives as they
   // are), so a row read again is the held row with the same cells there, whatever its
-  // other cells now say: it takes the new cells and their place instead of showing twice.
+  // other cells now say, and never shows twice (see the header comment for its place).
   virtual std::vector<int> TieColumns() const { return {}; }
   // Reads the rows on demand, `window` at a time, from the next opening on (0: all at
   // Open, the default). Set before the rows are read (InternalOpen).
@@ -229,6 +236,10 @@ class TTable : public TDataSet {
   // Gives the held row `held` the cells of `fetched`, the same row read again, moving it
   // to where they place it in every order.
   void TakeCells(RowId held, RowId fetched);
+  // Whether `held` keeps its place and cells rather than take those of `fetched`, the
+  // same row read again: when the place they give it lies on the other side of the
+  // record `current` (kNoRow: none) than its own, or it is `current` and would move.
+  bool KeepsPlace(RowId held, RowId fetched, RowId current) const;
   // Before a seek while rows are partial: reads the rows from the key on unless the held
   // rows already answer it.
   void HoldKey(const std::vector<Variant>& key, std::size_t count);
