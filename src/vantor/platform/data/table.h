@@ -48,13 +48,16 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include <vantor/platform/data/data_set.h>
 #include <vantor/platform/data/index_defs.h>
+#include <vantor/platform/data/key_part.h>
 
 namespace vantor {
+
+struct TRowOrder;
+class THeldRows;
 
 class TTable : public TDataSet {
  public:
@@ -102,22 +105,7 @@ class TTable : public TDataSet {
   std::size_t RowStoreRawBytes() const;
 
  protected:
-  struct KeyPart {
-    int column;
-    bool descending;
-    bool case_insensitive;
-  };
-  struct Order {
-    std::string def_name;  // "" for an order made from IndexFieldNames alone
-    std::vector<KeyPart> parts;  // the index's fields, then the tie columns
-    std::size_t key_parts = 0;   // how many of the parts are the index's own
-    bool unique = false;
-    std::vector<RowId> rows;
-    // Parallel to rows: the sort key of each row's first key part (inverted when that part
-    // is descending), so lead is sorted too.
-    std::vector<std::uint64_t> lead;
-    bool lead_exact = false;  // equal leads mean equal first parts
-  };
+  using KeyPart = TKeyPart;
 
   std::unique_ptr<TRowStore> InternalOpen(std::unique_ptr<TRowStore> existing) override;
   void InternalClose() override;
@@ -193,30 +181,14 @@ class TTable : public TDataSet {
   void RowsAppended(RowId first) override;
 
  private:
-  Order& BuildOrder(const TIndexDef* def, const std::vector<std::string>& fields);
-  Order& OrderForDef(const TIndexDef& def);
+  // The orders themselves (sorting, positions, comparisons) are TRowOrder's, in
+  // internal/row_order.h; the table chooses, builds and maintains them.
+  TRowOrder& BuildOrder(const TIndexDef* def, const std::vector<std::string>& fields);
+  TRowOrder& OrderForDef(const TIndexDef& def);
   // Resolves IndexName / IndexFieldNames to an order (raises for unknown names).
-  Order* ResolveOrder(const std::string& index_name, const std::string& field_names,
-                      std::vector<TField*>& key_fields);
+  TRowOrder* ResolveOrder(const std::string& index_name, const std::string& field_names,
+                          std::vector<TField*>& key_fields);
   void SelectOrder(const std::string& index_name, const std::string& field_names);
-  // Order of two rows comparing the key parts from `first_part` on, then the row ids.
-  int CompareIn(const Order& order, RowId a, RowId b, std::size_t first_part = 0) const;
-  // Order of `row` against a key of `count` parts, comparing from `first_part` on
-  // (negative: the row comes first).
-  int CompareKey(const Order& order, const std::vector<Variant>& key, std::size_t count, RowId row,
-                 std::size_t first_part = 0) const;
-  // The lead of `row` in `order` (see Order::lead).
-  std::uint64_t LeadOf(const Order& order, RowId row) const;
-  // Position of `row` in the order, or where it belongs, by its current values.
-  std::size_t RowPosition(const Order& order, RowId row) const;
-  // Whether the entry at position i comes before the one at j, as the order sorts them
-  // (by lead, then by the key parts the lead does not settle, then by row id).
-  bool Precedes(const Order& order, std::size_t i, std::size_t j) const;
-  // Whether `order` holds every live row exactly once, strictly sorted, with a lead for
-  // each: what each order is between two row changes. O(n): for checks after bulk work.
-  bool OrderIsSound(const Order& order) const;
-  // Position of the first row of the order whose key is not below `key`.
-  std::size_t KeyPosition(const Order& order, const std::vector<Variant>& key, std::size_t count) const;
   // Leaves dsSetKey and returns the key to seek with (valid until the next seek).
   const std::vector<Variant>& TakeKey(std::size_t& count);
   std::size_t SeekPosition(const std::vector<Variant>& key, std::size_t count) const;
@@ -227,12 +199,6 @@ class TTable : public TDataSet {
   // Reads a window (limit: window_) and takes its rows in, with what it tells of
   // neighbours; the rows read, held ones in place of their copies, in `rows`.
   void Fetch(TRowWindow window, std::vector<RowId>& rows);
-  // A summary of the tie columns' cells of `row` (`ties`: TieColumns()), equal for rows
-  // with equal cells there.
-  std::uint64_t TieHash(RowId row, const std::vector<int>& ties) const;
-  // The held row that is the same row of the source as the fetched `row` (equal tie
-  // columns, which name one row of the source), else kNoRow.
-  RowId HeldCopy(RowId row, const std::vector<int>& ties) const;
   // Gives the held row `held` the cells of `fetched`, the same row read again, moving it
   // to where they place it in every order.
   void TakeCells(RowId held, RowId fetched);
@@ -243,21 +209,17 @@ class TTable : public TDataSet {
   // Before a seek while rows are partial: reads the rows from the key on unless the held
   // rows already answer it.
   void HoldKey(const std::vector<Variant>& key, std::size_t count);
-  // Whether the row before position `pos` of the current order is the source's (or, at
-  // 0, whether the first held row is the source's first).
-  bool KnownBefore(std::size_t pos) const;
   void AssignAutoInc(std::vector<Variant>& values);
   // Keeps the highest auto-increment numbers current as a row changes or goes.
   void AutoIncRowLeaving(RowId row);
   void AutoIncRowWritten(RowId row);
 
-
   TIndexDefs index_defs_;
   std::string index_name_;
   std::string index_field_names_;
-  std::vector<std::unique_ptr<Order>> orders_;
+  std::vector<std::unique_ptr<TRowOrder>> orders_;
   std::uint64_t orders_version_ = 0;
-  Order* current_ = nullptr;
+  TRowOrder* current_ = nullptr;
   std::vector<TField*> key_fields_;
 
   std::vector<Variant> key_buffer_;  // by column
@@ -272,12 +234,8 @@ class TTable : public TDataSet {
 
   // Rows read on demand.
   std::size_t window_ = 0;
-  // By row id: the row after it in the current order is the source's next row (or the
-  // source has none after it).
-  std::vector<unsigned char> linked_;
-  bool head_known_ = false;  // the first row held is the source's first
-  // The held rows by TieHash, while rows are partial.
-  std::unordered_multimap<std::uint64_t, RowId> held_by_key_;
+  // What is known of the held rows' neighbours in the source (see internal/held_rows.h).
+  std::unique_ptr<THeldRows> held_;
 };
 
 }  // namespace vantor

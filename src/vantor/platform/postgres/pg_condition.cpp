@@ -132,11 +132,7 @@ class Renderer {
     const std::optional<std::string> text = PgParamText(value, type);
     // Terms compare with values only; Null is a term of its own (IS NULL).
     out_.params.push_back(text ? Variant(*text) : Variant::Null());
-    // Appended rather than "$" + to_string(...): GCC 12 at -O2 warns falsely (-Wrestrict) on
-    // a literal prefixed to a temporary string.
-    std::string placeholder = "$";
-    placeholder += std::to_string(first_param_ - 1 + static_cast<int>(out_.params.size()));
-    return placeholder;
+    return "$" + std::to_string(first_param_ - 1 + static_cast<int>(out_.params.size()));
   }
 
   static const char* Operator(TServerOp op) {
