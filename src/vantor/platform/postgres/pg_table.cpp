@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cassert>
 #include <sstream>
+#include <utility>
 
+#include <vantor/platform/data/internal/sql_write_back.h>
 #include <vantor/platform/postgres/internal/pg_types.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
@@ -13,25 +15,6 @@
 namespace vantor {
 
 namespace {
-
-// BEGIN ... COMMIT; rolled back when the scope is left by an exception.
-class Transaction {
- public:
-  explicit Transaction(PgConnection& connection) : connection_(connection) { connection_.Exec("BEGIN"); }
-  ~Transaction() {
-    if (!committed_) PQclear(PQexec(connection_.Handle(), "ROLLBACK"));
-  }
-  Transaction(const Transaction&) = delete;
-  Transaction& operator=(const Transaction&) = delete;
-  void Commit() {
-    connection_.Exec("COMMIT");
-    committed_ = true;
-  }
-
- private:
-  PgConnection& connection_;
-  bool committed_ = false;
-};
 
 // "1 3 2" (an int2vector or oidvector as text) as numbers.
 std::vector<int> Numbers(const std::string& text) {
@@ -41,10 +24,34 @@ std::vector<int> Numbers(const std::string& text) {
   return out;
 }
 
-std::string Join(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : ";") + n;
-  return out;
+// PostgreSQL numbers its parameters $1, $2 ...; a parameter takes the type of the key column
+// it is compared with, so the server reads its text of the key exactly.
+const SqlDialect kDialect{PgQuoteIdentifier, "$", " = ", "BEGIN"};
+
+// Rows of a window asked for in one query, ordered by `parts`.
+struct Band {
+  bool nulls;  // the rows whose first key part is null
+  std::string condition;
+  std::vector<PgKeyPart> parts;  // the parts that order the band's rows
+  std::size_t from;              // how many leading key values the band skips
+};
+
+// A B-tree index orders a column's nulls after its values, the client before them (and
+// after them, descending): one ORDER BY cannot follow both. So where the first part may be
+// null, its nulls and its values are asked for in two bands, each in an order the index
+// gives, in the order the walk meets them.
+std::vector<Band> Bands(const std::vector<PgKeyPart>& parts, bool back) {
+  const PgKeyPart& lead = parts.front();
+  if (lead.not_null) return {{false, "", parts, 0}};
+  const std::string column = PgQuoteIdentifier(lead.column);
+  std::vector<PgKeyPart> valued = parts;
+  valued.front().not_null = true;  // the band holds no nulls there
+  std::vector<Band> bands{{true, column + " IS NULL", std::vector<PgKeyPart>(parts.begin() + 1, parts.end()), 1},
+                          {false, column + " IS NOT NULL", valued, 0}};
+  // In the client's order nulls come first ascending, last descending; walking back, the
+  // other way round.
+  if (lead.descending != back) std::swap(bands[0], bands[1]);
+  return bands;
 }
 
 }  // namespace
@@ -102,42 +109,52 @@ void TPgTable::FindTable(Source& source) {
 }
 
 void TPgTable::ReadCatalog(Source& source) {
-  PgConnection& connection = Connection();
-  const std::string oid = std::to_string(source.oid);
-  std::vector<Column>& table_columns = source.columns;
-  table_columns.clear();
-  std::vector<int> attnums;
-  {
-    const PgResult info = connection.Exec(
-        "SELECT a.attnum, a.attname, a.attnotnull, a.atthasdef OR a.attidentity <> '', a.attgenerated <> '', "
-        "a.attcollation, a.atttypid "
-        "FROM pg_attribute a WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
-        {oid});
-    for (int r = 0; r < info.Rows(); ++r) {
-      attnums.push_back(std::stoi(info.Text(r, 0)));
-      table_columns.push_back(Column{info.Text(r, 1), "", info.Text(r, 2) == "t", info.Text(r, 3) == "t",
-                                     info.Text(r, 4) == "t", static_cast<unsigned>(std::stoul(info.Text(r, 5))),
-                                     static_cast<unsigned>(std::stoul(info.Text(r, 6)))});
-    }
+  const std::vector<int> attnums = ReadColumns(source);
+  NameFields(source.columns);
+  if (source.columns.empty()) Error("'" + table_name_ + "' has no columns that can be read");
+  ReadIndexes(source, attnums);
+  source.keyed = (source.kind == 'r' || source.kind == 'p' || source.kind == 'f') && !source.key_columns.empty();
+  source.key_cells.clear();
+  int next = static_cast<int>(source.columns.size());
+  for (int c : source.key_columns) {
+    source.key_cells.push_back(PgCellIsExact(source.columns[static_cast<std::size_t>(c)].type) ? c : next++);
   }
+}
+
+std::vector<int> TPgTable::ReadColumns(Source& source) {
+  source.columns.clear();
+  std::vector<int> attnums;
+  const PgResult info = Connection().Exec(
+      "SELECT a.attnum, a.attname, a.attnotnull, a.atthasdef OR a.attidentity <> '', a.attgenerated <> '', "
+      "a.attcollation, a.atttypid "
+      "FROM pg_attribute a WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
+      {std::to_string(source.oid)});
+  for (int r = 0; r < info.Rows(); ++r) {
+    attnums.push_back(std::stoi(info.Text(r, 0)));
+    source.columns.push_back(Column{info.Text(r, 1), "", info.Text(r, 2) == "t", info.Text(r, 3) == "t",
+                                    info.Text(r, 4) == "t", static_cast<unsigned>(std::stoul(info.Text(r, 5))),
+                                    static_cast<unsigned>(std::stoul(info.Text(r, 6)))});
+  }
+  return attnums;
+}
+
+void TPgTable::NameFields(std::vector<Column>& columns) {
   // Field names ignore letter case; the server's quoted names do not ("ID" and "id").
-  for (std::size_t c = 0; c < table_columns.size(); ++c) {
-    std::string name = table_columns[c].name;
-    auto taken = [&table_columns, c](const std::string& n) {
-      return std::any_of(table_columns.begin(), table_columns.begin() + static_cast<std::ptrdiff_t>(c),
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    std::string name = columns[c].name;
+    auto taken = [&columns, c](const std::string& n) {
+      return std::any_of(columns.begin(), columns.begin() + static_cast<std::ptrdiff_t>(c),
                          [&n](const Column& other) { return AnsiSameText(other.field_name, n); });
     };
-    for (int n = 1; taken(name); ++n) name = table_columns[c].name + "_" + std::to_string(n);
-    table_columns[c].field_name = name;
+    for (int n = 1; taken(name); ++n) name = columns[c].name + "_" + std::to_string(n);
+    columns[c].field_name = name;
   }
-  if (table_columns.empty()) Error("'" + table_name_ + "' has no columns that can be read");
-  auto column_of = [&attnums](int attnum) {
-    const auto it = std::find(attnums.begin(), attnums.end(), attnum);
-    return it == attnums.end() ? -1 : static_cast<int>(it - attnums.begin());
-  };
+}
+
+void TPgTable::ReadIndexes(Source& source, const std::vector<int>& attnums) {
   source.indexes.clear();
   source.key_columns.clear();
-  const PgResult list = connection.Exec(
+  const PgResult list = Connection().Exec(
       "SELECT i.relname, x.indisunique, x.indisprimary, x.indkey::text, x.indoption::text, x.indnkeyatts, "
       "x.indpred IS NOT NULL, am.amname, "
       "EXISTS (SELECT 1 FROM unnest(x.indcollation) AS k(coll) JOIN pg_collation co ON co.oid = k.coll "
@@ -146,51 +163,50 @@ void TPgTable::ReadCatalog(Source& source) {
       "   FROM generate_series(1, x.indnkeyatts) AS k) "
       "FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_am am ON am.oid = i.relam "
       "WHERE x.indrelid = $1 AND x.indisvalid ORDER BY x.indisprimary DESC, i.oid",
-      {oid});
-  for (int r = 0; r < list.Rows(); ++r) {
-    Index index{list.Text(r, 0), {}, {}, {}, list.Text(r, 1) == "t", list.Text(r, 2) == "t"};
-    const std::vector<int> keys = Numbers(list.Text(r, 3));
-    const std::vector<int> options = Numbers(list.Text(r, 4));
-    const auto key_count = static_cast<std::size_t>(std::stoi(list.Text(r, 5)));
-    bool usable = list.Text(r, 6) == "f" && list.Text(r, 7) == "btree" && list.Text(r, 8) == "f";
-    std::vector<std::string> definitions;
-    {
-      std::istringstream lines(list.Text(r, 9));
-      for (std::string line; std::getline(lines, line);) definitions.push_back(line);
+      {std::to_string(source.oid)});
+  for (int r = 0; r < list.Rows(); ++r) AddIndex(source, attnums, list, r);
+}
+
+void TPgTable::AddIndex(Source& source, const std::vector<int>& attnums, const PgResult& list, int r) {
+  TListedIndex index;
+  index.name = list.Text(r, 0);
+  if (list.Text(r, 1) == "t") index.options.Include(ixUnique);
+  if (list.Text(r, 2) == "t") index.options.Include(ixPrimary);
+  const std::vector<int> keys = Numbers(list.Text(r, 3));
+  const std::vector<int> options = Numbers(list.Text(r, 4));
+  const auto key_count = static_cast<std::size_t>(std::stoi(list.Text(r, 5)));
+  bool usable = list.Text(r, 6) == "f" && list.Text(r, 7) == "btree" && list.Text(r, 8) == "f";
+  std::vector<std::string> definitions;
+  std::istringstream lines(list.Text(r, 9));
+  for (std::string line; std::getline(lines, line);) definitions.push_back(line);
+  auto column_of = [&attnums](int attnum) {
+    const auto it = std::find(attnums.begin(), attnums.end(), attnum);
+    return it == attnums.end() ? -1 : static_cast<int>(it - attnums.begin());
+  };
+  std::vector<int> columns;  // per key, its column; -1 for an expression
+  for (std::size_t k = 0; k < key_count && k < keys.size(); ++k) {
+    int c = keys[k] == 0 ? -1 : column_of(keys[k]);  // 0: an expression
+    bool case_insensitive = false;
+    if (c < 0 && k < definitions.size()) {
+      c = CaseFoldedColumn(source.columns, definitions[k]);
+      case_insensitive = c >= 0;
     }
-    std::vector<int> columns;
-    for (std::size_t k = 0; k < key_count && k < keys.size(); ++k) {
-      int c = keys[k] == 0 ? -1 : column_of(keys[k]);  // 0: an expression
-      bool case_insensitive = false;
-      if (c < 0 && k < definitions.size()) {
-        c = CaseFoldedColumn(table_columns, definitions[k]);
-        case_insensitive = c >= 0;
-      }
-      if (c < 0) {
-        usable = false;
-        continue;
-      }
-      columns.push_back(keys[k] == 0 ? -1 : c);
-      const std::string& name = table_columns[static_cast<std::size_t>(c)].field_name;
-      index.fields.push_back(name);
-      if (case_insensitive) index.case_insensitive.push_back(name);
-      // Bit 0 of a column's options: descending.
-      if (k < options.size() && (options[k] & 1) != 0) index.descending.push_back(name);
-      // Index field lists are separated by ";": a column whose name holds one cannot be named.
-      if (name.find(';') != std::string::npos) usable = false;
+    if (c < 0) {
+      usable = false;
+      continue;
     }
-    const bool plain = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
-    if (index.primary && source.key_columns.empty() && plain && columns.size() == key_count) {
-      source.key_columns = columns;
-    }
-    if (usable && !index.fields.empty()) source.indexes.push_back(std::move(index));
+    columns.push_back(keys[k] == 0 ? -1 : c);
+    const std::string& name = source.columns[static_cast<std::size_t>(c)].field_name;
+    index.fields.push_back(name);
+    if (case_insensitive) index.case_insensitive.push_back(name);
+    // Bit 0 of a column's options: descending.
+    if (k < options.size() && (options[k] & 1) != 0) index.descending.push_back(name);
   }
-  source.keyed = (source.kind == 'r' || source.kind == 'p' || source.kind == 'f') && !source.key_columns.empty();
-  source.key_cells.clear();
-  int next = static_cast<int>(table_columns.size());
-  for (int c : source.key_columns) {
-    source.key_cells.push_back(PgCellIsExact(table_columns[static_cast<std::size_t>(c)].type) ? c : next++);
+  const bool plain = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
+  if (index.options.Contains(ixPrimary) && source.key_columns.empty() && plain && columns.size() == key_count) {
+    source.key_columns = columns;
   }
+  if (usable) source.indexes.push_back(std::move(index));
 }
 
 std::string TPgTable::SelectList(const Source& source) {
@@ -284,28 +300,11 @@ void TPgTable::DefineFields(const std::vector<PgColumn>& columns) {
     FieldDefs().Add(column.field_name, read.type, read.type == TFieldType::ftString ? read.size : 0, required);
   }
   IndexDefs().Clear();
-  for (const Index& index : source_.indexes) {
-    TIndexOptions options;
-    if (index.unique) options.Include(ixUnique);
-    if (index.primary) options.Include(ixPrimary);
-    if (!index.descending.empty() && index.descending.size() == index.fields.size()) options.Include(ixDescending);
-    const bool all_folded = index.case_insensitive.size() == index.fields.size();
-    if (all_folded) options.Include(ixCaseInsensitive);
-    TIndexDef& def = IndexDefs().Add(index.name, Join(index.fields), options);
-    if (!index.descending.empty() && index.descending.size() != index.fields.size()) def.SetDescFields(Join(index.descending));
-    if (!index.case_insensitive.empty() && !all_folded) def.SetCaseInsFields(Join(index.case_insensitive));
-  }
+  for (const TListedIndex& index : source_.indexes) IndexDefs().AddListed(index);
 }
 
 std::string TPgTable::KeyCondition(int first) const {
-  std::string where;
-  for (std::size_t k = 0; k < source_.key_columns.size(); ++k) {
-    // A parameter takes the column's type: the server reads its text of the key exactly.
-    where += (k == 0 ? "" : " AND ") +
-             PgQuoteIdentifier(source_.columns[static_cast<std::size_t>(source_.key_columns[k])].name) + " = $" +
-             std::to_string(first + static_cast<int>(k));
-  }
-  return where;
+  return SqlKeyCondition(kDialect, source_.columns, source_.key_columns, first);
 }
 
 void TPgTable::AddKeyParams(PgParams& params, RowId row) const {
@@ -351,45 +350,21 @@ void TPgTable::InternalPost(RowId row, std::vector<Variant>& values) {
   if (!source_.keyed) Error(ReadOnlyMessage());
   // No client check of unique keys: the server holds every row and checks them all, where
   // this table may hold some only, or stale ones, or keys held coarser than the server's.
-  const int columns = FieldDefs().Count();
-  const std::vector<Column>& table_columns = source_.columns;
-  std::vector<int> written;
-  for (int c = 0; c < columns; ++c) {
-    const auto i = static_cast<std::size_t>(c);
-    const bool changed = row == kNoRow ? !values[i].IsClear() : !(values[i] == Store()->Get(row, c));
-    if (!changed) continue;
-    if (table_columns[i].generated) {
-      Error("Column '" + table_columns[i].name +
-            "' is computed by the database from other columns; its value cannot be changed");
-    }
-    written.push_back(c);
-  }
+  const SqlWrittenColumns written =
+      WrittenColumns(source_.columns, values, row == kNoRow ? nullptr : Store(), row,
+                     [this](const std::string& message) { Error(message); });
   // An edit that changed nothing sends nothing: the record stays as it was read.
-  if (row != kNoRow && written.empty()) return;
+  if (row != kNoRow && written.numbers.empty()) return;
   PgParams params;
-  for (int c : written) params.push_back(PgParamText(values[static_cast<std::size_t>(c)], FieldDefs().Items(c).data_type));
-  const std::string returning = " RETURNING " + SelectList(source_);
-  std::string sql;
-  if (row == kNoRow) {
-    std::string names, placeholders;
-    for (std::size_t k = 0; k < written.size(); ++k) {
-      names += (k == 0 ? "" : ", ") + PgQuoteIdentifier(table_columns[static_cast<std::size_t>(written[k])].name);
-      placeholders += (k == 0 ? "$" : ", $") + std::to_string(k + 1);
-    }
-    sql = written.empty() ? "INSERT INTO " + source_.qualified + " DEFAULT VALUES"
-                          : "INSERT INTO " + source_.qualified + " (" + names + ") VALUES (" + placeholders + ")";
-  } else {
-    std::string sets;
-    for (std::size_t k = 0; k < written.size(); ++k) {
-      sets += (k == 0 ? "" : ", ") + PgQuoteIdentifier(table_columns[static_cast<std::size_t>(written[k])].name) +
-              " = $" + std::to_string(k + 1);
-    }
-    sql = "UPDATE " + source_.qualified + " SET " + sets + " WHERE " +
-          KeyCondition(static_cast<int>(written.size()) + 1);
-    AddKeyParams(params, row);
+  for (int c : written.numbers) {
+    params.push_back(PgParamText(values[static_cast<std::size_t>(c)], FieldDefs().Items(c).data_type));
   }
-  Transaction transaction(Connection());
-  WriteAndReadBack(sql + returning, params, row == kNoRow, values);
+  const int count = static_cast<int>(written.numbers.size());
+  const std::string sql = row == kNoRow ? SqlInsert(kDialect, source_.qualified, written.names)
+                                        : SqlUpdate(kDialect, source_.qualified, written.names, KeyCondition(count + 1));
+  if (row != kNoRow) AddKeyParams(params, row);
+  SqlTransaction transaction(kDialect, Connection());
+  WriteAndReadBack(sql + " RETURNING " + SelectList(source_), params, row == kNoRow, values);
   transaction.Commit();
 }
 
@@ -397,8 +372,8 @@ void TPgTable::InternalDelete(RowId row) {
   if (!source_.keyed) Error(ReadOnlyMessage());
   PgParams params;
   AddKeyParams(params, row);
-  Transaction transaction(Connection());
-  const PgResult result = Connection().Exec("DELETE FROM " + source_.qualified + " WHERE " + KeyCondition(1), params);
+  SqlTransaction transaction(kDialect, Connection());
+  const PgResult result = Connection().Exec(SqlDelete(source_.qualified, KeyCondition(1)), params);
   // The key finds one row or none: none means another user changed or deleted it.
   if (std::string(PQcmdTuples(result.Handle())) != "1") ChangedByAnotherUser();
   transaction.Commit();
@@ -414,7 +389,7 @@ void TPgTable::InternalEmpty() {
     sql += " WHERE " + ServerCondition();
     for (const Variant& v : ServerConditionParams()) params.push_back(PgParamText(v));
   }
-  Transaction transaction(Connection());
+  SqlTransaction transaction(kDialect, Connection());
   Connection().Exec(sql, params);
   transaction.Commit();
 }
@@ -473,63 +448,44 @@ bool TPgTable::ServesOrder() {
   return true;
 }
 
-void TPgTable::ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) {
-  const std::vector<PgKeyPart> parts = KeyParts();
-  const std::string select = "SELECT " + SelectList(source_) + " FROM " + source_.qualified;
-  // Runs one query of the window: `condition` AND-ed to what the data set asks of every
-  // reading, rows in `order`, up to `limit` of them (0: all).
-  auto read = [&](const std::string& condition, const PgConditionSql& keyset, const std::string& order,
-                  std::size_t limit) {
-    std::string where = ReadCondition();
-    PgParams params = ConditionParams();
-    for (const std::string& term : {condition, keyset.sql}) {
-      if (!term.empty()) where = where.empty() ? term : "(" + where + ") AND (" + term + ")";
-    }
-    for (const Variant& v : keyset.params) params.push_back(PgParamText(v));
-    std::string sql = select;
-    if (!where.empty()) sql += " WHERE " + where;
-    if (!order.empty()) sql += " ORDER BY " + order;
-    if (limit > 0) sql += " LIMIT " + std::to_string(limit);
-    const RowId first = Store()->RowLimit();
-    ReadSelect(sql, params, false, Store());
-    for (RowId r = first; r < Store()->RowLimit(); ++r) rows.push_back(r);
-  };
-  if (window.start == TWindowStart::wsAll) {
-    read("", {}, "", 0);
-    return;
+void TPgTable::ReadOrdered(const std::string& condition, const PgConditionSql& keyset, const std::string& order,
+                           std::size_t limit, std::vector<RowId>& rows) {
+  std::string where = ReadCondition();
+  PgParams params = ConditionParams();
+  for (const std::string& term : {condition, keyset.sql}) {
+    if (!term.empty()) where = where.empty() ? term : "(" + where + ") AND (" + term + ")";
   }
-  const int next = static_cast<int>(ConditionParams().size()) + 1;
-  const bool back = window.start == TWindowStart::wsLast || window.start == TWindowStart::wsBeforeRow;
+  for (const Variant& v : keyset.params) params.push_back(PgParamText(v));
+  std::string sql = "SELECT " + SelectList(source_) + " FROM " + source_.qualified;
+  if (!where.empty()) sql += " WHERE " + where;
+  if (!order.empty()) sql += " ORDER BY " + order;
+  if (limit > 0) sql += " LIMIT " + std::to_string(limit);
+  const RowId first = Store()->RowLimit();
+  ReadSelect(sql, params, false, Store());
+  for (RowId r = first; r < Store()->RowLimit(); ++r) rows.push_back(r);
+}
+
+std::vector<Variant> TPgTable::WindowKey(const TRowWindow& window) const {
   std::vector<Variant> key;
   if (window.start == TWindowStart::wsAfterRow || window.start == TWindowStart::wsBeforeRow) {
     for (const KeyPart& p : OrderParts()) key.push_back(Store()->Get(window.row, p.column));
   } else if (window.start == TWindowStart::wsKey) {
     key = window.key;
   }
-  // A B-tree index orders a column's nulls after its values, the client before them (and
-  // after them, descending): one ORDER BY cannot follow both. So where the first part may
-  // be null, its nulls and its values are asked for in two bands, each in an order the
-  // index gives, the band of the window's start first and the other where the walk goes on.
-  const PgKeyPart& lead = parts.front();
-  const std::string column = PgQuoteIdentifier(lead.column);
-  struct Band {
-    bool nulls;
-    std::string condition;
-    std::vector<PgKeyPart> parts;  // the parts that order the band's rows
-    std::size_t from;              // how many leading key values the band skips
-  };
-  std::vector<Band> bands;
-  std::vector<PgKeyPart> valued = parts;
-  valued.front().not_null = true;  // the band holds no nulls there
-  if (lead.not_null) {
-    bands.push_back({false, "", parts, 0});
-  } else {
-    bands.push_back({true, column + " IS NULL", std::vector<PgKeyPart>(parts.begin() + 1, parts.end()), 1});
-    bands.push_back({false, column + " IS NOT NULL", valued, 0});
-    // In the client's order nulls come first ascending, last descending; walking back,
-    // the other way round.
-    if (lead.descending != back) std::swap(bands[0], bands[1]);
+  return key;
+}
+
+void TPgTable::ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) {
+  const std::vector<PgKeyPart> parts = KeyParts();
+  if (window.start == TWindowStart::wsAll) {
+    ReadOrdered("", {}, "", 0, rows);
+    return;
   }
+  const int next = static_cast<int>(ConditionParams().size()) + 1;
+  const bool back = window.start == TWindowStart::wsLast || window.start == TWindowStart::wsBeforeRow;
+  const std::vector<Variant> key = WindowKey(window);
+  const std::vector<Band> bands = Bands(parts, back);
+  // The walk starts in the band that holds the window's start and goes on into the other.
   std::size_t band = 0;
   if (!key.empty() && bands.size() == 2) {
     while (bands[band].nulls != key.front().IsClear()) ++band;
@@ -543,7 +499,7 @@ void TPgTable::ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) {
                                                    : PgKeysetBeyond(b.parts, rest, back, next);
     }
     const std::size_t got = rows.size();
-    read(b.condition, keyset, PgKeysetOrder(b.parts, back), window.limit == 0 ? 0 : window.limit - got);
+    ReadOrdered(b.condition, keyset, PgKeysetOrder(b.parts, back), window.limit == 0 ? 0 : window.limit - got, rows);
     if (window.limit > 0 && rows.size() >= window.limit) return;
   }
 }
