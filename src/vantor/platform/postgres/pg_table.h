@@ -105,6 +105,7 @@ class TPgTable : public TPgDataSet<TTable> {
     std::size_t window_rows = 0;  // rows read at a time on demand; 0: all at once
   };
 
+  // Catalog and reading (pg_table.cpp).
   void FindTable(Source& source);
   // The column of an index expression lower(column) or upper(column), else -1.
   static int CaseFoldedColumn(const std::vector<Column>& columns, std::string_view expression);
@@ -121,6 +122,7 @@ class TPgTable : public TPgDataSet<TTable> {
   // What every reading selects: the columns, then the server's text of the key columns
   // the client does not hold exactly.
   static std::string SelectList(const Source& source);
+  // Write-back (pg_table_write.cpp).
   // "col1 = $n AND col2 = $n+1 ..." over the primary key.
   std::string KeyCondition(int first) const;
   void AddKeyParams(PgParams& params, RowId row) const;
@@ -129,6 +131,7 @@ class TPgTable : public TPgDataSet<TTable> {
   // Runs an INSERT or UPDATE ending in RETURNING what a reading selects, and takes the
   // stored row back into `values`.
   void WriteAndReadBack(const std::string& sql, const PgParams& params, bool inserting, std::vector<Variant>& values);
+  // Keyset windows (pg_table_windows.cpp).
   // The current order as the server is asked for it.
   std::vector<PgKeyPart> KeyParts();
   // Reads the rows that meet `condition` and `keyset` besides what every reading asks,
