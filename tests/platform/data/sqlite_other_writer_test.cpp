@@ -159,6 +159,22 @@ TEST_F(SQLiteOtherWriter, RowsSharingANullKeyAreNotWrittenThroughIt) {
   EXPECT_EQ(other.Rows("SELECT v FROM t WHERE name = 'c'"), std::vector<std::string>{"99"});
 }
 
+TEST_F(SQLiteOtherWriter, ARowWhoseKeyIsNullIsFoundAgain) {
+  {
+    OtherProgram setup(path_);
+    setup.Exec("CREATE TABLE t (name TEXT PRIMARY KEY, v INTEGER); INSERT INTO t VALUES (NULL, 1), ('c', 3)");
+  }
+  table_.SetDatabaseName(path_);
+  table_.SetTableName("t");
+  table_.Open();
+  ASSERT_TRUE(table_.FieldByName("name")->IsNull());
+  OtherProgram other(path_);
+  Do(Write::kEdit);
+  EXPECT_EQ(other.Rows("SELECT v FROM t WHERE name IS NULL"), std::vector<std::string>{"99"});
+  Do(Write::kDelete);
+  EXPECT_EQ(other.Rows("SELECT name FROM t"), std::vector<std::string>{"c"});
+}
+
 TEST_F(SQLiteOtherWriter, QueryColumnsWhoseNamesDifferInCaseAreNumbered) {
   {
     OtherProgram setup(path_);

@@ -1,5 +1,7 @@
 #include <vantor/platform/data/index_defs.h>
 
+#include <algorithm>
+
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
 
@@ -12,6 +14,12 @@ bool ListNames(std::string_view list, std::string_view field) {
     if (AnsiSameText(name, field)) return true;
   }
   return false;
+}
+
+std::string JoinFieldNames(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& n : names) out += (out.empty() ? "" : ";") + n;
+  return out;
 }
 
 }  // namespace
@@ -66,6 +74,21 @@ TIndexDef& TIndexDefs::Add(const std::string& name, const std::string& fields, T
   items_.emplace_back(name, fields, options);
   ++version_;
   return items_.back();
+}
+
+void TIndexDefs::AddListed(const TListedIndex& index) {
+  const auto& fields = index.fields;
+  const bool nameable =
+      std::none_of(fields.begin(), fields.end(), [](const std::string& f) { return f.find(';') != std::string::npos; });
+  if (fields.empty() || !nameable) return;
+  const bool all_descending = index.descending.size() == fields.size();
+  const bool all_folded = index.case_insensitive.size() == fields.size();
+  TIndexOptions options = index.options;
+  if (all_descending) options.Include(ixDescending);
+  if (all_folded) options.Include(ixCaseInsensitive);
+  TIndexDef& def = Add(index.name, JoinFieldNames(fields), options);
+  if (!index.descending.empty() && !all_descending) def.SetDescFields(JoinFieldNames(index.descending));
+  if (!index.case_insensitive.empty() && !all_folded) def.SetCaseInsFields(JoinFieldNames(index.case_insensitive));
 }
 
 const TIndexDef& TIndexDefs::Find(std::string_view name) const {

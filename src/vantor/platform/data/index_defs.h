@@ -59,6 +59,16 @@ class TIndexDef {
   std::string case_ins_fields_;
 };
 
+// An index as a database's catalog lists it: field by field, with the fields it orders
+// descending and those it orders without regard to letter case.
+struct TListedIndex {
+  std::string name;
+  std::vector<std::string> fields;
+  std::vector<std::string> descending;
+  std::vector<std::string> case_insensitive;
+  TIndexOptions options;  // ixUnique, ixPrimary; the lists give the rest
+};
+
 class TIndexDefs {
  public:
   int Count() const { return static_cast<int>(items_.size()); }
@@ -69,6 +79,10 @@ class TIndexDefs {
   // Appends a definition. EDatabaseError for a duplicate name or an empty field list.
   // Set its DescFields / CaseInsFields on the result right away, before a table uses it.
   TIndexDef& Add(const std::string& name, const std::string& fields, TIndexOptions options);
+  // Appends a listed index: a flag every field has becomes the option (ixDescending,
+  // ixCaseInsensitive), one some fields have becomes DescFields / CaseInsFields. Adds
+  // nothing without fields or when a field's name holds a ";", which no field list can name.
+  void AddListed(const TListedIndex& index);
   // The definition of that name; EDatabaseError "Index 'X' not found" when absent.
   const TIndexDef& Find(std::string_view name) const;
   // The first plain (not descending, not expression) index whose leading fields are

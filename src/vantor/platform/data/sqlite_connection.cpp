@@ -86,6 +86,8 @@ void SQLiteConnection::Exec(const std::string& sql) {
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sql);
 }
 
+void SQLiteConnection::Rollback() noexcept { sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); }
+
 SQLiteStatement::SQLiteStatement(const SQLiteConnection& connection, const std::string& sql)
     : connection_(&connection), sql_(sql) {
   if (sqlite3_prepare_v2(connection.Handle(), sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=

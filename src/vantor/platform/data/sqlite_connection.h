@@ -39,6 +39,9 @@ class SQLiteConnection {
   const std::string& Path() const { return path_; }
   // Runs statements without results (BEGIN, COMMIT, DDL).
   void Exec(const std::string& sql);
+  // Ends the open transaction, if any, with ROLLBACK. Never raises: it runs while the
+  // error that abandoned the transaction unwinds, and that error is the one to report.
+  void Rollback() noexcept;
   // Raises EDatabaseError with a sentence for SQLite's last error (the SQL is not shown).
   [[noreturn]] void Fail(const std::string& sql) const;
 

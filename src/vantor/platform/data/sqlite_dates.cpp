@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <vantor/platform/data/internal/sql_text.h>
+
 namespace vantor {
 
 namespace {
@@ -13,16 +15,6 @@ constexpr double kDaysToUnixEpoch = 25569.0;
 constexpr double kFirstJulian = 1721425.5;  // 0001-01-01 00:00
 constexpr double kEndJulian = 5373484.5;    // 10000-01-01 00:00
 constexpr double kMsPerDay = 86'400'000.0;
-
-bool Digits(std::string_view s, std::size_t pos, std::size_t count, int& out) {
-  if (pos + count > s.size()) return false;
-  out = 0;
-  for (std::size_t i = pos; i < pos + count; ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    out = out * 10 + (s[i] - '0');
-  }
-  return true;
-}
 
 // "HH:MM[:SS[.fff...]][zone]" from pos to the end.
 bool ParseTime(std::string_view s, std::size_t pos, TDateTime& time, SQLiteDateForm& form) {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <charconv>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
@@ -13,6 +12,7 @@
 #include <stop_token>
 #include <thread>
 
+#include <vantor/platform/data/internal/sql_text.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/number_text.h>
 
@@ -33,11 +33,8 @@ const FormatSettings& DotFormat() {
 
 bool ParseInt64(std::string_view text, std::int64_t& v) {
   text = TrimView(text);
-  const char* b = text.data();
-  const char* e = text.data() + text.size();
-  if (b != e && *b == '+') ++b;
-  auto r = std::from_chars(b, e, v);
-  return b != e && r.ec == std::errc() && r.ptr == e;
+  if (text.starts_with('+')) text.remove_prefix(1);
+  return ParseWhole(text, v);
 }
 
 // A number cell as a double, as SQLite converts an integer.

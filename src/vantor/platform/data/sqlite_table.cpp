@@ -6,6 +6,7 @@
 #include <cassert>
 
 #include <vantor/platform/data/sqlite_connection.h>
+#include <vantor/platform/data/internal/sql_write_back.h>
 #include <vantor/platform/data/internal/sqlite_rows.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
@@ -14,39 +15,16 @@ namespace vantor {
 
 namespace {
 
-// BEGIN IMMEDIATE ... COMMIT; rolled back when the scope is left by an exception.
-class Transaction {
- public:
-  explicit Transaction(SQLiteConnection& connection) : connection_(connection) {
-    connection_.Exec("BEGIN IMMEDIATE");
-  }
-  ~Transaction() {
-    if (!committed_) sqlite3_exec(connection_.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-  }
-  Transaction(const Transaction&) = delete;
-  Transaction& operator=(const Transaction&) = delete;
-  void Commit() {
-    connection_.Exec("COMMIT");
-    committed_ = true;
-  }
-
- private:
-  SQLiteConnection& connection_;
-  bool committed_ = false;
-};
+// SQLite numbers its parameters ?1, ?2 ... A key cell is matched with IS, not =: SQLite
+// lets a primary key of a rowid table hold NULL, and such a row is found again too
+// (several of them make the write change more than one row: refused). IMMEDIATE takes the
+// write lock before the checks inside the transaction read, so no other writer comes
+// between them and the write.
+const SqlDialect kDialect{QuoteIdentifier, "?", " IS ", "BEGIN IMMEDIATE"};
 
 std::string ColumnString(sqlite3_stmt* stmt, int column) {
   const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
   return p == nullptr ? std::string() : std::string(p);
-}
-
-std::string Join(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) {
-    if (!out.empty()) out += ';';
-    out += n;
-  }
-  return out;
 }
 
 }  // namespace
@@ -197,7 +175,8 @@ void TSQLiteTable::ReadIndexes() {
   // SQLite lists the newest index first; keep the order of creation.
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
     if (it->partial) continue;  // covers some rows only: no order for the whole table
-    std::vector<std::string> fields, desc, nocase;
+    TListedIndex index;
+    index.name = it->name;
     bool expression = false;
     SQLiteStatement xinfo(*connection_, "PRAGMA index_xinfo(" + QuoteIdentifier(it->name) + ")");
     while (xinfo.Step()) {
@@ -207,22 +186,14 @@ void TSQLiteTable::ReadIndexes() {
         continue;
       }
       const std::string name = ColumnString(xinfo.Handle(), 2);
-      fields.push_back(name);
-      if (sqlite3_column_int(xinfo.Handle(), 3) != 0) desc.push_back(name);
-      if (AnsiSameText(ColumnString(xinfo.Handle(), 4), "NOCASE")) nocase.push_back(name);
+      index.fields.push_back(name);
+      if (sqlite3_column_int(xinfo.Handle(), 3) != 0) index.descending.push_back(name);
+      if (AnsiSameText(ColumnString(xinfo.Handle(), 4), "NOCASE")) index.case_insensitive.push_back(name);
     }
-    // Index field lists are separated by ";": a column whose name holds one cannot be named.
-    const bool nameable = std::none_of(fields.begin(), fields.end(),
-                                       [](const std::string& f) { return f.find(';') != std::string::npos; });
-    if (expression || fields.empty() || !nameable) continue;
-    TIndexOptions options;
-    if (it->unique) options.Include(ixUnique);
-    if (it->origin == "pk") options.Include(ixPrimary);
-    if (desc.size() == fields.size()) options.Include(ixDescending);
-    if (nocase.size() == fields.size()) options.Include(ixCaseInsensitive);
-    TIndexDef& def = IndexDefs().Add(it->name, Join(fields), options);
-    if (!desc.empty() && desc.size() != fields.size()) def.SetDescFields(Join(desc));
-    if (!nocase.empty() && nocase.size() != fields.size()) def.SetCaseInsFields(Join(nocase));
+    if (expression) continue;
+    if (it->unique) index.options.Include(ixUnique);
+    if (it->origin == "pk") index.options.Include(ixPrimary);
+    IndexDefs().AddListed(index);
   }
 }
 
@@ -247,15 +218,7 @@ TSQLiteTable::RowKey TSQLiteTable::KeyOf(const SQLiteRow& cells) const {
 
 std::string TSQLiteTable::KeyCondition(int first) const {
   if (RowidFindsRows()) return rowid_name_ + " = ?" + std::to_string(first);
-  // IS, not =: SQLite lets a primary key of a rowid table hold NULL, and such a row is
-  // found again too (several of them make the write change more than one row: refused).
-  std::string where;
-  for (std::size_t k = 0; k < key_columns_.size(); ++k) {
-    if (!where.empty()) where += " AND ";
-    where += QuoteIdentifier(columns_[static_cast<std::size_t>(key_columns_[k])].name) + " IS ?" +
-             std::to_string(first + static_cast<int>(k));
-  }
-  return where;
+  return SqlKeyCondition(kDialect, columns_, key_columns_, first);
 }
 
 std::size_t TSQLiteTable::KeyCount() const { return RowidFindsRows() ? rowids_.size() : keys_.size(); }
@@ -411,48 +374,26 @@ void TSQLiteTable::InternalPost(RowId row, std::vector<Variant>& values) {
   CheckKeyed();
   if (row != kNoRow && row >= KeyCount()) Error("The record cannot be found again in '" + table_name_ + "'");
   CheckUniqueKeys(row, values);
-  const int columns = FieldDefs().Count();
-  const TRowStore* store = Store();
-  std::vector<int> written;
-  for (int c = 0; c < columns; ++c) {
-    const auto i = static_cast<std::size_t>(c);
-    const bool changed = row == kNoRow ? !values[i].IsClear() : !(values[i] == store->Get(row, c));
-    if (!changed) continue;
-    if (columns_[i].generated) {
-      Error("Column '" + columns_[i].name + "' is computed by the database from other columns; its value cannot be changed");
-    }
-    written.push_back(c);
-  }
-  if (row != kNoRow && written.empty()) {
+  const SqlWrittenColumns written =
+      WrittenColumns(columns_, values, row == kNoRow ? nullptr : Store(), row,
+                     [this](const std::string& message) { Error(message); });
+  if (row != kNoRow && written.numbers.empty()) {
     pending_key_ = KeyAt(row);
     pending_forms_.clear();
     return;
   }
-  Transaction transaction(*connection_);
-  std::string sql;
-  if (row == kNoRow) {
-    std::string names, params;
-    for (std::size_t k = 0; k < written.size(); ++k) {
-      names += (k == 0 ? "" : ", ") + QuoteIdentifier(columns_[static_cast<std::size_t>(written[k])].name);
-      params += (k == 0 ? "?" : ", ?");
-    }
-    sql = written.empty() ? "INSERT INTO " + QuoteIdentifier(table_name_) + " DEFAULT VALUES"
-                           : "INSERT INTO " + QuoteIdentifier(table_name_) + " (" + names + ") VALUES (" + params + ")";
-  } else {
-    std::string sets;
-    for (std::size_t k = 0; k < written.size(); ++k) {
-      sets += (k == 0 ? "" : ", ") + QuoteIdentifier(columns_[static_cast<std::size_t>(written[k])].name) + " = ?";
-    }
-    sql = "UPDATE " + QuoteIdentifier(table_name_) + " SET " + sets + " WHERE " +
-          KeyCondition(static_cast<int>(written.size()) + 1);
-  }
+  SqlTransaction transaction(kDialect, *connection_);
+  const int count = static_cast<int>(written.numbers.size());
+  const std::string table = QuoteIdentifier(table_name_);
+  const std::string sql = row == kNoRow ? SqlInsert(kDialect, table, written.names)
+                                        : SqlUpdate(kDialect, table, written.names, KeyCondition(count + 1));
   if (row != kNoRow) CheckRowUnchanged(row);
   SQLiteStatement write(*connection_, sql + " RETURNING " + select_list_);
-  for (std::size_t k = 0; k < written.size(); ++k) {
-    const int c = written[k];
-    write.Bind(static_cast<int>(k) + 1, FieldDefs().Items(c).data_type, values[static_cast<std::size_t>(c)], FormFor(c, row));
+  for (int k = 0; k < count; ++k) {
+    const int c = written.numbers[static_cast<std::size_t>(k)];
+    write.Bind(k + 1, FieldDefs().Items(c).data_type, values[static_cast<std::size_t>(c)], FormFor(c, row));
   }
-  if (row != kNoRow) BindKey(write, static_cast<int>(written.size()) + 1, KeyAt(row));
+  if (row != kNoRow) BindKey(write, count + 1, KeyAt(row));
   WriteAndReadBack(write, values);
   transaction.Commit();
 }
@@ -470,9 +411,9 @@ void TSQLiteTable::RowWritten(RowId row, bool inserted) {
 void TSQLiteTable::InternalDelete(RowId row) {
   CheckKeyed();
   if (row >= KeyCount()) Error("The record cannot be found again in '" + table_name_ + "'");
-  Transaction transaction(*connection_);
+  SqlTransaction transaction(kDialect, *connection_);
   CheckRowUnchanged(row);
-  SQLiteStatement remove(*connection_, "DELETE FROM " + QuoteIdentifier(table_name_) + " WHERE " + KeyCondition(1));
+  SQLiteStatement remove(*connection_, SqlDelete(QuoteIdentifier(table_name_), KeyCondition(1)));
   BindKey(remove, 1, KeyAt(row));
   remove.Step();
   // None: deleted or re-keyed meanwhile; more: rows sharing a NULL key. Either way not
@@ -483,7 +424,7 @@ void TSQLiteTable::InternalDelete(RowId row) {
 
 void TSQLiteTable::InternalEmpty() {
   if (is_view_) Error(ReadOnlyMessage());
-  Transaction transaction(*connection_);
+  SqlTransaction transaction(kDialect, *connection_);
   connection_->Exec("DELETE FROM " + QuoteIdentifier(table_name_));
   transaction.Commit();
   rowids_ = {};

@@ -73,7 +73,7 @@ std::string PgConnectFailureMessage(const std::string& libpq_message, const std:
   return "Cannot connect to the PostgreSQL server: " + detail;
 }
 
-std::string PgQuoteIdentifier(const std::string& name) {
+std::string PgQuoteIdentifier(std::string_view name) {
   std::string out = "\"";
   for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
   return out + "\"";
@@ -142,6 +142,8 @@ PgResult PgConnection::Exec(const std::string& sql, const PgParams& params, bool
   }
   return result;
 }
+
+void PgConnection::Rollback() noexcept { PQclear(PQexec(conn_, "ROLLBACK")); }
 
 void PgConnection::SetStatementTimeout(int milliseconds) {
   if (milliseconds == statement_timeout_) return;

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct pg_conn;
@@ -66,6 +67,10 @@ class PgConnection {
   // sentence for an error (`sql` is quoted in it only when quote_sql is set: it is then
   // the application's own text).
   PgResult Exec(const std::string& sql, const PgParams& params = {}, bool quote_sql = false);
+  // Ends the open transaction, if any, with ROLLBACK. Never raises and leaves
+  // LastFailureInterrupted as it was: it runs while the error that abandoned the
+  // transaction unwinds, and that error is the one to report.
+  void Rollback() noexcept;
   // Whether the last statement Exec ran failed because it was stopped (cancelled, or over
   // the statement timeout) or the connection was lost: a failure that answers nothing
   // about the statement's own question, so whoever asked must not take it for "no".
@@ -95,6 +100,6 @@ std::string PgConnectFailureMessage(const std::string& libpq_message, const std:
                                     const std::string& user, const std::string& host);
 
 // "name" with embedded quotes doubled, for identifiers in generated SQL.
-std::string PgQuoteIdentifier(const std::string& name);
+std::string PgQuoteIdentifier(std::string_view name);
 
 }  // namespace vantor

@@ -1,7 +1,5 @@
 #include <vantor/platform/postgres/pg_table.h>
 
-#include <libpq-fe.h>
-
 #include <algorithm>
 #include <cassert>
 #include <sstream>
@@ -14,36 +12,11 @@ namespace vantor {
 
 namespace {
 
-// BEGIN ... COMMIT; rolled back when the scope is left by an exception.
-class Transaction {
- public:
-  explicit Transaction(PgConnection& connection) : connection_(connection) { connection_.Exec("BEGIN"); }
-  ~Transaction() {
-    if (!committed_) PQclear(PQexec(connection_.Handle(), "ROLLBACK"));
-  }
-  Transaction(const Transaction&) = delete;
-  Transaction& operator=(const Transaction&) = delete;
-  void Commit() {
-    connection_.Exec("COMMIT");
-    committed_ = true;
-  }
-
- private:
-  PgConnection& connection_;
-  bool committed_ = false;
-};
-
 // "1 3 2" (an int2vector or oidvector as text) as numbers.
 std::vector<int> Numbers(const std::string& text) {
   std::vector<int> out;
   std::istringstream in(text);
   for (int n = 0; in >> n;) out.push_back(n);
-  return out;
-}
-
-std::string Join(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : ";") + n;
   return out;
 }
 
@@ -102,42 +75,52 @@ void TPgTable::FindTable(Source& source) {
 }
 
 void TPgTable::ReadCatalog(Source& source) {
-  PgConnection& connection = Connection();
-  const std::string oid = std::to_string(source.oid);
-  std::vector<Column>& table_columns = source.columns;
-  table_columns.clear();
-  std::vector<int> attnums;
-  {
-    const PgResult info = connection.Exec(
-        "SELECT a.attnum, a.attname, a.attnotnull, a.atthasdef OR a.attidentity <> '', a.attgenerated <> '', "
-        "a.attcollation, a.atttypid "
-        "FROM pg_attribute a WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
-        {oid});
-    for (int r = 0; r < info.Rows(); ++r) {
-      attnums.push_back(std::stoi(info.Text(r, 0)));
-      table_columns.push_back(Column{info.Text(r, 1), "", info.Text(r, 2) == "t", info.Text(r, 3) == "t",
-                                     info.Text(r, 4) == "t", static_cast<unsigned>(std::stoul(info.Text(r, 5))),
-                                     static_cast<unsigned>(std::stoul(info.Text(r, 6)))});
-    }
+  const std::vector<int> attnums = ReadColumns(source);
+  NameFields(source.columns);
+  if (source.columns.empty()) Error("'" + table_name_ + "' has no columns that can be read");
+  ReadIndexes(source, attnums);
+  source.keyed = (source.kind == 'r' || source.kind == 'p' || source.kind == 'f') && !source.key_columns.empty();
+  source.key_cells.clear();
+  int next = static_cast<int>(source.columns.size());
+  for (int c : source.key_columns) {
+    source.key_cells.push_back(PgCellIsExact(source.columns[static_cast<std::size_t>(c)].type) ? c : next++);
   }
+}
+
+std::vector<int> TPgTable::ReadColumns(Source& source) {
+  source.columns.clear();
+  std::vector<int> attnums;
+  const PgResult info = Connection().Exec(
+      "SELECT a.attnum, a.attname, a.attnotnull, a.atthasdef OR a.attidentity <> '', a.attgenerated <> '', "
+      "a.attcollation, a.atttypid "
+      "FROM pg_attribute a WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
+      {std::to_string(source.oid)});
+  for (int r = 0; r < info.Rows(); ++r) {
+    attnums.push_back(std::stoi(info.Text(r, 0)));
+    source.columns.push_back(Column{info.Text(r, 1), "", info.Text(r, 2) == "t", info.Text(r, 3) == "t",
+                                    info.Text(r, 4) == "t", static_cast<unsigned>(std::stoul(info.Text(r, 5))),
+                                    static_cast<unsigned>(std::stoul(info.Text(r, 6)))});
+  }
+  return attnums;
+}
+
+void TPgTable::NameFields(std::vector<Column>& columns) {
   // Field names ignore letter case; the server's quoted names do not ("ID" and "id").
-  for (std::size_t c = 0; c < table_columns.size(); ++c) {
-    std::string name = table_columns[c].name;
-    auto taken = [&table_columns, c](const std::string& n) {
-      return std::any_of(table_columns.begin(), table_columns.begin() + static_cast<std::ptrdiff_t>(c),
+  for (std::size_t c = 0; c < columns.size(); ++c) {
+    std::string name = columns[c].name;
+    auto taken = [&columns, c](const std::string& n) {
+      return std::any_of(columns.begin(), columns.begin() + static_cast<std::ptrdiff_t>(c),
                          [&n](const Column& other) { return AnsiSameText(other.field_name, n); });
     };
-    for (int n = 1; taken(name); ++n) name = table_columns[c].name + "_" + std::to_string(n);
-    table_columns[c].field_name = name;
+    for (int n = 1; taken(name); ++n) name = columns[c].name + "_" + std::to_string(n);
+    columns[c].field_name = name;
   }
-  if (table_columns.empty()) Error("'" + table_name_ + "' has no columns that can be read");
-  auto column_of = [&attnums](int attnum) {
-    const auto it = std::find(attnums.begin(), attnums.end(), attnum);
-    return it == attnums.end() ? -1 : static_cast<int>(it - attnums.begin());
-  };
+}
+
+void TPgTable::ReadIndexes(Source& source, const std::vector<int>& attnums) {
   source.indexes.clear();
   source.key_columns.clear();
-  const PgResult list = connection.Exec(
+  const PgResult list = Connection().Exec(
       "SELECT i.relname, x.indisunique, x.indisprimary, x.indkey::text, x.indoption::text, x.indnkeyatts, "
       "x.indpred IS NOT NULL, am.amname, "
       "EXISTS (SELECT 1 FROM unnest(x.indcollation) AS k(coll) JOIN pg_collation co ON co.oid = k.coll "
@@ -146,51 +129,50 @@ void TPgTable::ReadCatalog(Source& source) {
       "   FROM generate_series(1, x.indnkeyatts) AS k) "
       "FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_am am ON am.oid = i.relam "
       "WHERE x.indrelid = $1 AND x.indisvalid ORDER BY x.indisprimary DESC, i.oid",
-      {oid});
-  for (int r = 0; r < list.Rows(); ++r) {
-    Index index{list.Text(r, 0), {}, {}, {}, list.Text(r, 1) == "t", list.Text(r, 2) == "t"};
-    const std::vector<int> keys = Numbers(list.Text(r, 3));
-    const std::vector<int> options = Numbers(list.Text(r, 4));
-    const auto key_count = static_cast<std::size_t>(std::stoi(list.Text(r, 5)));
-    bool usable = list.Text(r, 6) == "f" && list.Text(r, 7) == "btree" && list.Text(r, 8) == "f";
-    std::vector<std::string> definitions;
-    {
-      std::istringstream lines(list.Text(r, 9));
-      for (std::string line; std::getline(lines, line);) definitions.push_back(line);
+      {std::to_string(source.oid)});
+  for (int r = 0; r < list.Rows(); ++r) AddIndex(source, attnums, list, r);
+}
+
+void TPgTable::AddIndex(Source& source, const std::vector<int>& attnums, const PgResult& list, int r) {
+  TListedIndex index;
+  index.name = list.Text(r, 0);
+  if (list.Text(r, 1) == "t") index.options.Include(ixUnique);
+  if (list.Text(r, 2) == "t") index.options.Include(ixPrimary);
+  const std::vector<int> keys = Numbers(list.Text(r, 3));
+  const std::vector<int> options = Numbers(list.Text(r, 4));
+  const auto key_count = static_cast<std::size_t>(std::stoi(list.Text(r, 5)));
+  bool usable = list.Text(r, 6) == "f" && list.Text(r, 7) == "btree" && list.Text(r, 8) == "f";
+  std::vector<std::string> definitions;
+  std::istringstream lines(list.Text(r, 9));
+  for (std::string line; std::getline(lines, line);) definitions.push_back(line);
+  auto column_of = [&attnums](int attnum) {
+    const auto it = std::find(attnums.begin(), attnums.end(), attnum);
+    return it == attnums.end() ? -1 : static_cast<int>(it - attnums.begin());
+  };
+  std::vector<int> columns;  // per key, its column; -1 for an expression
+  for (std::size_t k = 0; k < key_count && k < keys.size(); ++k) {
+    int c = keys[k] == 0 ? -1 : column_of(keys[k]);  // 0: an expression
+    bool case_insensitive = false;
+    if (c < 0 && k < definitions.size()) {
+      c = CaseFoldedColumn(source.columns, definitions[k]);
+      case_insensitive = c >= 0;
     }
-    std::vector<int> columns;
-    for (std::size_t k = 0; k < key_count && k < keys.size(); ++k) {
-      int c = keys[k] == 0 ? -1 : column_of(keys[k]);  // 0: an expression
-      bool case_insensitive = false;
-      if (c < 0 && k < definitions.size()) {
-        c = CaseFoldedColumn(table_columns, definitions[k]);
-        case_insensitive = c >= 0;
-      }
-      if (c < 0) {
-        usable = false;
-        continue;
-      }
-      columns.push_back(keys[k] == 0 ? -1 : c);
-      const std::string& name = table_columns[static_cast<std::size_t>(c)].field_name;
-      index.fields.push_back(name);
-      if (case_insensitive) index.case_insensitive.push_back(name);
-      // Bit 0 of a column's options: descending.
-      if (k < options.size() && (options[k] & 1) != 0) index.descending.push_back(name);
-      // Index field lists are separated by ";": a column whose name holds one cannot be named.
-      if (name.find(';') != std::string::npos) usable = false;
+    if (c < 0) {
+      usable = false;
+      continue;
     }
-    const bool plain = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
-    if (index.primary && source.key_columns.empty() && plain && columns.size() == key_count) {
-      source.key_columns = columns;
-    }
-    if (usable && !index.fields.empty()) source.indexes.push_back(std::move(index));
+    columns.push_back(keys[k] == 0 ? -1 : c);
+    const std::string& name = source.columns[static_cast<std::size_t>(c)].field_name;
+    index.fields.push_back(name);
+    if (case_insensitive) index.case_insensitive.push_back(name);
+    // Bit 0 of a column's options: descending.
+    if (k < options.size() && (options[k] & 1) != 0) index.descending.push_back(name);
   }
-  source.keyed = (source.kind == 'r' || source.kind == 'p' || source.kind == 'f') && !source.key_columns.empty();
-  source.key_cells.clear();
-  int next = static_cast<int>(table_columns.size());
-  for (int c : source.key_columns) {
-    source.key_cells.push_back(PgCellIsExact(table_columns[static_cast<std::size_t>(c)].type) ? c : next++);
+  const bool plain = std::none_of(columns.begin(), columns.end(), [](int c) { return c < 0; });
+  if (index.options.Contains(ixPrimary) && source.key_columns.empty() && plain && columns.size() == key_count) {
+    source.key_columns = columns;
   }
+  if (usable) source.indexes.push_back(std::move(index));
 }
 
 std::string TPgTable::SelectList(const Source& source) {
@@ -284,268 +266,7 @@ void TPgTable::DefineFields(const std::vector<PgColumn>& columns) {
     FieldDefs().Add(column.field_name, read.type, read.type == TFieldType::ftString ? read.size : 0, required);
   }
   IndexDefs().Clear();
-  for (const Index& index : source_.indexes) {
-    TIndexOptions options;
-    if (index.unique) options.Include(ixUnique);
-    if (index.primary) options.Include(ixPrimary);
-    if (!index.descending.empty() && index.descending.size() == index.fields.size()) options.Include(ixDescending);
-    const bool all_folded = index.case_insensitive.size() == index.fields.size();
-    if (all_folded) options.Include(ixCaseInsensitive);
-    TIndexDef& def = IndexDefs().Add(index.name, Join(index.fields), options);
-    if (!index.descending.empty() && index.descending.size() != index.fields.size()) def.SetDescFields(Join(index.descending));
-    if (!index.case_insensitive.empty() && !all_folded) def.SetCaseInsFields(Join(index.case_insensitive));
-  }
-}
-
-std::string TPgTable::KeyCondition(int first) const {
-  std::string where;
-  for (std::size_t k = 0; k < source_.key_columns.size(); ++k) {
-    // A parameter takes the column's type: the server reads its text of the key exactly.
-    where += (k == 0 ? "" : " AND ") +
-             PgQuoteIdentifier(source_.columns[static_cast<std::size_t>(source_.key_columns[k])].name) + " = $" +
-             std::to_string(first + static_cast<int>(k));
-  }
-  return where;
-}
-
-void TPgTable::AddKeyParams(PgParams& params, RowId row) const {
-  for (std::size_t k = 0; k < source_.key_cells.size(); ++k) {
-    const int cell = source_.key_cells[k];
-    const Variant value = Store()->Get(row, cell);
-    // The server's own text of a key the client holds coarser is sent as it is.
-    params.push_back(cell == source_.key_columns[k] ? PgParamText(value, FieldDefs().Items(cell).data_type)
-                                                    : PgParamText(value));
-  }
-}
-
-void TPgTable::ChangedByAnotherUser() const {
-  Error("The record was changed or deleted by another user; '" + table_name_ + "' no longer holds it as it was read");
-}
-
-void TPgTable::WriteAndReadBack(const std::string& sql, const PgParams& params, bool inserting,
-                                std::vector<Variant>& values) {
-  const PgResult result = Connection().Exec(sql, params);
-  if (result.Rows() != 1 && inserting) {
-    Error("'" + table_name_ + "' did not store the record: a trigger or rule of the database dropped it");
-  }
-  // The key finds one row or none: none means another user changed or deleted it.
-  if (result.Rows() != 1) ChangedByAnotherUser();
-  TRowStore back([this] {
-    std::vector<TFieldType> types;
-    for (const PgColumn& c : read_columns_) types.push_back(c.type);
-    return types;
-  }());
-  const RowId row = back.AppendRow();
-  for (int c = 0; c < back.ColumnCount(); ++c) {
-    if (result.IsNull(0, c)) continue;
-    const PgColumn& column = read_columns_[static_cast<std::size_t>(c)];
-    const std::string text = result.Text(0, c);
-    if (!LoadPgCell(text, column.oid, column.type, back, row, c)) {
-      Error("The server stored " + text + " in column '" + column.name + "', which this field cannot show; the change was not stored");
-    }
-  }
-  for (int c = 0; c < back.ColumnCount(); ++c) values[static_cast<std::size_t>(c)] = back.Get(row, c);
-}
-
-void TPgTable::InternalPost(RowId row, std::vector<Variant>& values) {
-  if (!source_.keyed) Error(ReadOnlyMessage());
-  // No client check of unique keys: the server holds every row and checks them all, where
-  // this table may hold some only, or stale ones, or keys held coarser than the server's.
-  const int columns = FieldDefs().Count();
-  const std::vector<Column>& table_columns = source_.columns;
-  std::vector<int> written;
-  for (int c = 0; c < columns; ++c) {
-    const auto i = static_cast<std::size_t>(c);
-    const bool changed = row == kNoRow ? !values[i].IsClear() : !(values[i] == Store()->Get(row, c));
-    if (!changed) continue;
-    if (table_columns[i].generated) {
-      Error("Column '" + table_columns[i].name +
-            "' is computed by the database from other columns; its value cannot be changed");
-    }
-    written.push_back(c);
-  }
-  // An edit that changed nothing sends nothing: the record stays as it was read.
-  if (row != kNoRow && written.empty()) return;
-  PgParams params;
-  for (int c : written) params.push_back(PgParamText(values[static_cast<std::size_t>(c)], FieldDefs().Items(c).data_type));
-  const std::string returning = " RETURNING " + SelectList(source_);
-  std::string sql;
-  if (row == kNoRow) {
-    std::string names, placeholders;
-    for (std::size_t k = 0; k < written.size(); ++k) {
-      names += (k == 0 ? "" : ", ") + PgQuoteIdentifier(table_columns[static_cast<std::size_t>(written[k])].name);
-      placeholders += (k == 0 ? "$" : ", $") + std::to_string(k + 1);
-    }
-    sql = written.empty() ? "INSERT INTO " + source_.qualified + " DEFAULT VALUES"
-                          : "INSERT INTO " + source_.qualified + " (" + names + ") VALUES (" + placeholders + ")";
-  } else {
-    std::string sets;
-    for (std::size_t k = 0; k < written.size(); ++k) {
-      sets += (k == 0 ? "" : ", ") + PgQuoteIdentifier(table_columns[static_cast<std::size_t>(written[k])].name) +
-              " = $" + std::to_string(k + 1);
-    }
-    sql = "UPDATE " + source_.qualified + " SET " + sets + " WHERE " +
-          KeyCondition(static_cast<int>(written.size()) + 1);
-    AddKeyParams(params, row);
-  }
-  Transaction transaction(Connection());
-  WriteAndReadBack(sql + returning, params, row == kNoRow, values);
-  transaction.Commit();
-}
-
-void TPgTable::InternalDelete(RowId row) {
-  if (!source_.keyed) Error(ReadOnlyMessage());
-  PgParams params;
-  AddKeyParams(params, row);
-  Transaction transaction(Connection());
-  const PgResult result = Connection().Exec("DELETE FROM " + source_.qualified + " WHERE " + KeyCondition(1), params);
-  // The key finds one row or none: none means another user changed or deleted it.
-  if (std::string(PQcmdTuples(result.Handle())) != "1") ChangedByAnotherUser();
-  transaction.Commit();
-}
-
-void TPgTable::InternalEmpty() {
-  if (!source_.keyed) Error(ReadOnlyMessage());
-  // The table's rows are those of its own server condition: the others stay. (The record
-  // filter's rows go too, as a table's hidden rows do.)
-  std::string sql = "DELETE FROM " + source_.qualified;
-  PgParams params;
-  if (!ServerCondition().empty()) {
-    sql += " WHERE " + ServerCondition();
-    for (const Variant& v : ServerConditionParams()) params.push_back(PgParamText(v));
-  }
-  Transaction transaction(Connection());
-  Connection().Exec(sql, params);
-  transaction.Commit();
-}
-
-// --- Rows read on demand ------------------------------------------------------------------
-
-void TPgTable::InternalClose() {
-  TPgDataSet::InternalClose();
-  default_bytewise_.reset();
-  day_ordered_.clear();
-}
-
-bool TPgTable::OrdersAsDayNumbers(std::size_t c) {
-  const auto known = day_ordered_.find(c);
-  if (known != day_ordered_.end()) return known->second;
-  // Before 1899-12-30 a day number is negative and its fraction counts up from it, so
-  // the client orders the times of one day backwards there; after it, as time goes.
-  const PgResult early = Connection().Exec("SELECT EXISTS (SELECT 1 FROM " + source_.qualified + " WHERE " +
-                                           PgQuoteIdentifier(source_.columns[c].name) + " < '1899-12-30')");
-  return day_ordered_[c] = early.Text(0, 0) != "t";
-}
-
-std::vector<int> TPgTable::TieColumns() const {
-  return WindowRows() > 0 ? source_.key_columns : std::vector<int>{};
-}
-
-bool TPgTable::PlainCollation(std::size_t c) {
-  constexpr unsigned kDefault = 100, kC = 950, kPosix = 951;  // the built-in collations' oids
-  const unsigned collation = source_.columns[c].collation;
-  if (collation == kC || collation == kPosix) return true;
-  if (collation != kDefault) return false;
-  if (!default_bytewise_) default_bytewise_ = PgDefaultCollationIsBytewise(Connection());
-  return *default_bytewise_;
-}
-
-std::vector<PgKeyPart> TPgTable::KeyParts() {
-  std::vector<PgKeyPart> parts;
-  for (const KeyPart& p : OrderParts()) {
-    const auto c = static_cast<std::size_t>(p.column);
-    const bool text = StorageKindOf(read_columns_[c].type) == TStorageKind::skText;
-    parts.push_back(PgKeyPart{source_.columns[c].name, read_columns_[c].oid, read_columns_[c].type, p.descending,
-                              p.case_insensitive && text, text && PlainCollation(c), source_.columns[c].not_null});
-  }
-  return parts;
-}
-
-bool TPgTable::ServesOrder() {
-  if (!source_.keyed) return false;
-  for (const KeyPart& p : OrderParts()) {
-    const PgColumn& column = read_columns_[static_cast<std::size_t>(p.column)];
-    if (column.widened || !PgKeysetOrders(column.oid, column.typmod)) return false;
-    if (column.oid == pg_oid::kTimestamp && !OrdersAsDayNumbers(static_cast<std::size_t>(p.column))) return false;
-    // Capitals are the client's only where the server's upper() is.
-    if (p.case_insensitive && StorageKindOf(column.type) == TStorageKind::skText && !UpperAgrees()) return false;
-  }
-  return true;
-}
-
-void TPgTable::ReadWindow(const TRowWindow& window, std::vector<RowId>& rows) {
-  const std::vector<PgKeyPart> parts = KeyParts();
-  const std::string select = "SELECT " + SelectList(source_) + " FROM " + source_.qualified;
-  // Runs one query of the window: `condition` AND-ed to what the data set asks of every
-  // reading, rows in `order`, up to `limit` of them (0: all).
-  auto read = [&](const std::string& condition, const PgConditionSql& keyset, const std::string& order,
-                  std::size_t limit) {
-    std::string where = ReadCondition();
-    PgParams params = ConditionParams();
-    for (const std::string& term : {condition, keyset.sql}) {
-      if (!term.empty()) where = where.empty() ? term : "(" + where + ") AND (" + term + ")";
-    }
-    for (const Variant& v : keyset.params) params.push_back(PgParamText(v));
-    std::string sql = select;
-    if (!where.empty()) sql += " WHERE " + where;
-    if (!order.empty()) sql += " ORDER BY " + order;
-    if (limit > 0) sql += " LIMIT " + std::to_string(limit);
-    const RowId first = Store()->RowLimit();
-    ReadSelect(sql, params, false, Store());
-    for (RowId r = first; r < Store()->RowLimit(); ++r) rows.push_back(r);
-  };
-  if (window.start == TWindowStart::wsAll) {
-    read("", {}, "", 0);
-    return;
-  }
-  const int next = static_cast<int>(ConditionParams().size()) + 1;
-  const bool back = window.start == TWindowStart::wsLast || window.start == TWindowStart::wsBeforeRow;
-  std::vector<Variant> key;
-  if (window.start == TWindowStart::wsAfterRow || window.start == TWindowStart::wsBeforeRow) {
-    for (const KeyPart& p : OrderParts()) key.push_back(Store()->Get(window.row, p.column));
-  } else if (window.start == TWindowStart::wsKey) {
-    key = window.key;
-  }
-  // A B-tree index orders a column's nulls after its values, the client before them (and
-  // after them, descending): one ORDER BY cannot follow both. So where the first part may
-  // be null, its nulls and its values are asked for in two bands, each in an order the
-  // index gives, the band of the window's start first and the other where the walk goes on.
-  const PgKeyPart& lead = parts.front();
-  const std::string column = PgQuoteIdentifier(lead.column);
-  struct Band {
-    bool nulls;
-    std::string condition;
-    std::vector<PgKeyPart> parts;  // the parts that order the band's rows
-    std::size_t from;              // how many leading key values the band skips
-  };
-  std::vector<Band> bands;
-  std::vector<PgKeyPart> valued = parts;
-  valued.front().not_null = true;  // the band holds no nulls there
-  if (lead.not_null) {
-    bands.push_back({false, "", parts, 0});
-  } else {
-    bands.push_back({true, column + " IS NULL", std::vector<PgKeyPart>(parts.begin() + 1, parts.end()), 1});
-    bands.push_back({false, column + " IS NOT NULL", valued, 0});
-    // In the client's order nulls come first ascending, last descending; walking back,
-    // the other way round.
-    if (lead.descending != back) std::swap(bands[0], bands[1]);
-  }
-  std::size_t band = 0;
-  if (!key.empty() && bands.size() == 2) {
-    while (bands[band].nulls != key.front().IsClear()) ++band;
-  }
-  for (bool starting = true; band < bands.size(); ++band, starting = false) {
-    const Band& b = bands[band];
-    PgConditionSql keyset;
-    if (starting && key.size() > b.from) {
-      const std::vector<Variant> rest(key.begin() + static_cast<std::ptrdiff_t>(b.from), key.end());
-      keyset = window.start == TWindowStart::wsKey ? PgKeysetFrom(b.parts, rest, next)
-                                                   : PgKeysetBeyond(b.parts, rest, back, next);
-    }
-    const std::size_t got = rows.size();
-    read(b.condition, keyset, PgKeysetOrder(b.parts, back), window.limit == 0 ? 0 : window.limit - got);
-    if (window.limit > 0 && rows.size() >= window.limit) return;
-  }
+  for (const TListedIndex& index : source_.indexes) IndexDefs().AddListed(index);
 }
 
 }  // namespace vantor

@@ -89,15 +89,6 @@ class TPgTable : public TPgDataSet<TTable> {
     unsigned collation = 0;    // pg_attribute.attcollation: 0 none, 100 the database's
     unsigned type = 0;         // pg_attribute.atttypid
   };
-  struct Index {
-    std::string name;
-    std::vector<std::string> fields;
-    std::vector<std::string> descending;
-    std::vector<std::string> case_insensitive;
-    bool unique = false;
-    bool primary = false;
-  };
-
   // What a reading learns of the table from the catalog.
   struct Source {
     unsigned oid = 0;
@@ -109,18 +100,29 @@ class TPgTable : public TPgDataSet<TTable> {
     // the client holds it exactly (PgCellIsExact), else one after the table's columns
     // holding the server's text of it.
     std::vector<int> key_cells;
-    std::vector<Index> indexes;
+    std::vector<TListedIndex> indexes;  // those whose order the client can rebuild
     bool keyed = false;
     std::size_t window_rows = 0;  // rows read at a time on demand; 0: all at once
   };
 
+  // Catalog and reading (pg_table.cpp).
   void FindTable(Source& source);
   // The column of an index expression lower(column) or upper(column), else -1.
   static int CaseFoldedColumn(const std::vector<Column>& columns, std::string_view expression);
   void ReadCatalog(Source& source);
+  // The table's columns; returns their attribute numbers, by which indexes name them.
+  std::vector<int> ReadColumns(Source& source);
+  // Gives each column its field name (see Column::field_name).
+  static void NameFields(std::vector<Column>& columns);
+  // The indexes and the primary key of the table whose columns `attnums` numbers.
+  void ReadIndexes(Source& source, const std::vector<int>& attnums);
+  // Takes row `r` of the catalog's index list into `source`: its index, if the client can
+  // order by it, and the key columns, if it is the primary key.
+  static void AddIndex(Source& source, const std::vector<int>& attnums, const PgResult& list, int r);
   // What every reading selects: the columns, then the server's text of the key columns
   // the client does not hold exactly.
   static std::string SelectList(const Source& source);
+  // Write-back (pg_table_write.cpp).
   // "col1 = $n AND col2 = $n+1 ..." over the primary key.
   std::string KeyCondition(int first) const;
   void AddKeyParams(PgParams& params, RowId row) const;
@@ -129,8 +131,15 @@ class TPgTable : public TPgDataSet<TTable> {
   // Runs an INSERT or UPDATE ending in RETURNING what a reading selects, and takes the
   // stored row back into `values`.
   void WriteAndReadBack(const std::string& sql, const PgParams& params, bool inserting, std::vector<Variant>& values);
+  // Keyset windows (pg_table_windows.cpp).
   // The current order as the server is asked for it.
   std::vector<PgKeyPart> KeyParts();
+  // Reads the rows that meet `condition` and `keyset` besides what every reading asks,
+  // in `order`, up to `limit` of them (0: all), into the store, and lists them in `rows`.
+  void ReadOrdered(const std::string& condition, const PgConditionSql& keyset, const std::string& order,
+                   std::size_t limit, std::vector<RowId>& rows);
+  // The order's values at which `window` starts; none for the first or last rows.
+  std::vector<Variant> WindowKey(const TRowWindow& window) const;
   // Whether texts of column c are ordered by bytes without COLLATE "C".
   bool PlainCollation(std::size_t c);
   // Whether the server orders the timestamps of column c as the client orders their day

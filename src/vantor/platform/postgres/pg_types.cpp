@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include <vantor/platform/data/internal/sql_text.h>
 #include <vantor/platform/rtl/datetime.h>
 #include <vantor/platform/rtl/exceptions.h>
 
@@ -15,23 +16,6 @@ namespace {
 // The most integer digits of a numeric(p,s) whose every value fits a Currency:
 // 10^14 - 1 with four decimals is below 2^63 / 10^4.
 constexpr int kCurrencyIntegerDigits = 14;
-
-template <typename T>
-bool ParseWhole(std::string_view text, T& value) {
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  return ec == std::errc() && ptr == end;
-}
-
-bool Digits(std::string_view s, std::size_t pos, std::size_t count, int& out) {
-  if (pos + count > s.size()) return false;
-  out = 0;
-  for (std::size_t i = pos; i < pos + count; ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    out = out * 10 + (s[i] - '0');
-  }
-  return true;
-}
 
 // "-123.4500" exactly as a Currency: at most four nonzero decimals, within its range.
 bool ParseCurrency(std::string_view text, Currency& value) {
