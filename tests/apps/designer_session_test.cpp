@@ -3,7 +3,7 @@
 // editor, a range entered in the value list editor, the form saved), the saved form
 // loaded by a program that then filters by the stored values, and what the program says
 // when a line is wrong.
-#include "examples/support/designer_fixture.h"
+#include "apps/support/designer_fixture.h"
 #include "designer/designer_session.h"
 
 #include <vantor/engines/filter_panel.h>
@@ -12,7 +12,7 @@
 #include <vantor/platform/core/reader.h>
 #include <vantor/platform/core/registry.h>
 #include <vantor/platform/core/stream.h>
-#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/data_classes.h>
 #include <vantor/platform/data/sample_database.h>
 #include <vantor/platform/data/sqlite_connection.h>
 #include <vantor/platform/data/sqlite_table.h>
@@ -150,8 +150,7 @@ TEST_F(DesignerRun, AFormDesignedByScriptFiltersWhenAProgramLoadsIt) {
   // stored range, and the count is SQLite's own for the same condition.
   RegisterFormClasses();
   RegisterEngineClasses();
-  RegisterClass(TDataSource::StaticType());
-  RegisterClass(TSQLiteTable::StaticType());
+  RegisterDataClasses();
   TMemoryStream in(to_binary.Bytes());
   std::unique_ptr<TComponent> form(TReader(in).ReadRootComponent(nullptr));
   auto* panel = dynamic_cast<TDBFilterPanel*>(form->FindComponent("DBFilterPanel1"));

@@ -20,10 +20,10 @@
 #include <vantor/platform/core/reader.h>
 #include <vantor/platform/core/stream.h>
 #include <vantor/platform/core/writer.h>
+#include <vantor/platform/data/data_classes.h>
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/data/sqlite_query.h>
 #include <vantor/platform/data/sqlite_table.h>
-#include <vantor/platform/data/typed_fields.h>
 #include <vantor/platform/dbctrls/db_grid.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include <vantor/platform/ui/button.h>
@@ -137,7 +137,7 @@ std::string ResultName(TModalResult r) {
 Session::Session(std::ostream& out) : out_(out) {
   RegisterFormClasses();
   RegisterUiClasses();
-  RegisterFieldClasses();
+  RegisterDataClasses();
   RegisterDBControlClasses();
   RegisterFormDescriptionClasses();
   RegisterEngineClasses();
