@@ -178,6 +178,24 @@ TEST_F(DesignerRun, AFormDesignedByScriptFiltersWhenAProgramLoadsIt) {
   EXPECT_EQ(Contents(Path("again.bin")), binary);
 }
 
+// The session kept beside the designer writes the very form that the form file example
+// loads: the example's copy is what the designer makes of the script.
+TEST_F(DesignerRun, TheCustomersSessionWritesTheFormTheFormFileExampleLoads) {
+  // The script names its files as a person runs it, from the folder of sample.db.
+  struct WorkingFolder {
+    explicit WorkingFolder(const fs::path& folder) : before(fs::current_path()) { fs::current_path(folder); }
+    ~WorkingFolder() { fs::current_path(before); }
+    fs::path before;
+  };
+  Outcome run;
+  {
+    WorkingFolder here(dir_);
+    run = Designer({"--script", VANTOR_SOURCE_DIR "/apps/designer/customers_form.txt"});
+  }
+  ASSERT_EQ(run.code, 0) << run.err << run.out;
+  EXPECT_EQ(Contents(Path("customers.vfm")), Contents(VANTOR_SOURCE_DIR "/examples/form_file/customers.vfm"));
+}
+
 TEST_F(DesignerRun, TheFieldsEditorIsDrivenLikeAUsersWindow) {
   // The Fields property's editor button opens the fields editor. Add All asks before it
   // appends to existing fields; dragging a line past the last one
