@@ -48,20 +48,6 @@ std::string MessageOf(const std::exception& e) {
   return e.what();
 }
 
-// The class name of the root of a binary form stream, read from its header.
-std::string RootClassName(const std::vector<std::uint8_t>& bytes) {
-  TMemoryStream stream(bytes);
-  TReader reader(stream);
-  reader.ReadSignature();
-  // A root written as inherited or with a child position starts with a flags byte.
-  if (stream.Position() < stream.Size() && (bytes[static_cast<std::size_t>(stream.Position())] & 0xF0) == 0xF0) {
-    const std::uint8_t flags = bytes[static_cast<std::size_t>(stream.Position())];
-    stream.SetPosition(stream.Position() + 1);
-    if ((flags & ffChildPos) != 0) reader.ReadInteger();
-  }
-  return reader.ReadStr();
-}
-
 const TypeInfo& FormClass(const std::string& name) {
   const TypeInfo* info = GetClass(name);
   if (info == nullptr || !info->InheritsFrom(TForm::StaticType()) || !info->CreateComponent()) {
@@ -417,10 +403,11 @@ void Session::Open(const std::string& path) {
   }
   // The root is made and marked as designed before it is read, so that every component
   // read into it is designed from the start, as a designer loads a form.
-  const TypeInfo& info = FormClass(RootClassName(bytes));
+  TMemoryStream in(bytes);
+  const TypeInfo& info = FormClass(TReader(in).ReadRootClassName());
   std::unique_ptr<TComponent> made(info.CreateComponent()(nullptr));
   made->SetDesigning(true);
-  TMemoryStream in(bytes);
+  in.SetPosition(0);
   TReader(in).ReadRootComponent(made.get());
   auto* form = dynamic_cast<TForm*>(made.release());
   assert(form != nullptr);
