@@ -10,7 +10,7 @@ build: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release
 
-# The test build also compiles the examples and benchmarks (without running the benchmarks),
+# The test build also compiles the programs, the examples and the benchmarks (without running the benchmarks),
 # and the fuzz targets are built and run briefly on their corpora, so nothing that is not
 # run every day can rot unnoticed.
 test: deps
@@ -29,17 +29,17 @@ tsan: deps
 
 # The main job: the query-by-example program on the embedded sample data.
 run: build
-	@./build/release/examples/qbe $(ARGS)
+	@./build/release/apps/qbe $(ARGS)
 
 # The demo application: in a window when a display is there, else it says how to get a
 # picture of it (make demo ARGS="--screenshot demo.png").
 demo: build
-	@./build/release/examples/demo $(ARGS)
+	@./build/release/apps/demo $(ARGS)
 
 # The designer program: designs a form from a script (make designer ARGS="--script FILE"),
 # or in a window (make designer ARGS="--window").
 designer: build
-	@./build/release/examples/designer $(ARGS)
+	@./build/release/apps/designer $(ARGS)
 
 # The API reference, in build/release/docs/html (doxygen; warnings fail the run).
 docs: deps

@@ -15,13 +15,9 @@ namespace vantor::bench {
 inline constexpr int kCustomers = 1'000'000;
 
 inline std::string MillionSamplePath() {
-  const auto path = std::filesystem::temp_directory_path() / "vantor_bench_sample_1m.db";
-  if (!std::filesystem::exists(path)) {
-    const std::string part = path.string() + ".part";
-    CreateSampleDatabase(part, kCustomers, 1000);
-    std::filesystem::rename(part, path);
-  }
-  return path.string();
+  const std::string path = (std::filesystem::temp_directory_path() / "vantor_bench_sample_1m.db").string();
+  EnsureSampleDatabase(path, {}, kCustomers, 1000);
+  return path;
 }
 
 // The customers table, open, with its source; one per process.

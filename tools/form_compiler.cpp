@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <vantor/platform/core/object_text.h>
+#include <vantor/platform/core/reader.h>
 #include <vantor/platform/core/stream.h>
 
 namespace {
@@ -25,17 +26,6 @@ std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The class name of the root of a binary form stream: after the signature, an optional
-// flags byte (an inherited root), then the class name as a short string.
-std::string RootClassName(const std::string& stream) {
-  std::size_t at = 4;
-  if (at < stream.size() && (static_cast<unsigned char>(stream[at]) & 0xF0) == 0xF0) ++at;
-  if (at >= stream.size()) throw std::runtime_error("empty form stream");
-  const std::size_t length = static_cast<unsigned char>(stream[at]);
-  if (at + 1 + length > stream.size()) throw std::runtime_error("damaged form stream");
-  return stream.substr(at + 1, length);
 }
 
 std::string Compile(const std::string& path) {
@@ -61,7 +51,8 @@ int main(int argc, char** argv) {
     std::string stream;
     try {
       stream = Compile(argv[i]);
-      classes.push_back(RootClassName(stream));
+      vantor::TMemoryStream compiled(stream);
+      classes.push_back(vantor::TReader(compiled).ReadRootClassName());
     } catch (const std::exception& e) {
       std::cerr << argv[i] << ": " << e.what() << "\n";
       return 1;

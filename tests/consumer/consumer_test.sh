@@ -4,13 +4,16 @@
 # the guide's files, runs the guide's own commands: makes the database, builds with CMake
 # (find_package) and runs the first program, builds it again with pkg-config and runs it;
 # every program of the guide must print exactly the output the guide shows for it
-# (<program>.out), and write exactly the files it shows (<file>.expected).
-# The library is not rebuilt: cmake --install copies what the build made.
+# (<program>.out), and write exactly the files it shows (<file>.expected). Each further
+# example folder is copied out alone and built with its own CMakeLists.txt, as a developer
+# who copies it builds it. The library is not rebuilt: cmake --install copies what the
+# build made.
 #
-# Usage: consumer_test.sh <build dir> <folder of the guide's extracted blocks>
+# Usage: consumer_test.sh <build dir> <the guide's files (examples/getting-started)> [<example folder>...]
 set -eu
 build=$(cd "$1" && pwd)
-blocks=$(cd "$2" && pwd)
+guide_files=$(cd "$2" && pwd)
+shift 2
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantor-consumer.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -24,7 +27,7 @@ export CMAKE_BUILD_PARALLEL_LEVEL=2
 cmake --install "$build" --prefix "$HOME/.local" >"$work/install.log" || { cat "$work/install.log"; exit 1; }
 
 mkdir "$work/project"
-cp "$blocks"/* "$work/project/"
+cp "$guide_files"/* "$work/project/"
 cd "$work/project"
 
 # Runs one of the guide's shell blocks; its output is kept in <block>.log.
@@ -67,4 +70,12 @@ done
 rm -rf build
 run_block build-with-pkg-config.sh
 expect_output build-with-pkg-config.sh.log first_filter.out
-echo "consumer: the guide's programs build and run against the installed tree"
+
+for example in "$@"; do
+  name=$(basename "$example")
+  echo "== examples/$name"
+  cp -r "$example" "$work/$name"
+  ( cd "$work/$name" && cmake -B build -DCMAKE_PREFIX_PATH="$HOME/.local" && cmake --build build ) \
+    >"$work/$name.log" 2>&1 || { cat "$work/$name.log"; echo "consumer: examples/$name does not build" >&2; exit 1; }
+done
+echo "consumer: the guide's programs build and run against the installed tree, and the examples build"

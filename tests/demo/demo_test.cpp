@@ -45,6 +45,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using demo::TDemoForm;
 using testing::Process;
 using testing::RunToEnd;
 using testing::Which;

@@ -104,13 +104,7 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
   depth_ = 0;
   const bool creating = root == nullptr;
   try {
-    ReadSignature();
-    const std::uint8_t prefix = PeekByte();
-    if ((prefix & 0xF0) == 0xF0) {
-      ReadByte();
-      if ((prefix & ffChildPos) != 0) ReadInteger();
-    }
-    const std::string class_name = ReadStr();
+    const std::string class_name = ReadRootClassName();
     const std::string name = ReadStr();
     if (creating) {
       const TypeInfo& type = FindClass(class_name);
@@ -168,14 +162,16 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
   return root;
 }
 
+std::string TReader::ReadRootClassName() {
+  ReadSignature();
+  ReadPrefix();
+  return ReadStr();
+}
+
 TComponent* TReader::ReadComponent(TComponent* parent) {
   Nesting nesting(*this);
   if (Root() == nullptr) Fail("No root component to read into");
-  const std::uint8_t prefix = PeekByte();
-  if ((prefix & 0xF0) == 0xF0) {
-    ReadByte();
-    if ((prefix & ffChildPos) != 0) ReadInteger();
-  }
+  ReadPrefix();
   const std::string class_name = ReadStr();
   const std::string name = ReadStr();
   TComponent* component = name.empty() ? nullptr : Root()->FindComponent(name);
@@ -408,6 +404,15 @@ TComponent* TReader::FindReference(std::string_view name) const {
 }
 
 // ---- items ----
+
+std::uint8_t TReader::ReadPrefix() {
+  const std::uint8_t prefix = PeekByte();
+  if ((prefix & 0xF0) != 0xF0) return 0;
+  ReadByte();
+  const std::uint8_t flags = prefix & 0x0F;
+  if ((flags & ffChildPos) != 0) ReadInteger();
+  return flags;
+}
 
 std::uint8_t TReader::ReadByte() {
   std::uint8_t b = 0;

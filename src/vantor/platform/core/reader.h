@@ -46,6 +46,10 @@ class TReader : public TFiler {
   TComponent* ReadRootComponent(TComponent* root);
   // Reads one component (header, properties, children) nested under `parent`, owned by Root().
   TComponent* ReadComponent(TComponent* parent);
+  // Reads "TPF0" and the root's header up to its class name, and returns the name: what a
+  // program asks of a stream before it makes the root to read into (a new reader and
+  // stream position then read the whole tree).
+  std::string ReadRootClassName();
   // Reads a collection value (after its vaCollection tag) into `collection`, replacing its items.
   void ReadCollection(TCollection& collection);
   // Reads one "name = value" pair into `instance`.
@@ -54,6 +58,9 @@ class TReader : public TFiler {
   // Items, for DefineProperty readers. Each raises EReadError when the next item is of
   // another kind or runs past the end of the stream.
   void ReadSignature();
+  // The prefix a component header may start with (0xF0 | ffInherited, ffChildPos) and the
+  // child position it announces; returns the flags, 0 for a header without a prefix.
+  std::uint8_t ReadPrefix();
   TValueType ReadValue();
   TValueType NextValue();
   // True when the next byte closes a list. It peeks the raw byte, not a value tag: inside

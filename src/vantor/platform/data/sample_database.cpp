@@ -1,11 +1,15 @@
 #include <vantor/platform/data/sample_database.h>
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string_view>
+#include <system_error>
 
 #include <vantor/platform/rtl/exceptions.h>
 
@@ -191,6 +195,38 @@ void CreateSampleDatabase(const std::string& path, int customers, int orders) {
       "CREATE INDEX orders_customer_date ON orders (customer_id, order_date DESC);"
       "CREATE INDEX orders_date ON orders (order_date);"
       "CREATE INDEX orders_amount_desc ON orders (amount DESC);");
+}
+
+std::string SampleDatabasePath() {
+  namespace fs = std::filesystem;
+  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache != 0) {
+    return (fs::path(cache) / "vantor" / "sample.db").string();
+  }
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != 0) {
+    return (fs::path(home) / ".cache" / "vantor" / "sample.db").string();
+  }
+  return "vantor-sample.db";
+}
+
+bool EnsureSampleDatabase(const std::string& path, const SampleDatabaseNotice& notice, int customers, int orders) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (fs::exists(path, error)) return false;
+  const fs::path target(path);
+  if (target.has_parent_path() && !fs::create_directories(target.parent_path(), error) && error) {
+    throw EDatabaseError("Cannot create database \"" + path + "\": " + error.message());
+  }
+  if (notice) notice(path);
+  const std::string temporary = path + ".part" + std::to_string(::getpid());
+  try {
+    CreateSampleDatabase(temporary, customers, orders);
+    fs::rename(temporary, target, error);
+    if (error) throw EDatabaseError("Cannot create database \"" + path + "\": " + error.message());
+  } catch (...) {
+    fs::remove(temporary, error);
+    throw;
+  }
+  return true;
 }
 
 }  // namespace vantor

@@ -1,8 +1,5 @@
 #include "qbe_run.h"
 
-#include <sqlite3.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -15,7 +12,9 @@
 #include <vantor/engines/filter_panel.h>
 #include <vantor/engines/find_panel.h>
 #include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/index_defs.h>
 #include <vantor/platform/data/sample_database.h>
+#include <vantor/platform/data/sqlite_catalog.h>
 #include <vantor/platform/data/sqlite_connection.h>
 #include <vantor/platform/data/sqlite_dates.h>
 #include <vantor/platform/postgres/pg_table.h>
@@ -33,10 +32,6 @@ using namespace vantor;
 
 namespace {
 
-// The sample's size: big enough that an index seek and a walk differ visibly, small
-// enough to generate in a few seconds on first use.
-constexpr int kSampleCustomers = 100'000;
-constexpr int kSampleOrders = 250'000;
 constexpr const char* kSampleTable = "customers";
 constexpr long kDefaultTableRows = 20;
 
@@ -46,18 +41,11 @@ std::string Join(const std::vector<std::string>& names) {
   return out;
 }
 
-// The tables, then the views (which open read-only) of the file.
-std::vector<std::string> TableNames(const SQLiteConnection& db, const char* type) {
-  std::vector<std::string> names;
-  SQLiteStatement list(db, std::string("SELECT name FROM sqlite_master WHERE type = '") + type +
-                               "' AND name NOT LIKE 'sqlite_%' ORDER BY name");
-  while (list.Step()) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(list.Handle(), 0)));
-  return names;
-}
-
+// The table the request names, else the file's only table (views open read-only).
 std::string ChooseTable(const SQLiteConnection& db, const Options& o, bool sample) {
-  const std::vector<std::string> tables = TableNames(db, "table");
-  const std::vector<std::string> views = TableNames(db, "view");
+  const SQLiteCatalog catalog = ReadSQLiteCatalog(db);
+  const std::vector<std::string>& tables = catalog.tables;
+  const std::vector<std::string>& views = catalog.views;
   std::string listed = tables.empty() ? std::string("none") : Join(tables);
   if (!views.empty()) listed += "; views: " + Join(views);
   if (!o.table.empty()) {
@@ -84,16 +72,6 @@ bool IsBlobType(TFieldType t) {
          t == TFieldType::ftGraphic || t == TFieldType::ftTypedBinary;
 }
 
-std::vector<std::string> SplitFields(const std::string& fields) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (std::size_t semi; (semi = fields.find(';', start)) != std::string::npos; start = semi + 1) {
-    out.push_back(fields.substr(start, semi - start));
-  }
-  out.push_back(fields.substr(start));
-  return out;
-}
-
 std::string IndexList(const TTable& table);
 
 const char* ModeName(FindMode m) { return m == FindMode::Exact ? "exact" : "nearest"; }
@@ -109,7 +87,7 @@ void CheckIndexMode(const TTable& table, const Options& o, std::ostream& log) {
     throw RequestError(mode + " seeks along an index; choose one with --index (indexes: " + IndexList(table) + ")");
   }
   const TIndexDef& def = table.IndexDefs().Items(table.IndexDefs().IndexOf(o.index));
-  const std::vector<std::string> keys = SplitFields(def.Fields());
+  const std::vector<std::string> keys = SplitFieldNames(def.Fields());
   auto is_key = [&keys](const std::string& f) {
     return std::any_of(keys.begin(), keys.end(), [&f](const std::string& k) { return AnsiSameText(k, f); });
   };
@@ -258,33 +236,6 @@ std::string Millis(double ms) {
 
 }  // namespace
 
-std::string SampleDatabasePath() {
-  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache != 0) {
-    return (fs::path(cache) / "vantor" / "sample.db").string();
-  }
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != 0) {
-    return (fs::path(home) / ".cache" / "vantor" / "sample.db").string();
-  }
-  return "vantor-sample.db";
-}
-
-void EnsureSampleDatabase(const std::string& path, std::ostream& log) {
-  if (fs::exists(path)) return;
-  const fs::path target(path);
-  if (target.has_parent_path()) fs::create_directories(target.parent_path());
-  log << "qbe: generating the sample database at " << path << " (first run)...\n";
-  // Written under another name and renamed, so an interrupted run leaves no half file.
-  const std::string temporary = path + ".part" + std::to_string(::getpid());
-  try {
-    CreateSampleDatabase(temporary, kSampleCustomers, kSampleOrders);
-    fs::rename(temporary, target);
-  } catch (...) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw;
-  }
-}
-
 std::string ApplyLocale(const std::string& name, std::ostream& log) {
   try {
     SetFormatSettings(FromPosixLocale(name.c_str()));
@@ -341,7 +292,9 @@ std::unique_ptr<TTable> OpenFileTable(const Options& o, std::ostream& log, std::
   const bool sample = o.db.empty();
   const std::string path = sample ? SampleDatabasePath() : o.db;
   if (sample) {
-    EnsureSampleDatabase(path, log);
+    EnsureSampleDatabase(path, [&log](const std::string& made) {
+      log << "qbe: generating the sample database at " << made << " (first run)...\n";
+    });
   } else if (fs::is_directory(path)) {
     throw RequestError(path + " is a directory, not a database file");
   } else if (!fs::exists(path)) {

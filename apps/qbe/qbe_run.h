@@ -20,13 +20,6 @@ class RequestError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Where the sample database lives: $XDG_CACHE_HOME/vantor/sample.db, else
-// $HOME/.cache/vantor/sample.db, else ./vantor-sample.db.
-std::string SampleDatabasePath();
-
-// Generates the sample database at `path` unless the file exists; says so on `log`.
-void EnsureSampleDatabase(const std::string& path, std::ostream& log);
-
 // Installs the number and date forms of the locale `name` (empty: the environment's)
 // and returns how dates are typed in it, for --help ("such as 05.01.2024 for 5 January 2024").
 // An explicit locale that is not installed is a RequestError; the environment's falls

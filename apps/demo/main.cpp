@@ -9,13 +9,13 @@
 #include <string>
 
 #include "demo/demo_form.h"
+#include <vantor/platform/data/sample_database.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include <vantor/platform/ui/application.h>
 #include <vantor/platform/ui/keyboard_input.h>
 #include <vantor/platform/ui/mask_edit.h>
 #include <vantor/platform/raster/render.h>
 #include <vantor/platform/x11/x11_host.h>
-#include "qbe/qbe_run.h"
 
 namespace {
 
@@ -60,8 +60,10 @@ int main(int argc, char** argv) {
   }
   try {
     if (db.empty()) {
-      db = qbe::SampleDatabasePath();
-      qbe::EnsureSampleDatabase(db, std::cerr);
+      db = SampleDatabasePath();
+      EnsureSampleDatabase(db, [](const std::string& path) {
+        std::cerr << "demo: generating the sample database at " << path << " (first run)...\n";
+      });
     }
     // The input method turns key strokes into UTF-8 text only under a UTF-8 character
     // type; the environment's, or C.UTF-8 when it names none.
@@ -79,7 +81,7 @@ int main(int argc, char** argv) {
                   << e.text << "\n";
       });
     }
-    TDemoForm form(db, table);
+    demo::TDemoForm form(db, table);
     form.SetReportFile(report);
     if (!screenshot.empty()) {
       form.Show();

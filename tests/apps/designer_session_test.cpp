@@ -3,7 +3,7 @@
 // editor, a range entered in the value list editor, the form saved), the saved form
 // loaded by a program that then filters by the stored values, and what the program says
 // when a line is wrong.
-#include "examples/support/designer_fixture.h"
+#include "apps/support/designer_fixture.h"
 #include "designer/designer_session.h"
 
 #include <vantor/engines/filter_panel.h>
@@ -12,7 +12,7 @@
 #include <vantor/platform/core/reader.h>
 #include <vantor/platform/core/registry.h>
 #include <vantor/platform/core/stream.h>
-#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/data_classes.h>
 #include <vantor/platform/data/sample_database.h>
 #include <vantor/platform/data/sqlite_connection.h>
 #include <vantor/platform/data/sqlite_table.h>
@@ -150,8 +150,7 @@ TEST_F(DesignerRun, AFormDesignedByScriptFiltersWhenAProgramLoadsIt) {
   // stored range, and the count is SQLite's own for the same condition.
   RegisterFormClasses();
   RegisterEngineClasses();
-  RegisterClass(TDataSource::StaticType());
-  RegisterClass(TSQLiteTable::StaticType());
+  RegisterDataClasses();
   TMemoryStream in(to_binary.Bytes());
   std::unique_ptr<TComponent> form(TReader(in).ReadRootComponent(nullptr));
   auto* panel = dynamic_cast<TDBFilterPanel*>(form->FindComponent("DBFilterPanel1"));
@@ -177,6 +176,24 @@ TEST_F(DesignerRun, AFormDesignedByScriptFiltersWhenAProgramLoadsIt) {
   ASSERT_EQ(again.code, 0) << again.err;
   EXPECT_EQ(Contents(Path("again.txt")), text);
   EXPECT_EQ(Contents(Path("again.bin")), binary);
+}
+
+// The session kept beside the designer writes the very form that the form file example
+// loads: the example's copy is what the designer makes of the script.
+TEST_F(DesignerRun, TheCustomersSessionWritesTheFormTheFormFileExampleLoads) {
+  // The script names its files as a person runs it, from the folder of sample.db.
+  struct WorkingFolder {
+    explicit WorkingFolder(const fs::path& folder) : before(fs::current_path()) { fs::current_path(folder); }
+    ~WorkingFolder() { fs::current_path(before); }
+    fs::path before;
+  };
+  Outcome run;
+  {
+    WorkingFolder here(dir_);
+    run = Designer({"--script", VANTOR_SOURCE_DIR "/apps/designer/customers_form.txt"});
+  }
+  ASSERT_EQ(run.code, 0) << run.err << run.out;
+  EXPECT_EQ(Contents(Path("customers.vfm")), Contents(VANTOR_SOURCE_DIR "/examples/form_file/customers.vfm"));
 }
 
 TEST_F(DesignerRun, TheFieldsEditorIsDrivenLikeAUsersWindow) {

@@ -20,10 +20,10 @@
 #include <vantor/platform/core/reader.h>
 #include <vantor/platform/core/stream.h>
 #include <vantor/platform/core/writer.h>
+#include <vantor/platform/data/data_classes.h>
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/data/sqlite_query.h>
 #include <vantor/platform/data/sqlite_table.h>
-#include <vantor/platform/data/typed_fields.h>
 #include <vantor/platform/dbctrls/db_grid.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include <vantor/platform/ui/button.h>
@@ -46,20 +46,6 @@ namespace {
 std::string MessageOf(const std::exception& e) {
   if (const auto* v = dynamic_cast<const vantor::Exception*>(&e)) return v->Message();
   return e.what();
-}
-
-// The class name of the root of a binary form stream, read from its header.
-std::string RootClassName(const std::vector<std::uint8_t>& bytes) {
-  TMemoryStream stream(bytes);
-  TReader reader(stream);
-  reader.ReadSignature();
-  // A root written as inherited or with a child position starts with a flags byte.
-  if (stream.Position() < stream.Size() && (bytes[static_cast<std::size_t>(stream.Position())] & 0xF0) == 0xF0) {
-    const std::uint8_t flags = bytes[static_cast<std::size_t>(stream.Position())];
-    stream.SetPosition(stream.Position() + 1);
-    if ((flags & ffChildPos) != 0) reader.ReadInteger();
-  }
-  return reader.ReadStr();
 }
 
 const TypeInfo& FormClass(const std::string& name) {
@@ -137,7 +123,7 @@ std::string ResultName(TModalResult r) {
 Session::Session(std::ostream& out) : out_(out) {
   RegisterFormClasses();
   RegisterUiClasses();
-  RegisterFieldClasses();
+  RegisterDataClasses();
   RegisterDBControlClasses();
   RegisterFormDescriptionClasses();
   RegisterEngineClasses();
@@ -417,10 +403,11 @@ void Session::Open(const std::string& path) {
   }
   // The root is made and marked as designed before it is read, so that every component
   // read into it is designed from the start, as a designer loads a form.
-  const TypeInfo& info = FormClass(RootClassName(bytes));
+  TMemoryStream in(bytes);
+  const TypeInfo& info = FormClass(TReader(in).ReadRootClassName());
   std::unique_ptr<TComponent> made(info.CreateComponent()(nullptr));
   made->SetDesigning(true);
-  TMemoryStream in(bytes);
+  in.SetPosition(0);
   TReader(in).ReadRootComponent(made.get());
   auto* form = dynamic_cast<TForm*>(made.release());
   assert(form != nullptr);

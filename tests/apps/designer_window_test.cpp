@@ -2,7 +2,7 @@
 // component chosen in the list, properties typed into the value box with Enter, the
 // fields editor run from the verbs, the form saved; its picture made without a display;
 // and the program in a real window on a virtual X server, driven with xdotool.
-#include "examples/support/designer_fixture.h"
+#include "apps/support/designer_fixture.h"
 #include "designer/designer_window.h"
 
 #include <vantor/engines/filter_panel.h>
@@ -11,7 +11,7 @@
 #include <vantor/platform/core/reader.h>
 #include <vantor/platform/core/registry.h>
 #include <vantor/platform/core/stream.h>
-#include <vantor/platform/data/data_source.h>
+#include <vantor/platform/data/data_classes.h>
 #include <vantor/platform/data/sample_database.h>
 #include <vantor/platform/data/sqlite_table.h>
 #include <vantor/platform/rtl/variant.h>
@@ -183,8 +183,7 @@ TEST_F(DesignerWindowTest, ClicksAndTypingInTheWindowDesignAFormThatFiltersWhenL
   // value list editor.
   RegisterFormClasses();
   RegisterEngineClasses();
-  RegisterClass(TDataSource::StaticType());
-  RegisterClass(TSQLiteTable::StaticType());
+  RegisterDataClasses();
   TMemoryStream text_in(text);
   TMemoryStream binary;
   ObjectTextToBinary(text_in, binary);

@@ -1,24 +1,32 @@
 #include "demo/demo_form.h"
 
-#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <set>
 
 #include <vantor/criteria/field_record.h>
 #include <vantor/dialogs/filter_dialog.h>
 #include <vantor/dialogs/find_dialog.h>
+#include <vantor/dialogs/form_resource.h>
+#include <vantor/dialogs/register_dialogs.h>
 #include <vantor/engines/filter_panel.h>
 #include <vantor/engines/find_panel.h>
+#include <vantor/engines/register_engines.h>
+#include <vantor/platform/data/data_classes.h>
 #include <vantor/platform/data/data_link.h>
+#include <vantor/platform/data/data_source.h>
 #include <vantor/platform/dbctrls/db_grid.h>
 #include <vantor/platform/ui/application.h>
 #include <vantor/platform/ui/button.h>
 #include <vantor/platform/ui/combo_box.h>
 #include <vantor/platform/ui/custom_panel.h>
-#include <vantor/platform/ui/label.h>
 #include <vantor/platform/ui/mask_edit.h>
+#include <vantor/platform/ui/ui_classes.h>
 
-namespace vantor {
+namespace demo {
+
+using namespace vantor;
 
 namespace {
 
@@ -30,6 +38,16 @@ bool Offered(const TField& field, bool customers, int& taken) {
   if (field.DataType() == TFieldType::ftBlob || field.DataType() == TFieldType::ftMemo || taken >= 4) return false;
   ++taken;
   return true;
+}
+
+// Every class the form's text names.
+void RegisterFormContents() {
+  RegisterFormClasses();
+  RegisterUiClasses();
+  RegisterDataClasses();
+  RegisterDBControlClasses();
+  RegisterEngineClasses();
+  RegisterDialogClasses();
 }
 
 }  // namespace
@@ -51,15 +69,33 @@ class TDemoForm::Watch : public TDataLink {
 };
 
 TDemoForm::TDemoForm(const std::string& path, const std::string& table)
-    : TForm(nullptr, TCreateNew{}),
-      table_(std::make_unique<TSQLiteTable>(nullptr)),
-      source_(std::make_unique<TDataSource>(nullptr)),
-      watch_(std::make_unique<Watch>(*this)) {
-  SetName("fmDemo");
-  SetCaption("Vantor demo - " + table);
-  SetBounds(0, 0, 760, 540);
-  SetPosition(poScreenCenter);
-  SetKeyPreview(true);
+    : TForm(nullptr, TCreateNew{}), watch_(std::make_unique<Watch>(*this)) {
+  RegisterFormContents();
+  RegisterMethod("cbUpdateStateChange", TNotifyEvent::Handler([this](TObject*) {
+                   if (update_state_->ItemIndex() >= 0) {
+                     filter_->SetUpdateState(static_cast<TUpdateState>(update_state_->ItemIndex()));
+                   }
+                 }));
+  RegisterMethod("btFindClick", TNotifyEvent::Handler([this](TObject*) { RunFindDialog(); }));
+  RegisterMethod("btFilterClick", TNotifyEvent::Handler([this](TObject*) { RunFilterDialog(); }));
+  ReadDescription(DemoFormText());
+  table_ = DescribedControl<TSQLiteTable>(*this, "Table1");
+  source_ = DescribedControl<TDataSource>(*this, "DataSource1");
+  filter_ = DescribedControl<TDBFilterPanel>(*this, "paFilter");
+  find_ = DescribedControl<TDBFindPanel>(*this, "paFind");
+  grid_ = DescribedControl<TDBGrid>(*this, "grData");
+  status_ = DescribedControl<TPanel>(*this, "paStatus");
+  update_state_ = DescribedControl<TComboBox>(*this, "cbUpdateState");
+  find_dialog_ = DescribedControl<TDBFindDialog>(*this, "FindDialog1");
+  filter_dialog_ = DescribedControl<TDBFilterDialog>(*this, "FilterDialog1");
+  find_button_ = DescribedControl<TButton>(*this, "btFind");
+  filter_button_ = DescribedControl<TButton>(*this, "btFilter");
+
+  // The update states in the order of their ordinals, so that an item's index is its state.
+  for (std::string_view name : EnumNames<TUpdateState>::value) update_state_->Items()->Add(std::string(name));
+  update_state_->SetItemIndex(static_cast<int>(filter_->GetUpdateState()));
+
+  SetCaption(Caption() + " - " + table);
   table_->SetDatabaseName(path);
   table_->SetTableName(table);
   table_->Open();
@@ -70,52 +106,22 @@ TDemoForm::TDemoForm(const std::string& path, const std::string& table)
     const std::string& name = table_->IndexDefs().Items(i).Name();
     if (i == 0 || name == "customers_name") table_->SetIndexName(name);
   }
-  source_->SetDataSet(table_.get());
+  OfferFields(customers);
 
-  auto* top = new TPanel(this);
-  top->SetParent(this);
-  top->SetAlign(alTop);
-  top->SetHeight(30);
-  top->SetBevelOuter(bvNone);
-  auto* label = new TLabel(this);
-  label->SetParent(top);
-  label->SetBounds(8, 8, 80, 13);
-  label->SetCaption("Update state:");
-  update_state_ = new TComboBox(this);
-  update_state_->SetParent(top);
-  update_state_->SetBounds(92, 4, 150, 21);
-  update_state_->SetStyle(csDropDownList);
-  for (std::string_view name : EnumNames<TUpdateState>::value) update_state_->Items()->Add(std::string(name));
-  update_state_->SetItemIndex(static_cast<int>(usAuto));
-  update_state_->OnChange = [this](TObject*) {
-    if (update_state_->ItemIndex() >= 0) filter_->SetUpdateState(static_cast<TUpdateState>(update_state_->ItemIndex()));
-  };
-  find_button_ = new TButton(this);
-  find_button_->SetName("btFind");
-  find_button_->SetParent(top);
-  find_button_->SetBounds(262, 3, 80, 24);
-  find_button_->SetCaption("Find...");
-  find_button_->OnClick = [this](TObject*) { RunFindDialog(); };
-  filter_button_ = new TButton(this);
-  filter_button_->SetName("btFilter");
-  filter_button_->SetParent(top);
-  filter_button_->SetBounds(348, 3, 80, 24);
-  filter_button_->SetCaption("Filter...");
-  filter_button_->OnClick = [this](TObject*) { RunFilterDialog(); };
+  watch_->SetDataSource(source_);
+  if (TCustomMaskEdit* edit = FirstFilterEdit()) SetActiveControl(edit);
+  DataChanged();
+}
 
-  find_dialog_ = new TDBFindDialog(this);
-  find_dialog_->SetName("FindDialog1");
-  find_dialog_->SetDataSource(source_.get());
-  filter_dialog_ = new TDBFilterDialog(this);
-  filter_dialog_->SetName("FilterDialog1");
-  filter_dialog_->SetDataSource(source_.get());
+TDemoForm::~TDemoForm() {
+  // The watch stops first (the status line goes with the controls), then the controls go
+  // before the data source and the table they are linked to (made first, freed last).
+  watch_->SetDataSource(nullptr);
+  status_ = nullptr;
+  DestroyComponents();
+}
 
-  filter_ = new TDBFilterPanel(this);
-  filter_->SetName("paFilter");
-  filter_->SetParent(this);
-  filter_->SetAlign(alTop);
-  filter_->SetDataSource(source_.get());
-  filter_->SetFiltered(true);
+void TDemoForm::OfferFields(bool customers) {
   {
     PaintGuard bracket(*filter_);
     int taken = 0;
@@ -127,46 +133,12 @@ TDemoForm::TDemoForm(const std::string& path, const std::string& table)
     // FieldByName raises for a field the table lacks: asked only of the customers.
     if (customers && table_->FindField("credit_limit") != nullptr) filter_->FieldByName("credit_limit")->SetCount(coTwo);
   }
-
-
-  find_ = new TDBFindPanel(this);
-  find_->SetName("paFind");
-  find_->SetParent(this);
-  find_->SetAlign(alTop);
-  find_->SetDataSource(source_.get());
-  {
-    PaintGuard bracket(*find_);
-    const std::string key = customers ? "name" : (table_->FieldCount() > 0 ? table_->Fields(0)->FieldName() : "");
-    for (int i = 0; i < find_->Fields()->Count(); ++i) {
-      TFieldRecord* record = find_->Fields()->Items(i);
-      if (record->GetFieldName() != key) record->SetCount(coNone);
-    }
+  PaintGuard bracket(*find_);
+  const std::string key = customers ? "name" : (table_->FieldCount() > 0 ? table_->Fields(0)->FieldName() : "");
+  for (int i = 0; i < find_->Fields()->Count(); ++i) {
+    TFieldRecord* record = find_->Fields()->Items(i);
+    if (record->GetFieldName() != key) record->SetCount(coNone);
   }
-
-  status_ = new TPanel(this);
-  status_->SetParent(this);
-  status_->SetAlign(alBottom);
-  status_->SetHeight(22);
-  status_->SetBevelOuter(bvLowered);
-  status_->SetAlignment(taLeftJustify);
-
-  grid_ = new TDBGrid(this);
-  grid_->SetName("grData");
-  grid_->SetParent(this);
-  grid_->SetAlign(alClient);
-  grid_->SetDataSource(source_.get());
-
-  watch_->SetDataSource(source_.get());
-  if (TCustomMaskEdit* edit = FirstFilterEdit()) SetActiveControl(edit);
-  DataChanged();
-}
-
-TDemoForm::~TDemoForm() {
-  // The watch stops first (the status line goes with the controls), then the controls go
-  // before the data source and the table they are linked to.
-  watch_->SetDataSource(nullptr);
-  status_ = nullptr;
-  DestroyComponents();
 }
 
 TCustomMaskEdit* TDemoForm::FirstFilterEdit() const {
@@ -234,4 +206,4 @@ void TDemoForm::WriteReport() const {
   std::rename(temporary.c_str(), report_path_.c_str());
 }
 
-}  // namespace vantor
+}  // namespace demo

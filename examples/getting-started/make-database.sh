@@ -1,0 +1,1 @@
+sqlite3 shop.db < shop.sql
