@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -14,12 +15,15 @@
 #include <vantor/platform/data/row_store.h>
 #include <vantor/platform/data/table.h>
 #include <vantor/platform/rtl/exceptions.h>
-#include "platform/data/support/table_walk.h"
+#include "support/cursor_steps.h"
 
 namespace vantor {
 namespace {
 
+using testing_support::CursorStep;
+using testing_support::CursorSteps;
 using testing_support::Place;
+using testing_support::RunCursorSteps;
 using testing_support::Walk;
 
 // Columns: id (the source's key), name, amount.
@@ -161,81 +165,59 @@ void FillSource(TRowStore& source, std::mt19937& rng, int rows) {
   }
 }
 
-
+// A key to seek in `index`: a number for the amounts, else the first letters of a name.
 Variant RandomKey(std::mt19937& rng, const std::string& index) {
   if (rng() % 8 == 0) return Variant::Null();
   if (index == "by_amount") return Variant(static_cast<std::int32_t>(rng() % 14) - 1);
   return Variant(kNames[rng() % kNames.size()].substr(0, rng() % 3 + 1));
 }
 
+// Besides the moves: an edit of the amount, now and then a delete, an append.
+std::vector<std::function<CursorStep(std::mt19937&, int)>> Writes() {
+  return {
+      [](std::mt19937& rng, int) -> CursorStep {
+        const auto amount = static_cast<std::int32_t>(rng() % 12);
+        return {"Edit amount " + std::to_string(amount), [amount](TTable& t) {
+                  if (t.IsEmpty()) return;
+                  t.Edit();
+                  t.FieldByName("amount")->SetAsInteger(amount);
+                  t.Post();
+                }};
+      },
+      [](std::mt19937& rng, int) -> CursorStep {
+        if (rng() % 4 != 0) return {};
+        return {"Delete", [](TTable& t) {
+                  if (!t.IsEmpty()) t.Delete();
+                }};
+      },
+      [](std::mt19937&, int step) -> CursorStep {
+        return {"Append", [step](TTable& t) {
+                  t.Append();
+                  t.FieldByName("id")->SetAsInteger(10000 + step);
+                  t.FieldByName("name")->SetAsString(kNames[static_cast<std::size_t>(step) % kNames.size()]);
+                  t.Post();
+                }};
+      },
+  };
+}
+
 TEST(PartialRows, EveryMoveSeekAndEditMatchesTheWholeTable) {
-  const std::vector<std::string> indexes = {"", "by_name", "by_name_cs", "by_amount"};
+  CursorSteps steps;
+  steps.indexes = {"", "by_name", "by_name_cs", "by_amount"};
+  steps.key = RandomKey;
+  steps.writes = Writes();
   for (unsigned seed = 1; seed <= 12; ++seed) {
     std::mt19937 rng(seed);
     TRowStore source(kTypes);
     FillSource(source, rng, 150);
     WindowedTable whole(source, 0);
     WindowedTable partial(source, 1 + seed % 5);
-    std::string index = indexes[seed % indexes.size()];
     for (WindowedTable* t : {&whole, &partial}) {
-      t->SetIndexName(index);
+      t->SetIndexName(steps.indexes[seed % steps.indexes.size()]);
       t->Open();
     }
     ASSERT_TRUE(partial.PartialRows());
-    for (int step = 0; step < 300; ++step) {
-      const int op = static_cast<int>(rng() % 12);
-      const Variant key = RandomKey(rng, index);
-      const int distance = static_cast<int>(rng() % 11) - 5;
-      const std::string next_index = indexes[rng() % indexes.size()];
-      const auto amount = static_cast<std::int32_t>(rng() % 12);
-      const bool rare = rng() % 4 == 0;
-      std::string what;
-      for (WindowedTable* t : {&whole, &partial}) {
-        switch (op) {
-          case 0: t->First(); what = "First"; break;
-          case 1: t->Last(); what = "Last"; break;
-          case 2: case 3: t->Next(); what = "Next"; break;
-          case 4: t->Prior(); what = "Prior"; break;
-          case 5: t->MoveBy(distance); what = "MoveBy " + std::to_string(distance); break;
-          case 6:
-            if (index.empty()) continue;
-            t->FindNearest({key});
-            what = "FindNearest " + (key.IsNull() ? std::string("null") : key.AsString());
-            break;
-          case 7:
-            if (index.empty()) continue;
-            (void)t->FindKey({key});
-            what = "FindKey " + (key.IsNull() ? std::string("null") : key.AsString());
-            break;
-          case 8:
-            t->SetIndexName(next_index);
-            what = "SetIndexName " + next_index;
-            break;
-          case 9:
-            if (t->IsEmpty()) continue;
-            t->Edit();
-            t->FieldByName("amount")->SetAsInteger(amount);
-            t->Post();
-            what = "Edit amount " + std::to_string(amount);
-            break;
-          case 10:
-            if (t->IsEmpty() || !rare) continue;
-            t->Delete();
-            what = "Delete";
-            break;
-          default:
-            t->Append();
-            t->FieldByName("id")->SetAsInteger(10000 + step);
-            t->FieldByName("name")->SetAsString(kNames[static_cast<std::size_t>(step) % kNames.size()]);
-            t->Post();
-            what = "Append";
-            break;
-        }
-      }
-      if (op == 8) index = next_index;
-      ASSERT_EQ(Place(partial), Place(whole)) << "seed " << seed << " step " << step << ": " << what;
-    }
-    EXPECT_EQ(Walk(partial), Walk(whole)) << "seed " << seed;
+    RunCursorSteps(whole, partial, rng, steps, 300, "seed " + std::to_string(seed));
   }
 }
 
