@@ -165,6 +165,23 @@ void FillSource(TRowStore& source, std::mt19937& rng, int rows) {
   }
 }
 
+// A source of `rows` random rows; over it a table holding every row, and one that reads
+// `window` rows at a time; both open in the order `index`.
+struct WholeAndPartial {
+  WholeAndPartial(std::mt19937& rng, int rows, std::size_t window, const std::string& index)
+      : source(kTypes), whole(source, 0), partial(source, window) {
+    FillSource(source, rng, rows);
+    for (WindowedTable* t : {&whole, &partial}) {
+      t->SetIndexName(index);
+      t->Open();
+    }
+  }
+
+  TRowStore source;
+  WindowedTable whole;
+  WindowedTable partial;
+};
+
 // A key to seek in `index`: a number for the amounts, else the first letters of a name.
 Variant RandomKey(std::mt19937& rng, const std::string& index) {
   if (rng() % 8 == 0) return Variant::Null();
@@ -208,29 +225,17 @@ TEST(PartialRows, EveryMoveSeekAndEditMatchesTheWholeTable) {
   steps.writes = Writes();
   for (unsigned seed = 1; seed <= 12; ++seed) {
     std::mt19937 rng(seed);
-    TRowStore source(kTypes);
-    FillSource(source, rng, 150);
-    WindowedTable whole(source, 0);
-    WindowedTable partial(source, 1 + seed % 5);
-    for (WindowedTable* t : {&whole, &partial}) {
-      t->SetIndexName(steps.indexes[seed % steps.indexes.size()]);
-      t->Open();
-    }
-    ASSERT_TRUE(partial.PartialRows());
-    RunCursorSteps(whole, partial, rng, steps, 300, "seed " + std::to_string(seed));
+    WholeAndPartial t(rng, 150, 1 + seed % 5, steps.indexes[seed % steps.indexes.size()]);
+    ASSERT_TRUE(t.partial.PartialRows());
+    RunCursorSteps(t.whole, t.partial, rng, steps, 300, "seed " + std::to_string(seed));
   }
 }
 
 TEST(PartialRows, ASeekReadsTheRowsWhereItLandsOnly) {
   std::mt19937 rng(7);
-  TRowStore source(kTypes);
-  FillSource(source, rng, 2000);
-  WindowedTable whole(source, 0);
-  WindowedTable partial(source, 10);
-  for (WindowedTable* t : {&whole, &partial}) {
-    t->SetIndexName("by_amount");
-    t->Open();
-  }
+  WholeAndPartial tables(rng, 2000, 10, "by_amount");
+  WindowedTable& whole = tables.whole;
+  WindowedTable& partial = tables.partial;
   const std::size_t opened = partial.rows_read;
   EXPECT_EQ(opened, 10U);
   for (WindowedTable* t : {&whole, &partial}) {
@@ -261,14 +266,11 @@ TEST(PartialRows, ASeekReadsTheRowsWhereItLandsOnly) {
 
 TEST(PartialRows, AFilterOrAnOrderTheSourceCannotWalkReadsEveryRow) {
   std::mt19937 rng(3);
-  TRowStore source(kTypes);
-  FillSource(source, rng, 200);
-  WindowedTable whole(source, 0);
-  WindowedTable partial(source, 4);
+  WholeAndPartial tables(rng, 200, 4, "by_name");
+  WindowedTable& whole = tables.whole;
+  WindowedTable& partial = tables.partial;
   auto big = [](TDataSet* d, bool& accept) { accept = d->FieldByName("amount")->AsInteger() > 8; };
   for (WindowedTable* t : {&whole, &partial}) {
-    t->SetIndexName("by_name");
-    t->Open();
     t->Next();
     t->SetOnFilterRecord(big);
     t->SetFiltered(true);
@@ -277,7 +279,7 @@ TEST(PartialRows, AFilterOrAnOrderTheSourceCannotWalkReadsEveryRow) {
   EXPECT_EQ(partial.RecordCount(), whole.RecordCount());
   EXPECT_EQ(Walk(partial), Walk(whole));
 
-  WindowedTable refused(source, 4);
+  WindowedTable refused(tables.source, 4);
   refused.serves = false;
   refused.SetIndexName("by_amount");
   refused.Open();
