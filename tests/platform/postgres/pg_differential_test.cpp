@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,6 +22,7 @@
 #include "support/pg_environment.h"
 #include "support/pg_loader.h"
 #include "support/random_values.h"
+#include "support/sqlite_file.h"
 
 namespace vantor::testing_support {
 namespace {
@@ -31,11 +30,8 @@ namespace {
 // A SQLite file with a random table `t` of `rows` records, written as another program
 // writes one: declared types, the id as the INTEGER PRIMARY KEY, empty texts apart from
 // NULL, ISO texts for dates (with milliseconds), 0 and 1 for booleans, money as a double.
-std::string WriteRandomSQLite(RandomValues& random, std::uint32_t seed, int rows) {
-  const std::string path = (std::filesystem::temp_directory_path() /
-                            ("vantor-pg-diff-" + std::to_string(getpid()) + "-" + std::to_string(seed) + ".db"))
-                               .string();
-  std::filesystem::remove(path);
+std::string WriteRandomSQLite(RandomValues& random, int rows) {
+  const std::string path = TempDbPath("pg_diff");
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
   sqlite3_exec(db,
@@ -76,19 +72,14 @@ std::string WriteRandomSQLite(RandomValues& random, std::uint32_t seed, int rows
   return path;
 }
 
-// The random table of `seed` in a SQLite file and on the server, both open (the server's
+// A random table from `random` in a SQLite file and on the server, both open (the server's
 // read on demand when `fetch_rows` is above 0); the file is removed and the server's table
 // dropped at the end.
 struct Pair {
-  Pair(RandomValues& random, std::uint32_t seed, const std::string& conninfo, const std::string& server_indexes,
-       const char* file_indexes, int fetch_rows = 0)
-      : path(WriteRandomSQLite(random, seed, 250)), conninfo(conninfo), lite(nullptr), pg(nullptr) {
-    if (file_indexes != nullptr) {
-      sqlite3* db = nullptr;
-      sqlite3_open(path.c_str(), &db);
-      sqlite3_exec(db, file_indexes, nullptr, nullptr, nullptr);
-      sqlite3_close(db);
-    }
+  Pair(RandomValues& random, const std::string& conninfo, const std::string& server_indexes, const char* file_indexes,
+       int fetch_rows = 0)
+      : path(WriteRandomSQLite(random, 250)), conninfo(conninfo), lite(nullptr), pg(nullptr) {
+    if (file_indexes != nullptr) SQLiteExec(path, file_indexes);
     lite.SetDatabaseName(path);
     lite.SetTableName("t");
     lite.Open();
@@ -118,7 +109,7 @@ TEST_F(PgDifferential, FilterPanelShowsTheSameRecordsAsOnTheSQLiteTable) {
   for (std::uint32_t seed = 1; seed <= 4; ++seed) {
     RandomValues random(seed);
     // The last table is read on demand: filtering reads the rows it needs first.
-    Pair pair(random, seed, ConnInfo(), "", nullptr, seed == 4 ? 5 : 0);
+    Pair pair(random, ConnInfo(), "", nullptr, seed == 4 ? 5 : 0);
     // The same fields of the same types on both sides; the server numbers new records
     // itself, so its key is a plain integer where SQLite's rowid key is an auto-increment.
     ASSERT_EQ(pair.pg.FieldCount(), pair.lite.FieldCount());
@@ -161,7 +152,7 @@ TEST_F(PgDifferential, FindNextVisitsTheSameRecordsAsOnTheSQLiteTable) {
     RandomValues random(seed);
     // The last two tables are read on demand, a row and four rows at a time: the seeks and
     // walks of the finds ask the server for the rows along each index.
-    Pair pair(random, seed, ConnInfo(), server_indexes, file_indexes, seed <= 12 ? 0 : static_cast<int>(seed - 12) * 3 - 2);
+    Pair pair(random, ConnInfo(), server_indexes, file_indexes, seed <= 12 ? 0 : static_cast<int>(seed - 12) * 3 - 2);
     PanelOn<TDBFindPanel> on_lite(pair.lite), on_pg(pair.pg);
     std::bernoulli_distribution coin(0.5);
     for (int round = 0; round < 60; ++round) {
