@@ -30,7 +30,8 @@ CursorStep DrawMove(std::mt19937& rng, const CursorSteps& steps, const std::stri
     case 3: return {"Next", [](TTable& t) { t.Next(); }};
     case 4: return {"Prior", [](TTable& t) { t.Prior(); }};
     case 5: {
-      const int distance = static_cast<int>(rng() % static_cast<unsigned>(2 * steps.max_distance + 1)) - steps.max_distance;
+      const int reach = steps.max_distance;
+      const int distance = static_cast<int>(rng() % static_cast<unsigned>(2 * reach + 1)) - reach;
       return {"MoveBy " + std::to_string(distance), [distance](TTable& t) { t.MoveBy(distance); }};
     }
     case 6: {

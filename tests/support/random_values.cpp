@@ -28,8 +28,8 @@ TDateTime ComposeAt(int day, int ms) {
 
 const std::vector<std::string>& ServerTextPieces() {
   static const std::vector<std::string> pieces = {
-      "a", "A", "b",  "B",  "Sm", "sm", "SM", "é", "É", "ß", "ẞ",      "ı", "I", "i",   "İ",   "ſ", "s",  "S", "σ",  "ς", "Σ",
-      "ǆ", "ǅ", "Ǆ", "ö", "Ö",  "ω",  "Ω",  " ", "  ", "\t", "straße", "-", "z", "ith", "ITH", "D", "0", "9", "%", "_", "\\"};
+      "a", "A", "b", "B", "Sm", "sm", "SM", "é", "É", "ß", "ẞ", "ı", "I", "i", "İ", "ſ", "s", "S", "σ", "ς", "Σ",
+      "ǆ", "ǅ", "Ǆ", "ö", "Ö", "ω", "Ω", " ", "  ", "\t", "straße", "-", "z", "ith", "ITH", "D", "0", "9", "%", "_", "\\"};
   return pieces;
 }
 

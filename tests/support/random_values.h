@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <vantor/platform/rtl/field_type.h>
@@ -32,6 +33,8 @@ struct ValueSpread {
   bool cents_only = false;  // currencies in whole cents (as numeric(n,2) holds them), else four decimals
 };
 
+// The random source of one test: the generator it also draws its own choices from, and
+// how widely its values spread.
 struct RandomValues {
   explicit RandomValues(std::uint32_t seed, ValueSpread shape = {}) : rng(seed), spread(std::move(shape)) {}
 

@@ -136,7 +136,8 @@ TEST_F(RowBatches, AnErrorWhileSteppingIsRaisedToTheReaderAfterTheRowsBeforeIt) 
 // late, after many rows were read under the declared type.
 TEST(SQLiteLargeTable, TheCellsChooseTheTypesHoweverLateTheyCome) {
   const std::string path = testing_support::TempDbPath("large");
-  testing_support::SQLiteExec(path, "CREATE TABLE big (id INTEGER PRIMARY KEY, small SMALLINT, qty INTEGER, loose, name TEXT, day DATE);"
+  testing_support::SQLiteExec(path,
+             "CREATE TABLE big (id INTEGER PRIMARY KEY, small SMALLINT, qty INTEGER, loose, name TEXT, day DATE);"
              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kRows) +
                  ") INSERT INTO big SELECT i, i % 1000, i, i, 'name ' || i, "
                  "CASE WHEN i % 2 = 0 THEN '2024-01-05' ELSE 2460315.5 END FROM n;"
