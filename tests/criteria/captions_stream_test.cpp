@@ -7,10 +7,8 @@
 #include <vantor/criteria/field_captions.h>
 #include <vantor/criteria/style_options.h>
 #include "panel/support/test_panel.h"
-#include <vantor/platform/core/reader.h>
-#include <vantor/platform/core/stream.h>
-#include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/form.h>
+#include "support/form_stream.h"
 
 namespace vantor {
 namespace {
@@ -21,15 +19,8 @@ using testing::TTestPanel;
 // copy of the panel is returned (owned by `into`).
 TTestPanel* RoundTrip(TForm& form, TForm& into) {
   RegisterClass(TTestPanel::StaticType());
-  TMemoryStream stream;
-  {
-    TWriter writer(stream);
-    writer.WriteRootComponent(&form);
-  }
-  stream.SetPosition(0);
   into.SetDesigning(true);
-  TReader reader(stream);
-  reader.ReadRootComponent(&into);
+  testing_support::ReadForm(testing_support::WriteForm(form), into);
   return dynamic_cast<TTestPanel*>(into.FindComponent("Panel1"));
 }
 

@@ -9,6 +9,7 @@
 #include <vantor/criteria/fields_list.h>
 #include <vantor/panel/field_record_edit.h>
 #include "panel/support/test_panel.h"
+#include "support/stored_properties.h"
 #include <vantor/platform/data/typed_fields.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include <vantor/platform/ui/label.h>
@@ -18,15 +19,7 @@ namespace {
 
 using testing::PanelWithTable;
 using testing::TTestPanel;
-
-// The names of the published properties of `record` that the form stream would write.
-std::vector<std::string> StoredProperties(const TFieldRecord& record) {
-  std::vector<std::string> names;
-  for (const PropInfo* p : record.ClassType().Properties()) {
-    if (p->IsStored(record) && !p->IsDefault(record)) names.push_back(p->name);
-  }
-  return names;
-}
+using testing_support::StoredProperties;
 
 class FieldRecordTest : public ::testing::Test {
  protected:

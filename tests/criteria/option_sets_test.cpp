@@ -10,6 +10,7 @@
 #include <vantor/criteria/field_record.h>
 #include <vantor/criteria/fields_list.h>
 #include "panel/support/test_panel.h"
+#include "support/stored_properties.h"
 #include <vantor/platform/core/reader.h>
 #include <vantor/platform/core/stream.h>
 #include <vantor/platform/core/writer.h>
@@ -21,14 +22,7 @@ namespace vantor {
 namespace {
 
 using testing::TTestPanel;
-
-std::vector<std::string> StoredProperties(const TPersistent& object) {
-  std::vector<std::string> names;
-  for (const PropInfo* p : object.ClassType().Properties()) {
-    if (p->IsStored(object) && !p->IsDefault(object)) names.push_back(p->name);
-  }
-  return names;
-}
+using testing_support::StoredProperties;
 
 // ---- count and compare options ----
 

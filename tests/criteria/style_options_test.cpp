@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "panel/support/test_panel.h"
+#include "support/stored_properties.h"
 #include <vantor/platform/ui/form.h>
 #include <vantor/platform/ui/label.h>
 #include <vantor/platform/ui/mask_edit.h>
@@ -16,18 +17,7 @@ namespace vantor {
 namespace {
 
 using testing::TTestPanel;
-
-std::vector<std::string> StoredProperties(const TPersistent& object) {
-  std::vector<std::string> names;
-  for (const PropInfo* p : object.ClassType().Properties()) {
-    if (p->kind == TPropKind::Object) {
-      if (p->IsStored(object)) names.push_back(p->name);
-      continue;
-    }
-    if (p->IsStored(object) && !p->IsDefault(object)) names.push_back(p->name);
-  }
-  return names;
-}
+using testing_support::StoredProperties;
 
 // A form holding a panel: the panel's parent, whose font and colour it can follow.
 struct PanelOnForm {

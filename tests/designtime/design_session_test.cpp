@@ -18,14 +18,12 @@
 #include <vantor/designtime/registration.h>
 #include "dialogs/support/dialog_fixture.h"
 #include <vantor/engines/filter_panel.h>
-#include <vantor/platform/core/object_text.h>
-#include <vantor/platform/core/reader.h>
 #include <vantor/platform/core/registry.h>
-#include <vantor/platform/core/writer.h>
 #include <vantor/platform/design/design_registry.h>
 #include <vantor/platform/design/form_designer.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/ui/form.h>
+#include "support/form_stream.h"
 
 namespace vantor::dialogs_test {
 namespace {
@@ -110,27 +108,19 @@ TEST_F(DesignSessionTest, AFormDesignedWithTheEditorsFiltersWhenAProgramLoadsIt)
     Application->ProcessMessages();
     EXPECT_TRUE(designer.IsModified());
 
-    TMemoryStream out;
-    TWriter(out).WriteRootComponent(form);
-    binary = out.Bytes();
-    out.SetPosition(0);
-    TMemoryStream as_text;
-    ObjectBinaryToText(out, as_text);
-    text = as_text.ToString();
+    binary = testing_support::WriteForm(*form);
+    text = testing_support::FormText(binary);
   }
   // The saved text reads as a person would write it, and comes back to the same bytes.
   EXPECT_NE(text.find("object DBFilterPanel1: TDBFilterPanel"), std::string::npos) << text;
   EXPECT_NE(text.find("FieldName = 'city'"), std::string::npos) << text;
   EXPECT_NE(text.find("DataSource = DataSource1"), std::string::npos) << text;
-  TMemoryStream text_in(text);
-  TMemoryStream back;
-  ObjectTextToBinary(text_in, back);
-  EXPECT_EQ(back.Bytes(), binary);
+  const std::vector<std::uint8_t> back = testing_support::FormBytes(text);
+  EXPECT_EQ(back, binary);
 
   // A program loads the text form and opens the table.
   TForm* loaded = Keep(new TForm(nullptr));
-  TMemoryStream in(back.Bytes());
-  TReader(in).ReadRootComponent(loaded);
+  testing_support::ReadForm(back, *loaded);
   auto* panel = dynamic_cast<TDBFilterPanel*>(loaded->FindComponent("DBFilterPanel1"));
   auto* source = dynamic_cast<TDataSource*>(loaded->FindComponent("DataSource1"));
   ASSERT_NE(panel, nullptr);

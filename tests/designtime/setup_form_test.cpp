@@ -14,10 +14,9 @@
 #include <vantor/dialogs/filter_dialog.h>
 #include <vantor/dialogs/find_dialog.h>
 #include "dialogs/support/dialog_fixture.h"
-#include <vantor/platform/core/stream.h>
-#include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/form.h>
 #include <vantor/platform/ui/keyboard_input.h>
+#include "support/form_stream.h"
 
 namespace vantor::dialogs_test {
 namespace {
@@ -42,11 +41,7 @@ class SetupFormTest : public DialogTest {
   }
 
   // The form stream of the root with both dialogs.
-  std::vector<std::uint8_t> Stream() {
-    TMemoryStream out;
-    TWriter(out).WriteRootComponent(root);
-    return out.Bytes();
-  }
+  std::vector<std::uint8_t> Stream() { return testing_support::WriteForm(*root); }
   // Steps that choose item `index` of a drop-down with the keyboard, as the user does.
   static void Choose(const std::string& box, int index) {
     ScriptedUser().Focus(box).Press(VK_HOME);

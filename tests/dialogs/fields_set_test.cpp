@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -14,14 +15,11 @@
 #include <vantor/dialogs/filter_form.h>
 #include <vantor/dialogs/find_dialog.h>
 #include "dialogs/support/dialog_fixture.h"
-#include <vantor/platform/core/object_text.h>
-#include <vantor/platform/core/reader.h>
-#include <vantor/platform/core/stream.h>
-#include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/form.h>
 #include <vantor/platform/ui/label.h>
 #include <vantor/platform/ui/mask_edit.h>
 #include <vantor/platform/ui/scrolling_win_control.h>
+#include "support/form_stream.h"
 
 namespace vantor::dialogs_test {
 namespace {
@@ -30,9 +28,7 @@ class FieldsSetTest : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    dialog = Keep(new TDBFilterDialog(nullptr));
-    dialog->SetName("FilterDialog1");
-    dialog->SetDataSource(&Source());
+    dialog = NewDialog<TDBFilterDialog>("FilterDialog1");
   }
   void SetName(const std::string& value) { dialog->FieldByName("name")->SetValues(0, Variant(value)); }
   std::string Name() const { return dialog->FieldByName("name")->GetValues(0).AsString(); }
@@ -463,20 +459,15 @@ TEST_F(FieldsSetTest, AFormWithBothDialogsWrittenAndReadBackRunsTheSameWay) {
   filter->FieldByName("city")->SetCompare(ctExact);
   filter->FieldByName("city")->SetValues(0, Variant(city));
 
-  TMemoryStream binary;
-  TWriter(binary).WriteRootComponent(form.get());
-  binary.SetPosition(0);
-  TMemoryStream text;
-  ObjectBinaryToText(binary, text);
-  const std::string form_text = text.ToString();
+  const std::vector<std::uint8_t> binary = testing_support::WriteForm(*form);
+  const std::string form_text = testing_support::FormText(binary);
   EXPECT_NE(form_text.find("object FindDialog1: TDBFindDialog"), std::string::npos) << form_text;
   EXPECT_NE(form_text.find("Values = "), std::string::npos) << form_text;
   EXPECT_EQ(form_text.find("TDBFindComponent"), std::string::npos) << "the panel is no component of the stream";
   form.reset();
 
-  binary.SetPosition(0);
   auto copy = std::make_unique<TForm>(nullptr);
-  TReader(binary).ReadRootComponent(copy.get());
+  testing_support::ReadForm(binary, *copy);
   auto* table2 = dynamic_cast<TSQLiteTable*>(copy->FindComponent("Customers"));
   auto* find2 = dynamic_cast<TDBFindDialog*>(copy->FindComponent("FindDialog1"));
   auto* filter2 = dynamic_cast<TDBFilterDialog*>(copy->FindComponent("FilterDialog1"));

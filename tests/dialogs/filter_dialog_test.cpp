@@ -17,9 +17,7 @@ class FilterDialogTest : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    dialog = Keep(new TDBFilterDialog(nullptr));
-    dialog->SetName("FilterDialog1");
-    dialog->SetDataSource(&Source());
+    dialog = NewDialog<TDBFilterDialog>("FilterDialog1");
     city = TextOf(VisibleIds()[0], "city");
     ASSERT_FALSE(city.empty());
     expected = IdsWhere("city", city);

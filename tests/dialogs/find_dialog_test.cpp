@@ -15,9 +15,7 @@ class FindDialogTest : public DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    dialog = Keep(new TDBFindDialog(nullptr));
-    dialog->SetName("FindDialog1");
-    dialog->SetDataSource(&Source());
+    dialog = NewDialog<TDBFindDialog>("FindDialog1");
   }
   // Looks for records whose name is exactly `name`, letter case included.
   void EnterName(const std::string& name) {

@@ -14,29 +14,21 @@
 #include <vantor/dialogs/find_form.h>
 #include <vantor/dialogs/form_resource.h>
 #include <vantor/dialogs/register_dialogs.h>
-#include <vantor/platform/core/object_text.h>
-#include <vantor/platform/core/stream.h>
 #include <vantor/resources/form_resources.h>
+#include "support/form_stream.h"
 
 namespace vantor {
 namespace {
 
-std::string AsText(std::span<const std::uint8_t> bytes) {
-  TMemoryStream binary(bytes);
-  TMemoryStream text;
-  ObjectBinaryToText(binary, text);
-  return text.ToString();
-}
+using testing_support::FormBytes;
+using testing_support::FormText;
 
 TEST(FormResources, EveryDescriptionIsCompiledAndConvertsBackToTheSameBytes) {
   std::set<std::string> names;
   for (const TFormResource& resource : FormResources()) {
     names.insert(std::string(resource.class_name));
-    const std::string text = AsText(resource.stream);
-    TMemoryStream source(text);
-    TMemoryStream again;
-    ObjectTextToBinary(source, again);
-    EXPECT_EQ(again.Bytes(), std::vector<std::uint8_t>(resource.stream.begin(), resource.stream.end()))
+    EXPECT_EQ(FormBytes(FormText(resource.stream)),
+              std::vector<std::uint8_t>(resource.stream.begin(), resource.stream.end()))
         << resource.class_name;
   }
   EXPECT_EQ(names, (std::set<std::string>{"TfmFieldsSet", "TfmFind", "TfmFilter", "TfmSetupRecord",
@@ -47,11 +39,11 @@ TEST(FormResources, EveryDescriptionIsCompiledAndConvertsBackToTheSameBytes) {
 }
 
 TEST(FormResources, TheTextOfADescriptionIsReadable) {
-  const std::string text = AsText(FindFormResource("TfmFieldsSet"));
+  const std::string text = FormText(FindFormResource("TfmFieldsSet"));
   EXPECT_EQ(text.rfind("object fmFieldsSet: TfmFieldsSet", 0), 0u) << text;
   EXPECT_NE(text.find("Caption = 'Clear All'"), std::string::npos) << text;
   EXPECT_NE(text.find("OnCloseQuery = FormCloseQuery"), std::string::npos) << text;
-  const std::string find = AsText(FindFormResource("TfmFind"));
+  const std::string find = FormText(FindFormResource("TfmFind"));
   EXPECT_EQ(find.rfind("inherited fmFind: TfmFind", 0), 0u) << find;
 }
 

@@ -47,9 +47,7 @@ class TypingInDialogTest : public DialogTest {
 };
 
 TEST_F(TypingInDialogTest, AFindTypedIntoTheDialogAndEnterLandsOnTheFirstMatch) {
-  auto* dialog = Keep(new TDBFindDialog(nullptr));
-  dialog->SetName("FindDialog1");
-  dialog->SetDataSource(&Source());
+  auto* dialog = NewDialog<TDBFindDialog>("FindDialog1");
   TFieldRecord* name = dialog->FieldByName("name");
   name->SetCompare(ctInitial);
   name->SetCaseInsensitive(true);
@@ -68,9 +66,7 @@ TEST_F(TypingInDialogTest, AFindTypedIntoTheDialogAndEnterLandsOnTheFirstMatch) 
 }
 
 TEST_F(TypingInDialogTest, AFilterTypedIntoTheDialogWithFilteredTickedShowsTheMatches) {
-  auto* dialog = Keep(new TDBFilterDialog(nullptr));
-  dialog->SetName("FilterDialog1");
-  dialog->SetDataSource(&Source());
+  auto* dialog = NewDialog<TDBFilterDialog>("FilterDialog1");
   TFieldRecord* name = dialog->FieldByName("name");
   name->SetCompare(ctInitial);
   name->SetCaseInsensitive(true);

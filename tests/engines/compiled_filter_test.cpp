@@ -12,115 +12,21 @@
 
 #include <vantor/engines/filter_panel.h>
 #include "engines/support/contacts.h"
+#include "engines/support/random_filter.h"
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/data/table.h>
-#include <vantor/platform/data/typed_fields.h>
-#include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
-#include "support/random_text.h"
 
 namespace vantor::engines_test {
 namespace {
 
-// A string field that shows its values in capitals: its text is not its stored value.
-class CapitalsField : public TStringField {
- public:
-  using TStringField::TStringField;
-
- protected:
-  std::string ValueText(const Variant& stored) const override { return AnsiUpperCase(stored.AsString()); }
-};
-
-const std::vector<std::string> kPieces = {"a",  "A",  "b",   "Sm", "sm",  "SM", "é",     "É",  "ß",
-                                          "ı",  "I",  "i",   "ö",  "Ö",   " ",  "straße", "ǆ", "ǅ",
-                                          "-",  "z",  "\xC3", "ith", "ITH", "0",  "9",     "  ",  "İ",  "ſ"};
-
-std::string RandomText(std::mt19937& rng, int max_pieces) {
-  return testing_support::RandomPieces(rng, kPieces, max_pieces);
-}
-
-// A table in memory with one column of each kind the filter reads, a field computed from
-// the others and one that shows its values its own way.
-struct RandomTable {
-  explicit RandomTable(std::mt19937& rng, int rows) : table(nullptr), source(nullptr) {
-    struct Column {
-      const char* name;
-      TFieldType type;
-      int size;
-    };
-    const Column columns[] = {
-        {"id", TFieldType::ftInteger, 0},     {"name", TFieldType::ftString, 40},
-        {"city", TFieldType::ftString, 40},   {"shout", TFieldType::ftString, 40},
-        {"amount", TFieldType::ftInteger, 0}, {"small", TFieldType::ftSmallint, 0},
-        {"word", TFieldType::ftWord, 0},      {"price", TFieldType::ftFloat, 0},
-        {"limit", TFieldType::ftCurrency, 0}, {"day", TFieldType::ftDate, 0},
-        {"flag", TFieldType::ftBoolean, 0},   {"big", TFieldType::ftLargeint, 0},
-        {"note", TFieldType::ftMemo, 0},
-    };
-    for (const Column& c : columns) {
-      table.FieldDefs().Add(c.name, c.type, c.size);
-      TField* f = c.type == TFieldType::ftString && std::string(c.name) == "shout" ? new CapitalsField(&table)
-                                                                                  : CreateField(&table, c.type);
-      f->SetFieldName(c.name);
-      if (c.size > 0) f->SetSize(c.size);
-    }
-    TField* calc = CreateField(&table, TFieldType::ftString);
-    calc->SetFieldName("calc");
-    calc->SetSize(80);
-    calc->SetFieldKind(fkInternalCalc);
-    table.OnCalcFields = [this](TDataSet* ds) {
-      ++calc_calls;
-      ds->FieldByName("calc")->SetAsString(ds->FieldByName("city")->AsString() + ds->FieldByName("name")->AsString());
-    };
-    table.Open();
-    std::bernoulli_distribution null(0.12);
-    std::uniform_int_distribution<int> amount(-30, 30);
-    std::uniform_int_distribution<int> day(40000, 40060);
-    for (int i = 1; i <= rows; ++i) {
-      table.Append();
-      table.FieldByName("id")->SetAsInteger(i);
-      for (const char* name : {"name", "city", "shout", "note"}) {
-        if (!null(rng)) table.FieldByName(name)->SetAsString(RandomText(rng, 4));
-      }
-      if (!null(rng)) table.FieldByName("amount")->SetAsInteger(amount(rng));
-      if (!null(rng)) table.FieldByName("small")->SetAsInteger(amount(rng));
-      if (!null(rng)) table.FieldByName("word")->SetAsInteger(amount(rng) + 30);
-      if (!null(rng)) table.FieldByName("price")->SetAsFloat(amount(rng) / 4.0);
-      if (!null(rng)) table.FieldByName("limit")->SetAsCurrency(Currency::FromScaled(amount(rng) * 2500));
-      if (!null(rng)) table.FieldByName("day")->SetAsDateTime(day(rng));
-      if (!null(rng)) table.FieldByName("flag")->SetAsBoolean(amount(rng) > 0);
-      if (!null(rng)) table.FieldByName("big")->SetAsVariant(Variant(std::int64_t{amount(rng)} * std::int64_t{3000000000}));
-      table.Post();
-    }
-    source.SetDataSet(&table);
-  }
-  ~RandomTable() { source.SetDataSet(nullptr); }
-
-  TTable table;
-  TDataSource source;
-  int calc_calls = 0;
-};
-
-const char* const kFields[] = {"name",  "city", "shout", "amount", "small", "word", "price",
-                               "limit", "day",  "flag",  "big",    "calc",  "note"};
-
-// A value of some kind for a field: mostly of the field's own kind, sometimes a text, a
-// number of another kind or a text no number reads.
-Variant RandomValue(std::mt19937& rng, TFieldType type) {
-  std::uniform_int_distribution<int> pick(0, 9);
-  std::uniform_int_distribution<int> n(-32, 32);
-  const int p = pick(rng);
-  if (p == 0) return Variant(RandomText(rng, 2));
-  if (p == 1) return Variant::Null();
-  switch (type) {
-    case TFieldType::ftString: return Variant(RandomText(rng, 2));
-    case TFieldType::ftFloat: return p < 5 ? Variant(n(rng) / 4.0) : Variant(n(rng));
-    case TFieldType::ftCurrency: return p < 5 ? Variant(Currency::FromScaled(n(rng) * 2500)) : Variant(n(rng) / 4.0);
-    case TFieldType::ftDate: return Variant::FromDate(40000 + n(rng) + 30);
-    case TFieldType::ftBoolean: return p < 6 ? Variant(p % 2 == 0) : Variant(p < 8 ? "True" : "false");
-    case TFieldType::ftLargeint: return Variant(std::int64_t{n(rng)} * std::int64_t{3000000000});
-    default: return p < 4 ? Variant(std::to_string(n(rng))) : Variant(n(rng));
-  }
+// Texts of fewer pieces than a server test's, so that criteria meet the cells' texts often,
+// with a stray byte among them, as a file of another program may hold.
+ValueSpread RecordTexts() {
+  ValueSpread spread;
+  spread.pieces = {"a", "A", "b",    "Sm", "sm",  "SM", "é", "É", "ß", "ı", "I", "i",  "ö", "Ö",
+                   " ", "straße", "ǆ", "ǅ", "-", "z", "\xC3", "ith", "ITH", "0", "9", "  ", "İ", "ſ"};
+  return spread;
 }
 
 // Runs `apply` (which makes the panel filter again), then filters the same table through
@@ -181,48 +87,8 @@ void ExpectSame(const Outcome& compiled, const Outcome& reference, const std::st
   EXPECT_EQ(compiled.calc_calls, reference.calc_calls) << what;
 }
 
-struct Fixture {
-  Fixture(std::uint32_t seed, int rows) : rng(seed), t(rng, rows), panel(nullptr), diff(t, panel) {
-    panel.SetDataSource(&t.source);
-    panel.SetFiltered(true);
-  }
-  ~Fixture() { panel.SetDataSource(nullptr); }
-
-  // Enters random criteria for 1 to 4 fields (values that a record refuses are left out).
-  std::string RandomCriteria() {
-    std::string what;
-    panel.BeginUpdate();
-    for (const char* name : kFields) {
-      if (TFieldRecord* r = panel.FindField(name)) {
-        r->SetValues(0, Variant::Null());
-        r->SetValues(1, Variant::Null());
-      }
-    }
-    std::uniform_int_distribution<int> fields(1, 4);
-    std::uniform_int_distribution<std::size_t> field(0, std::size(kFields) - 1);
-    std::uniform_int_distribution<int> three(0, 2);
-    std::bernoulli_distribution coin(0.5);
-    for (int n = fields(rng); n > 0; --n) {
-      const char* name = kFields[field(rng)];
-      TFieldRecord* r = panel.FindField(name);
-      if (r == nullptr) continue;  // memos get no record
-      try {
-        const bool two = coin(rng);
-        r->SetCount(two ? coTwo : coOne);
-        r->SetCompare(static_cast<TCompareType>(three(rng)));
-        r->SetCaseInsensitive(coin(rng));
-        const TFieldType type = t.table.FieldByName(name)->DataType();
-        r->SetValues(0, RandomValue(rng, type));
-        if (two) r->SetValues(1, RandomValue(rng, type));
-        what += std::string(name) + " " + (two ? "range " : "one ") + VarToStr(r->GetValues(0)) + ".." +
-                VarToStr(r->GetValues(1)) + " cmp" + std::to_string(static_cast<int>(r->GetCompare())) +
-                (r->GetCaseInsensitive() ? " ci; " : " cs; ");
-      } catch (const Exception&) {
-        // A value the record cannot take: the criterion stays as the record left it.
-      }
-    }
-    return what;
-  }
+struct Fixture : RandomFilterRig {
+  Fixture(std::uint32_t seed, int rows) : RandomFilterRig(seed, rows, RecordTexts()), diff(t, panel) {}
 
   void Check(const std::function<void()>& apply, const std::string& what) {
     const Outcome compiled = diff.Compiled(apply);
@@ -230,9 +96,6 @@ struct Fixture {
     ExpectSame(compiled, reference, what);
   }
 
-  std::mt19937 rng;
-  RandomTable t;
-  TDBFilterPanel panel;
   Differential diff;
 };
 
@@ -241,7 +104,7 @@ TEST(CompiledFilter, RandomCriteriaGiveTheRecordTestsAnswers) {
   for (std::uint32_t seed = 1; seed <= 6; ++seed) {
     Fixture f(seed, 300);
     for (int round = 0; round < 60; ++round) {
-      const std::string what = f.RandomCriteria();
+      const std::string what = f.EnterRandomCriteria();
       f.Check([&] { f.panel.EndUpdate(); }, "seed " + std::to_string(seed) + ": " + what);
       compiled += f.panel.CompiledFilter().LastPass().compiled;
       general += f.panel.CompiledFilter().LastPass().general;
@@ -260,7 +123,7 @@ TEST(CompiledFilter, ApplicationHandlerSeesEveryRecordOnceInOrder) {
     accept = id % 3 != 0;
   };
   for (int round = 0; round < 40; ++round) {
-    const std::string what = f.RandomCriteria();
+    const std::string what = f.EnterRandomCriteria();
     const Outcome compiled = f.diff.Compiled([&] { f.panel.EndUpdate(); });
     const Outcome reference = f.diff.RecordByRecord();
     ExpectSame(compiled, reference, what);
@@ -279,12 +142,12 @@ TEST(CompiledFilter, CalculatedAndOwnTextFieldsStayWithTheRecordTest) {
   ASSERT_NE(calc, nullptr);
   calc->SetCount(coOne);
   calc->SetCompare(ctInternal);
-  calc->SetValues(0, Variant("a"));
+  calc->SetValues(0, Variant("s"));
   TFieldRecord* shout = f.panel.FieldByName("shout");
   shout->SetCount(coOne);
   shout->SetCompare(ctInitial);
   shout->SetCaseInsensitive(false);
-  shout->SetValues(0, Variant("A"));  // the text is in capitals whatever the cell holds
+  shout->SetValues(0, Variant("S"));  // the text is in capitals whatever the cell holds ("sm" shows "SM")
   f.Check([&] { f.panel.EndUpdate(); }, "calc and shout");
   EXPECT_EQ(f.panel.CompiledFilter().LastPass().compiled, 0u);
   EXPECT_EQ(f.panel.CompiledFilter().LastPass().general, 2u);
@@ -333,12 +196,11 @@ TEST(CompiledFilter, TypedKeystrokesRefineOnlyWhenTheyNarrow) {
           r->SetCaseInsensitive(ci);
           std::string typed;
           std::bernoulli_distribution backspace(0.25);
-          std::uniform_int_distribution<std::size_t> piece(0, kPieces.size() - 1);
           for (int key = 0; key < 30; ++key) {
-            if (!typed.empty() && backspace(f.rng)) {
+            if (!typed.empty() && backspace(f.random.rng)) {
               typed.pop_back();  // may leave half a character: a stray byte
             } else {
-              typed += kPieces[piece(f.rng)];
+              typed += f.random.Piece();
             }
             const std::string what = std::string(name) + " typed '" + typed + "'";
             f.Check([&] { r->SetValues(0, typed.empty() ? Variant::Null() : Variant(typed)); }, what);
@@ -396,7 +258,7 @@ TEST(CompiledFilter, RefinesALongerPrefixANarrowerRangeAndOneMoreField) {
 }
 
 TEST(CompiledFilter, LargeTablesUseTwoThreadsWithTheSameAnswer) {
-  std::mt19937 rng(99);
+  RandomValues random(99);
   TTable table(nullptr);
   table.FieldDefs().Add("id", TFieldType::ftInteger);
   table.FieldDefs().Add("name", TFieldType::ftString, 80);
@@ -407,8 +269,8 @@ TEST(CompiledFilter, LargeTablesUseTwoThreadsWithTheSameAnswer) {
   for (int i = 1; i <= rows; ++i) {
     table.Append();
     table.Fields(0)->SetAsInteger(i);
-    table.Fields(1)->SetAsString(RandomText(rng, 3));
-    table.Fields(2)->SetAsFloat(n(rng) / 10.0);
+    table.Fields(1)->SetAsString(random.Text(3));
+    table.Fields(2)->SetAsFloat(n(random.rng) / 10.0);
     table.Post();
   }
   TDataSource source(nullptr);

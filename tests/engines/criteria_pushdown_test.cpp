@@ -15,159 +15,24 @@
 #include <vantor/engines/criteria_pushdown.h>
 #include <vantor/engines/filter_panel.h>
 #include "engines/support/contacts.h"
+#include "engines/support/random_filter.h"
 #include "engines/support/server_condition_eval.h"
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/data/table.h>
-#include <vantor/platform/data/typed_fields.h>
 #include <vantor/platform/rtl/ansi_strings.h>
 #include <vantor/platform/rtl/exceptions.h>
-#include "support/random_text.h"
 
 namespace vantor::engines_test {
 namespace {
 
 using Kind = TServerCondition::Kind;
 
-// A string field that shows its values in capitals: its text is not its stored value.
-class CapitalsField : public TStringField {
- public:
-  using TStringField::TStringField;
+struct Fixture : RandomFilterRig {
+  using RandomFilterRig::RandomFilterRig;
 
- protected:
-  std::string ValueText(const Variant& stored) const override { return AnsiUpperCase(stored.AsString()); }
-};
-
-// Pieces of texts a server can hold (valid UTF-8): case variants that capitals join
-// (i I ı İ, s S ſ, σ ς Σ, ǆ ǅ Ǆ), letters without a capital of their own (ß), the LIKE
-// specials, blanks and control characters that the record texts cut.
-const std::vector<std::string> kPieces = {"a", "A", "b", "B", "Sm", "sm", "é", "É", "ß", "ı", "I", "i", "İ",
-                                          "ſ", "s", "S", "σ", "ς", "Σ", "ǆ", "ǅ", "Ǆ", "%", "_", "\\", " ",
-                                          "\t", "z", "0", "9", "ö", "Ö", "D", "ẞ"};
-
-std::string RandomText(std::mt19937& rng, int max_pieces) {
-  return testing_support::RandomPieces(rng, kPieces, max_pieces);
-}
-
-struct RandomTable {
-  explicit RandomTable(std::mt19937& rng, int rows) : table(nullptr), source(nullptr) {
-    struct Column {
-      const char* name;
-      TFieldType type;
-    };
-    const Column columns[] = {
-        {"id", TFieldType::ftInteger},    {"name", TFieldType::ftString},     {"city", TFieldType::ftString},
-        {"shout", TFieldType::ftString},  {"amount", TFieldType::ftInteger},  {"small", TFieldType::ftSmallint},
-        {"word", TFieldType::ftWord},     {"price", TFieldType::ftFloat},     {"limit", TFieldType::ftCurrency},
-        {"day", TFieldType::ftDate},      {"stamp", TFieldType::ftDateTime},  {"flag", TFieldType::ftBoolean},
-        {"big", TFieldType::ftLargeint},  {"note", TFieldType::ftMemo},
-    };
-    for (const Column& c : columns) {
-      const bool text = c.type == TFieldType::ftString;
-      table.FieldDefs().Add(c.name, c.type, text ? 60 : 0);
-      TField* f = text && std::string(c.name) == "shout" ? new CapitalsField(&table) : CreateField(&table, c.type);
-      f->SetFieldName(c.name);
-      if (text) f->SetSize(60);
-    }
-    TField* calc = CreateField(&table, TFieldType::ftString);
-    calc->SetFieldName("calc");
-    calc->SetSize(120);
-    calc->SetFieldKind(fkInternalCalc);
-    table.OnCalcFields = [](TDataSet* ds) {
-      ds->FieldByName("calc")->SetAsString(ds->FieldByName("city")->AsString() + ds->FieldByName("name")->AsString());
-    };
-    table.Open();
-    std::bernoulli_distribution null(0.15);
-    std::uniform_int_distribution<int> n(-30, 30);
-    for (int i = 1; i <= rows; ++i) {
-      table.Append();
-      table.FieldByName("id")->SetAsInteger(i);
-      for (const char* name : {"name", "city", "shout", "note"}) {
-        if (!null(rng)) table.FieldByName(name)->SetAsString(RandomText(rng, 4));
-      }
-      if (!null(rng)) table.FieldByName("amount")->SetAsInteger(n(rng));
-      if (!null(rng)) table.FieldByName("small")->SetAsInteger(n(rng));
-      if (!null(rng)) table.FieldByName("word")->SetAsInteger(n(rng) + 30);
-      if (!null(rng)) table.FieldByName("price")->SetAsFloat(n(rng) / 4.0);
-      if (!null(rng)) table.FieldByName("limit")->SetAsCurrency(Currency::FromScaled(n(rng) * 2500 + n(rng)));
-      if (!null(rng)) table.FieldByName("day")->SetAsDateTime(40000 + n(rng));
-      if (!null(rng)) table.FieldByName("stamp")->SetAsDateTime(40000 + n(rng) / 8.0);
-      if (!null(rng)) table.FieldByName("flag")->SetAsBoolean(n(rng) > 0);
-      if (!null(rng)) table.FieldByName("big")->SetAsVariant(Variant(std::int64_t{n(rng)} * std::int64_t{3000000000}));
-      table.Post();
-    }
-    source.SetDataSet(&table);
-  }
-  ~RandomTable() { source.SetDataSet(nullptr); }
-
-  TTable table;
-  TDataSource source;
-};
-
-const char* const kFields[] = {"name", "city", "shout", "amount", "small", "word", "price",
-                               "limit", "day",  "stamp", "flag",  "big",   "calc"};
-
-// A value of some kind for a field: mostly of its own kind, sometimes a text (some that
-// no server holds), a number of another kind or no value.
-Variant RandomValue(std::mt19937& rng, TFieldType type) {
-  std::uniform_int_distribution<int> pick(0, 11);
-  std::uniform_int_distribution<int> n(-32, 32);
-  const int p = pick(rng);
-  if (p == 0) return Variant(RandomText(rng, 2));
-  if (p == 1) return Variant::Null();
-  if (p == 2 && type == TFieldType::ftString) return Variant(RandomText(rng, 1) + "\xC3");
-  switch (type) {
-    case TFieldType::ftString: return Variant(RandomText(rng, 3));
-    case TFieldType::ftFloat: return p < 6 ? Variant(n(rng) / 4.0) : Variant(n(rng));
-    case TFieldType::ftCurrency:
-      return p < 6 ? Variant(Currency::FromScaled(n(rng) * 2500 + n(rng))) : Variant(n(rng) / 4.0);
-    case TFieldType::ftDate: return Variant::FromDate(40000 + n(rng));
-    case TFieldType::ftDateTime: return p < 6 ? Variant::FromDate(40000 + n(rng) / 8.0) : Variant(40000 + n(rng));
-    case TFieldType::ftBoolean: return p < 7 ? Variant(p % 2 == 0) : Variant(p < 9 ? "True" : "false");
-    case TFieldType::ftLargeint: return Variant(std::int64_t{n(rng)} * std::int64_t{3000000000});
-    default: return p < 5 ? Variant(std::to_string(n(rng))) : Variant(n(rng));
-  }
-}
-
-struct Fixture {
-  Fixture(std::uint32_t seed, int rows) : rng(seed), t(rng, rows), panel(nullptr) {
-    panel.SetDataSource(&t.source);
-    panel.SetFiltered(true);
-  }
-  ~Fixture() { panel.SetDataSource(nullptr); }
-
-  // Random criteria for 1 to 4 fields (values a record refuses are left out).
+  // Random criteria, applied (the panel may refuse them).
   std::string RandomCriteria() {
-    std::string what;
-    panel.BeginUpdate();
-    for (const char* name : kFields) {
-      if (TFieldRecord* r = panel.FindField(name)) {
-        r->SetValues(0, Variant::Null());
-        r->SetValues(1, Variant::Null());
-      }
-    }
-    std::uniform_int_distribution<int> fields(1, 4);
-    std::uniform_int_distribution<std::size_t> field(0, std::size(kFields) - 1);
-    std::uniform_int_distribution<int> three(0, 2);
-    std::bernoulli_distribution coin(0.5);
-    for (int n = fields(rng); n > 0; --n) {
-      const char* name = kFields[field(rng)];
-      TFieldRecord* r = panel.FindField(name);
-      if (r == nullptr) continue;
-      try {
-        const bool two = coin(rng);
-        r->SetCount(two ? coTwo : coOne);
-        r->SetCompare(static_cast<TCompareType>(three(rng)));
-        r->SetCaseInsensitive(coin(rng));
-        const TFieldType type = t.table.FieldByName(name)->DataType();
-        r->SetValues(0, RandomValue(rng, type));
-        if (two) r->SetValues(1, RandomValue(rng, type));
-        what += std::string(name) + (two ? " range " : " one ") + VarToStr(r->GetValues(0)) + ".." +
-                VarToStr(r->GetValues(1)) + " cmp" + std::to_string(static_cast<int>(r->GetCompare())) +
-                (r->GetCaseInsensitive() ? " ci; " : " cs; ");
-      } catch (const Exception&) {
-        // A value the record cannot take: the criterion stays as the record left it.
-      }
-    }
+    std::string what = EnterRandomCriteria();
     try {
       panel.EndUpdate();
     } catch (const Exception&) {
@@ -207,10 +72,6 @@ struct Fixture {
     }
     return pass;
   }
-
-  std::mt19937 rng;
-  RandomTable t;
-  TDBFilterPanel panel;
 };
 
 TEST(CriteriaPushdown, EveryAcceptedRecordSatisfiesTheCondition) {
@@ -330,11 +191,8 @@ TEST(CriteriaPushdown, NullsJoinWhereTheRecordTestAcceptsThem) {
 }
 
 TEST(CriteriaPushdown, CurrencyBoundsWidenByOneUnitOfTheLastDecimal) {
-  std::mt19937 rng(5);
-  RandomTable t(rng, 0);
-  TDBFilterPanel panel(nullptr);
-  panel.SetDataSource(&t.source);
-  panel.SetFiltered(true);
+  RandomFilterRig rig(5, 0);
+  TDBFilterPanel& panel = rig.panel;
   TFieldRecord* r = panel.FieldByName("limit");
   panel.BeginUpdate();
   r->SetCount(coTwo);
@@ -346,7 +204,6 @@ TEST(CriteriaPushdown, CurrencyBoundsWidenByOneUnitOfTheLastDecimal) {
   ASSERT_EQ(c.kind, Kind::kAnd);
   EXPECT_EQ(c.children[0].value, Variant(Currency::FromScaled(100000)));
   EXPECT_EQ(c.children[1].value, Variant(Currency::FromScaled(200001)));
-  panel.SetDataSource(nullptr);
 }
 
 TEST(CriteriaPushdown, NothingIsPushedWhatCannotBeProven) {

@@ -3,11 +3,9 @@
 // longer than their declared size, the nearest key past the end, find next from a record
 // that differs only in the last key field, ranges on a leading key field.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "engines/support/harness.h"
 #include <vantor/platform/data/sqlite_table.h>
 #include <vantor/platform/rtl/string_table.h>
+#include "support/sqlite_file.h"
 
 namespace vantor::engines_test {
 namespace {
@@ -161,26 +160,15 @@ TYPED_TEST(FindKeys, SeekThatCannotMoveForwardEndsAsNotFound) {
 
 // ---- stored texts longer than their declared size (SQLite does not enforce it) ----
 
-void Exec(sqlite3* db, const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    const std::string message = error != nullptr ? error : "unknown error";
-    sqlite3_free(error);
-    throw std::runtime_error(message);
-  }
-}
-
 class LongKeys : public ::testing::Test {
  protected:
   void SetUp() override {
-    path = TempPath("long_keys");
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    Exec(db, "CREATE TABLE t (id INTEGER, name VARCHAR(5))");
-    Exec(db, "INSERT INTO t VALUES (1, 'Alexandra'), (2, 'Alex'), (3, 'Alexander'), (4, 'Bob'), (5, 'Alexa')");
-    Exec(db, "CREATE INDEX by_name ON t (name)");
-    Exec(db, "CREATE INDEX by_name_desc ON t (name DESC)");
-    sqlite3_close(db);
+    path = testing_support::TempDbPath("long_keys");
+    testing_support::SQLiteExec(
+        path,
+        "CREATE TABLE t (id INTEGER, name VARCHAR(5));"
+        "INSERT INTO t VALUES (1, 'Alexandra'), (2, 'Alex'), (3, 'Alexander'), (4, 'Bob'), (5, 'Alexa');"
+        "CREATE INDEX by_name ON t (name); CREATE INDEX by_name_desc ON t (name DESC)");
   }
   void TearDown() override { std::remove(path.c_str()); }
 

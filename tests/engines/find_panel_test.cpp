@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,13 +11,11 @@
 #include <vantor/engines/find_panel.h>
 #include <vantor/engines/find_record.h>
 #include <vantor/engines/register_engines.h>
-#include <vantor/platform/core/reader.h>
-#include <vantor/platform/core/stream.h>
-#include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/form.h>
 #include "engines/support/harness.h"
 #include <vantor/platform/rtl/exceptions.h>
 #include <vantor/platform/rtl/string_table.h>
+#include "support/form_stream.h"
 
 namespace vantor::engines_test {
 namespace {
@@ -295,12 +294,10 @@ TEST(FindPanelClass, RepublishedHostPanelPropertiesTravelThroughTheFormStream) {
   auto* plain = new TDBFindPanel(&form);
   plain->SetName("FindPanel2");
   plain->SetParent(&form);
-  TMemoryStream out;
-  TWriter(out).WriteRootComponent(&form);
+  const std::vector<std::uint8_t> out = testing_support::WriteForm(form);
 
-  TMemoryStream in(out.Bytes());
   TForm copy(nullptr);
-  TReader(in).ReadRootComponent(&copy);
+  testing_support::ReadForm(out, copy);
   auto* loaded = dynamic_cast<TDBFindPanel*>(copy.FindComponent("FindPanel1"));
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(loaded->BevelOuter(), bvLowered);
@@ -313,7 +310,7 @@ TEST(FindPanelClass, RepublishedHostPanelPropertiesTravelThroughTheFormStream) {
   EXPECT_EQ(loaded_plain->BevelOuter(), bvRaised);
   EXPECT_TRUE(loaded_plain->Visible());
   // The panel's inner box and measuring label are its own parts, never streamed.
-  const std::string bytes = out.ToString();
+  const std::string bytes(out.begin(), out.end());
   EXPECT_EQ(bytes.find("TScrollingFieldsSet"), std::string::npos);
   EXPECT_EQ(bytes.find("TLabel"), std::string::npos);
 }

@@ -4,13 +4,11 @@
 // next visit are exactly those the record test accepts, each once, in index order, in
 // every walking mode, on the in-memory table and on a table of a SQLite file.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdio>
 #include <memory>
 #include <random>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,9 +17,14 @@
 #include "engines/support/harness.h"
 #include <vantor/platform/data/data_source.h>
 #include <vantor/platform/data/sqlite_table.h>
+#include "support/sqlite_file.h"
 
 namespace vantor::engines_test {
 namespace {
+
+using testing_support::SqlLiteral;
+using testing_support::SQLiteExec;
+using testing_support::TempDbPath;
 
 // Mixed-case duplicates, accented letters in both cases, the characters between "Z" and
 // "a" (where byte order and case-free order disagree), prefixes of one another.
@@ -99,26 +102,12 @@ TTable* MemoryTable(const std::vector<RandomRow>& rows) {
   return table;
 }
 
-void Exec(sqlite3* db, const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    const std::string message = error != nullptr ? error : "unknown error";
-    sqlite3_free(error);
-    throw std::runtime_error(message + " in " + sql);
-  }
-}
-
-std::string Literal(const char* text) { return text == nullptr ? "NULL" : "'" + std::string(text) + "'"; }
-
 // Writes the rows and every index into a new SQLite file.
 void WriteDatabase(const std::vector<RandomRow>& rows, const std::string& path) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) throw std::runtime_error("cannot create " + path);
-  Exec(db, "BEGIN");
-  Exec(db, "CREATE TABLE t (id INTEGER, a VARCHAR(12), b VARCHAR(12), n INTEGER)");
+  std::string sql = "BEGIN; CREATE TABLE t (id INTEGER, a VARCHAR(12), b VARCHAR(12), n INTEGER);";
   for (const RandomRow& r : rows) {
-    Exec(db, "INSERT INTO t VALUES (" + std::to_string(r.id) + ", " + Literal(r.a) + ", " + Literal(r.b) + ", " +
-                 (r.n < 0 ? std::string("NULL") : std::to_string(r.n)) + ")");
+    sql += "INSERT INTO t VALUES (" + std::to_string(r.id) + ", " + SqlLiteral(r.a) + ", " + SqlLiteral(r.b) + ", " +
+           (r.n < 0 ? std::string("NULL") : std::to_string(r.n)) + ");";
   }
   for (const IndexShape& s : Shapes()) {
     std::string columns;
@@ -129,10 +118,9 @@ void WriteDatabase(const std::vector<RandomRow>& rows, const std::string& path) 
       if (s.case_insensitive && column != "n") columns += " COLLATE NOCASE";
       if (s.descending) columns += " DESC";
     }
-    Exec(db, "CREATE INDEX " + s.name + " ON t (" + columns + ")");
+    sql += "CREATE INDEX " + s.name + " ON t (" + columns + ");";
   }
-  Exec(db, "COMMIT");
-  sqlite3_close(db);
+  SQLiteExec(path, sql + "COMMIT");
 }
 
 TTable* SQLiteTable(const std::string& path) {
@@ -247,7 +235,7 @@ TEST(FindWalkProperty, FindNextVisitsExactlyTheAcceptedRecordsOfASQLiteTable) {
   CheckRandomWalks(
       [&](const std::vector<RandomRow>& rows) {
         if (files.empty() || written != rows) {
-          files.push_back(TempPath("walk"));
+          files.push_back(TempDbPath("walk"));
           WriteDatabase(rows, files.back());
           written = rows;
         }

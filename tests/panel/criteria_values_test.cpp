@@ -201,14 +201,11 @@ TEST(ValuesStream, RangeWithOnlyTheUpperBoundWritesThatSlotAlone) {
 }
 
 TEST(ValuesStream, EveryTypeReadsBackToTheSameValue) {
-  TypedPanel p({{"S", TFieldType::ftString},
-                {"I", TFieldType::ftSmallint},
-                {"B", TFieldType::ftBoolean},
-                {"F", TFieldType::ftFloat},
-                {"C", TFieldType::ftCurrency},
-                {"D", TFieldType::ftDate},
-                {"T", TFieldType::ftDateTime},
-                {"X", TFieldType::ftBlob}});
+  const auto every_type = {std::pair{"S", TFieldType::ftString},   std::pair{"I", TFieldType::ftSmallint},
+                           std::pair{"B", TFieldType::ftBoolean},  std::pair{"F", TFieldType::ftFloat},
+                           std::pair{"C", TFieldType::ftCurrency}, std::pair{"D", TFieldType::ftDate},
+                           std::pair{"T", TFieldType::ftDateTime}, std::pair{"X", TFieldType::ftBlob}};
+  TypedPanel p(every_type);
   p[0]->SetValues(0, Variant("Smith"));
   p[1]->SetValues(0, Variant(std::int32_t{-7}));
   p[2]->SetValues(0, Variant(true));
@@ -219,14 +216,7 @@ TEST(ValuesStream, EveryTypeReadsBackToTheSameValue) {
   p[7]->SetValues(0, Variant("raw"));
   const Bytes bytes = WrittenValues(*p.panel);
 
-  TypedPanel q({{"S", TFieldType::ftString},
-                {"I", TFieldType::ftSmallint},
-                {"B", TFieldType::ftBoolean},
-                {"F", TFieldType::ftFloat},
-                {"C", TFieldType::ftCurrency},
-                {"D", TFieldType::ftDate},
-                {"T", TFieldType::ftDateTime},
-                {"X", TFieldType::ftBlob}});
+  TypedPanel q(every_type);
   ReadValuesFrom(*q.panel, bytes);
   for (int i = 0; i < 8; ++i) {
     for (int slot = 0; slot < 2; ++slot) {

@@ -9,17 +9,18 @@
 #include <vantor/criteria/fields_list.h>
 #include <vantor/panel/panel_fields_set.h>
 #include "panel/support/test_panel.h"
-#include <vantor/platform/core/object_text.h>
-#include <vantor/platform/core/reader.h>
-#include <vantor/platform/core/stream.h>
-#include <vantor/platform/core/writer.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include <vantor/platform/ui/form.h>
+#include "support/form_stream.h"
 
 namespace vantor {
 namespace {
 
 using testing::TTestPanel;
+using testing_support::FormBytes;
+using testing_support::FormText;
+using testing_support::ReadForm;
+using testing_support::WriteForm;
 
 // ---- whole forms ----
 
@@ -94,27 +95,16 @@ TEST(FormStream, PanelSurvivesBinaryTextAndBinaryAgain) {
   auto* panel = dynamic_cast<TTestPanel*>(form->FindComponent("Panel1"));
   ASSERT_NE(panel, nullptr);
 
-  TMemoryStream binary;
-  {
-    TWriter writer(binary);
-    writer.WriteRootComponent(form.get());
-  }
-  binary.SetPosition(0);
-  TMemoryStream text;
-  ObjectBinaryToText(binary, text);
-  const std::string form_text = text.ToString();
+  const std::vector<std::uint8_t> binary = WriteForm(*form);
+  const std::string form_text = FormText(binary);
   EXPECT_NE(form_text.find("Values = ("), std::string::npos) << form_text;
   EXPECT_NE(form_text.find("CommentTexts = ("), std::string::npos) << form_text;
 
-  text.SetPosition(0);
-  TMemoryStream again;
-  ObjectTextToBinary(text, again);
-  EXPECT_EQ(again.Bytes(), binary.Bytes());
+  const std::vector<std::uint8_t> again = FormBytes(form_text);
+  EXPECT_EQ(again, binary);
 
-  again.SetPosition(0);
   TForm copy(nullptr);
-  TReader reader(again);
-  reader.ReadRootComponent(&copy);
+  ReadForm(again, copy);
   auto* loaded = dynamic_cast<TTestPanel*>(copy.FindComponent("Panel1"));
   ASSERT_NE(loaded, nullptr);
   ExpectSamePanels(*panel, *loaded);
@@ -135,42 +125,24 @@ TEST(FormStream, DefaultListWritesNeitherValuesNorCommentTexts) {
   a->SetCount(coOne);
   a->SetValues(0, Variant("x"));
   a->SetCommentTexts(0, "c");
-  TMemoryStream binary;
-  {
-    TWriter writer(binary);
-    writer.WriteRootComponent(&form);
-  }
-  binary.SetPosition(0);
-  TMemoryStream text;
-  ObjectBinaryToText(binary, text);
-  EXPECT_EQ(text.ToString().find("Values"), std::string::npos);
-  EXPECT_EQ(text.ToString().find("CommentTexts"), std::string::npos);
-  EXPECT_EQ(text.ToString().find("Fields"), std::string::npos);
+  const std::string text = FormText(WriteForm(form));
+  EXPECT_EQ(text.find("Values"), std::string::npos);
+  EXPECT_EQ(text.find("CommentTexts"), std::string::npos);
+  EXPECT_EQ(text.find("Fields"), std::string::npos);
 }
 
 TEST(FormStream, UnknownRecordIndexFailsTheReadAndLeavesThePanelUsable) {
   auto form = MakeForm();
   auto* panel = dynamic_cast<TTestPanel*>(form->FindComponent("Panel1"));
   ASSERT_NE(panel, nullptr);
-  TMemoryStream binary;
-  {
-    TWriter writer(binary);
-    writer.WriteRootComponent(form.get());
-  }
-  binary.SetPosition(0);
-  TMemoryStream text;
-  ObjectBinaryToText(binary, text);
-  std::string form_text = text.ToString();
+  std::string form_text = FormText(WriteForm(*form));
   // Point the first "Values" entry at record 7, which the list does not have.
   const std::size_t at = form_text.find("Values = (");
   ASSERT_NE(at, std::string::npos);
   const std::size_t first = form_text.find_first_of("0123456789", at);
   form_text[first] = '7';
 
-  TMemoryStream edited(form_text);
-  TMemoryStream bad;
-  ObjectTextToBinary(edited, bad);
-  bad.SetPosition(0);
+  const std::vector<std::uint8_t> bad = FormBytes(form_text);
 
   // The target form already holds the panel, so the reader fills it rather than making
   // one: the panel outlives the failed read.
@@ -179,8 +151,7 @@ TEST(FormStream, UnknownRecordIndexFailsTheReadAndLeavesThePanelUsable) {
   existing->SetName("Panel1");
   std::string message;
   try {
-    TReader reader(bad);
-    reader.ReadRootComponent(&target);
+    ReadForm(bad, target);
   } catch (const Exception& e) {
     message = e.Message();
   }

@@ -15,12 +15,10 @@
 #include <vantor/panel/field_record_edit.h>
 #include <vantor/panel/panel_fields_set.h>
 #include "panel/support/test_panel.h"
-#include <vantor/platform/core/reader.h>
-#include <vantor/platform/core/stream.h>
-#include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/custom_panel.h>
 #include <vantor/platform/ui/form.h>
 #include <vantor/platform/ui/label.h>
+#include "support/form_stream.h"
 
 namespace vantor {
 namespace {
@@ -726,15 +724,8 @@ TEST(PanelLayout, PanelReadBackFromTheFormStreamShowsTheSameControlsInTheSamePla
   EXPECT_NE(qty->Edits(1), nullptr);
   panel->SetDataSource(nullptr);
 
-  TMemoryStream stream;
-  {
-    TWriter writer(stream);
-    writer.WriteRootComponent(&form);
-  }
-  stream.SetPosition(0);
   TForm copy(nullptr);
-  TReader reader(stream);
-  reader.ReadRootComponent(&copy);
+  testing_support::ReadForm(testing_support::WriteForm(form), copy);
   auto* loaded = dynamic_cast<TTestPanel*>(copy.FindComponent("Panel1"));
   ASSERT_NE(loaded, nullptr);
   loaded->SetDataSource(&source.source);

@@ -55,6 +55,14 @@ class DialogTest : public ::testing::Test {
     kept_.emplace_back(component);
     return component;
   }
+  // A dialog named `name` on the customers table, kept until TearDown.
+  template <typename Dialog>
+  Dialog* NewDialog(const std::string& name) {
+    Dialog* dialog = Keep(new Dialog(nullptr));
+    dialog->SetName(name);
+    dialog->SetDataSource(&Source());
+    return dialog;
+  }
 
  private:
   std::unique_ptr<TSQLiteTable> table_;

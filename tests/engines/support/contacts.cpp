@@ -1,19 +1,18 @@
 #include "engines/support/contacts.h"
 
-#include <sqlite3.h>
-
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <mutex>
-#include <stdexcept>
-#include <unistd.h>
 
 #include <vantor/platform/data/sqlite_table.h>
+#include "support/sqlite_file.h"
 
 namespace vantor::engines_test {
 namespace {
+
+using testing_support::SqlLiteral;
+using testing_support::SQLiteExec;
+using testing_support::TempDbPath;
 
 struct Row {
   int id;
@@ -43,64 +42,26 @@ void RemoveMadeFiles() {
   for (const std::string& f : MadeFiles()) std::remove(f.c_str());
 }
 
-void Exec(sqlite3* db, const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::string message = error != nullptr ? error : "unknown error";
-    sqlite3_free(error);
-    throw std::runtime_error("SQLite: " + message + " in " + sql);
-  }
-}
-
-std::string Quoted(const char* text) {
-  if (text == nullptr) return "NULL";
-  std::string out = "'";
-  for (const char* p = text; *p != 0; ++p) {
-    if (*p == '\'') out += '\'';
-    out += *p;
-  }
-  return out + "'";
-}
-
 void WriteContactsDatabase(const std::string& path) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
-    sqlite3_close(db);
-    throw std::runtime_error("cannot create " + path);
+  std::string sql =
+      "BEGIN;"
+      "CREATE TABLE contacts (id INTEGER, name VARCHAR(20), city VARCHAR(20), amount INTEGER, note CLOB);";
+  for (const Row& r : kRows) {
+    sql += "INSERT INTO contacts VALUES (" + std::to_string(r.id) + ", " + SqlLiteral(r.name) + ", " +
+           SqlLiteral(r.city) + ", " + (r.amount < 0 ? std::string("NULL") : std::to_string(r.amount)) + ", " +
+           SqlLiteral(r.note) + ");";
   }
-  try {
-    Exec(db, "BEGIN");
-    Exec(db,
-         "CREATE TABLE contacts (id INTEGER, name VARCHAR(20), city VARCHAR(20), amount INTEGER, "
-         "note CLOB)");
-    for (const Row& r : kRows) {
-      Exec(db, "INSERT INTO contacts VALUES (" + std::to_string(r.id) + ", " + Quoted(r.name) + ", " +
-                   Quoted(r.city) + ", " + (r.amount < 0 ? std::string("NULL") : std::to_string(r.amount)) +
-                   ", " + Quoted(r.note) + ")");
-    }
-    Exec(db, "CREATE INDEX by_name ON contacts (name COLLATE NOCASE)");
-    Exec(db, "CREATE INDEX by_name_cs ON contacts (name)");
-    Exec(db, "CREATE INDEX by_name_desc ON contacts (name DESC)");
-    Exec(db, "CREATE INDEX by_amount ON contacts (amount)");
-    Exec(db, "CREATE INDEX by_amount_desc ON contacts (amount DESC)");
-    Exec(db, "CREATE INDEX by_city_name ON contacts (city, name)");
-    Exec(db, "COMMIT");
-  } catch (...) {
-    sqlite3_close(db);
-    throw;
-  }
-  sqlite3_close(db);
+  SQLiteExec(path, sql +
+                       "CREATE INDEX by_name ON contacts (name COLLATE NOCASE);"
+                       "CREATE INDEX by_name_cs ON contacts (name);"
+                       "CREATE INDEX by_name_desc ON contacts (name DESC);"
+                       "CREATE INDEX by_amount ON contacts (amount);"
+                       "CREATE INDEX by_amount_desc ON contacts (amount DESC);"
+                       "CREATE INDEX by_city_name ON contacts (city, name);"
+                       "COMMIT");
 }
 
 }  // namespace
-
-std::string TempPath(const std::string& stem) {
-  static std::atomic<int> counter{0};
-  const auto dir = std::filesystem::temp_directory_path();
-  return (dir / ("vantor_engines_" + stem + "_" + std::to_string(::getpid()) + "_" +
-                 std::to_string(counter++) + ".db"))
-      .string();
-}
 
 TTable* MemoryContacts::Make(TComponent* owner) {
   auto* table = new TTable(owner);
@@ -137,7 +98,7 @@ TTable* SQLiteContacts::Make(TComponent* owner) {
     MadeFiles();
     std::atexit(RemoveMadeFiles);
   });
-  const std::string path = TempPath("contacts");
+  const std::string path = TempDbPath("contacts");
   WriteContactsDatabase(path);
   MadeFiles().push_back(path);
   auto* table = new TSQLiteTable(owner);

@@ -45,9 +45,6 @@ struct SQLiteContacts {
   static TTable* Make(TComponent* owner);
 };
 
-// A fresh path in the temp directory; the file does not exist.
-std::string TempPath(const std::string& stem);
-
 // The ids of the visible records in the current order and filter, walking from First;
 // the cursor is put back where it was.
 std::vector<int> VisibleIds(TDataSet& data_set);

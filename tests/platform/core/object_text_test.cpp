@@ -15,6 +15,7 @@
 #include <vantor/platform/core/stream.h>
 #include <vantor/platform/core/writer.h>
 #include "stream_fixtures.h"
+#include "support/form_stream.h"
 
 namespace vantor {
 namespace {
@@ -22,25 +23,13 @@ namespace {
 using testing::TTestBox;
 using testing::TTestForm;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes ToBinary(const std::string& text) {
-  TMemoryStream in(text);
-  TMemoryStream out;
-  ObjectTextToBinary(in, out);
-  return out.Bytes();
-}
-
-std::string ToText(const Bytes& b) {
-  TMemoryStream in(b);
-  TMemoryStream out;
-  ObjectBinaryToText(in, out);
-  return out.ToString();
-}
+using testing_support::FormBytes;
+using testing_support::FormText;
 
 // The message of the parser error that `text` raises ("" when it converts).
 std::string ParseError(const std::string& text) {
   try {
-    ToBinary(text);
+    FormBytes(text);
   } catch (const EParserError& e) {
     return e.Message();
   }
@@ -63,7 +52,7 @@ Bytes StringStream(const std::string& value) {
 
 // The string value of the first property "S" of a one-object text.
 std::string StringOf(const std::string& text) {
-  TMemoryStream in(ToBinary("object F: TTestForm\n  S = " + text + "\nend\n"));
+  TMemoryStream in(FormBytes("object F: TTestForm\n  S = " + text + "\nend\n"));
   TReader r(in);
   r.ReadSignature();
   r.ReadStr();
@@ -74,7 +63,7 @@ std::string StringOf(const std::string& text) {
 
 // The extended real that a one-property text holds as "V".
 double RealOf(const std::string& literal) {
-  TMemoryStream in(ToBinary("object F: TTestForm\n  V = " + literal + "\nend\n"));
+  TMemoryStream in(FormBytes("object F: TTestForm\n  V = " + literal + "\nend\n"));
   TReader r(in);
   r.ReadSignature();
   r.ReadStr();
@@ -131,11 +120,11 @@ TEST(TextFormStrings, StringsThatAreNotValidUtf8RoundTripByteForByte) {
   };
   for (const std::string& value : cases) {
     const Bytes binary = StringStream(value);
-    const std::string text = ToText(binary);
-    EXPECT_EQ(ToBinary(text), binary) << text;
+    const std::string text = FormText(binary);
+    EXPECT_EQ(FormBytes(text), binary) << text;
   }
-  EXPECT_EQ(ToText(StringStream("Pr\xFC" "f \xC3\xBC")), "object F: TTestForm\n  S = 'Pr'%FC'f \xC3\xBC'\nend\n");
-  EXPECT_EQ(ToText(StringStream("a\xC2\x85\xFF" "b")), "object F: TTestForm\n  S = 'a'#133%FF'b'\nend\n");
+  EXPECT_EQ(FormText(StringStream("Pr\xFC" "f \xC3\xBC")), "object F: TTestForm\n  S = 'Pr'%FC'f \xC3\xBC'\nend\n");
+  EXPECT_EQ(FormText(StringStream("a\xC2\x85\xFF" "b")), "object F: TTestForm\n  S = 'a'#133%FF'b'\nend\n");
 }
 
 TEST(TextFormStrings, StringsAroundEachLineLengthRoundTripByteForByte) {
@@ -148,8 +137,8 @@ TEST(TextFormStrings, StringsAroundEachLineLengthRoundTripByteForByte) {
         std::string value(length, 'x');
         value.insert(std::min(at, value.size()), end);
         const Bytes binary = StringStream(value);
-        const std::string text = ToText(binary);
-        EXPECT_EQ(ToBinary(text), binary) << value.size() << " bytes:\n" << text;
+        const std::string text = FormText(binary);
+        EXPECT_EQ(FormBytes(text), binary) << value.size() << " bytes:\n" << text;
       }
     }
   }
@@ -168,15 +157,15 @@ TEST(TextFormBinary, ValuesAroundEachLineLengthRoundTripByteForByte) {
     w.WriteBinary(value);
     w.WriteListEnd();
     w.WriteListEnd();
-    const std::string text = ToText(s.Bytes());
-    EXPECT_EQ(ToBinary(text), s.Bytes()) << length << " bytes:\n" << text;
+    const std::string text = FormText(s.Bytes());
+    EXPECT_EQ(FormBytes(text), s.Bytes()) << length << " bytes:\n" << text;
   }
 }
 
 // ---- the text around the values ----
 
 TEST(TextFormSyntax, ByteOrderMarkIsSkippedOnlyAtTheStart) {
-  EXPECT_EQ(ToBinary("\xEF\xBB\xBFobject F: TTestForm\nend\n"), ToBinary("object F: TTestForm\nend\n"));
+  EXPECT_EQ(FormBytes("\xEF\xBB\xBFobject F: TTestForm\nend\n"), FormBytes("object F: TTestForm\nend\n"));
   EXPECT_EQ(ParseError("object F: TTestForm\n\xEF\xBB\xBF  Count = 1\nend\n"),
             "Property name expected but the character U+FEFF found on line 2");
 }
@@ -192,13 +181,12 @@ TEST(TextFormSyntax, IdentifiersOfEveryScriptReadAndWriteBack) {
       "  object Manutenção: TTestBox\n"
       "  end\n"
       "end\n";
-  const Bytes binary = ToBinary(text);
-  EXPECT_EQ(ToText(binary), text);
+  const Bytes binary = FormBytes(text);
+  EXPECT_EQ(FormText(binary), text);
   TTestForm form(nullptr);
   std::vector<TComponent*> pinged;
   form.RegisterMethod("ДобPing", TTestBox::TPingEvent::Handler([&](TComponent* c) { pinged.push_back(c); }));
-  TMemoryStream in(binary);
-  TReader(in).ReadRootComponent(&form);
+  testing_support::ReadForm(binary, form);
   EXPECT_EQ(form.Name(), "Форма");
   auto* button = dynamic_cast<TTestBox*>(form.FindComponent("Доб"));
   ASSERT_NE(button, nullptr);
@@ -293,7 +281,7 @@ class TextFormFiles : public ::testing::Test {
   void SetUp() override {
     if (kTextForms.empty() || !std::filesystem::is_directory(kTextForms)) GTEST_SKIP() << "no folder " << kTextForms;
   }
-  static Bytes Binary(const char* file) { return ToBinary(ReadFile(kTextForms / file)); }
+  static Bytes Binary(const char* file) { return FormBytes(ReadFile(kTextForms / file)); }
 };
 
 // `property` followed by its value as the stream holds it.
@@ -328,8 +316,8 @@ TEST_F(TextFormFiles, EveryFileButTheDamagedOneConvertsBothWaysWithEqualBinaries
       continue;
     }
     try {
-      const Bytes binary = ToBinary(text);
-      EXPECT_EQ(ToBinary(ToText(binary)), binary);
+      const Bytes binary = FormBytes(text);
+      EXPECT_EQ(FormBytes(FormText(binary)), binary);
       ++loaded;
     } catch (const Exception& e) {
       ADD_FAILURE() << e.Message();

@@ -15,6 +15,7 @@
 #include <vantor/platform/core/stream.h>
 #include <vantor/platform/core/writer.h>
 #include "stream_fixtures.h"
+#include "support/form_stream.h"
 
 namespace vantor {
 namespace {
@@ -23,6 +24,9 @@ using testing::TShade;
 using testing::TStyleBit;
 using testing::TTestBox;
 using testing::TTestForm;
+using testing_support::FormBytes;
+using testing_support::FormText;
+using testing_support::WriteForm;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -377,23 +381,6 @@ class FormStream : public ::testing::Test {
     return form;
   }
 
-  static Bytes Write(TComponent* root) {
-    TMemoryStream s;
-    TWriter(s).WriteRootComponent(root);
-    return s.Bytes();
-  }
-  static std::string ToText(const Bytes& b) {
-    TMemoryStream in(b);
-    TMemoryStream out;
-    ObjectBinaryToText(in, out);
-    return out.ToString();
-  }
-  static Bytes ToBinary(const std::string& text) {
-    TMemoryStream in(text);
-    TMemoryStream out;
-    ObjectTextToBinary(in, out);
-    return out.Bytes();
-  }
   static std::unique_ptr<TComponent> Read(const Bytes& b, TComponent* root = nullptr) {
     TMemoryStream in(b);
     return std::unique_ptr<TComponent>(TReader(in).ReadRootComponent(root));
@@ -402,7 +389,7 @@ class FormStream : public ::testing::Test {
 
 TEST_F(FormStream, TreeWithEveryPropertyKindReadsBackIntoEqualState) {
   auto form = MakeForm();
-  const Bytes bytes = Write(form.get());
+  const Bytes bytes = WriteForm(*form);
   ASSERT_EQ(Bytes(bytes.begin(), bytes.begin() + 4), Str("TPF0"));
 
   auto read = Read(bytes);
@@ -443,7 +430,7 @@ TEST_F(FormStream, TreeWithEveryPropertyKindReadsBackIntoEqualState) {
   box->OnPing(inner);  // bound to the reading form's own handler
   EXPECT_EQ(form2->pinged, (std::vector<TComponent*>{inner}));
   // Writing the read tree gives the same bytes.
-  EXPECT_EQ(Write(form2), bytes);
+  EXPECT_EQ(WriteForm(*form2), bytes);
 }
 
 // Inside a component, property and class names follow one another with only their length
@@ -478,8 +465,8 @@ TEST_F(FormStream, NamesLongerThanEveryValueTagReadBack) {
   child->SetName("Child");
   child->SetValue(-3);
 
-  const Bytes bytes = Write(root.get());
-  EXPECT_EQ(ToBinary(ToText(bytes)), bytes);
+  const Bytes bytes = WriteForm(*root);
+  EXPECT_EQ(FormBytes(FormText(bytes)), bytes);
   auto read = Read(bytes);
   auto* root2 = dynamic_cast<TLongNamedComponentClass*>(read.get());
   ASSERT_NE(root2, nullptr);
@@ -491,9 +478,9 @@ TEST_F(FormStream, NamesLongerThanEveryValueTagReadBack) {
 
 TEST_F(FormStream, BinaryToTextToBinaryIsByteIdentical) {
   auto form = MakeForm();
-  const Bytes bytes = Write(form.get());
-  const std::string text = ToText(bytes);
-  EXPECT_EQ(ToBinary(text), bytes);
+  const Bytes bytes = WriteForm(*form);
+  const std::string text = FormText(bytes);
+  EXPECT_EQ(FormBytes(text), bytes);
   EXPECT_NE(text.find("object Form1: TTestForm\n"), std::string::npos) << text;
   EXPECT_NE(text.find("  object Box1: TTestBox\n"), std::string::npos);
   EXPECT_NE(text.find("    Caption = 'it''s'#13#10'ok'\n"), std::string::npos) << text;
@@ -514,19 +501,19 @@ TEST_F(FormStream, TextFormOfLongStringsAndBinaryBreaksLinesAndReadsBack) {
   form->SetName("F");
   form->SetCaption(std::string(150, 'a') + "\x01" + "\xC3\xA9" + "\xFF");
   form->blob.assign(70, 0x5A);
-  const Bytes bytes = Write(form.get());
-  const std::string text = ToText(bytes);
+  const Bytes bytes = WriteForm(*form);
+  const std::string text = FormText(bytes);
   EXPECT_NE(text.find("' +\n"), std::string::npos) << text;
   EXPECT_NE(text.find("#1'\xC3\xA9'%FF"), std::string::npos) << text;
   EXPECT_NE(text.find("Blob = {\n    5A5A"), std::string::npos) << text;
-  EXPECT_EQ(ToBinary(text), bytes);
+  EXPECT_EQ(FormBytes(text), bytes);
 }
 
 TEST_F(FormStream, DefaultsAndUnstoredPropertiesAreNotWritten) {
   TTestForm form(nullptr);
   form.SetName("F");
   form.SetHint("(auto)");  // the stored predicate says no
-  const std::string text = ToText(Write(&form));
+  const std::string text = FormText(WriteForm(form));
   EXPECT_EQ(text,
             "object F: TTestForm\n"
             "  Count = 0\n"  // an integer without a default is always written
@@ -546,7 +533,7 @@ TEST_F(FormStream, TextWrittenByHandConvertsAndLoads) {
       "    Items = <item [3] Width = 4 end>\r\n"
       "  end\r\n"
       "end\r\n";
-  auto root = Read(ToBinary(text));
+  auto root = Read(FormBytes(text));
   auto* form = dynamic_cast<TTestForm*>(root.get());
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(form->Caption(), "abA");
@@ -562,7 +549,7 @@ TEST_F(FormStream, TextWrittenByHandConvertsAndLoads) {
 // second takes the first free name with a number after it, and its own components keep
 // theirs (they are named inside it).
 TEST_F(FormStream, ARootReadUnderAnOwnerThatHasItsNameAlreadyGetsAFreeName) {
-  const Bytes bytes = Write(MakeForm().get());
+  const Bytes bytes = WriteForm(*MakeForm());
   TComponent owner(nullptr);
   std::vector<TTestForm*> read;
   for (int i = 0; i < 3; ++i) {
@@ -583,7 +570,7 @@ TEST_F(FormStream, ARootReadUnderAnOwnerThatHasItsNameAlreadyGetsAFreeName) {
 
 TEST_F(FormStream, ReadingIntoAnExistingRootFillsItAndItsNamedComponents) {
   auto source = MakeForm();
-  const Bytes bytes = Write(source.get());
+  const Bytes bytes = WriteForm(*source);
   TTestForm target(nullptr);
   auto* existing = new TTestBox(&target);
   existing->SetName("Box1");
@@ -599,7 +586,7 @@ TEST_F(FormStream, ReadingIntoAnExistingRootFillsItAndItsNamedComponents) {
 
 TEST_F(FormStream, LoadingFlagsHoldDuringTheReadAndLoadedRunsInReadOrder) {
   auto form = MakeForm();
-  auto read = Read(Write(form.get()));
+  auto read = Read(WriteForm(*form));
   EXPECT_EQ(TTestBox::loaded_order, (std::vector<std::string>{"Form1", "Box1", "Inner"}));
   auto* box = dynamic_cast<TTestBox*>(read->FindComponent("Box1"));
   EXPECT_TRUE(box->seen_state_while_loading.Contains(csLoading));
@@ -634,11 +621,11 @@ TEST_F(FormStream, ReferencesOutsideTheRootAreFoundThroughTheGlobalFinder) {
   auto* target = new TTestBox(&other);
   target->SetName("Target");
   SetFindGlobalComponent([&](std::string_view name) -> TComponent* { return name == "Other" ? &other : nullptr; });
-  auto root = Read(ToBinary("object F: TTestForm\n  Buddy = Other.Target\nend\n"));
+  auto root = Read(FormBytes("object F: TTestForm\n  Buddy = Other.Target\nend\n"));
   SetFindGlobalComponent(nullptr);
   EXPECT_EQ(dynamic_cast<TTestBox*>(root.get())->Buddy(), target);
   // Written back under the same dotted name.
-  EXPECT_NE(ToText(Write(root.get())).find("Buddy = Other.Target"), std::string::npos);
+  EXPECT_NE(FormText(WriteForm(*root)).find("Buddy = Other.Target"), std::string::npos);
   dynamic_cast<TTestBox*>(root.get())->SetBuddy(nullptr);
 }
 
@@ -675,12 +662,12 @@ TEST_F(FormStream, NamedIntegerValuesAreWrittenByNameAndReadInEitherForm) {
   TTinted t(nullptr);
   t.SetName("T");
   t.SetColor(0xFF);
-  EXPECT_NE(ToText(Write(&t)).find("Color = clRed"), std::string::npos);
+  EXPECT_NE(FormText(WriteForm(t)).find("Color = clRed"), std::string::npos);
   t.SetColor(7);
-  EXPECT_NE(ToText(Write(&t)).find("Color = 7"), std::string::npos);
-  auto named = Read(ToBinary("object T: TTinted\n  Color = clRed\nend\n"));
+  EXPECT_NE(FormText(WriteForm(t)).find("Color = 7"), std::string::npos);
+  auto named = Read(FormBytes("object T: TTinted\n  Color = clRed\nend\n"));
   EXPECT_EQ(dynamic_cast<TTinted*>(named.get())->Color(), 0xFF);
-  EXPECT_THROW(Read(ToBinary("object T: TTinted\n  Color = clBlue\nend\n")), EReadError);
+  EXPECT_THROW(Read(FormBytes("object T: TTinted\n  Color = clBlue\nend\n")), EReadError);
 }
 
 // ---- bad input ----
@@ -708,7 +695,7 @@ class BadInput : public FormStream {
 
 TEST_F(BadInput, EveryTruncationOfAValidStreamIsRefusedWithoutLeaks) {
   auto form = MakeForm();
-  const Bytes bytes = Write(form.get());
+  const Bytes bytes = WriteForm(*form);
   for (std::size_t n = 0; n < bytes.size(); ++n) {
     ExpectRejected<EReadError>(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n)));
   }
@@ -823,7 +810,7 @@ TEST_F(BadInput, BinaryToTextRefusesWhatItsTextCouldNotSayBack) {
 TEST_F(BadInput, TextParserReportsTheLineOfTheError) {
   auto fails = [&](const std::string& text, const std::string& fragment) {
     try {
-      ToBinary(text);
+      FormBytes(text);
       ADD_FAILURE() << "no exception for " << text;
     } catch (const EParserError& e) {
       EXPECT_NE(e.Message().find(fragment), std::string::npos) << e.Message();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -14,12 +15,15 @@
 #include <vantor/platform/data/row_store.h>
 #include <vantor/platform/data/table.h>
 #include <vantor/platform/rtl/exceptions.h>
-#include "platform/data/support/table_walk.h"
+#include "support/cursor_steps.h"
 
 namespace vantor {
 namespace {
 
+using testing_support::CursorStep;
+using testing_support::CursorSteps;
 using testing_support::Place;
+using testing_support::RunCursorSteps;
 using testing_support::Walk;
 
 // Columns: id (the source's key), name, amount.
@@ -161,94 +165,77 @@ void FillSource(TRowStore& source, std::mt19937& rng, int rows) {
   }
 }
 
+// A source of `rows` random rows; over it a table holding every row, and one that reads
+// `window` rows at a time; both open in the order `index`.
+struct WholeAndPartial {
+  WholeAndPartial(std::mt19937& rng, int rows, std::size_t window, const std::string& index)
+      : source(kTypes), whole(source, 0), partial(source, window) {
+    FillSource(source, rng, rows);
+    for (WindowedTable* t : {&whole, &partial}) {
+      t->SetIndexName(index);
+      t->Open();
+    }
+  }
 
+  TRowStore source;
+  WindowedTable whole;
+  WindowedTable partial;
+};
+
+// A key to seek in `index`: a number for the amounts, else the first letters of a name.
 Variant RandomKey(std::mt19937& rng, const std::string& index) {
   if (rng() % 8 == 0) return Variant::Null();
   if (index == "by_amount") return Variant(static_cast<std::int32_t>(rng() % 14) - 1);
   return Variant(kNames[rng() % kNames.size()].substr(0, rng() % 3 + 1));
 }
 
+// Besides the moves: an edit of the amount, now and then a delete, an append.
+std::vector<std::function<CursorStep(std::mt19937&, int)>> Writes() {
+  return {
+      [](std::mt19937& rng, int) -> CursorStep {
+        const auto amount = static_cast<std::int32_t>(rng() % 12);
+        return {"Edit amount " + std::to_string(amount), [amount](TTable& t) {
+                  if (t.IsEmpty()) return;
+                  t.Edit();
+                  t.FieldByName("amount")->SetAsInteger(amount);
+                  t.Post();
+                }};
+      },
+      [](std::mt19937& rng, int) -> CursorStep {
+        if (rng() % 4 != 0) return {};
+        return {"Delete", [](TTable& t) {
+                  if (!t.IsEmpty()) t.Delete();
+                }};
+      },
+      [](std::mt19937&, int step) -> CursorStep {
+        return {"Append", [step](TTable& t) {
+                  t.Append();
+                  t.FieldByName("id")->SetAsInteger(10000 + step);
+                  t.FieldByName("name")->SetAsString(kNames[static_cast<std::size_t>(step) % kNames.size()]);
+                  t.Post();
+                }};
+      },
+  };
+}
+
 TEST(PartialRows, EveryMoveSeekAndEditMatchesTheWholeTable) {
-  const std::vector<std::string> indexes = {"", "by_name", "by_name_cs", "by_amount"};
+  CursorSteps steps;
+  steps.indexes = {"", "by_name", "by_name_cs", "by_amount"};
+  steps.key = RandomKey;
+  steps.writes = Writes();
   for (unsigned seed = 1; seed <= 12; ++seed) {
     std::mt19937 rng(seed);
-    TRowStore source(kTypes);
-    FillSource(source, rng, 150);
-    WindowedTable whole(source, 0);
-    WindowedTable partial(source, 1 + seed % 5);
-    std::string index = indexes[seed % indexes.size()];
-    for (WindowedTable* t : {&whole, &partial}) {
-      t->SetIndexName(index);
-      t->Open();
-    }
-    ASSERT_TRUE(partial.PartialRows());
-    for (int step = 0; step < 300; ++step) {
-      const int op = static_cast<int>(rng() % 12);
-      const Variant key = RandomKey(rng, index);
-      const int distance = static_cast<int>(rng() % 11) - 5;
-      const std::string next_index = indexes[rng() % indexes.size()];
-      const auto amount = static_cast<std::int32_t>(rng() % 12);
-      const bool rare = rng() % 4 == 0;
-      std::string what;
-      for (WindowedTable* t : {&whole, &partial}) {
-        switch (op) {
-          case 0: t->First(); what = "First"; break;
-          case 1: t->Last(); what = "Last"; break;
-          case 2: case 3: t->Next(); what = "Next"; break;
-          case 4: t->Prior(); what = "Prior"; break;
-          case 5: t->MoveBy(distance); what = "MoveBy " + std::to_string(distance); break;
-          case 6:
-            if (index.empty()) continue;
-            t->FindNearest({key});
-            what = "FindNearest " + (key.IsNull() ? std::string("null") : key.AsString());
-            break;
-          case 7:
-            if (index.empty()) continue;
-            (void)t->FindKey({key});
-            what = "FindKey " + (key.IsNull() ? std::string("null") : key.AsString());
-            break;
-          case 8:
-            t->SetIndexName(next_index);
-            what = "SetIndexName " + next_index;
-            break;
-          case 9:
-            if (t->IsEmpty()) continue;
-            t->Edit();
-            t->FieldByName("amount")->SetAsInteger(amount);
-            t->Post();
-            what = "Edit amount " + std::to_string(amount);
-            break;
-          case 10:
-            if (t->IsEmpty() || !rare) continue;
-            t->Delete();
-            what = "Delete";
-            break;
-          default:
-            t->Append();
-            t->FieldByName("id")->SetAsInteger(10000 + step);
-            t->FieldByName("name")->SetAsString(kNames[static_cast<std::size_t>(step) % kNames.size()]);
-            t->Post();
-            what = "Append";
-            break;
-        }
-      }
-      if (op == 8) index = next_index;
-      ASSERT_EQ(Place(partial), Place(whole)) << "seed " << seed << " step " << step << ": " << what;
-    }
-    EXPECT_EQ(Walk(partial), Walk(whole)) << "seed " << seed;
+    WholeAndPartial t(rng, 150, 1 + seed % 5, steps.indexes[seed % steps.indexes.size()]);
+    ASSERT_TRUE(t.partial.PartialRows());
+    RunCursorSteps(t.whole, t.partial, rng, steps, 300, "seed " + std::to_string(seed));
   }
 }
 
 TEST(PartialRows, ASeekReadsTheRowsWhereItLandsOnly) {
   std::mt19937 rng(7);
-  TRowStore source(kTypes);
-  FillSource(source, rng, 2000);
-  WindowedTable whole(source, 0);
-  WindowedTable partial(source, 10);
-  for (WindowedTable* t : {&whole, &partial}) {
-    t->SetIndexName("by_amount");
-    t->Open();
-  }
+  WholeAndPartial tables(rng, 2000, 10, "by_amount");
+  WindowedTable& whole = tables.whole;
+  WindowedTable& partial = tables.partial;
   const std::size_t opened = partial.rows_read;
   EXPECT_EQ(opened, 10U);
   for (WindowedTable* t : {&whole, &partial}) {
@@ -279,14 +266,11 @@ TEST(PartialRows, ASeekReadsTheRowsWhereItLandsOnly) {
 
 TEST(PartialRows, AFilterOrAnOrderTheSourceCannotWalkReadsEveryRow) {
   std::mt19937 rng(3);
-  TRowStore source(kTypes);
-  FillSource(source, rng, 200);
-  WindowedTable whole(source, 0);
-  WindowedTable partial(source, 4);
+  WholeAndPartial tables(rng, 200, 4, "by_name");
+  WindowedTable& whole = tables.whole;
+  WindowedTable& partial = tables.partial;
   auto big = [](TDataSet* d, bool& accept) { accept = d->FieldByName("amount")->AsInteger() > 8; };
   for (WindowedTable* t : {&whole, &partial}) {
-    t->SetIndexName("by_name");
-    t->Open();
     t->Next();
     t->SetOnFilterRecord(big);
     t->SetFiltered(true);
@@ -295,7 +279,7 @@ TEST(PartialRows, AFilterOrAnOrderTheSourceCannotWalkReadsEveryRow) {
   EXPECT_EQ(partial.RecordCount(), whole.RecordCount());
   EXPECT_EQ(Walk(partial), Walk(whole));
 
-  WindowedTable refused(source, 4);
+  WindowedTable refused(tables.source, 4);
   refused.serves = false;
   refused.SetIndexName("by_amount");
   refused.Open();

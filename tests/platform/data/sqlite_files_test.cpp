@@ -15,6 +15,7 @@
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/odd_database.h"
 #include "support/people.h"
+#include "support/sqlite_file.h"
 
 namespace vantor {
 namespace {

@@ -18,6 +18,7 @@
 #include "support/faulty_vfs.h"
 #include "support/other_program.h"
 #include "support/people.h"
+#include "support/sqlite_file.h"
 
 namespace vantor {
 namespace {

@@ -12,6 +12,7 @@
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/other_program.h"
 #include "support/people.h"
+#include "support/sqlite_file.h"
 
 namespace vantor {
 namespace {

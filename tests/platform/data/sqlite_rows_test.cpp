@@ -14,6 +14,7 @@
 #include <vantor/platform/data/sqlite_table.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/people.h"
+#include "support/sqlite_file.h"
 
 namespace vantor {
 namespace {
@@ -21,22 +22,11 @@ namespace {
 // Enough rows for the reading to go to a second thread when told how many there are.
 constexpr int kRows = 120000;
 
-void Exec(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  char* error = nullptr;
-  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-  const std::string message = error != nullptr ? error : "";
-  sqlite3_free(error);
-  sqlite3_close(db);
-  ASSERT_EQ(rc, SQLITE_OK) << message;
-}
-
 class RowBatches : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = testing_support::TempDbPath("batches");
-    Exec(path_, "CREATE TABLE t (x INTEGER, label TEXT);"
+    testing_support::SQLiteExec(path_, "CREATE TABLE t (x INTEGER, label TEXT);"
                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kRows) +
                     ") INSERT INTO t SELECT i, 'row ' || i FROM n;");
     connection_ = std::make_unique<SQLiteConnection>(path_);
@@ -146,7 +136,8 @@ TEST_F(RowBatches, AnErrorWhileSteppingIsRaisedToTheReaderAfterTheRowsBeforeIt) 
 // late, after many rows were read under the declared type.
 TEST(SQLiteLargeTable, TheCellsChooseTheTypesHoweverLateTheyCome) {
   const std::string path = testing_support::TempDbPath("large");
-  Exec(path, "CREATE TABLE big (id INTEGER PRIMARY KEY, small SMALLINT, qty INTEGER, loose, name TEXT, day DATE);"
+  testing_support::SQLiteExec(path,
+             "CREATE TABLE big (id INTEGER PRIMARY KEY, small SMALLINT, qty INTEGER, loose, name TEXT, day DATE);"
              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kRows) +
                  ") INSERT INTO big SELECT i, i % 1000, i, i, 'name ' || i, "
                  "CASE WHEN i % 2 = 0 THEN '2024-01-05' ELSE 2460315.5 END FROM n;"

@@ -10,6 +10,7 @@
 #include <vantor/platform/data/sqlite_table.h>
 #include "support/other_program.h"
 #include "support/people.h"
+#include "support/sqlite_file.h"
 #include "support/shared_table_harness.h"
 
 namespace vantor {

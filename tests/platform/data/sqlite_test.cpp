@@ -13,6 +13,7 @@
 #include <vantor/platform/data/sqlite_query.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/people.h"
+#include "support/sqlite_file.h"
 
 namespace vantor {
 namespace {

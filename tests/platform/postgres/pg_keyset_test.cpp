@@ -23,18 +23,24 @@
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/pg_environment.h"
 #include "support/pg_loader.h"
-#include "support/random_text.h"
+#include "support/random_values.h"
 
 namespace vantor::testing_support {
 namespace {
 
-// Case variants that capitals join (i I ı İ, s S ſ, σ ς Σ), letters that are their own
-// capital (ß) and accented ones, so that case-insensitive parts tie often.
-const std::vector<std::string> kPieces = {"a", "A", "b", "B", "é", "É", "ß", "ı", "I", "i", "İ",
-                                          "ſ", "s", "S", "σ", "ς", "Σ", "z", "0", " ", "ö", "Ö"};
-
-std::string RandomText(std::mt19937& rng, int max_pieces) {
-  return testing_support::RandomPieces(rng, kPieces, max_pieces);
+// Narrow ranges and short texts of few pieces, so that rows tie often, also on the
+// case-insensitive parts: case variants that capitals join (i I ı İ, s S ſ, σ ς Σ), letters
+// that are their own capital (ß) and accented ones. Currencies in whole cents, as the
+// server's numeric(10,2) holds them.
+ValueSpread NarrowSpread() {
+  ValueSpread spread;
+  spread.pieces = {"a", "A", "b", "B", "é", "É", "ß", "ı", "I", "i", "İ",
+                   "ſ", "s", "S", "σ", "ς", "Σ", "z", "0", " ", "ö", "Ö"};
+  spread.numbers = 12;
+  spread.text_pieces = 2;
+  spread.nulls = 0.15;
+  spread.cents_only = true;
+  return spread;
 }
 
 struct Column {
@@ -65,38 +71,11 @@ const Column& ColumnNamed(const std::string& name) {
   throw std::logic_error("no column " + name);
 }
 
-// A value of a column's kind: mostly from small ranges, so that rows tie; Null sometimes.
-Variant RandomValue(std::mt19937& rng, TFieldType type, double null_share) {
-  if (std::bernoulli_distribution(null_share)(rng)) return Variant::Null();
-  std::uniform_int_distribution<int> n(-12, 12);
-  switch (type) {
-    case TFieldType::ftSmallint: return Variant(static_cast<std::int16_t>(n(rng)));
-    case TFieldType::ftInteger: return Variant(n(rng));
-    case TFieldType::ftLargeint: return Variant(std::int64_t{n(rng)} * 3000000001);
-    case TFieldType::ftString: return Variant(RandomText(rng, 2));
-    case TFieldType::ftFloat: return Variant(n(rng) / 4.0);
-    // Whole cents, as numeric(10,2) holds them.
-    case TFieldType::ftCurrency: return Variant(Currency::FromScaled(std::int64_t{n(rng)} * 1700));
-    case TFieldType::ftDate: return Variant::FromDate(45000 + n(rng));
-    // Milliseconds apart, composed as the client composes what it reads from timestamp(3).
-    case TFieldType::ftDateTime:
-      return Variant::FromDate(ComposeDateTime(45000 + n(rng), EncodeTime(8 + n(rng) % 2, 0, 0, 500 + n(rng))));
-    case TFieldType::ftBoolean: return Variant(n(rng) > 0);
-    case TFieldType::ftBlob: {
-      std::string bytes;
-      for (int k = std::uniform_int_distribution<int>(0, 2)(rng); k > 0; --k) {
-        bytes += static_cast<char>(std::uniform_int_distribution<int>(0, 3)(rng) * 85);
-      }
-      return Variant(bytes);
-    }
-    default: throw std::logic_error("no random values of that type");
-  }
-}
-
 // A value to seek from that may lie between the table's values or outside them, or
 // next to `near` (a value of the table, or Null): times between milliseconds, currencies
 // with four decimals, texts of other lengths.
-Variant RandomSeekValue(std::mt19937& rng, TFieldType type, const Variant& near) {
+Variant RandomSeekValue(RandomValues& random, TFieldType type, const Variant& near) {
+  std::mt19937& rng = random.rng;
   std::uniform_int_distribution<int> n(-15, 15);
   const int step = std::uniform_int_distribution<int>(-3, 3)(rng);
   if (!near.IsClear() && std::bernoulli_distribution(0.5)(rng)) {
@@ -112,8 +91,8 @@ Variant RandomSeekValue(std::mt19937& rng, TFieldType type, const Variant& near)
     case TFieldType::ftFloat: return Variant(n(rng) / 7.0);
     case TFieldType::ftCurrency: return Variant(Currency::FromScaled(std::int64_t{n(rng)} * 1373));
     case TFieldType::ftDateTime: return Variant::FromDate(45000 + n(rng) / 3.0 + n(rng) / 172800000.0);
-    case TFieldType::ftString: return Variant(RandomText(rng, 3));
-    default: return RandomValue(rng, type, 0.2);
+    case TFieldType::ftString: return Variant(random.Text(3));
+    default: return random.Cell(type);
   }
 }
 
@@ -127,7 +106,7 @@ std::vector<std::string> PrimaryKey(int round) {
 }
 
 // `rows` random rows in memory and on the server as table "t".
-void MakeTables(TTable& memory, std::mt19937& rng, int rows, const std::vector<std::string>& key,
+void MakeTables(TTable& memory, RandomValues& random, int rows, const std::vector<std::string>& key,
                 const std::string& conninfo) {
   for (const Column& c : kColumns) memory.FieldDefs().Add(c.name, c.type, 0);
   memory.Open();
@@ -141,9 +120,9 @@ void MakeTables(TTable& memory, std::mt19937& rng, int rows, const std::vector<s
       } else if (name == "team") {
         value = Variant(static_cast<std::int16_t>(i % 7));
       } else if (name == "code") {
-        value = Variant(RandomText(rng, 2) + "#" + std::to_string(i % 97) + "." + std::to_string(i / 97));
+        value = Variant(random.Text(2) + "#" + std::to_string(i % 97) + "." + std::to_string(i / 97));
       } else {
-        value = RandomValue(rng, c.type, 0.15);
+        value = random.Cell(c.type);
       }
       memory.FieldByName(name)->SetAsVariant(value);
     }
@@ -225,11 +204,12 @@ TEST_F(PgKeyset, WindowsAndSeeksFollowTheClientsIndexOrder) {
   constexpr std::size_t kWindow = 7;
   int seeks = 0, empty_seeks = 0;
   for (int round = 0; round < 6; ++round) {
-    std::mt19937 rng(static_cast<std::uint32_t>(round + 11));
+    RandomValues random(static_cast<std::uint32_t>(round + 11), NarrowSpread());
+    std::mt19937& rng = random.rng;
     const std::vector<std::string> key = PrimaryKey(round);
     Exec("DROP TABLE IF EXISTS t");
     TTable memory(nullptr);
-    MakeTables(memory, rng, kRows, key, ConnInfo());
+    MakeTables(memory, random, kRows, key, ConnInfo());
     std::string select;
     for (const std::string& k : key) select += (select.empty() ? "" : ", ") + k;
     for (int o = 0; o < 14; ++o) {
@@ -280,7 +260,7 @@ TEST_F(PgKeyset, WindowsAndSeeksFollowTheClientsIndexOrder) {
         for (std::size_t i = 0; i < count; ++i) {
           const int kind = std::uniform_int_distribution<int>(0, 9)(rng);
           const Variant value =
-              kind < 5 ? row[i] : (kind == 5 ? Variant::Null() : RandomSeekValue(rng, order.parts[i].type, row[i]));
+              kind < 5 ? row[i] : (kind == 5 ? Variant::Null() : RandomSeekValue(random, order.parts[i].type, row[i]));
           // As a key field holds it (an empty text is no text, a date has no time).
           seek.push_back(memory.FieldByName(order.parts[i].column)->Convert(value));
         }

@@ -17,7 +17,7 @@
 #include <vantor/platform/postgres/pg_table.h>
 #include <vantor/platform/rtl/exceptions.h>
 #include "support/pg_environment.h"
-#include "platform/data/support/table_walk.h"
+#include "support/cursor_steps.h"
 
 namespace vantor::testing_support {
 namespace {
@@ -48,7 +48,6 @@ void MakeTable(const std::string& conninfo, std::mt19937& rng, int rows) {
   PgExec(conninfo, sql);
 }
 
-
 void OpenTable(TPgTable& t, const std::string& conninfo, int fetch_rows) {
   t.SetConnectionString(conninfo);
   t.SetTableName("t");
@@ -56,8 +55,21 @@ void OpenTable(TPgTable& t, const std::string& conninfo, int fetch_rows) {
   t.Open();
 }
 
+// A key to seek in `index`: a name or the first letters of one, an amount, a day.
+Variant RandomKey(std::mt19937& rng, const std::string& index) {
+  static const std::vector<std::string> prefixes = {"", "s", "S", "sm", "a", "Z", "j"};
+  const auto amount = static_cast<std::int32_t>(rng() % 17) - 1;
+  if (index == "t_day_code") return Variant::FromDate(EncodeDate(2024, 1, 1) + amount);
+  if (rng() % 6 == 0) return Variant::Null();
+  if (index == "t_amount_desc") return Variant(amount);
+  return Variant(rng() % 2 == 0 ? kNames[rng() % kNames.size()] : prefixes[rng() % prefixes.size()]);
+}
+
 TEST_F(PgOnDemand, WalksAndSeeksLandWhereTheWholeTableLands) {
-  const std::vector<std::string> indexes = {"", "t_name_ci", "t_name", "t_amount_desc", "t_day_code"};
+  CursorSteps steps;
+  steps.indexes = {"", "t_name_ci", "t_name", "t_amount_desc", "t_day_code"};
+  steps.max_distance = 7;
+  steps.key = RandomKey;
   for (unsigned seed = 1; seed <= 3; ++seed) {
     std::mt19937 rng(seed);
     MakeTable(ConnInfo(), rng, 300);
@@ -66,45 +78,7 @@ TEST_F(PgOnDemand, WalksAndSeeksLandWhereTheWholeTableLands) {
     OpenTable(partial, ConnInfo(), static_cast<int>(seed * 2));
     ASSERT_FALSE(whole.PartialRows());
     ASSERT_TRUE(partial.PartialRows());
-    std::string index;
-    for (int step = 0; step < 250; ++step) {
-      const int op = static_cast<int>(rng() % 9);
-      const int distance = static_cast<int>(rng() % 15) - 7;
-      const std::string next_index = indexes[rng() % indexes.size()];
-      const std::vector<std::string> prefixes = {"", "s", "S", "sm", "a", "Z", "j"};
-      const std::string name = rng() % 2 == 0 ? kNames[rng() % kNames.size()] : prefixes[rng() % prefixes.size()];
-      const auto amount = static_cast<std::int32_t>(rng() % 17) - 1;
-      const bool null_key = rng() % 6 == 0;
-      std::string what;
-      for (TPgTable* t : {&whole, &partial}) {
-        switch (op) {
-          case 0: t->First(); what = "First"; break;
-          case 1: t->Last(); what = "Last"; break;
-          case 2: case 3: t->Next(); what = "Next"; break;
-          case 4: t->Prior(); what = "Prior"; break;
-          case 5: t->MoveBy(distance); what = "MoveBy " + std::to_string(distance); break;
-          case 6: t->SetIndexName(next_index); what = "SetIndexName " + next_index; break;
-          default: {
-            if (index.empty()) continue;
-            Variant key = null_key ? Variant::Null() : Variant(name);
-            if (index == "t_amount_desc") key = null_key ? Variant::Null() : Variant(amount);
-            if (index == "t_day_code") key = Variant::FromDate(EncodeDate(2024, 1, 1) + amount);
-            if (op == 7) {
-              t->FindNearest({key});
-              what = "FindNearest";
-            } else {
-              (void)t->FindKey({key});
-              what = "FindKey";
-            }
-            what += " " + (key.IsNull() ? std::string("null") : key.AsString());
-          }
-        }
-      }
-      if (op == 6) index = next_index;
-      ASSERT_EQ(Place(partial), Place(whole)) << "seed " << seed << " step " << step << " index '" << index
-                                              << "': " << what;
-    }
-    EXPECT_EQ(Walk(partial), Walk(whole));
+    RunCursorSteps(whole, partial, rng, steps, 250, "seed " + std::to_string(seed));
     EXPECT_TRUE(partial.PartialRows());
     whole.Close();
     partial.Close();

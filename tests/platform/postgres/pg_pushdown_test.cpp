@@ -22,101 +22,16 @@
 #include <vantor/platform/data/table.h>
 #include <vantor/platform/data/typed_fields.h>
 #include <vantor/platform/rtl/exceptions.h>
-#include "platform/postgres/support/criteria_entry.h"
+#include "platform/postgres/support/panel_on_random_table.h"
+#include "support/criteria_entry.h"
 #include "support/pg_environment.h"
 #include "support/pg_loader.h"
-#include "support/random_text.h"
+#include "support/random_values.h"
 
 namespace vantor::testing_support {
 namespace {
 
-// Case variants that capitals join (i I ı İ, s S ſ, σ ς Σ, ǆ ǅ Ǆ), letters whose capital
-// is themselves (ß), LIKE's own characters, blanks and a tab that record texts cut.
-const std::vector<std::string> kPieces = {"a", "A", "b", "B", "Sm", "sm", "é", "É", "ß", "ı", "I", "i", "İ", "ſ",
-                                          "s", "S", "σ", "ς", "Σ", "ǆ", "ǅ", "Ǆ", "%", "_", "\\", " ", "\t",
-                                          "z", "0", "9", "ö", "Ö", "D", "ẞ", "Ω", "ω"};
-
-std::string RandomText(std::mt19937& rng, int max_pieces) {
-  return testing_support::RandomPieces(rng, kPieces, max_pieces);
-}
-
-struct Column {
-  const char* name;
-  TFieldType type;
-};
-const Column kColumns[] = {{"id", TFieldType::ftInteger},   {"name", TFieldType::ftString},
-                           {"city", TFieldType::ftString},  {"amount", TFieldType::ftInteger},
-                           {"small", TFieldType::ftSmallint}, {"price", TFieldType::ftFloat},
-                           {"lim", TFieldType::ftCurrency}, {"day", TFieldType::ftDate},
-                           {"stamp", TFieldType::ftDateTime}, {"flag", TFieldType::ftBoolean},
-                           {"big", TFieldType::ftLargeint}};
-const char* const kFields[] = {"name", "city", "amount", "small", "price", "lim", "day", "stamp", "flag", "big"};
-
-// An in-memory table of random rows, the reference.
-void FillRandom(TTable& table, std::mt19937& rng, int rows) {
-  for (const Column& c : kColumns) {
-    const bool text = c.type == TFieldType::ftString;
-    table.FieldDefs().Add(c.name, c.type, text ? 40 : 0);
-  }
-  table.Open();
-  std::bernoulli_distribution null(0.12);
-  std::uniform_int_distribution<int> n(-30, 30);
-  for (int i = 1; i <= rows; ++i) {
-    table.Append();
-    table.FieldByName("id")->SetAsInteger(i);
-    for (const char* name : {"name", "city"}) {
-      if (!null(rng)) table.FieldByName(name)->SetAsString(RandomText(rng, 4));
-    }
-    if (!null(rng)) table.FieldByName("amount")->SetAsInteger(n(rng));
-    if (!null(rng)) table.FieldByName("small")->SetAsInteger(n(rng));
-    if (!null(rng)) table.FieldByName("price")->SetAsFloat(n(rng) / 4.0);
-    if (!null(rng)) table.FieldByName("lim")->SetAsCurrency(Currency::FromScaled(n(rng) * 2500 + n(rng)));
-    if (!null(rng)) table.FieldByName("day")->SetAsDateTime(45000 + n(rng));
-    if (!null(rng)) table.FieldByName("stamp")->SetAsDateTime(45000 + n(rng) / 8.0);
-    if (!null(rng)) table.FieldByName("flag")->SetAsBoolean(n(rng) > 0);
-    if (!null(rng)) table.FieldByName("big")->SetAsVariant(Variant(std::int64_t{n(rng)} * std::int64_t{3000000000}));
-    table.Post();
-  }
-}
-
-Variant RandomValue(std::mt19937& rng, TFieldType type) {
-  std::uniform_int_distribution<int> pick(0, 9);
-  std::uniform_int_distribution<int> n(-32, 32);
-  const int p = pick(rng);
-  if (p == 0) return Variant(RandomText(rng, 2));
-  if (p == 1) return Variant::Null();
-  switch (type) {
-    case TFieldType::ftString: return Variant(RandomText(rng, 3));
-    case TFieldType::ftFloat: return p < 5 ? Variant(n(rng) / 4.0) : Variant(n(rng));
-    case TFieldType::ftCurrency: return p < 5 ? Variant(Currency::FromScaled(n(rng) * 2500 + n(rng))) : Variant(n(rng) / 8.0);
-    case TFieldType::ftDate: return Variant::FromDate(45000 + n(rng));
-    case TFieldType::ftDateTime: return Variant::FromDate(45000 + n(rng) / 8.0);
-    case TFieldType::ftBoolean: return Variant(p % 2 == 0);
-    case TFieldType::ftLargeint: return Variant(std::int64_t{n(rng)} * std::int64_t{3000000000});
-    default: return p < 4 ? Variant(std::to_string(n(rng))) : Variant(n(rng));
-  }
-}
-
-// A filter panel on one data set.
-struct Side {
-  explicit Side(TDataSet& data_set, std::vector<std::string> names = {std::begin(kFields), std::end(kFields)})
-      : fields(std::move(names)), source(nullptr), panel(nullptr) {
-    source.SetDataSet(&data_set);
-    panel.SetDataSource(&source);
-    panel.SetFiltered(true);
-  }
-  ~Side() {
-    panel.SetDataSource(nullptr);
-    source.SetDataSet(nullptr);
-  }
-  // Enters the criteria; the ids shown, or {-1} when the panel refused them.
-  std::vector<int> Apply(const std::vector<Criterion>& criteria) {
-    return EnterCriteria(panel, *source.DataSet(), fields, criteria);
-  }
-  std::vector<std::string> fields;
-  TDataSource source;
-  TDBFilterPanel panel;
-};
+using Side = PanelOn<TDBFilterPanel>;
 
 using PgPushdown = PgTest;
 
@@ -134,9 +49,9 @@ TEST_F(PgPushdown, TheServerUpperCasesAsTheClientInACUtf8Database) {
 TEST_F(PgPushdown, SameRecordsWithAndWithoutPushdownAndInMemory) {
   std::size_t rows_read = 0, rows_all = 0, nonempty = 0, rounds = 0;
   for (std::uint32_t seed = 1; seed <= 3; ++seed) {
-    std::mt19937 rng(seed);
+    RandomValues random(seed);
     TTable memory(nullptr);
-    FillRandom(memory, rng, 250);
+    MakeRandomTable(memory, random, 250);
     const std::string table = "p" + std::to_string(seed);
     CopyToServer(memory, ConnInfo(), table, "id");
     TPgTable pushed(nullptr), plain(nullptr);
@@ -147,26 +62,9 @@ TEST_F(PgPushdown, SameRecordsWithAndWithoutPushdownAndInMemory) {
     }
     plain.SetPushDown(false);
     Side on_memory(memory), on_pushed(pushed), on_plain(plain);
-    std::uniform_int_distribution<int> fields(1, 3);
-    std::uniform_int_distribution<std::size_t> field(0, std::size(kFields) - 1);
-    std::uniform_int_distribution<int> three(0, 2);
-    std::bernoulli_distribution coin(0.5);
     for (int round = 0; round < 80; ++round) {
-      std::vector<Criterion> criteria;
-      std::string what;
-      for (int n = fields(rng); n > 0; --n) {
-        Criterion c;
-        c.field = kFields[field(rng)];
-        c.count = coin(rng) ? coTwo : coOne;
-        c.compare = static_cast<TCompareType>(three(rng));
-        c.case_insensitive = coin(rng);
-        const TFieldType type = memory.FieldByName(c.field)->DataType();
-        c.low = RandomValue(rng, type);
-        c.high = RandomValue(rng, type);
-        what += c.field + (c.count == coTwo ? " range " : " one ") + VarToStr(c.low) + ".." + VarToStr(c.high) +
-                " cmp" + std::to_string(static_cast<int>(c.compare)) + (c.case_insensitive ? " ci; " : " cs; ");
-        criteria.push_back(std::move(c));
-      }
+      const std::vector<Criterion> criteria = RandomCriteria(random, memory, RandomTableFields(), 3);
+      const std::string what = Describe(criteria);
       const std::vector<int> expected = on_memory.Apply(criteria);
       EXPECT_EQ(on_pushed.Apply(criteria), expected) << "seed " << seed << ", pushed down: " << what;
       EXPECT_EQ(on_plain.Apply(criteria), expected) << "seed " << seed << ", not pushed down: " << what;

@@ -3,19 +3,18 @@
 
 #include <vantor/platform/ui/form.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <vantor/platform/core/object_text.h>
-#include <vantor/platform/core/reader.h>
-#include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/button.h>
 #include <vantor/platform/ui/label.h>
 #include <vantor/platform/ui/ui_classes.h>
 #include <vantor/platform/ui/check_box.h>
 #include <vantor/platform/ui/combo_box.h>
 #include "platform/ui/form_fixture.h"
+#include "support/form_stream.h"
 
 namespace vantor {
 namespace {
@@ -545,7 +544,7 @@ TEST(FormText, NamedColoursCursorsAndCharsetsReadAndWriteByName) {
   // character sets by name, a colour by number.
   RegisterUiClasses();
   RegisterFormClasses();
-  TMemoryStream text(std::string_view(
+  const std::vector<std::uint8_t> binary = testing_support::FormBytes(
       "object Form1: TForm\n"
       "  Color = clInfoBk\n"
       "  Font.Charset = DEFAULT_CHARSET\n"
@@ -557,12 +556,9 @@ TEST(FormText, NamedColoursCursorsAndCharsetsReadAndWriteByName) {
       "    Font.Color = $00A0B0C0\n"
       "    ParentColor = False\n"
       "  end\n"
-      "end\n"));
-  TMemoryStream binary;
-  ObjectTextToBinary(text, binary);
-  TMemoryStream in(binary.ToString());
+      "end\n");
   TForm form(nullptr);
-  TReader(in).ReadRootComponent(&form);
+  testing_support::ReadForm(binary, form);
   auto* label = dynamic_cast<TLabel*>(form.FindComponent("Label1"));
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(form.Color(), clInfoBk);
@@ -573,11 +569,7 @@ TEST(FormText, NamedColoursCursorsAndCharsetsReadAndWriteByName) {
   EXPECT_EQ(form.Font()->Charset(), TFont::kDefaultCharset);
   EXPECT_EQ(label->Font()->Charset(), 204);
 
-  TMemoryStream out, written;
-  TWriter(out).WriteRootComponent(&form);
-  TMemoryStream back(out.ToString());
-  ObjectBinaryToText(back, written);
-  const std::string shown = written.ToString();
+  const std::string shown = testing_support::FormText(testing_support::WriteForm(form));
   EXPECT_NE(shown.find("  Color = clInfoBk\n"), std::string::npos) << shown;
   EXPECT_NE(shown.find("    Color = clRed\n"), std::string::npos) << shown;
   EXPECT_NE(shown.find("    Cursor = crHandPoint\n"), std::string::npos) << shown;
@@ -585,11 +577,10 @@ TEST(FormText, NamedColoursCursorsAndCharsetsReadAndWriteByName) {
   EXPECT_EQ(shown.find("DEFAULT_CHARSET"), std::string::npos) << "the default is not written" << shown;
   EXPECT_NE(shown.find("    Font.Color = 10531008\n"), std::string::npos) << "no name: the number" << shown;
   // An unknown name is refused with the property named.
-  TMemoryStream bad_text(std::string_view("object Form1: TForm\n  Color = clNoSuchColour\nend\n")), bad;
-  ObjectTextToBinary(bad_text, bad);
-  TMemoryStream bad_in(bad.ToString());
+  const std::vector<std::uint8_t> bad =
+      testing_support::FormBytes("object Form1: TForm\n  Color = clNoSuchColour\nend\n");
   TForm other(nullptr);
-  EXPECT_THROW(TReader(bad_in).ReadRootComponent(&other), EReadError);
+  EXPECT_THROW(testing_support::ReadForm(bad, other), EReadError);
 }
 
 }  // namespace vantor

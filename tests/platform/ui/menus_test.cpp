@@ -3,13 +3,10 @@
 #include <vantor/platform/ui/menus.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include <vantor/platform/core/object_text.h>
-#include <vantor/platform/core/reader.h>
-#include <vantor/platform/core/stream.h>
-#include <vantor/platform/core/writer.h>
 #include <vantor/platform/ui/custom_panel.h>
 #include <vantor/platform/ui/form.h>
 #include "platform/ui/form_fixture.h"
@@ -18,11 +15,16 @@
 #include <vantor/platform/ui/scrolling_win_control.h>
 #include <vantor/platform/ui/speed_button.h>
 #include <vantor/platform/ui/ui_classes.h>
+#include "support/form_stream.h"
 
 namespace vantor {
 namespace {
 
 using testing::HeadlessTest;
+using testing_support::FormBytes;
+using testing_support::FormText;
+using testing_support::ReadForm;
+using testing_support::WriteForm;
 
 TMenuItem* NewItem(TComponent* owner, const std::string& caption) {
   auto* item = new TMenuItem(owner);
@@ -393,15 +395,13 @@ TEST(PopupMenuStream, AFormWithAPanelAndItsMenuReadsBackAndConvertsThroughText) 
   menu->Items()->Add(paste);
   panel->SetPopupMenu(menu);
 
-  TMemoryStream out;
-  TWriter(out).WriteRootComponent(&form);
-  const std::string bytes = out.ToString();
+  const std::vector<std::uint8_t> out = WriteForm(form);
+  const std::string bytes(out.begin(), out.end());
   EXPECT_NE(bytes.find("TPopupMenu"), std::string::npos);
   EXPECT_NE(bytes.find("TMenuItem"), std::string::npos);
 
-  TMemoryStream in(out.Bytes());
   TForm copy_form(nullptr);
-  TReader(in).ReadRootComponent(&copy_form);
+  ReadForm(out, copy_form);
   auto* loaded_panel = dynamic_cast<TPanel*>(copy_form.FindComponent("pnTools"));
   auto* loaded_menu = dynamic_cast<TPopupMenu*>(copy_form.FindComponent("pmTools"));
   ASSERT_NE(loaded_panel, nullptr);
@@ -417,19 +417,11 @@ TEST(PopupMenuStream, AFormWithAPanelAndItsMenuReadsBackAndConvertsThroughText) 
   EXPECT_EQ(loaded_menu->Items()->Items(0)->Owner(), &copy_form);
 
   // The copy writes the same bytes, and binary -> text -> binary changes nothing.
-  TMemoryStream again;
-  TWriter(again).WriteRootComponent(&copy_form);
-  EXPECT_EQ(again.Bytes(), out.Bytes());
-  TMemoryStream binary(out.Bytes());
-  TMemoryStream text;
-  ObjectBinaryToText(binary, text);
-  const std::string form_text = text.ToString();
+  EXPECT_EQ(WriteForm(copy_form), out);
+  const std::string form_text = FormText(out);
   EXPECT_NE(form_text.find("PopupMenu = pmTools"), std::string::npos) << form_text;
   EXPECT_NE(form_text.find("object miCopy: TMenuItem"), std::string::npos) << form_text;
-  text.SetPosition(0);
-  TMemoryStream back;
-  ObjectTextToBinary(text, back);
-  EXPECT_EQ(back.Bytes(), out.Bytes());
+  EXPECT_EQ(FormBytes(form_text), out);
 }
 
 TEST(PopupMenuStream, SubItemsAreWrittenNestedUnderTheirItem) {
@@ -448,11 +440,8 @@ TEST(PopupMenuStream, SubItemsAreWrittenNestedUnderTheirItem) {
   EXPECT_EQ(undo->GetParentComponent(), edit);
   EXPECT_EQ(menu->GetChildren(&form), (std::vector<TComponent*>{edit}));
 
-  TMemoryStream out;
-  TWriter(out).WriteRootComponent(&form);
-  TMemoryStream in(out.Bytes());
   TForm copy(nullptr);
-  TReader(in).ReadRootComponent(&copy);
+  ReadForm(WriteForm(form), copy);
   auto* loaded_edit = dynamic_cast<TMenuItem*>(copy.FindComponent("miEdit"));
   ASSERT_NE(loaded_edit, nullptr);
   ASSERT_EQ(loaded_edit->Count(), 1);

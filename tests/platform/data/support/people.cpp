@@ -1,15 +1,9 @@
 #include "people.h"
 
-#include <sqlite3.h>
-
-#include <atomic>
 #include <cstdio>
-#include <stdexcept>
-
-#include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <vantor/platform/rtl/datetime.h>
+#include "support/sqlite_file.h"
 
 namespace vantor::testing_support {
 
@@ -31,47 +25,21 @@ constexpr Person kPeople[kPeopleRows] = {
     {"Miller", "Paris", "500.00", 4, "1970-03-03", false},
 };
 
-void Exec(sqlite3* db, const std::string& sql) {
-  char* message = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-    std::string text = message != nullptr ? message : "?";
-    sqlite3_free(message);
-    throw std::runtime_error(text + " in " + sql);
-  }
-}
-
-std::string Quoted(const char* s) { return s == nullptr ? "NULL" : "'" + std::string(s) + "'"; }
-
 }  // namespace
 
-std::string TempDbPath(const std::string& stem) {
-  static std::atomic<int> counter{0};
-  const std::string path = ::testing::TempDir() + "vantor_" + stem + "_" + std::to_string(::getpid()) + "_" +
-                           std::to_string(counter++) + ".db";
-  std::remove(path.c_str());
-  return path;
-}
-
 void WritePeopleDatabase(const std::string& path) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) throw std::runtime_error("cannot create " + path);
-  try {
-    Exec(db,
-         "CREATE TABLE people (id INTEGER PRIMARY KEY, name VARCHAR(30) NOT NULL, city VARCHAR(20),"
-         " amount MONEY, qty SMALLINT, born DATE, active BOOLEAN);"
-         "CREATE INDEX by_name ON people (name COLLATE NOCASE);"
-         "CREATE INDEX by_amount_desc ON people (amount DESC);"
-         "CREATE INDEX by_city_name ON people (city, name);");
-    for (const Person& p : kPeople) {
-      Exec(db, "INSERT INTO people (name, city, amount, qty, born, active) VALUES (" + Quoted(p.name) + ", " +
-                   Quoted(p.city) + ", " + (p.amount ? p.amount : "NULL") + ", " + std::to_string(p.qty) + ", " +
-                   Quoted(p.born) + ", " + (p.active ? "1" : "0") + ")");
-    }
-  } catch (...) {
-    sqlite3_close(db);
-    throw;
+  std::string sql =
+      "CREATE TABLE people (id INTEGER PRIMARY KEY, name VARCHAR(30) NOT NULL, city VARCHAR(20),"
+      " amount MONEY, qty SMALLINT, born DATE, active BOOLEAN);"
+      "CREATE INDEX by_name ON people (name COLLATE NOCASE);"
+      "CREATE INDEX by_amount_desc ON people (amount DESC);"
+      "CREATE INDEX by_city_name ON people (city, name);";
+  for (const Person& p : kPeople) {
+    sql += "INSERT INTO people (name, city, amount, qty, born, active) VALUES (" + SqlLiteral(p.name) + ", " +
+           SqlLiteral(p.city) + ", " + (p.amount ? p.amount : "NULL") + ", " + std::to_string(p.qty) + ", " +
+           SqlLiteral(p.born) + ", " + (p.active ? "1" : "0") + ");";
   }
-  sqlite3_close(db);
+  SQLiteExec(path, sql);
 }
 
 TTable* MemoryPeople::Make(TComponent* owner) {

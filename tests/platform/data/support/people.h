@@ -25,9 +25,6 @@ namespace vantor::testing_support {
 //   7 Miller Paris  500.00  4 1970-03-03 false
 inline constexpr int kPeopleRows = 7;
 
-// A fresh path in the test temp directory (the file does not exist).
-std::string TempDbPath(const std::string& stem);
-
 // Writes the people table into a new SQLite file at `path`.
 void WritePeopleDatabase(const std::string& path);
 
