@@ -11,6 +11,7 @@
 #include <vantor/platform/core/stream.h>
 #include <vantor/platform/data/sqlite_table.h>
 #include "support/people.h"
+#include "support/sqlite_file.h"
 
 namespace vantor {
 namespace {
