@@ -10,6 +10,7 @@
 #include <vantor/platform/data/sqlite_connection.h>
 #include "support/odd_database.h"
 #include "support/people.h"
+#include "support/sqlite_file.h"
 
 namespace vantor {
 namespace {
