@@ -43,6 +43,10 @@ class WindowedTable : public TTable {
   std::size_t windows = 0;
   bool serves = true;
 
+  // Reads the source again from the start, as a server table does when what it asks for
+  // changes.
+  void Reread() { ReplaceRows(std::make_unique<TRowStore>(kTypes)); }
+
  protected:
   std::unique_ptr<TRowStore> InternalOpen(std::unique_ptr<TRowStore>) override {
     SetWindowRows(window_);
@@ -302,6 +306,32 @@ TEST(PartialRows, AFilterOrAnOrderTheSourceCannotWalkReadsEveryRow) {
   EXPECT_FALSE(refused.PartialRows());
   EXPECT_EQ(refused.RecordCount(), 200);
   EXPECT_EQ(refused.windows, 1U);
+}
+
+// Read again while filtered, the table reads every row first and then filters each of
+// them once, as a filter over rows held from the start does.
+TEST(PartialRows, ReadingAgainWhileFilteredRunsTheFilterOncePerRow) {
+  std::mt19937 rng(5);
+  TRowStore source(kTypes);
+  FillSource(source, rng, 60);
+  WindowedTable whole(source, 0);
+  WindowedTable partial(source, 4);
+  int calls = 0;
+  auto big = [&calls](TDataSet* d, bool& accept) {
+    ++calls;
+    accept = d->FieldByName("amount")->AsInteger() > 8;
+  };
+  for (WindowedTable* t : {&whole, &partial}) {
+    t->SetIndexName("by_name");
+    t->Open();
+    t->SetOnFilterRecord(big);
+    t->SetFiltered(true);
+  }
+  calls = 0;
+  partial.Reread();
+  EXPECT_EQ(calls, 60);
+  EXPECT_FALSE(partial.PartialRows());
+  EXPECT_EQ(Walk(partial), Walk(whole));
 }
 
 }  // namespace
