@@ -1,6 +1,7 @@
 #include <vantor/platform/ui/form.h>
 
 #include <algorithm>
+#include <cassert>
 #include <exception>
 
 #include <vantor/platform/core/object_text.h>
@@ -485,6 +486,9 @@ struct TForm::ModalState {
   // handler is reported and the next window still comes back. Only the test's own script
   // errors pass, and those not while the modal run is already being left by an error.
   ~ModalState() noexcept(false) {
+    // Raised by this state's constructor; a modal run nested in this one has lowered it
+    // again by the time its own state went.
+    assert(Application->modal_level_ > 0);
     --Application->modal_level_;
     form_.modal_ = false;
     CloseScope(exceptions_, [this] {

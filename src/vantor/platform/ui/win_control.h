@@ -229,7 +229,11 @@ class TWinControl : public TControl {
   void AlignControl(TControl* control);
   void SortTabList();
   void ForgetFocusInside(TWinControl* control);
+  // Whether the child lists and the entered control are as the members below say.
+  bool TabListIsSound() const;
 
+  // Every child once, in insertion order, each with this control as its parent;
+  // tab_list_ holds exactly the windowed ones among them, each once, in tab order.
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tab_list_;
   int tab_order_ = -1;  // requested while loading, applied by order
@@ -238,6 +242,8 @@ class TWinControl : public TControl {
   bool parent_ctl3d_ = true;
   std::intptr_t handle_ = 0;
   int align_level_ = 0;
+  // Null, or a control strictly inside this one: a control leaving the tree (removed,
+  // destroyed) hands the entered place to its parent first (ForgetFocusInside).
   TWinControl* entered_ = nullptr;
   TDeviceContext surface_;
   bool paint_pending_ = false;
