@@ -433,15 +433,34 @@ void TForm::SetFocus() {
   TWinControl::FocusControl(active_control_ != nullptr ? active_control_ : this);
 }
 
+void TForm::SetFocusedControlPtr(TWinControl* control) {
+  if (control == focused_control_) return;
+  if (focused_control_ != nullptr && focused_control_ != active_control_) {
+    RemoveFreeNotification(focused_control_);
+  }
+  focused_control_ = control;
+  if (control != nullptr) FreeNotification(control);
+}
+
+bool TForm::FocusIsOnForm() const {
+  const bool active = active_control_ == nullptr || (active_control_ != this && IsOnForm(active_control_));
+  return active && (focused_control_ == nullptr || IsOnForm(focused_control_));
+}
+
+void TForm::ForgetFocusInside(TWinControl* control, bool removing) {
+  TWinControl::ForgetFocusInside(control, removing);
+  if (!removing) return;
+  if (active_control_ != nullptr && control->ContainsControl(active_control_)) SetActiveControlPtr(nullptr);
+  if (focused_control_ != nullptr && control->ContainsControl(focused_control_)) SetFocusedControlPtr(nullptr);
+  // Both were on the form; what stays of them lies outside the control that leaves it.
+  assert(FocusIsOnForm());
+}
+
 void TForm::SetFocusedControl(TWinControl* control) {
   if (control != this && control != nullptr) SetActiveControlPtr(control);
-  if (focused_control_ != control) {
-    if (focused_control_ != nullptr && focused_control_ != active_control_) {
-      RemoveFreeNotification(focused_control_);
-    }
-    focused_control_ = control;
-    if (control != nullptr) FreeNotification(control);
-  }
+  SetFocusedControlPtr(control);
+  // The window that got the focus told its focus owner, this form: it is on the form.
+  assert(FocusIsOnForm());
   TWinControl::SetFocusedControl(control);
   BroadcastFocusChanged(control);
   if (Screen->ActiveForm() == this) Screen->ActiveControlChanged();

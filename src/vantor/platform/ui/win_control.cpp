@@ -288,7 +288,7 @@ void TWinControl::SetFocusedControl(TWinControl* control) {
   }
 }
 
-void TWinControl::ForgetFocusInside(TWinControl* control) {
+void TWinControl::ForgetFocusInside(TWinControl* control, bool /*removing*/) {
   if (entered_ == nullptr || !control->ContainsControl(entered_)) return;
   TWinControl* parent = control->Parent();
   entered_ = (control == this || parent == nullptr || parent == this) ? nullptr : parent;
@@ -302,7 +302,7 @@ void TWinControl::RemoveFocus(bool removing) {
   const bool has_focus = g_focus != nullptr && ContainsControl(g_focus);
   if (removing || owner == this) {
     if (has_focus) g_focus = nullptr;
-    owner->ForgetFocusInside(this);
+    owner->ForgetFocusInside(this, removing);
     return;
   }
   if (has_focus) {
@@ -310,7 +310,7 @@ void TWinControl::RemoveFocus(bool removing) {
     owner->FocusControl(owner);
     if (g_focus != nullptr && ContainsControl(g_focus)) g_focus = nullptr;
   }
-  owner->ForgetFocusInside(this);
+  owner->ForgetFocusInside(this, removing);
 }
 
 void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {

@@ -195,6 +195,9 @@ class TWinControl : public TControl {
   void PaintControls(HDC dc);
   // Gives up the focus when it is inside this control (hidden, disabled, removed).
   void RemoveFocus(bool removing);
+  // On the focus owner, when `control` (inside it, or itself) is hidden, disabled or, with
+  // `removing`, leaves the tree: the bookkeeping lets go of the controls inside it.
+  virtual void ForgetFocusInside(TWinControl* control, bool removing);
   void BoundsSized() override;
   // A child moved or changed its size (a scrolling box recomputes its ranges).
   virtual void ChildBoundsChanged(TControl* /*control*/) {}
@@ -228,7 +231,6 @@ class TWinControl : public TControl {
   void Remove(TControl* control);
   void AlignControl(TControl* control);
   void SortTabList();
-  void ForgetFocusInside(TWinControl* control);
   // Whether the child lists and the entered control are as the members below say.
   bool TabListIsSound() const;
 
