@@ -385,14 +385,16 @@ void TForm::Deactivate() {
   Guarded(this, [this] { DoDeactivate(); });
 }
 
-void TForm::SetActiveControlPtr(TWinControl* control) {
-  if (control == active_control_) return;
-  if (active_control_ != nullptr && active_control_ != focused_control_) {
-    RemoveFreeNotification(active_control_);
-  }
-  active_control_ = control;
+void TForm::StoreFocusPointer(TWinControl*& slot, const TWinControl* other, TWinControl* control) {
+  if (control == slot) return;
+  if (slot != nullptr && slot != other) RemoveFreeNotification(slot);
+  slot = control;
   if (control != nullptr) FreeNotification(control);
 }
+
+void TForm::SetActiveControlPtr(TWinControl* control) { StoreFocusPointer(active_control_, focused_control_, control); }
+
+void TForm::SetFocusedControlPtr(TWinControl* control) { StoreFocusPointer(focused_control_, active_control_, control); }
 
 void TForm::SetActiveControl(TWinControl* control) {
   if (control == active_control_) return;
@@ -431,15 +433,6 @@ void TForm::SetFocus() {
     return;
   }
   TWinControl::FocusControl(active_control_ != nullptr ? active_control_ : this);
-}
-
-void TForm::SetFocusedControlPtr(TWinControl* control) {
-  if (control == focused_control_) return;
-  if (focused_control_ != nullptr && focused_control_ != active_control_) {
-    RemoveFreeNotification(focused_control_);
-  }
-  focused_control_ = control;
-  if (control != nullptr) FreeNotification(control);
 }
 
 bool TForm::FocusIsOnForm() const {

@@ -233,9 +233,11 @@ class TForm : public TWinControl {
   void Deactivate();
   void BroadcastFocusChanged(TWinControl* focused);
   bool IsOnForm(const TControl* control) const;
-  // Stores ActiveControl and keeps a free notification on it.
+  // Stores `control` in `slot` (ActiveControl or the focused control, `other` being the
+  // other one), with a free notification on every control either holds.
+  void StoreFocusPointer(TWinControl*& slot, const TWinControl* other, TWinControl* control);
+  // Stores ActiveControl, or the control that last got the focus on this form.
   void SetActiveControlPtr(TWinControl* control);
-  // Stores the control that last got the focus on this form, likewise.
   void SetFocusedControlPtr(TWinControl* control);
   // Whether ActiveControl and the focused control are null or on this form.
   bool FocusIsOnForm() const;
