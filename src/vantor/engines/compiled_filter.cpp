@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -483,6 +484,27 @@ std::vector<RowId> RunTests(const std::vector<std::unique_ptr<Test>>& tests, std
   return kept;
 }
 
+// RunTests over the two halves of `rows`, each kept in order, the later one on a second
+// thread; both are joined before it returns (jthread), and an error of either is raised here.
+std::vector<RowId> RunTestsOnTwoThreads(const std::vector<std::unique_ptr<Test>>& tests, std::span<const RowId> rows) {
+  const std::size_t half = rows.size() / 2;
+  std::vector<RowId> first, second;
+  std::exception_ptr error;
+  {
+    std::jthread worker([&] {
+      try {
+        second = RunTests(tests, rows.subspan(half));
+      } catch (...) {
+        error = std::current_exception();
+      }
+    });
+    first = RunTests(tests, rows.first(half));
+  }
+  if (error) std::rethrow_exception(error);
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
 // Cheapest and most selective first: by cost per rejected row, measured on a sample of
 // the candidates spread over all of them. The tests are pure, so the order changes only
 // the time.
@@ -543,12 +565,26 @@ std::vector<RowId> TCompiledFilter::Candidates(const TFilterPass& pass) const {
 
 void TCompiledFilter::FilterRows(TFilterPass& pass) {
   report_ = {};
+  TestList prefix;
+  const GeneralPositions general = CompilePrefix(pass, prefix);
+  std::optional<std::vector<RowId>> prefix_rows;
+  if (!prefix.empty()) prefix_rows = RunPrefix(pass, std::move(prefix));
+  if (panel_->OnFilterRecord) {
+    AcceptThroughHandler(pass, general, prefix_rows ? &*prefix_rows : nullptr);
+    return;
+  }
+  if (general.Empty()) {
+    const std::span<const RowId> order = pass.Order();
+    pass.Accepted() = prefix_rows ? std::move(*prefix_rows) : std::vector<RowId>(order.begin(), order.end());
+    return;
+  }
+  AcceptChecked(pass, general, prefix_rows ? std::span<const RowId>(*prefix_rows) : pass.Order());
+}
+
+TCompiledFilter::GeneralPositions TCompiledFilter::CompilePrefix(const TFilterPass& pass, TestList& prefix) {
   TFieldsList* list = panel_->Fields();
   const int count = list != nullptr ? list->FieldMapCount() : 0;
-
-  // 1. The prefix: compiled tests up to the first position that needs the record test.
-  TestList prefix;
-  int general_from = count;
+  GeneralPositions general{count, count - 1};
   for (int pos = 0; pos < count; ++pos) {
     const TFieldRecord* record = list->FieldMapRecord(pos);
     const TField* field = record->Field();
@@ -558,88 +594,57 @@ void TCompiledFilter::FilterRows(TFilterPass& pass) {
     std::unique_ptr<filter_detail::Test> test =
         Compile(pass, *record, *field, state, panel_->CompareState(record), panel_->CaseInsensitiveField(record));
     if (!test) {
-      general_from = pos;
+      general.from = pos;
       break;
     }
     prefix.push_back(std::move(test));
   }
   report_.compiled = prefix.size();
-  report_.general = static_cast<std::size_t>(count - general_from);
+  report_.general = static_cast<std::size_t>(general.last + 1 - general.from);
+  return general;
+}
 
-  // 2. and 3. The prefix over its candidates.
-  const std::span<const RowId> order = pass.Order();
-  std::vector<RowId> prefix_rows;
-  if (!prefix.empty()) {
-    report_.refined = RefinementApplies(pass, prefix);
-    std::vector<RowId> refined_rows;
-    if (report_.refined) refined_rows = Candidates(pass);
-    const std::span<const RowId> candidates = report_.refined ? std::span<const RowId>(refined_rows) : order;
-    report_.candidates = candidates.size();
-    OrderTests(prefix, candidates);
-    const bool parallel = candidates.size() >= kParallelRows && std::thread::hardware_concurrency() >= 2;
-    report_.threads = parallel ? 2 : 1;
-    if (parallel) {
-      // Two halves, each kept in order, the later one on a second thread; joined before
-      // anything leaves this scope (jthread), an error of either half raised here.
-      const std::size_t half = candidates.size() / 2;
-      std::vector<RowId> second;
-      std::exception_ptr error;
-      {
-        std::jthread worker([&] {
-          try {
-            second = RunTests(prefix, candidates.subspan(half));
-          } catch (...) {
-            error = std::current_exception();
-          }
-        });
-        prefix_rows = RunTests(prefix, candidates.first(half));
-      }
-      if (error) std::rethrow_exception(error);
-      prefix_rows.insert(prefix_rows.end(), second.begin(), second.end());
-    } else {
-      prefix_rows = RunTests(prefix, candidates);
-    }
-    last_prefix_ = std::move(prefix);
-    last_accepted_ = prefix_rows;
-    last_data_set_ = &pass.DataSet();
-    last_stamp_ = pass.Stamp();
-  }
+std::vector<RowId> TCompiledFilter::RunPrefix(const TFilterPass& pass, TestList prefix) {
+  report_.refined = RefinementApplies(pass, prefix);
+  const std::vector<RowId> refined_rows = report_.refined ? Candidates(pass) : std::vector<RowId>();
+  const std::span<const RowId> candidates = report_.refined ? std::span<const RowId>(refined_rows) : pass.Order();
+  report_.candidates = candidates.size();
+  OrderTests(prefix, candidates);
+  const bool parallel = candidates.size() >= kParallelRows && std::thread::hardware_concurrency() >= 2;
+  report_.threads = parallel ? 2 : 1;
+  std::vector<RowId> rows = parallel ? RunTestsOnTwoThreads(prefix, candidates) : RunTests(prefix, candidates);
+  last_prefix_ = std::move(prefix);
+  last_accepted_ = rows;
+  last_data_set_ = &pass.DataSet();
+  last_stamp_ = pass.Stamp();
+  return rows;
+}
 
-  // 4. What is left runs on this thread, in order, as FilterRecord would run it.
+void TCompiledFilter::AcceptChecked(TFilterPass& pass, GeneralPositions general, std::span<const RowId> rows) {
   std::vector<RowId>& accepted = pass.Accepted();
-  const bool handler = static_cast<bool>(panel_->OnFilterRecord);
-  const bool has_prefix = report_.compiled > 0;
-  if (!handler && general_from == count) {
-    if (has_prefix) {
-      accepted = std::move(prefix_rows);
-    } else {
-      accepted.assign(order.begin(), order.end());
-    }
-    return;
+  for (RowId r : rows) {
+    if (pass.Call(r, [&] { return panel_->CheckRecord(general.from, general.last); })) accepted.push_back(r);
+  }
+}
+
+void TCompiledFilter::AcceptThroughHandler(TFilterPass& pass, GeneralPositions general,
+                                           const std::vector<RowId>* prefix_rows) {
+  // The application's handler sees every row, as the record test shows it every row; the
+  // panel's own tests see only the rows it accepts.
+  std::vector<unsigned char> prefix_pass;
+  if (prefix_rows != nullptr) {
+    prefix_pass.assign(pass.Store().RowLimit(), 0);
+    for (RowId r : *prefix_rows) prefix_pass[r] = 1;
   }
   auto* data_set = const_cast<TDataSet*>(&pass.DataSet());
-  const int last = count - 1;
-  if (!handler) {
-    const std::span<const RowId> rows = has_prefix ? std::span<const RowId>(prefix_rows) : order;
-    for (RowId r : rows) {
-      if (pass.Call(r, [&] { return panel_->CheckRecord(general_from, last); })) accepted.push_back(r);
-    }
-    return;
-  }
-  // The application's handler sees every row, as before; the panel's tests only the rows
-  // it accepts.
-  std::vector<unsigned char> prefix_pass;
-  if (has_prefix) {
-    prefix_pass.assign(pass.Store().RowLimit(), 0);
-    for (RowId r : prefix_rows) prefix_pass[r] = 1;
-  }
-  for (RowId r : order) {
+  std::vector<RowId>& accepted = pass.Accepted();
+  for (RowId r : pass.Order()) {
     const bool accept = pass.Call(r, [&] {
       bool ok = true;
       panel_->OnFilterRecord(data_set, ok);
       if (!ok) return false;
-      if (has_prefix && prefix_pass[r] == 0) return false;
-      return panel_->CheckRecord(general_from, last);
+      if (prefix_rows != nullptr && prefix_pass[r] == 0) return false;
+      return panel_->CheckRecord(general.from, general.last);
     });
     if (accept) accepted.push_back(r);
   }

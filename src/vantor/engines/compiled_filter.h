@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include <vantor/platform/data/data_set.h>
@@ -63,6 +64,24 @@ class TCompiledFilter : public TBulkRecordFilter {
 
  private:
   using TestList = std::vector<std::unique_ptr<filter_detail::Test>>;
+  // The field-map positions a pass leaves to CheckRecord: from .. last (none when from >
+  // last). The ones before `from` are in the prefix, or skipped by the record test too.
+  struct GeneralPositions {
+    int from;
+    int last;
+    bool Empty() const { return from > last; }
+  };
+
+  // The steps of a pass, in the order FilterRows takes them (see above).
+  // 1, 2: compiles the positions into `prefix` up to the first that needs the record test.
+  GeneralPositions CompilePrefix(const TFilterPass& pass, TestList& prefix);
+  // 2, 3: the rows of the candidates that pass `prefix`, in order; keeps both for the next pass.
+  std::vector<RowId> RunPrefix(const TFilterPass& pass, TestList prefix);
+  // 4, no application handler: appends the rows of `rows` that the general positions accept.
+  void AcceptChecked(TFilterPass& pass, GeneralPositions general, std::span<const RowId> rows);
+  // 4, with one: appends the rows of the order that the handler, then the prefix (when
+  // `prefix_rows` is given: the rows it accepted), then the general positions accept.
+  void AcceptThroughHandler(TFilterPass& pass, GeneralPositions general, const std::vector<RowId>* prefix_rows);
 
   // Whether this pass's prefix may run on the rows the previous prefix accepted only.
   bool RefinementApplies(const TFilterPass& pass, const TestList& prefix) const;

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
+#include <vector>
 
 #include <vantor/platform/core/strings.h>
 #include <vantor/platform/data/data_link.h>
@@ -31,6 +34,26 @@ class CountingLink : public TDataLink {
   void LayoutChanged() override { ++layout_changed; }
   void RecordChanged(TField*) override { ++record_changed; }
   void EditingChanged() override { ++editing_changed; }
+};
+
+// Notes where the cursor stands each time a link hears of the data set.
+class CursorLink : public TDataLink {
+ public:
+  struct Seen {
+    int rec_no, count;
+    bool bof, eof;
+    bool operator==(const Seen&) const = default;
+    friend void PrintTo(const Seen& s, std::ostream* os) {
+      *os << "RecNo " << s.rec_no << " of " << s.count << (s.bof ? ", Bof" : "") << (s.eof ? ", Eof" : "");
+    }
+  };
+  static Seen Of(const TDataSet& ds) { return {ds.RecNo(), ds.RecordCount(), ds.Bof(), ds.Eof()}; }
+  std::vector<Seen> seen;
+
+ protected:
+  void DataSetChanged() override { seen.push_back(Of(*DataSet())); }
+  void DataSetScrolled(int) override { seen.push_back(Of(*DataSet())); }
+  void EditingChanged() override { seen.push_back(Of(*DataSet())); }
 };
 
 template <typename Backend>
@@ -297,6 +320,52 @@ TYPED_TEST(TableContract, FilterHandlerThatRaisesLeavesTheDataSetUnfiltered) {
   EXPECT_FALSE(this->T().Filtered());
   EXPECT_EQ(this->T().RecordCount(), kPeopleRows);
   EXPECT_EQ(this->T().State(), dsBrowse);
+}
+
+// Whatever a link hears, the cursor already stands where the step leaves it: on a record
+// of the view, with the Bof and Eof the data set keeps afterwards.
+TYPED_TEST(TableContract, LinksHearTheCursorWhereTheStepLeavesIt) {
+  auto active = [](TDataSet* ds, bool& accept) { accept = ds->FieldByName("active")->AsBoolean(); };
+  struct Step {
+    const char* what;
+    std::function<void(TTable&)> prepare, act;
+  };
+  const Step steps[] = {
+      {"posting the last record of the view so that the filter hides it",
+       [&](TTable& t) {
+         t.SetOnFilterRecord(active);
+         t.SetFiltered(true);
+         t.Last();
+         t.Edit();
+         t.FieldByName("active")->SetAsBoolean(false);
+       },
+       [](TTable& t) { t.Post(); }},
+      {"unfiltering a view the filter left empty",
+       [](TTable& t) {
+         t.SetOnFilterRecord([](TDataSet*, bool& accept) { accept = false; });
+         t.SetFiltered(true);
+       },
+       [](TTable& t) { t.SetFiltered(false); }},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    TTable& table = *TypeParam::Make(this->owner_.get());
+    table.Open();
+    TDataSource source(this->owner_.get());
+    source.SetDataSet(&table);
+    CursorLink link;
+    link.SetDataSource(&source);
+    step.prepare(table);
+    link.seen.clear();
+    step.act(table);
+    ASSERT_FALSE(link.seen.empty());
+    for (const CursorLink::Seen& seen : link.seen) {
+      EXPECT_GE(seen.rec_no, seen.count == 0 ? 0 : 1);
+      EXPECT_LE(seen.rec_no, seen.count);
+    }
+    EXPECT_EQ(link.seen.back(), CursorLink::Of(table));
+    link.SetDataSource(nullptr);
+  }
 }
 
 TYPED_TEST(TableContract, GotoBookmarkOfAFilteredOutRecordRaises) {

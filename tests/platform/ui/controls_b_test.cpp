@@ -264,6 +264,26 @@ TEST_F(ListBoxTest, ClicksAndArrowsSelectAndFireOnClick) {
   EXPECT_THROW(lb->SetItemIndex(4), EListError);
 }
 
+// The lines may change inside an update bracket of the items, before the list box hears
+// of it: it selects, reads and draws the lines as they are meanwhile.
+TEST_F(ListBoxTest, LinesChangedInsideAnUpdateBracketAreSelectableAtOnce) {
+  lb->SetItemIndex(3);
+  lb->Items()->BeginUpdate();
+  lb->Items()->Add(" 4 - Fax");
+  lb->SetItemIndex(4);
+  EXPECT_TRUE(lb->Selected(4));
+  lb->Items()->Delete(4);
+  lb->Items()->Delete(3);
+  EXPECT_EQ(lb->ItemIndex(), -1);
+  EXPECT_EQ(lb->SelCount(), 0);
+  lb->SetMultiSelect(true);
+  lb->SetSelected(2, true);
+  lb->Repaint();
+  lb->Items()->EndUpdate();
+  EXPECT_EQ(lb->SelCount(), 1);
+  EXPECT_TRUE(lb->Selected(2));
+}
+
 TEST_F(ListBoxTest, ADoubleClickOnALineFiresOnDblClickOnce) {
   std::vector<int> double_clicks;
   lb->OnDblClick = [&](TObject*) { double_clicks.push_back(lb->ItemIndex()); };

@@ -308,6 +308,19 @@ TEST_F(FormTest, FreeingTheActiveControlClearsIt) {
   EXPECT_EQ(GetFocus(), nullptr);
 }
 
+// A control that moves to another form takes the form's focus bookkeeping with it:
+// activating the form it left focuses a control of that form again.
+TEST_F(FormTest, MovingTheActiveControlToAnotherFormTakesItOffThisOne) {
+  form->Show();
+  form->bbCancel->SetFocus();
+  TNameDialog other(nullptr);
+  form->bbCancel->SetParent(&other);
+  EXPECT_EQ(form->ActiveControl(), nullptr);
+  EXPECT_EQ(GetFocus(), nullptr);
+  form->SetFocus();
+  EXPECT_TRUE(form->ContainsControl(GetFocus()));
+}
+
 TEST_F(FormTest, KeyPreviewLetsTheFormSeeAndConsumeKeysFirst) {
   form->SetKeyPreview(true);
   std::vector<std::string> keys;

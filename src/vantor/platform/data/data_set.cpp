@@ -142,6 +142,8 @@ void TDataSet::OpenCore() {
   cursor_ = 0;
   bof_ = true;
   eof_ = View().empty();
+  // The rows were read, their order chosen and the view built from them just now.
+  assert(ViewIsSound());
   DataEvent(deUpdateState);
 }
 
@@ -169,6 +171,8 @@ void TDataSet::CloseCore(bool notify) {
   RowsChanged();
   cursor_ = 0;
   bof_ = eof_ = true;
+  // Every row and mark went with the store: a closed data set holds none.
+  assert(ViewIsSound());
   if (notify) DataEvent(deUpdateState);
 }
 
@@ -399,6 +403,67 @@ void TDataSet::RebuildView(bool refilter) {
   }
 }
 
+bool TDataSet::ViewShapeIsSound() const {
+  const TRowStore& store = *store_;
+  if (natural_.size() != store.LiveCount() || CurrentOrder().size() != natural_.size()) return false;
+  if (filter_active_ && !(filter_on_ && on_filter_record_.Assigned())) return false;
+  if (filter_active_ ? partial_rows_ || accepted_.size() != store.RowLimit()
+                     : !filtered_.empty() || !accepted_.empty()) {
+    return false;
+  }
+  const std::size_t size = View().size();
+  return size == 0 ? cursor_ == 0 && bof_ && eof_ : cursor_ < size;
+}
+
+bool TDataSet::ViewIsSound() const {
+  if (!Active()) {
+    return natural_.empty() && filtered_.empty() && accepted_.empty() && !filter_active_ && cursor_ == 0 &&
+           bof_ && eof_;
+  }
+  if (!ViewShapeIsSound()) return false;
+  const TRowStore& store = *store_;
+  // Strictly ascending means no row twice; as many rows as live ones, all live, means
+  // every live row. The same holds of the current order under its own comparison.
+  for (std::size_t i = 0; i < natural_.size(); ++i) {
+    if (!store.IsLive(natural_[i]) || (i > 0 && natural_[i - 1] >= natural_[i])) return false;
+  }
+  const std::vector<RowId>& order = CurrentOrder();
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (!store.IsLive(order[i]) || (i > 0 && CompareRows(order[i - 1], order[i]) >= 0)) return false;
+  }
+  if (!filter_active_) return true;
+  // The view is the marked rows of the order, in that order; with no more marks than
+  // that, no dead row is marked.
+  std::size_t next = 0;
+  for (RowId r : order) {
+    if (accepted_[r] == 0) continue;
+    if (next == filtered_.size() || filtered_[next] != r) return false;
+    ++next;
+  }
+  const auto marks = std::count_if(accepted_.begin(), accepted_.end(), [](unsigned char a) { return a != 0; });
+  return next == filtered_.size() && static_cast<std::size_t>(marks) == next;
+}
+
+bool TDataSet::ViewIsSoundAt(RowId row) const {
+  if (!ViewShapeIsSound()) return false;
+  const bool live = store_->IsLive(row);
+  const bool accepted = filter_active_ && accepted_[row] != 0;
+  if (accepted && !live) return false;
+  // Whether `row` stands in `rows` exactly when `expected` says, strictly between its
+  // neighbours when it does.
+  auto placed = [&](const std::vector<RowId>& rows, bool expected) {
+    const auto it = std::lower_bound(rows.begin(), rows.end(), row,
+                                     [this](RowId a, RowId b) { return CompareRows(a, b) < 0; });
+    if (it == rows.end() || *it != row) return !expected;
+    return expected && (it == rows.begin() || CompareRows(*(it - 1), row) < 0) &&
+           (it + 1 == rows.end() || CompareRows(row, *(it + 1)) < 0);
+  };
+  if (std::binary_search(natural_.begin(), natural_.end(), row) != live || !placed(CurrentOrder(), live)) {
+    return false;
+  }
+  return !filter_active_ || placed(filtered_, accepted);
+}
+
 void TDataSet::SetFiltered(bool filtered) {
   if (filtered == filter_on_) return;
   if (!Active()) {
@@ -472,14 +537,18 @@ std::size_t TDataSet::ViewLowerBound(RowId row) const {
 }
 
 void TDataSet::Resync(RowId keep_row) {
-  const std::vector<RowId>& view = View();
-  if (keep_row != kNoRow && store_->IsLive(keep_row)) {
-    MoveToViewPosition(ViewLowerBound(keep_row), false);
-  } else {
-    MoveToViewPosition(0, false);
-    bof_ = true;
-  }
-  if (view.empty()) bof_ = eof_ = true;
+  const bool keep = keep_row != kNoRow && store_->IsLive(keep_row);
+  SetCursor(keep ? ViewLowerBound(keep_row) : 0);
+  if (!keep) bof_ = true;
+  // Every caller brought the rows, their order and the view in step before placing the
+  // cursor, and the links hear of the view only once it is whole.
+  assert(ViewIsSound());
+  Scrolled();
+}
+
+void TDataSet::Scrolled() {
+  DataEvent(deDataSetChange);
+  AfterScroll(this);
 }
 
 void TDataSet::RowsAdded(RowId first, RowId current) {
@@ -502,6 +571,10 @@ void TDataSet::RowsAdded(RowId first, RowId current) {
     }
   }
   if (keep != kNoRow) cursor_ = ViewLowerBound(keep);
+  // The new rows joined natural_ at its end (they have the highest ids), the orders
+  // (RowsAppended) and, where the filter took them, the view; the cursor found its row
+  // again, or had none and stays at 0 (the view was empty, or still is).
+  assert(ViewIsSound());
 }
 
 void TDataSet::HoldSteps(int distance) {
@@ -542,8 +615,10 @@ void TDataSet::DropAllRows() {
   calc_row_ = kNoRow;
   cursor_ = 0;
   bof_ = eof_ = true;
-  DataEvent(deDataSetChange);
-  AfterScroll(this);
+  // The store is empty (RowLimit 0), and so are the orders: the descendant emptied its
+  // own before dropping the rows.
+  assert(ViewIsSound());
+  Scrolled();
 }
 
 void TDataSet::ReplaceRows(std::unique_ptr<TRowStore> rows) {
@@ -556,19 +631,25 @@ void TDataSet::ReplaceRows(std::unique_ptr<TRowStore> rows) {
   for (RowId r = 0; r < store_->RowLimit(); ++r) {
     if (store_->IsLive(r)) natural_.push_back(r);
   }
+  // Until the view is built below the new rows are unfiltered and the cursor has no
+  // record, so that the rows a descendant reads meanwhile (RowsReplaced) join a sound
+  // view, and the filter decides each row once, in the one pass below.
   filtered_ = {};
   accepted_ = {};
+  filter_active_ = false;
+  cursor_ = 0;
+  bof_ = eof_ = true;
   ++generation_;  // other rows: every bookmark is stale
   ++data_version_;
   RowsChanged();
   calc_row_ = kNoRow;
   RowsReplaced();
   RebuildView(true);
-  cursor_ = 0;
-  bof_ = true;
   eof_ = View().empty();
-  DataEvent(deDataSetChange);
-  AfterScroll(this);
+  // natural_ was read from the new store, the descendant rebuilt its orders over it
+  // (RowsReplaced) and the view was built from them.
+  assert(ViewIsSound());
+  Scrolled();
 }
 
 // --- Navigation ----------------------------------------------------------------------
@@ -589,8 +670,7 @@ void TDataSet::MoveToViewPosition(std::size_t position, bool eof_if_past_end) {
   const std::size_t size = View().size();
   SetCursor(position);
   if (position >= size && eof_if_past_end) eof_ = true;
-  DataEvent(deDataSetChange);
-  AfterScroll(this);
+  Scrolled();
 }
 
 void TDataSet::First() {
@@ -599,8 +679,7 @@ void TDataSet::First() {
   if (partial_rows_) HoldNeighbour(kNoRow, true);
   SetCursor(0);
   bof_ = true;
-  DataEvent(deDataSetChange);
-  AfterScroll(this);
+  Scrolled();
 }
 
 void TDataSet::Last() {
@@ -610,8 +689,7 @@ void TDataSet::Last() {
   const std::size_t size = View().size();
   SetCursor(size == 0 ? 0 : size - 1);
   eof_ = true;
-  DataEvent(deDataSetChange);
-  AfterScroll(this);
+  Scrolled();
 }
 
 void TDataSet::Next() { MoveBy(1); }
@@ -880,8 +958,14 @@ void TDataSet::Post() {
       filtered_.insert(filtered_.begin() + static_cast<std::ptrdiff_t>(ViewLowerBound(row)), row);
     }
   }
+  // The cursor goes to the posted row (or, hidden by the filter, where it would stand)
+  // before the links hear that editing ended, so that they read a record of the view.
+  SetCursor(ViewLowerBound(row));
+  // The row took its place in natural_ (an insert has the highest id), in the orders
+  // (RowWritten) and, as the filter decided, in the view; copies it replaced left them all.
+  assert(ViewIsSoundAt(row));
   EndEditing();
-  Resync(row);
+  Scrolled();
   AfterPost(this);
 }
 
@@ -928,8 +1012,11 @@ void TDataSet::Delete() {
   InternalDelete(row);  // may raise: nothing changed yet
   const std::size_t position = cursor_;
   ForgetRow(row);
-  MoveToViewPosition(position, false);
-  if (View().empty()) bof_ = eof_ = true;
+  SetCursor(position);
+  // The row left the store, natural_, the orders (RowDeleting) and the view together;
+  // the cursor stands on the record that followed it, or on the new last one.
+  assert(ViewIsSoundAt(row));
+  Scrolled();
   AfterDelete(this);
 }
 

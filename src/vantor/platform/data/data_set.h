@@ -408,9 +408,23 @@ class TDataSet : public TComponent {
   // Builds the accepted view of the current order through the callback into `out`.
   void BuildFilteredView(std::vector<RowId>& view, std::vector<unsigned char>& accepted) const;
   void RebuildView(bool refilter);
+  // Whether the rows, their order, the filtered view and the cursor are in step as the
+  // members below say. Asserted wherever the view changes, once it is whole again.
+  bool ViewIsSound() const;
+  // The part of ViewIsSound that one row's change can break, checked without a walk over
+  // all rows (for Post and Delete): ViewShapeIsSound, and `row` stands in natural_, the
+  // order and the view as it is live and accepted, strictly between its neighbours.
+  bool ViewIsSoundAt(RowId row) const;
+  // What both check of an open data set: the sizes agree, the filter's state is one the
+  // members allow, and the cursor is in the view.
+  bool ViewShapeIsSound() const;
   // Position of `row` in the view, or the position where it would be.
   std::size_t ViewLowerBound(RowId row) const;
+  // Places the cursor on `keep_row` (or, when it is gone, on the first record) in a view
+  // that was just rebuilt, then tells the links.
   void Resync(RowId keep_row);
+  // Tells the links and AfterScroll that the cursor was placed anew.
+  void Scrolled();
   // While PartialRows: reads the rows up to |distance| steps from the current record in
   // that direction (forward when positive), so that a move over them leaves none out.
   void HoldSteps(int distance);
@@ -421,6 +435,26 @@ class TDataSet : public TComponent {
   TFieldDefs field_defs_;
   std::vector<TField*> fields_;
   bool default_fields_ = true;
+
+  // The rows and what navigation sees of them, kept in step (ViewIsSound checks it):
+  //  - natural_ holds every live row of store_ once, by ascending row id (new rows get
+  //    the highest ids, so appending keeps it sorted). CurrentOrder() holds the same rows,
+  //    strictly ascending under CompareRows, which is what every binary search of the
+  //    view relies on; the base order is natural_ itself. A closed data set holds no rows
+  //    here (a store kept for the next Open waits in store_).
+  //  - filter_active_ only while open, Filtered and with a callback assigned, and never
+  //    together with partial_rows_: the filter decides over every row of the source.
+  //    Once the view is rebuilt after either changes, it is set whenever they hold (a
+  //    rebuild may read the rest of a partial source first, which adds rows before it).
+  //  - While it is active, accepted_ has one mark per row id below store_->RowLimit(), set
+  //    for exactly the rows the filter accepted (live rows only), and filtered_ is those
+  //    rows in the current order; View() is filtered_. Otherwise both are empty and View()
+  //    is CurrentOrder().
+  //  - cursor_ is a position in View(): below its size, or 0 with Bof and Eof both set
+  //    when the view is empty. Inserting leaves it where it was (the new row has none).
+  // A step that changes one of them (Post, Delete, rows added or dropped, a rebuild of
+  // the view) may break this meanwhile, and asserts it once done, before the links hear
+  // of it: in full after work over all rows, around the row after Post and Delete.
   std::unique_ptr<TRowStore> store_;
   std::vector<RowId> natural_;
 

@@ -1,6 +1,7 @@
 #include <vantor/platform/ui/form.h>
 
 #include <algorithm>
+#include <cassert>
 #include <exception>
 
 #include <vantor/platform/core/object_text.h>
@@ -384,14 +385,16 @@ void TForm::Deactivate() {
   Guarded(this, [this] { DoDeactivate(); });
 }
 
-void TForm::SetActiveControlPtr(TWinControl* control) {
-  if (control == active_control_) return;
-  if (active_control_ != nullptr && active_control_ != focused_control_) {
-    RemoveFreeNotification(active_control_);
-  }
-  active_control_ = control;
+void TForm::StoreFocusPointer(TWinControl*& slot, const TWinControl* other, TWinControl* control) {
+  if (control == slot) return;
+  if (slot != nullptr && slot != other) RemoveFreeNotification(slot);
+  slot = control;
   if (control != nullptr) FreeNotification(control);
 }
+
+void TForm::SetActiveControlPtr(TWinControl* control) { StoreFocusPointer(active_control_, focused_control_, control); }
+
+void TForm::SetFocusedControlPtr(TWinControl* control) { StoreFocusPointer(focused_control_, active_control_, control); }
 
 void TForm::SetActiveControl(TWinControl* control) {
   if (control == active_control_) return;
@@ -432,15 +435,25 @@ void TForm::SetFocus() {
   TWinControl::FocusControl(active_control_ != nullptr ? active_control_ : this);
 }
 
+bool TForm::FocusIsOnForm() const {
+  const bool active = active_control_ == nullptr || (active_control_ != this && IsOnForm(active_control_));
+  return active && (focused_control_ == nullptr || IsOnForm(focused_control_));
+}
+
+void TForm::ForgetFocusInside(TWinControl* control, bool removing) {
+  TWinControl::ForgetFocusInside(control, removing);
+  if (!removing) return;
+  if (active_control_ != nullptr && control->ContainsControl(active_control_)) SetActiveControlPtr(nullptr);
+  if (focused_control_ != nullptr && control->ContainsControl(focused_control_)) SetFocusedControlPtr(nullptr);
+  // Both were on the form; what stays of them lies outside the control that leaves it.
+  assert(FocusIsOnForm());
+}
+
 void TForm::SetFocusedControl(TWinControl* control) {
   if (control != this && control != nullptr) SetActiveControlPtr(control);
-  if (focused_control_ != control) {
-    if (focused_control_ != nullptr && focused_control_ != active_control_) {
-      RemoveFreeNotification(focused_control_);
-    }
-    focused_control_ = control;
-    if (control != nullptr) FreeNotification(control);
-  }
+  SetFocusedControlPtr(control);
+  // The window that got the focus told its focus owner, this form: it is on the form.
+  assert(FocusIsOnForm());
   TWinControl::SetFocusedControl(control);
   BroadcastFocusChanged(control);
   if (Screen->ActiveForm() == this) Screen->ActiveControlChanged();
@@ -485,6 +498,9 @@ struct TForm::ModalState {
   // handler is reported and the next window still comes back. Only the test's own script
   // errors pass, and those not while the modal run is already being left by an error.
   ~ModalState() noexcept(false) {
+    // Raised by this state's constructor; a modal run nested in this one has lowered it
+    // again by the time its own state went.
+    assert(Application->modal_level_ > 0);
     --Application->modal_level_;
     form_.modal_ = false;
     CloseScope(exceptions_, [this] {

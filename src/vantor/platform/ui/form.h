@@ -211,6 +211,9 @@ class TForm : public TWinControl {
   virtual void DoDeactivate();
   virtual void DoClose(TCloseAction& action);
   void CreateParams(TCreateParams& params) const override;
+  // A control leaving the form takes ActiveControl and the focused control with it when
+  // they are inside it; a hidden or disabled one keeps them (Activate passes over it).
+  void ForgetFocusInside(TWinControl* control, bool removing) override;
 
   // Message handlers.
   void CMDialogKey(TMessage& m);
@@ -230,8 +233,14 @@ class TForm : public TWinControl {
   void Deactivate();
   void BroadcastFocusChanged(TWinControl* focused);
   bool IsOnForm(const TControl* control) const;
-  // Stores ActiveControl and keeps a free notification on it.
+  // Stores `control` in `slot` (ActiveControl or the focused control, `other` being the
+  // other one), with a free notification on every control either holds.
+  void StoreFocusPointer(TWinControl*& slot, const TWinControl* other, TWinControl* control);
+  // Stores ActiveControl, or the control that last got the focus on this form.
   void SetActiveControlPtr(TWinControl* control);
+  void SetFocusedControlPtr(TWinControl* control);
+  // Whether ActiveControl and the focused control are null or on this form.
+  bool FocusIsOnForm() const;
 
   TPosition position_ = poDesigned;
   TFormBorderStyle border_style_ = bsSizeable;
@@ -249,6 +258,9 @@ class TForm : public TWinControl {
   bool created_ = false;        // OnCreate has run
   bool releasing_ = false;
   bool show_when_loaded_ = false;
+  // Null, or controls on this form (the focused one may be the form itself): a control
+  // leaving the form takes them with it (ForgetFocusInside), one freed clears them
+  // (Notification).
   TWinControl* active_control_ = nullptr;
   TWinControl* focused_control_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include <vantor/platform/ui/list_box.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cwctype>
 
 #include <vantor/platform/rtl/exceptions.h>
@@ -115,26 +116,40 @@ void TListBox::CreateParams(TCreateParams& p) const {
 // --- Lines and selection ---
 
 void TListBox::ItemsChanged() {
-  const auto count = static_cast<std::size_t>(items_->Count());
-  selected_.resize(count, false);
-  if (item_index_ >= items_->Count()) item_index_ = -1;
-  if (anchor_ >= items_->Count()) anchor_ = -1;
-  top_index_ = std::clamp(top_index_, 0, std::max(0, items_->Count() - 1));
+  FollowItems();
   Invalidate();
+}
+
+void TListBox::FollowItems() {
+  const int count = items_->Count();
+  selected_.resize(static_cast<std::size_t>(count), false);
+  if (item_index_ >= count) item_index_ = -1;
+  if (anchor_ >= count) anchor_ = -1;
+  top_index_ = std::clamp(top_index_, 0, std::max(0, count - 1));
+}
+
+std::vector<bool>::reference TListBox::Flag(int index) {
+  // Every change of the selection begins with FollowItems, and the callers pass lines
+  // they checked against the count.
+  assert(selected_.size() == static_cast<std::size_t>(items_->Count()) && index >= 0 && index < items_->Count());
+  return selected_[static_cast<std::size_t>(index)];
 }
 
 void TListBox::ClearSelection() { std::fill(selected_.begin(), selected_.end(), false); }
 
+int TListBox::ItemIndex() const { return item_index_ < items_->Count() ? item_index_ : -1; }
+
 void TListBox::SetItemIndex(int value) {
+  FollowItems();
   if (value < -1 || value >= items_->Count()) {
     throw EListError("List index out of bounds (" + std::to_string(value) + ")");
   }
-  if (value == item_index_ && (value < 0 || selected_[static_cast<std::size_t>(value)])) return;
+  if (value == item_index_ && (value < 0 || Flag(value))) return;
   ClearSelection();
   item_index_ = value;
   anchor_ = value;
   if (value >= 0) {
-    selected_[static_cast<std::size_t>(value)] = true;
+    Flag(value) = true;
     MakeVisible(value);
   }
   Invalidate();
@@ -145,8 +160,9 @@ void TListBox::SetMultiSelect(bool value) {
   multi_select_ = value;
   // A single-selection list keeps only the line with the caret.
   if (!value) {
+    FollowItems();
     ClearSelection();
-    if (item_index_ >= 0) selected_[static_cast<std::size_t>(item_index_)] = true;
+    if (item_index_ >= 0) Flag(item_index_) = true;
   }
   Invalidate();
 }
@@ -155,7 +171,9 @@ bool TListBox::Selected(int index) const {
   if (index < 0 || index >= items_->Count()) {
     throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   }
-  return selected_[static_cast<std::size_t>(index)];
+  // A line added since the list box last followed its items has no flag yet: unselected.
+  const auto line = static_cast<std::size_t>(index);
+  return line < selected_.size() && selected_[line];
 }
 
 void TListBox::SetSelected(int index, bool value) {
@@ -165,18 +183,21 @@ void TListBox::SetSelected(int index, bool value) {
   if (!multi_select_) {
     if (value) {
       SetItemIndex(index);
-    } else if (index == item_index_) {
+    } else if (index == ItemIndex()) {
       SetItemIndex(-1);
     }
     return;
   }
-  if (selected_[static_cast<std::size_t>(index)] == value) return;
-  selected_[static_cast<std::size_t>(index)] = value;
+  FollowItems();
+  if (Flag(index) == value) return;
+  Flag(index) = value;
   Invalidate();
 }
 
 int TListBox::SelCount() const {
-  return static_cast<int>(std::count(selected_.begin(), selected_.end(), true));
+  // Flags past the lines belong to lines deleted since the list box last followed them.
+  const auto lines = std::min(selected_.size(), static_cast<std::size_t>(items_->Count()));
+  return static_cast<int>(std::count(selected_.begin(), selected_.begin() + static_cast<std::ptrdiff_t>(lines), true));
 }
 
 void TListBox::SetItemHeight(int value) {
@@ -219,25 +240,26 @@ void TListBox::MakeVisible(int index) {
 // list's rules, and OnClick tells the application.
 void TListBox::UserSelect(int index, TShiftState shift) {
   if (index < 0 || index >= items_->Count()) return;
-  auto at = [this](int i) { return selected_[static_cast<std::size_t>(i)]; };
+  FollowItems();
+  auto at = [this](int i) -> bool { return Flag(i); };
   if (!multi_select_) {
     ClearSelection();
-    selected_[static_cast<std::size_t>(index)] = true;
+    Flag(index) = true;
     anchor_ = index;
   } else if (!extended_select_) {
-    selected_[static_cast<std::size_t>(index)] = !at(index);
+    Flag(index) = !at(index);
     anchor_ = index;
   } else if (shift.Contains(ssShift) && anchor_ >= 0) {
     ClearSelection();
     for (int i = std::min(anchor_, index); i <= std::max(anchor_, index); ++i) {
-      selected_[static_cast<std::size_t>(i)] = true;
+      Flag(i) = true;
     }
   } else if (shift.Contains(ssCtrl)) {
-    selected_[static_cast<std::size_t>(index)] = !at(index);
+    Flag(index) = !at(index);
     anchor_ = index;
   } else {
     ClearSelection();
-    selected_[static_cast<std::size_t>(index)] = true;
+    Flag(index) = true;
     anchor_ = index;
   }
   item_index_ = index;
@@ -386,6 +408,7 @@ void TListBox::WMKeyDown(TMessage& m) {
   TWinControl::WndProc(m);  // the KeyDown handlers first; a zeroed key is consumed
   const auto key = static_cast<std::uint16_t>(m.WParam);
   if (key == 0 || items_->Count() == 0) return;
+  FollowItems();
   const int last = items_->Count() - 1;
   const int page = std::max(1, VisibleLines() - 1);
   int next = item_index_;
@@ -413,7 +436,7 @@ void TListBox::WMKeyDown(TMessage& m) {
     }
   }
   next = std::clamp(next, 0, last);
-  if (next == item_index_ && selected_[static_cast<std::size_t>(next)]) return;
+  if (next == item_index_ && Flag(next)) return;
   UserSelect(next, KeyboardShiftState());
 }
 
@@ -423,10 +446,11 @@ void TListBox::PaintWindow(HDC dc) {
   canvas.SetFont(Font());
   canvas.Brush()->SetColor(Color());
   canvas.FillRect(ClientRect());
+  FollowItems();
   const int last = std::min(items_->Count(), top_index_ + VisibleLines() + 1);
   for (int i = top_index_; i < last; ++i) {
     const TRect r = ItemRect(i);
-    const bool sel = selected_[static_cast<std::size_t>(i)];
+    const bool sel = Flag(i);
     canvas.Brush()->SetColor(sel ? clHighlight : Color());
     canvas.Font()->SetColor(sel ? clHighlightText : Font()->Color());
     canvas.TextRect(r, r.Left + 2, r.Top, items_->Strings(i));

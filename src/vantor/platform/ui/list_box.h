@@ -64,7 +64,7 @@ class TListBox : public TWinControl {
   void SetItems(const TStrings* items) { items_->Assign(items); }
 
   // The line with the caret (in a single-selection list, the selected line); -1 for none.
-  int ItemIndex() const { return item_index_; }
+  int ItemIndex() const;
   // Selects that line (and only it) and scrolls it into view; -1 clears the selection.
   // Code that sets it fires no OnClick. EListError for an index outside the lines.
   void SetItemIndex(int value);
@@ -130,6 +130,11 @@ class TListBox : public TWinControl {
 
  private:
   void ItemsChanged();
+  // Brings the selection in line with the lines: they may change inside an update bracket
+  // of the items, and the list box hears of it (ItemsChanged) only at its end.
+  void FollowItems();
+  // The selection flag of line `index`, once FollowItems has run.
+  std::vector<bool>::reference Flag(int index);
   void UserSelect(int index, TShiftState shift);
   void MakeVisible(int index);
   void ClearSelection();

@@ -1,6 +1,7 @@
 #include <vantor/platform/ui/win_control.h>
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <unordered_map>
 
@@ -111,6 +112,9 @@ void TWinControl::Insert(TControl* c) {
     if (c->Align() != alNone) AlignControl(c);
   }
   Perform(CM_CONTROLCHANGE, reinterpret_cast<std::intptr_t>(c), 1);
+  // The child joined both lists at once (the tab list when it has a window), and
+  // SetParent took it out of its old parent's first, so it is in neither twice.
+  assert(TabListIsSound());
 }
 
 void TWinControl::Remove(TControl* c) {
@@ -125,6 +129,9 @@ void TWinControl::Remove(TControl* c) {
   }
   controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
   c->parent_ = nullptr;
+  // The child left both lists, and the entered place left it (RemoveFocus) while it still
+  // had this control as its parent.
+  assert(TabListIsSound());
   if (quiet) return;
   Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<std::intptr_t>(c), 0);
   if (c->Align() != alNone) Realign();
@@ -177,8 +184,11 @@ void TWinControl::SetTabOrder(int value) {
   const int count = static_cast<int>(list.size());
   value = std::clamp(value, 0, count - 1);
   if (value == current) return;
+  // TabOrder found this control at `current`, and the clamp keeps `value` in the list.
+  assert(list[static_cast<std::size_t>(current)] == this);
   list.erase(list.begin() + current);
   list.insert(list.begin() + value, this);
+  assert(Parent()->TabListIsSound());
 }
 
 void TWinControl::SortTabList() {
@@ -187,6 +197,23 @@ void TWinControl::SortTabList() {
     const int kb = b->tab_order_ < 0 ? INT_MAX : b->tab_order_;
     return ka < kb;
   });
+  // Sorting only reorders the windowed children.
+  assert(TabListIsSound());
+}
+
+bool TWinControl::TabListIsSound() const {
+  std::vector<const TControl*> children(controls_.begin(), controls_.end());
+  std::vector<const TControl*> windowed;
+  for (const TControl* c : children) {
+    if (c->Parent() != this) return false;
+    if (dynamic_cast<const TWinControl*>(c) != nullptr) windowed.push_back(c);
+  }
+  std::vector<const TControl*> tabbed(tab_list_.begin(), tab_list_.end());
+  std::sort(children.begin(), children.end());
+  std::sort(windowed.begin(), windowed.end());
+  std::sort(tabbed.begin(), tabbed.end());
+  if (std::adjacent_find(children.begin(), children.end()) != children.end() || tabbed != windowed) return false;
+  return entered_ == nullptr || (entered_ != this && ContainsControl(entered_));
 }
 
 void TWinControl::SetTabStop(bool value) {
@@ -244,6 +271,8 @@ void TWinControl::SetFocusedControl(TWinControl* control) {
     if (g_focus != control) return;  // a handler took the focus elsewhere
     if (entered_ != leaving) return;
     entered_ = leaving->Parent() == this ? nullptr : leaving->Parent();
+    // `leaving` was strictly inside this control, so its parent is inside it or is it.
+    assert(TabListIsSound());
   }
   // ...then enter from below that common ancestor down to the new control.
   TWinControl* base = entered_ != nullptr ? entered_ : this;
@@ -251,16 +280,21 @@ void TWinControl::SetFocusedControl(TWinControl* control) {
     TWinControl* next = control;
     while (next->Parent() != base) next = next->Parent();
     entered_ = next;
+    // `next` is a child of `base`, which is this control or inside it.
+    assert(TabListIsSound());
     base = next;
     next->Perform(CM_ENTER);
     if (g_focus != control) return;
   }
 }
 
-void TWinControl::ForgetFocusInside(TWinControl* control) {
+void TWinControl::ForgetFocusInside(TWinControl* control, bool /*removing*/) {
   if (entered_ == nullptr || !control->ContainsControl(entered_)) return;
   TWinControl* parent = control->Parent();
   entered_ = (control == this || parent == nullptr || parent == this) ? nullptr : parent;
+  // The entered control was inside `control`, so `control`'s parent, when it is not this
+  // control, is strictly inside it too.
+  assert(TabListIsSound());
 }
 
 void TWinControl::RemoveFocus(bool removing) {
@@ -268,7 +302,7 @@ void TWinControl::RemoveFocus(bool removing) {
   const bool has_focus = g_focus != nullptr && ContainsControl(g_focus);
   if (removing || owner == this) {
     if (has_focus) g_focus = nullptr;
-    owner->ForgetFocusInside(this);
+    owner->ForgetFocusInside(this, removing);
     return;
   }
   if (has_focus) {
@@ -276,7 +310,7 @@ void TWinControl::RemoveFocus(bool removing) {
     owner->FocusControl(owner);
     if (g_focus != nullptr && ContainsControl(g_focus)) g_focus = nullptr;
   }
-  owner->ForgetFocusInside(this);
+  owner->ForgetFocusInside(this, removing);
 }
 
 void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
@@ -525,6 +559,9 @@ void TWinControl::AlignControl(TControl* control) {
     ~Done() {
       // Requests made while the children were being placed are answered by this pass.
       w->control_state_.Exclude(csAlignmentNeeded);
+      // DisableAlign above raised the level, and every bracket a child opened on this
+      // control meanwhile has closed: EnableAlign never takes it below zero.
+      assert(w->align_level_ > 0);
       --w->align_level_;
     }
   } done{this};

@@ -195,6 +195,9 @@ class TWinControl : public TControl {
   void PaintControls(HDC dc);
   // Gives up the focus when it is inside this control (hidden, disabled, removed).
   void RemoveFocus(bool removing);
+  // On the focus owner, when `control` (inside it, or itself) is hidden, disabled or, with
+  // `removing`, leaves the tree: the bookkeeping lets go of the controls inside it.
+  virtual void ForgetFocusInside(TWinControl* control, bool removing);
   void BoundsSized() override;
   // A child moved or changed its size (a scrolling box recomputes its ranges).
   virtual void ChildBoundsChanged(TControl* /*control*/) {}
@@ -228,8 +231,11 @@ class TWinControl : public TControl {
   void Remove(TControl* control);
   void AlignControl(TControl* control);
   void SortTabList();
-  void ForgetFocusInside(TWinControl* control);
+  // Whether the child lists and the entered control are as the members below say.
+  bool TabListIsSound() const;
 
+  // Every child once, in insertion order, each with this control as its parent;
+  // tab_list_ holds exactly the windowed ones among them, each once, in tab order.
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tab_list_;
   int tab_order_ = -1;  // requested while loading, applied by order
@@ -238,6 +244,8 @@ class TWinControl : public TControl {
   bool parent_ctl3d_ = true;
   std::intptr_t handle_ = 0;
   int align_level_ = 0;
+  // Null, or a control strictly inside this one: a control leaving the tree (removed,
+  // destroyed) hands the entered place to its parent first (ForgetFocusInside).
   TWinControl* entered_ = nullptr;
   TDeviceContext surface_;
   bool paint_pending_ = false;
